@@ -1,0 +1,45 @@
+# Common settings for every target of the project: C++20, warnings as errors,
+# the public include directory and the optional sanitizers.
+
+set(PELT_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+                  -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Werror)
+
+function(pelt_setup_target target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  target_compile_options(${target} PRIVATE ${PELT_WARNINGS})
+  if(PELT_SANITIZE)
+    target_compile_options(${target} PUBLIC -fsanitize=${PELT_SANITIZE} -fno-omit-frame-pointer
+                                            -fno-sanitize-recover=all)
+    target_link_options(${target} PUBLIC -fsanitize=${PELT_SANITIZE})
+  endif()
+endfunction()
+
+# pelt_add_library(<layer> SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
+# Declares pelt_<layer> with the alias pelt::<layer>.
+function(pelt_add_library layer)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+  set(target pelt_${layer})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  add_library(pelt::${layer} ALIAS ${target})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${layer})
+  target_include_directories(${target}
+    PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+           $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
+    PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${target} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
+  pelt_setup_target(${target})
+  set_property(GLOBAL APPEND PROPERTY PELT_LIBRARY_TARGETS ${target})
+endfunction()
+
+# pelt_add_test(<name> SOURCES ... [DEPENDS ...])
+# One GoogleTest executable, registered with CTest test by test.
+function(pelt_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} pelt_test_support GTest::gtest GTest::gmock
+                                        GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  pelt_setup_target(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "PELT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "pelt/errors/status.h"
+#include "pelt/host/host_table.h"
+
+namespace pelt::gdal {
+
+namespace internal {
+struct LayerState;
+struct CursorState;
+}
+
+class FeatureCursor;
+
+// One layer of a GDAL vector source served as a host table.
+//
+// Fields, in this order: the layer's feature-id column when it has a named
+// one (kObjectId, e.g. the "fid" of a GeoPackage), the attribute fields in
+// the layer's order, then each geometry column (kGeometry) under its own name,
+// or "Shape" when the format gives it none (Shapefile, GeoJSON …).
+// Field names match case-insensitively.
+//
+// Type codes: Boolean and 16-bit integers kSmallInteger, other integers
+// kInteger, 32-bit reals kSingle, other reals kDouble, text and lists
+// kString, dates, times and date-times kDate, binary kBlob.
+class LayerTable final : public host::HostTable {
+ public:
+  // Made by Source::OpenLayer.
+  explicit LayerTable(std::shared_ptr<internal::LayerState> state);
+  ~LayerTable() override;
+  LayerTable(const LayerTable&) = delete;
+  LayerTable& operator=(const LayerTable&) = delete;
+
+  // HostTable
+  host::Status FieldList(host::HostFields*& fields) override;
+  host::Status IndexOfField(std::u16string_view name, std::int32_t& index) override;
+
+  // The layer's name (UTF-8).
+  const std::string& name() const;
+  std::int32_t FieldCount() const;
+  // The number of features, counting them when the driver cannot tell
+  // cheaply; -1 when it cannot be known.
+  std::int64_t FeatureCount() const;
+
+  // Starts reading the features from the first, in the layer's order. A
+  // table reads through one cursor at a time: opening a cursor ends the
+  // reading of any earlier one, whose Next then fails.
+  FeatureCursor Features();
+
+ private:
+  std::shared_ptr<internal::LayerState> state_;
+};
+
+// Reads the features of a layer one after the other. The row it hands out is
+// reused for every feature, so a caller that makes a label per feature
+// allocates nothing of its own per row.
+class FeatureCursor {
+ public:
+  explicit FeatureCursor(std::unique_ptr<internal::CursorState> state);
+  ~FeatureCursor();
+  FeatureCursor(FeatureCursor&&) noexcept;
+  FeatureCursor& operator=(FeatureCursor&&) noexcept;
+
+  // Moves to the next feature: true when there is one, false at the end or
+  // when reading failed (status() then tells why). After false, row() holds
+  // no feature and every ValueAt fails.
+  bool Next();
+  // The current feature's id.
+  std::int64_t fid() const;
+  // The current feature's values, by the table's field indices. The same
+  // object for every feature: its values change with Next.
+  host::HostRow& row();
+  // Success, or why the last Next stopped early.
+  const errors::Status& status() const;
+
+ private:
+  std::unique_ptr<internal::CursorState> state_;
+};
+
+}  // namespace pelt::gdal

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pelt/errors/status.h"
+#include "pelt/value/variant.h"
+
+namespace pelt::host {
+
+using errors::Status;
+
+// The type code of a field. The component refuses kGeometry and kBlob wherever
+// a field is bound or added; every other code is an ordinary attribute type.
+// A host may report codes outside this list: they are accepted like 0 to 6.
+enum class FieldType : std::int32_t {
+  kSmallInteger = 0,  // 16-bit integers and Booleans
+  kInteger = 1,       // 32- and 64-bit integers
+  kSingle = 2,        // single-precision reals
+  kDouble = 3,        // double-precision reals and decimals
+  kString = 4,        // text, and values with no better match (lists, JSON)
+  kDate = 5,          // dates, times and date-times
+  kObjectId = 6,      // the feature identifier column
+  kGeometry = 7,
+  kBlob = 8,          // binary data
+};
+
+// The seven read-only operations the component calls on the host's objects.
+// Every operation returns a Status and must not throw; results are written to
+// the out parameters only on success. Objects handed out through out pointers
+// (FieldList, FieldAt) are owned by the object that hands them out and stay
+// valid while it lives.
+
+class HostField {
+ public:
+  virtual ~HostField() = default;
+  virtual Status FieldName(std::u16string& name) = 0;
+  virtual Status FieldTypeCode(FieldType& code) = 0;
+};
+
+class HostFields {
+ public:
+  virtual ~HostFields() = default;
+  virtual Status FieldCount(std::int32_t& count) = 0;
+  // index is 0-based.
+  virtual Status FieldAt(std::int32_t index, HostField*& field) = 0;
+};
+
+class HostTable {
+ public:
+  virtual ~HostTable() = default;
+  // The fields in the table's own order.
+  virtual Status FieldList(HostFields*& fields) = 0;
+  // index = -1 when the table has no field of that name; otherwise the index
+  // FieldAt and ValueAt accept. How names match (case, blanks) is the table's
+  // decision.
+  virtual Status IndexOfField(std::u16string_view name, std::int32_t& index) = 0;
+};
+
+class HostRow {
+ public:
+  virtual ~HostRow() = default;
+  // index as IndexOfField gave it.
+  virtual Status ValueAt(std::int32_t index, value::Variant& value) = 0;
+};
+
+// "Integer", "Geometry" …: the name shown for a type code (unknown codes "Unknown").
+std::u16string_view FieldTypeName(FieldType type);
+// True for kGeometry and kBlob.
+inline bool IsRefusedFieldType(FieldType type) {
+  return type == FieldType::kGeometry || type == FieldType::kBlob;
+}
+
+}  // namespace pelt::host

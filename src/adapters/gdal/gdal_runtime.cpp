@@ -1,0 +1,31 @@
+#include "adapters/gdal/gdal_runtime.h"
+
+#include <mutex>
+
+#include <gdal.h>
+
+namespace pelt::gdal::internal {
+
+void EnsureDriversRegistered() {
+  static std::once_flag once;
+  std::call_once(once, [] { GDALAllRegister(); });
+}
+
+QuietGdalErrors::QuietGdalErrors() {
+  CPLPushErrorHandler(CPLQuietErrorHandler);
+  CPLErrorReset();
+}
+
+QuietGdalErrors::~QuietGdalErrors() { CPLPopErrorHandler(); }
+
+bool QuietGdalErrors::Failed() const {
+  const CPLErr type = CPLGetLastErrorType();
+  return type == CE_Failure || type == CE_Fatal;
+}
+
+std::string QuietGdalErrors::LastMessage() const {
+  const char* message = CPLGetLastErrorMsg();
+  return message != nullptr ? std::string(message) : std::string();
+}
+
+}  // namespace pelt::gdal::internal

@@ -1,0 +1,106 @@
+#include "pelt/adapters/gdal/layer_table.h"
+
+#include <utility>
+
+#include "adapters/gdal/field_values.h"
+#include "adapters/gdal/gdal_runtime.h"
+#include "adapters/gdal/layer_state.h"
+#include "adapters/gdal/status_helpers.h"
+#include "pelt/value/text.h"
+
+namespace pelt::gdal {
+namespace internal {
+
+LayerState::LayerState(std::shared_ptr<DatasetState> owner, OGRLayer& ogr_layer)
+    : dataset(std::move(owner)),
+      layer(&ogr_layer),
+      name(ogr_layer.GetName()),
+      fields(DescribeLayer(ogr_layer)) {}
+
+host::Status FeatureRow::ValueAt(std::int32_t index, value::Variant& value) {
+  if (index < 0 || index >= fields_->size()) return IndexOutOfRange();
+  if (!feature_) {
+    return StatusWithText(value::ErrorCode::kInvalidProcedureCall,
+                          u"No feature is current: the cursor has not started or has ended");
+  }
+  return Guarded([&] { return ReadFieldValue(*feature_, (*fields_)[index], value); });
+}
+
+CursorState::CursorState(std::shared_ptr<LayerState> owner)
+    : layer(std::move(owner)), generation(++layer->reading_generation), row(layer->fields) {}
+
+}  // namespace internal
+
+LayerTable::LayerTable(std::shared_ptr<internal::LayerState> state) : state_(std::move(state)) {}
+
+LayerTable::~LayerTable() = default;
+
+host::Status LayerTable::FieldList(host::HostFields*& fields) {
+  fields = &state_->fields;
+  return host::Status::Ok();
+}
+
+host::Status LayerTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
+  return internal::Guarded([&] { index = state_->fields.Find(name); });
+}
+
+const std::string& LayerTable::name() const { return state_->name; }
+
+std::int32_t LayerTable::FieldCount() const { return state_->fields.size(); }
+
+std::int64_t LayerTable::FeatureCount() const {
+  internal::QuietGdalErrors quiet;
+  const GIntBig count = state_->layer->GetFeatureCount(/*bForce=*/TRUE);
+  return count < 0 ? -1 : static_cast<std::int64_t>(count);
+}
+
+FeatureCursor LayerTable::Features() {
+  auto cursor = std::make_unique<internal::CursorState>(state_);
+  state_->layer->ResetReading();
+  return FeatureCursor(std::move(cursor));
+}
+
+FeatureCursor::FeatureCursor(std::unique_ptr<internal::CursorState> state)
+    : state_(std::move(state)) {}
+
+FeatureCursor::~FeatureCursor() = default;
+FeatureCursor::FeatureCursor(FeatureCursor&&) noexcept = default;
+FeatureCursor& FeatureCursor::operator=(FeatureCursor&&) noexcept = default;
+
+bool FeatureCursor::Next() {
+  internal::CursorState& state = *state_;
+  state.row.Reset(nullptr);
+  if (state.finished) return false;
+  if (state.generation != state.layer->reading_generation) {
+    state.finished = true;
+    state.status = internal::StatusWithText(
+        value::ErrorCode::kInvalidProcedureCall,
+        u"Another cursor has started reading layer " + value::FromUtf8(state.layer->name));
+    return false;
+  }
+  internal::QuietGdalErrors quiet;
+  OGRFeatureUniquePtr feature(state.layer->layer->GetNextFeature());
+  if (!feature) {
+    state.finished = true;
+    if (quiet.Failed()) {
+      state.status = internal::StatusWithText(
+          value::ErrorCode::kInternalError,
+          u"Reading layer " + value::FromUtf8(state.layer->name) + u" failed: " +
+              value::FromUtf8(quiet.LastMessage()));
+    }
+    return false;
+  }
+  state.row.Reset(std::move(feature));
+  return true;
+}
+
+std::int64_t FeatureCursor::fid() const {
+  const OGRFeature* feature = state_->row.feature();
+  return feature != nullptr ? static_cast<std::int64_t>(feature->GetFID()) : -1;
+}
+
+host::HostRow& FeatureCursor::row() { return state_->row; }
+
+const errors::Status& FeatureCursor::status() const { return state_->status; }
+
+}  // namespace pelt::gdal

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "pelt/value/date_serial.h"
+#include "pelt/value/locale.h"
+
+namespace pelt::value::internal {
+
+// Appends a date rendered by an ICU date pattern (the letters y, M, L, d, E,
+// c, H, h, K, k, m, s, a and quoted literals; other letters are skipped).
+// Month and day names come from the locale data, so no ICU formatter is
+// created per value.
+void AppendDatePattern(std::u16string_view pattern, const DateParts& parts,
+                       const LocaleData& locale, std::u16string& out);
+
+}  // namespace pelt::value::internal

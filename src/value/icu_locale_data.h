@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "pelt/value/locale.h"
+
+namespace pelt::value::internal {
+
+// Reads everything LocaleData holds from ICU for a canonical locale id. The
+// only place where ICU's locale services and their error codes are used.
+LocaleData LoadLocaleData(const std::string& canonical_id);
+
+// True when ICU lists a locale with the id's language.
+bool IcuKnowsLanguage(const std::string& canonical_id);
+
+}  // namespace pelt::value::internal

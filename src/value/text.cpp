@@ -1,0 +1,169 @@
+#include "pelt/value/text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utypes.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace pelt::value {
+namespace {
+
+const UChar* Data(std::u16string_view text) {
+  return reinterpret_cast<const UChar*>(text.data());
+}
+
+int32_t Length(std::u16string_view text) {
+  if (text.size() > static_cast<std::size_t>(INT32_MAX)) throw std::length_error("text too long");
+  return static_cast<int32_t>(text.size());
+}
+
+bool IsAscii(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+}
+
+char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+// Runs an ICU "preflight and fill" string function: the first call reports the
+// length needed, the second fills a buffer of that size.
+template <class Call>
+std::u16string CallIcuStringFunction(std::size_t guess, Call&& call) {
+  std::u16string out(guess, u'\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t needed = call(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                        &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    out.assign(static_cast<std::size_t>(needed), u'\0');
+    status = U_ZERO_ERROR;
+    needed = call(reinterpret_cast<UChar*>(out.data()), needed, &status);
+  }
+  if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
+  out.resize(static_cast<std::size_t>(needed));
+  return out;
+}
+
+}  // namespace
+
+std::u16string ToUpper(std::u16string_view text, const char* locale) {
+  if (IsAscii(text) && (locale == nullptr || locale[0] != 't')) {  // tr/az dot the i
+    std::u16string out(text);
+    for (char16_t& c : out) c = AsciiUpper(c);
+    return out;
+  }
+  return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
+    return u_strToUpper(dest, cap, Data(text), Length(text), locale, st);
+  });
+}
+
+std::u16string ToLower(std::u16string_view text, const char* locale) {
+  if (IsAscii(text) && (locale == nullptr || locale[0] != 't')) {
+    std::u16string out(text);
+    for (char16_t& c : out) c = AsciiLower(c);
+    return out;
+  }
+  return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
+    return u_strToLower(dest, cap, Data(text), Length(text), locale, st);
+  });
+}
+
+std::u16string CaseFold(std::u16string_view text) {
+  if (IsAscii(text)) {
+    std::u16string out(text);
+    for (char16_t& c : out) c = AsciiLower(c);
+    return out;
+  }
+  return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
+    return u_strFoldCase(dest, cap, Data(text), Length(text), U_FOLD_CASE_DEFAULT, st);
+  });
+}
+
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+  // ASCII prefix first: it decides almost every comparison the component makes.
+  const std::size_t n = std::min(a.size(), b.size());
+  std::size_t i = 0;
+  for (; i < n; ++i) {
+    const char16_t ca = a[i];
+    const char16_t cb = b[i];
+    if (ca >= 0x80 || cb >= 0x80) break;
+    const char16_t la = AsciiLower(ca);
+    const char16_t lb = AsciiLower(cb);
+    if (la != lb) return la < lb ? -1 : 1;
+  }
+  if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  UErrorCode status = U_ZERO_ERROR;
+  const int result = u_strCaseCompare(Data(a.substr(i)), Length(a.substr(i)), Data(b.substr(i)),
+                                      Length(b.substr(i)), U_FOLD_CASE_DEFAULT, &status);
+  if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
+  return result < 0 ? -1 : (result > 0 ? 1 : 0);
+}
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() == b.size() && IsAscii(a) && IsAscii(b)) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+  }
+  return CompareNoCase(a, b) == 0;
+}
+
+std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
+                       std::size_t start) {
+  if (start < 1) start = 1;
+  if (start > haystack.size() + 1) return 0;
+  if (needle.empty()) return start;
+  if (IsAscii(needle) && IsAscii(haystack)) {
+    const auto equal = [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); };
+    const auto from = haystack.begin() + static_cast<std::ptrdiff_t>(start - 1);
+    const auto it = std::search(from, haystack.end(), needle.begin(), needle.end(), equal);
+    return it == haystack.end() ? 0 : static_cast<std::size_t>(it - haystack.begin()) + 1;
+  }
+  // Compare folded forms window by window: case folding can change lengths,
+  // so each candidate is checked with the full case-insensitive comparison.
+  for (std::size_t i = start - 1; i + needle.size() <= haystack.size(); ++i) {
+    if (CompareNoCase(haystack.substr(i, needle.size()), needle) == 0) return i + 1;
+  }
+  return 0;
+}
+
+std::u16string FromUtf8(std::string_view utf8) {
+  if (utf8.size() > static_cast<std::size_t>(INT32_MAX)) throw std::length_error("text too long");
+  std::u16string out(utf8.size(), u'\0');  // UTF-16 never needs more units than UTF-8 bytes
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                       &length, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr,
+                       &status);
+  if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
+  out.resize(static_cast<std::size_t>(length));
+  return out;
+}
+
+std::string ToUtf8(std::u16string_view utf16) {
+  if (utf16.size() > static_cast<std::size_t>(INT32_MAX) / 3) {
+    throw std::length_error("text too long");
+  }
+  std::string out(utf16.size() * 3, '\0');
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, Data(utf16),
+                     static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr, &status);
+  if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
+  out.resize(static_cast<std::size_t>(length));
+  return out;
+}
+
+std::u16string FromAscii(std::string_view ascii) {
+  std::u16string out;
+  AppendAscii(out, ascii);
+  return out;
+}
+
+void AppendAscii(std::u16string& out, std::string_view ascii) {
+  out.reserve(out.size() + ascii.size());
+  for (char c : ascii) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+}
+
+}  // namespace pelt::value
