@@ -48,6 +48,13 @@ class FeatureRow final : public host::HostRow {
   OGRFeatureUniquePtr feature_;
 };
 
+// The row of a cursor that reads nothing (moved from, or never made because
+// memory ran out): every value fails.
+class DetachedRow final : public host::HostRow {
+ public:
+  host::Status ValueAt(std::int32_t index, value::Variant& value) override;
+};
+
 struct CursorState {
   explicit CursorState(std::shared_ptr<LayerState> owner);
 

@@ -26,6 +26,10 @@ host::Status FeatureRow::ValueAt(std::int32_t index, value::Variant& value) {
   return Guarded([&] { return ReadFieldValue(*feature_, (*fields_)[index], value); });
 }
 
+host::Status DetachedRow::ValueAt(std::int32_t /*index*/, value::Variant& /*value*/) {
+  return StatusWithText(value::ErrorCode::kInvalidProcedureCall, u"The cursor reads no layer");
+}
+
 CursorState::CursorState(std::shared_ptr<LayerState> owner)
     : layer(std::move(owner)), generation(++layer->reading_generation), row(layer->fields) {}
 
@@ -55,9 +59,15 @@ std::int64_t LayerTable::FeatureCount() const {
 }
 
 FeatureCursor LayerTable::Features() {
-  auto cursor = std::make_unique<internal::CursorState>(state_);
-  state_->layer->ResetReading();
-  return FeatureCursor(std::move(cursor));
+  try {
+    auto cursor = std::make_unique<internal::CursorState>(state_);
+    state_->layer->ResetReading();
+    return FeatureCursor(std::move(cursor));
+  } catch (...) {
+    // Without memory for a cursor there is nothing to read: the cursor
+    // without state ends at once.
+    return FeatureCursor(nullptr);
+  }
 }
 
 FeatureCursor::FeatureCursor(std::unique_ptr<internal::CursorState> state)
@@ -68,39 +78,55 @@ FeatureCursor::FeatureCursor(FeatureCursor&&) noexcept = default;
 FeatureCursor& FeatureCursor::operator=(FeatureCursor&&) noexcept = default;
 
 bool FeatureCursor::Next() {
+  if (!state_) return false;
   internal::CursorState& state = *state_;
   state.row.Reset(nullptr);
   if (state.finished) return false;
-  if (state.generation != state.layer->reading_generation) {
-    state.finished = true;
-    state.status = internal::StatusWithText(
-        value::ErrorCode::kInvalidProcedureCall,
-        u"Another cursor has started reading layer " + value::FromUtf8(state.layer->name));
-    return false;
-  }
-  internal::QuietGdalErrors quiet;
-  OGRFeatureUniquePtr feature(state.layer->layer->GetNextFeature());
-  if (!feature) {
-    state.finished = true;
-    if (quiet.Failed()) {
+  try {
+    if (state.generation != state.layer->reading_generation) {
+      state.finished = true;
       state.status = internal::StatusWithText(
-          value::ErrorCode::kInternalError,
-          u"Reading layer " + value::FromUtf8(state.layer->name) + u" failed: " +
-              value::FromUtf8(quiet.LastMessage()));
+          value::ErrorCode::kInvalidProcedureCall,
+          u"Another cursor has started reading layer " + value::FromUtf8(state.layer->name));
+      return false;
     }
+    internal::QuietGdalErrors quiet;
+    OGRFeatureUniquePtr feature(state.layer->layer->GetNextFeature());
+    if (!feature) {
+      state.finished = true;
+      if (quiet.Failed()) {
+        state.status = internal::StatusWithText(
+            value::ErrorCode::kInternalError,
+            u"Reading layer " + value::FromUtf8(state.layer->name) + u" failed: " +
+                value::FromUtf8(quiet.LastMessage()));
+      }
+      return false;
+    }
+    state.row.Reset(std::move(feature));
+    return true;
+  } catch (...) {
+    state.finished = true;
+    state.status = internal::CurrentFailureStatus();
     return false;
   }
-  state.row.Reset(std::move(feature));
-  return true;
 }
 
 std::int64_t FeatureCursor::fid() const {
-  const OGRFeature* feature = state_->row.feature();
+  const OGRFeature* feature = state_ ? state_->row.feature() : nullptr;
   return feature != nullptr ? static_cast<std::int64_t>(feature->GetFID()) : -1;
 }
 
-host::HostRow& FeatureCursor::row() { return state_->row; }
+host::HostRow& FeatureCursor::row() {
+  if (state_) return state_->row;
+  static internal::DetachedRow detached;
+  return detached;
+}
 
-const errors::Status& FeatureCursor::status() const { return state_->status; }
+const errors::Status& FeatureCursor::status() const {
+  if (state_) return state_->status;
+  static const errors::Status kDetached = internal::StatusWithText(
+      value::ErrorCode::kInvalidProcedureCall, u"The cursor reads no layer");
+  return kDetached;
+}
 
 }  // namespace pelt::gdal

@@ -28,6 +28,17 @@ inline errors::Status IndexOutOfRange() {
   return StatusFromCode(value::ErrorCode::kSubscriptOutOfRange);
 }
 
+// The failure in flight as a status. Call only inside a catch handler.
+inline errors::Status CurrentFailureStatus() noexcept {
+  try {
+    return errors::CurrentFailure();
+  } catch (...) {
+    // Describing the failure failed as well: a status without text needs no
+    // memory.
+    return errors::Status(static_cast<std::int32_t>(value::ErrorCode::kOutOfMemory), {}, {});
+  }
+}
+
 // The one catch-all at the edge of the adapter's host operations: body runs,
 // and anything it throws (in practice only std::bad_alloc) becomes a failing
 // Status. body returns void (success) or a Status.
@@ -41,13 +52,7 @@ errors::Status Guarded(Body&& body) noexcept {
       return std::forward<Body>(body)();
     }
   } catch (...) {
-    try {
-      return errors::CurrentFailure();
-    } catch (...) {
-      // Describing the failure failed as well: a status without text needs
-      // no memory.
-      return errors::Status(static_cast<std::int32_t>(value::ErrorCode::kOutOfMemory), {}, {});
-    }
+    return CurrentFailureStatus();
   }
 }
 
