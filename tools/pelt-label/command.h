@@ -1,0 +1,38 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string_view>
+
+namespace pelt::tools {
+
+inline constexpr std::string_view kProgramName = "pelt-label";
+
+// The process exit status. Scripts rely on these values.
+enum class ExitCode : int {
+  kOk = 0,
+  kFailure = 1,  // the work itself failed (a feature could not be read …)
+  kUsage = 2,    // bad arguments, or a source or layer that cannot be opened
+};
+
+// Where a command writes: its results on out, one-line problems on err.
+struct Streams {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// A subcommand: "pelt-label NAME ARGUMENTS…". run receives the arguments
+// after the name and reports its own problems on io.err.
+struct Command {
+  std::string_view name;
+  std::string_view summary;  // one line for the overview
+  ExitCode (*run)(std::span<const std::string_view> args, Streams& io);
+};
+
+// Writes "pelt-label: MESSAGE" as one line on io.err.
+void ReportProblem(Streams& io, std::string_view message);
+
+// A usage problem of a subcommand, with the pointer to its help.
+ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message);
+
+}  // namespace pelt::tools

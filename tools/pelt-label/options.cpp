@@ -1,0 +1,126 @@
+#include "options.h"
+
+#include <algorithm>
+
+namespace pelt::tools {
+namespace {
+
+const OptionSpec* FindLong(std::span<const OptionSpec> specs, std::string_view name) {
+  const auto found =
+      std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
+  return found != specs.end() ? &*found : nullptr;
+}
+
+const OptionSpec* FindShort(std::span<const OptionSpec> specs, char name) {
+  const auto found = std::find_if(specs.begin(), specs.end(),
+                                  [&](const OptionSpec& s) { return s.short_name == name; });
+  return found != specs.end() ? &*found : nullptr;
+}
+
+std::string Quoted(std::string_view text) {
+  std::string quoted = "'";
+  quoted += text;
+  quoted += '\'';
+  return quoted;
+}
+
+// The spelling users know an option by in messages: "--layer".
+std::string LongSpelling(const OptionSpec& spec) {
+  std::string spelling = "--";
+  spelling += spec.name;
+  return spelling;
+}
+
+}  // namespace
+
+bool ParsedArguments::Has(std::string_view name) const {
+  return std::any_of(options_.begin(), options_.end(),
+                     [&](const auto& option) { return option.first == name; });
+}
+
+std::optional<std::string_view> ParsedArguments::Value(std::string_view name) const {
+  for (const auto& [option_name, value] : options_) {
+    if (option_name == name) return value;
+  }
+  return std::nullopt;
+}
+
+bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> specs,
+                    ParsedArguments& parsed, std::string& error) {
+  parsed = ParsedArguments();
+  bool options_ended = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      parsed.operands_.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+
+    const OptionSpec* spec = nullptr;
+    std::optional<std::string_view> attached;  // "--name=VALUE" or "-nVALUE"
+    if (arg[1] == '-') {
+      std::string_view name = arg.substr(2);
+      if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+        attached = name.substr(equals + 1);
+        name = name.substr(0, equals);
+      }
+      spec = FindLong(specs, name);
+    } else {
+      spec = FindShort(specs, arg[1]);
+      if (arg.size() > 2) attached = arg.substr(2);
+    }
+    if (spec == nullptr) {
+      error = "unknown option " + Quoted(arg);
+      return false;
+    }
+    if (parsed.Has(spec->name)) {
+      error = "option " + LongSpelling(*spec) + " given more than once";
+      return false;
+    }
+
+    if (spec->value_name.empty()) {
+      if (attached) {
+        error = "option " + LongSpelling(*spec) + " takes no value";
+        return false;
+      }
+      parsed.options_.emplace_back(spec->name, std::nullopt);
+      continue;
+    }
+    if (!attached) {
+      if (i + 1 >= args.size()) {
+        error = "option " + LongSpelling(*spec) + " needs a value (" + std::string(spec->value_name) + ")";
+        return false;
+      }
+      attached = args[++i];
+    }
+    parsed.options_.emplace_back(spec->name, attached);
+  }
+  return true;
+}
+
+void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> specs) {
+  std::vector<std::string> spellings;
+  std::size_t width = 0;
+  for (const OptionSpec& spec : specs) {
+    std::string spelling = spec.short_name != '\0' ? std::string{'-', spec.short_name} + ", "
+                                                   : std::string("    ");
+    spelling += LongSpelling(spec);
+    if (!spec.value_name.empty()) {
+      spelling += ' ';
+      spelling += spec.value_name;
+    }
+    width = std::max(width, spelling.size());
+    spellings.push_back(std::move(spelling));
+  }
+  out << "Options:\n";
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    out << "  " << spellings[i] << std::string(width - spellings[i].size() + 2, ' ')
+        << specs[i].help << '\n';
+  }
+}
+
+}  // namespace pelt::tools

@@ -1,0 +1,74 @@
+#include "source_arguments.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "pelt/adapters/gdal/source.h"
+
+namespace pelt::tools {
+namespace {
+
+bool IsRegularFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+std::filesystem::path ProgramDirectory() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : program.parent_path();
+}
+
+}  // namespace
+
+std::optional<std::string> BundledSamplePath() {
+  // An installed program must not read the source tree it was built from,
+  // which may have changed since: the installed copy wins.
+  if (const std::filesystem::path directory = ProgramDirectory(); !directory.empty()) {
+    const std::filesystem::path installed =
+        (directory / PELT_SAMPLE_FROM_PROGRAM_DIRECTORY).lexically_normal();
+    if (IsRegularFile(installed)) return installed.string();
+  }
+  const std::filesystem::path in_source_tree(PELT_SAMPLE_IN_SOURCE_TREE);
+  if (IsRegularFile(in_source_tree)) return in_source_tree.string();
+  return std::nullopt;
+}
+
+std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
+                                                   const ParsedArguments& arguments, Streams& io,
+                                                   ExitCode& exit_code) {
+  exit_code = ExitCode::kUsage;
+  if (arguments.operands().size() > 1) {
+    ReportUsage(io, command, "expects at most one SOURCE, got " +
+                                 std::to_string(arguments.operands().size()));
+    return nullptr;
+  }
+
+  std::string source_path;
+  if (arguments.operands().empty()) {
+    const std::optional<std::string> sample = BundledSamplePath();
+    if (!sample) {
+      ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
+      return nullptr;
+    }
+    source_path = *sample;
+  } else {
+    source_path = arguments.operands().front();
+  }
+
+  const std::optional<std::string_view> layer_name = arguments.Value(kLayerOption.name);
+  const gdal::LayerChoice choice = layer_name ? gdal::LayerChoice::Named(std::string(*layer_name))
+                                              : gdal::LayerChoice::OnlyLayer();
+  gdal::OpenError error;
+  std::unique_ptr<gdal::LayerTable> table = gdal::OpenLayerTable(source_path, choice, error);
+  if (!table) {
+    std::string message = error.message;
+    if (error.kind == gdal::OpenErrorKind::kLayerChoiceNeeded) message += " (use --layer NAME)";
+    ReportProblem(io, message);
+    return nullptr;
+  }
+  exit_code = ExitCode::kOk;
+  return table;
+}
+
+}  // namespace pelt::tools

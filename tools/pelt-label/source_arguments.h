@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "command.h"
+#include "options.h"
+#include "pelt/adapters/gdal/layer_table.h"
+
+namespace pelt::tools {
+
+// The bundled sample GeoPackage: beside an installed program first
+// (share/peltexpressions/sample.gpkg), then in the source tree the program
+// was built from. nullopt when neither exists.
+std::optional<std::string> BundledSamplePath();
+
+// Opens the layer a command reads: SOURCE is the command's only operand, or
+// the bundled sample when there is none; --layer picks the layer, otherwise
+// the source must have exactly one. On failure the problem is reported on
+// io.err, exit_code is set and nullptr returned.
+std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
+                                                   const ParsedArguments& arguments, Streams& io,
+                                                   ExitCode& exit_code);
+
+}  // namespace pelt::tools
