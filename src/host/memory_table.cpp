@@ -118,6 +118,8 @@ MemoryTable::MemoryTable(std::vector<FieldSpec> fields) : state_(std::make_share
 }
 
 MemoryTable::~MemoryTable() = default;
+MemoryTable::MemoryTable(MemoryTable&&) noexcept = default;
+MemoryTable& MemoryTable::operator=(MemoryTable&&) noexcept = default;
 
 MemoryRow& MemoryTable::AddRow(std::vector<Variant> values) {
   values.resize(state_->fields.size(), Variant::Null());

@@ -149,21 +149,25 @@ void LoadDates(const icu::Locale& locale, LocaleData& data) {
   UErrorCode status = U_ZERO_ERROR;
   icu::DateFormatSymbols symbols(locale, status);
   Check(status, "date symbols");
-  int32_t count = 0;
-  const auto copy_names = [&](const icu::UnicodeString* names, int32_t n, auto& target,
-                              int32_t first) {
+  // Each ICU getter reports its array length through count, so the array
+  // is fetched before count is read.
+  const auto copy_names = [](const icu::UnicodeString* names, int32_t n, auto& target,
+                             int32_t first) {
     for (std::size_t i = 0; i < target.size() && first + static_cast<int32_t>(i) < n; ++i) {
       target[i] = ToU16(names[first + static_cast<int32_t>(i)]);
     }
   };
   using Symbols = icu::DateFormatSymbols;
-  copy_names(symbols.getMonths(count, Symbols::FORMAT, Symbols::WIDE), count, data.month_names, 0);
-  copy_names(symbols.getMonths(count, Symbols::FORMAT, Symbols::ABBREVIATED), count,
-             data.month_abbreviations, 0);
+  int32_t count = 0;
+  const icu::UnicodeString* names = symbols.getMonths(count, Symbols::FORMAT, Symbols::WIDE);
+  copy_names(names, count, data.month_names, 0);
+  names = symbols.getMonths(count, Symbols::FORMAT, Symbols::ABBREVIATED);
+  copy_names(names, count, data.month_abbreviations, 0);
   // ICU's weekday arrays are 1-based (index 1 is Sunday).
-  copy_names(symbols.getWeekdays(count, Symbols::FORMAT, Symbols::WIDE), count, data.day_names, 1);
-  copy_names(symbols.getWeekdays(count, Symbols::FORMAT, Symbols::ABBREVIATED), count,
-             data.day_abbreviations, 1);
+  names = symbols.getWeekdays(count, Symbols::FORMAT, Symbols::WIDE);
+  copy_names(names, count, data.day_names, 1);
+  names = symbols.getWeekdays(count, Symbols::FORMAT, Symbols::ABBREVIATED);
+  copy_names(names, count, data.day_abbreviations, 1);
   const icu::UnicodeString* am_pm = symbols.getAmPmStrings(count);
   if (count >= 2) {
     data.am_designator = ToU16(am_pm[0]);

@@ -40,6 +40,9 @@ class MemoryTable final : public HostTable {
   ~MemoryTable() override;
   MemoryTable(const MemoryTable&) = delete;
   MemoryTable& operator=(const MemoryTable&) = delete;
+  // Rows and fields keep pointing at the shared state, so moving is safe.
+  MemoryTable(MemoryTable&&) noexcept;
+  MemoryTable& operator=(MemoryTable&&) noexcept;
 
   // Appends a row; values beyond the field count are dropped, missing ones
   // are null. The row lives as long as the table.

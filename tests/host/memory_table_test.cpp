@@ -1,0 +1,135 @@
+#include "pelt/host/memory_table.h"
+
+#include <gtest/gtest.h>
+
+#include "support/dump.h"
+
+namespace pelt::host {
+namespace {
+
+using testing::Dump;
+using testing::U8;
+using value::Variant;
+
+MemoryTable Cities() {
+  MemoryTable table({{u"NAME", FieldType::kString},
+                     {u"POP", FieldType::kInteger},
+                     {u"Shape", FieldType::kGeometry}});
+  table.AddRow({Variant::FromText(u"Zürich"), Variant::FromLong(421878)});
+  table.AddRow({Variant::FromText(u"Łódź")});
+  return table;
+}
+
+// Binds a field the way verification does: index, field list, field, type.
+Status Bind(MemoryTable& table, std::u16string_view name, FieldType& type) {
+  std::int32_t index = -1;
+  if (Status s = table.IndexOfField(name, index); !s.ok()) return s;
+  HostFields* fields = nullptr;
+  if (Status s = table.FieldList(fields); !s.ok()) return s;
+  HostField* field = nullptr;
+  if (Status s = fields->FieldAt(index, field); !s.ok()) return s;
+  return field->FieldTypeCode(type);
+}
+
+TEST(MemoryTableTest, ServesFieldsAndRows) {
+  MemoryTable table = Cities();
+  std::int32_t index = 0;
+  ASSERT_TRUE(table.IndexOfField(u"pop", index).ok());
+  EXPECT_EQ(index, 1);
+  ASSERT_TRUE(table.IndexOfField(u"MISSING", index).ok());
+  EXPECT_EQ(index, -1);
+
+  HostFields* fields = nullptr;
+  ASSERT_TRUE(table.FieldList(fields).ok());
+  std::int32_t count = 0;
+  ASSERT_TRUE(fields->FieldCount(count).ok());
+  EXPECT_EQ(count, 3);
+  HostField* field = nullptr;
+  ASSERT_TRUE(fields->FieldAt(2, field).ok());
+  std::u16string name;
+  ASSERT_TRUE(field->FieldName(name).ok());
+  EXPECT_EQ(name, u"Shape");
+  EXPECT_FALSE(fields->FieldAt(3, field).ok());
+  EXPECT_FALSE(fields->FieldAt(-1, field).ok());
+
+  Variant v;
+  ASSERT_TRUE(table.Row(0).ValueAt(0, v).ok());
+  EXPECT_EQ(Dump(v), "String:Zürich");
+  ASSERT_TRUE(table.Row(1).ValueAt(1, v).ok());
+  EXPECT_EQ(Dump(v), "Null");  // a missing value is null
+  EXPECT_FALSE(table.Row(1).ValueAt(7, v).ok());
+}
+
+TEST(MemoryTableTest, RecordsCallsInOrder) {
+  MemoryTable table = Cities();
+  table.RecordCalls(true);
+  FieldType type{};
+  ASSERT_TRUE(Bind(table, u"POP", type).ok());
+  Variant v;
+  ASSERT_TRUE(table.Row(0).ValueAt(1, v).ok());
+  EXPECT_EQ(U8(table.CallTrace()),
+            "IndexOfField(POP) FieldList FieldAt(1) FieldTypeCode(POP) ValueAt(1)");
+  table.ClearCalls();
+  EXPECT_EQ(table.CallTrace(), u"");
+  EXPECT_EQ(table.TotalCalls(), 5);
+}
+
+TEST(MemoryTableTest, FailsTheNthCallOfAnOperation) {
+  struct Row {
+    int line;
+    std::optional<Operation> op;
+    std::int64_t n;
+    int failing_bind;  // 1-based bind that fails, 0 for none
+  } rows[] = {
+      {__LINE__, Operation::kIndexOfField, 1, 1},
+      {__LINE__, Operation::kIndexOfField, 2, 2},
+      {__LINE__, Operation::kFieldTypeCode, 2, 2},
+      {__LINE__, Operation::kFieldAt, 3, 0},  // only two binds happen
+      {__LINE__, std::nullopt, 4, 1},         // the 4th call overall: FieldTypeCode of bind 1
+      {__LINE__, std::nullopt, 5, 2},
+      {__LINE__, Operation::kValueAt, 1, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    MemoryTable table = Cities();
+    table.FailCall(row.op, row.n,
+                   MemoryTable::InjectedFailure(row.op.value_or(Operation::kFieldList)));
+    int failed = 0;
+    FieldType type{};
+    for (int bind = 1; bind <= 2 && failed == 0; ++bind) {
+      const Status status = Bind(table, bind == 1 ? u"NAME" : u"POP", type);
+      if (!status.ok()) {
+        failed = bind;
+        EXPECT_EQ(status.number(), 91);
+        EXPECT_EQ(U8(status.source()), "MemoryTable");
+      }
+    }
+    EXPECT_EQ(failed, row.failing_bind);
+  }
+}
+
+TEST(MemoryTableTest, FaultFiresOnceAndCanBeCleared) {
+  MemoryTable table = Cities();
+  table.FailCall(Operation::kValueAt, 1, MemoryTable::InjectedFailure(Operation::kValueAt));
+  Variant v;
+  EXPECT_FALSE(table.Row(0).ValueAt(0, v).ok());
+  EXPECT_TRUE(table.Row(0).ValueAt(0, v).ok());
+  table.FailCall(Operation::kValueAt, 1, MemoryTable::InjectedFailure(Operation::kValueAt));
+  table.ClearFault();
+  EXPECT_TRUE(table.Row(0).ValueAt(0, v).ok());
+}
+
+TEST(MemoryTableTest, IndexBaseReachesBeyondSixteenBits) {
+  MemoryTable table = Cities();
+  table.SetIndexBase(32767);
+  std::int32_t index = 0;
+  ASSERT_TRUE(table.IndexOfField(u"POP", index).ok());
+  EXPECT_EQ(index, 32768);
+  Variant v;
+  ASSERT_TRUE(table.Row(0).ValueAt(index, v).ok());
+  EXPECT_EQ(Dump(v), "Long:421878");
+  EXPECT_FALSE(table.Row(0).ValueAt(1, v).ok());
+}
+
+}  // namespace
+}  // namespace pelt::host

@@ -1,0 +1,99 @@
+#include "pelt/value/text.h"
+
+#include <gtest/gtest.h>
+
+#include "support/dump.h"
+
+namespace pelt::value {
+namespace {
+
+using testing::U8;
+
+TEST(TextTest, CaseMappingCoversAllOfUnicode) {
+  struct Row {
+    int line;
+    std::u16string_view text;
+    std::u16string_view upper;
+    std::u16string_view lower;
+  } rows[] = {
+      {__LINE__, u"Hello World", u"HELLO WORLD", u"hello world"},
+      {__LINE__, u"", u"", u""},
+      {__LINE__, u"Zürich", u"ZÜRICH", u"zürich"},
+      {__LINE__, u"Łódź", u"ŁÓDŹ", u"łódź"},
+      {__LINE__, u"Straße", u"STRASSE", u"straße"},  // upper case is longer
+      {__LINE__, u"ΣΟΦΟΣ", u"ΣΟΦΟΣ", u"σοφος"},      // final sigma
+      {__LINE__, u"a1_$", u"A1_$", u"a1_$"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(U8(ToUpper(row.text)), U8(row.upper));
+    EXPECT_EQ(U8(ToLower(row.text)), U8(row.lower));
+  }
+}
+
+TEST(TextTest, TurkishLocaleDotsTheI) {
+  EXPECT_EQ(U8(ToUpper(u"istanbul", "tr")), U8(u"İSTANBUL"));
+  EXPECT_EQ(U8(ToUpper(u"istanbul", "")), "ISTANBUL");
+}
+
+TEST(TextTest, ComparisonIgnoresCase) {
+  struct Row {
+    int line;
+    std::u16string_view a;
+    std::u16string_view b;
+    int order;
+  } rows[] = {
+      {__LINE__, u"Field", u"FIELD", 0},
+      {__LINE__, u"field", u"fielD", 0},
+      {__LINE__, u"", u"", 0},
+      {__LINE__, u"a", u"", 1},
+      {__LINE__, u"", u"a", -1},
+      {__LINE__, u"abc", u"abd", -1},
+      {__LINE__, u"ABC", u"abd", -1},
+      {__LINE__, u"Zürich", u"ZÜRICH", 0},
+      {__LINE__, u"STRASSE", u"straße", 0},
+      {__LINE__, u"ab", u"abc", -1},
+      {__LINE__, u"[", u"]", -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(CompareNoCase(row.a, row.b), row.order);
+    EXPECT_EQ(CompareNoCase(row.b, row.a), -row.order);
+    EXPECT_EQ(EqualsNoCase(row.a, row.b), row.order == 0);
+  }
+}
+
+TEST(TextTest, FindsWithoutRegardToCase) {
+  struct Row {
+    int line;
+    std::u16string_view haystack;
+    std::u16string_view needle;
+    std::size_t start;
+    std::size_t found;
+  } rows[] = {
+      {__LINE__, u"Hello World", u"o", 1, 5},
+      {__LINE__, u"Hello World", u"O", 6, 8},
+      {__LINE__, u"Hello World", u"o", 9, 0},
+      {__LINE__, u"Hello World", u"", 3, 3},
+      {__LINE__, u"Hello World", u"WORLD", 1, 7},
+      {__LINE__, u"abc", u"abcd", 1, 0},
+      {__LINE__, u"abc", u"c", 4, 0},
+      {__LINE__, u"ZÜRICH zürich", u"zürich", 2, 8},
+      {__LINE__, u"", u"", 1, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(FindNoCase(row.haystack, row.needle, row.start), row.found);
+  }
+}
+
+TEST(TextTest, Utf8RoundTripsAndRepairsBadInput) {
+  EXPECT_EQ(ToUtf8(FromUtf8("Łódź 😀")), "Łódź 😀");
+  EXPECT_EQ(FromUtf8("😀").size(), 2u);  // a surrogate pair
+  EXPECT_EQ(U8(FromUtf8("a\xff" "b")), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");  // lone surrogate
+  EXPECT_EQ(FromUtf8(""), u"");
+}
+
+}  // namespace
+}  // namespace pelt::value
