@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: once in
+# a normal build and once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The fuzz targets then run for a short fixed time each.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+fuzz_seconds=${PELT_FUZZ_SECONDS:-60}
+
+"$root/scripts/install-deps.sh"
+
+run_suite() {
+  local dir=$1
+  shift
+  cmake -G Ninja -S "$root" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+}
+
+echo "== normal build ==" >&2
+run_suite "$root/build-check" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELT_BUILD_BENCHMARKS=ON
+
+echo "== address and undefined-behaviour sanitizers ==" >&2
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPELT_SANITIZE=address,undefined \
+  -DPELT_BUILD_BENCHMARKS=OFF
+
+if [[ -x "$root/scripts/run-fuzzers.sh" ]]; then
+  echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
+  "$root/scripts/run-fuzzers.sh" "$fuzz_seconds"
+fi
+echo "All checks passed." >&2
