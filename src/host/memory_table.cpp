@@ -123,7 +123,7 @@ MemoryTable& MemoryTable::operator=(MemoryTable&&) noexcept = default;
 
 MemoryRow& MemoryTable::AddRow(std::vector<Variant> values) {
   values.resize(state_->fields.size(), Variant::Null());
-  return state_->rows.emplace_back(state_, std::move(values));
+  return state_->rows.emplace_back(state_.get(), std::move(values));
 }
 
 std::size_t MemoryTable::RowCount() const { return state_->rows.size(); }
@@ -179,8 +179,8 @@ void MemoryTable::ClearFault() { state_->fault_armed = false; }
 std::int64_t MemoryTable::TotalCalls() const { return state_->total_calls; }
 void MemoryTable::SetIndexBase(std::int32_t base) { state_->index_base = base; }
 
-MemoryRow::MemoryRow(std::shared_ptr<MemoryTable::State> state, std::vector<Variant> values)
-    : state_(std::move(state)), values_(std::move(values)) {}
+MemoryRow::MemoryRow(MemoryTable::State* state, std::vector<Variant> values)
+    : state_(state), values_(std::move(values)) {}
 
 Status MemoryRow::ValueAt(std::int32_t index, Variant& value) {
   Status status = state_->Enter(Operation::kValueAt, u"", index);

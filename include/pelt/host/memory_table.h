@@ -91,12 +91,13 @@ class MemoryTable final : public HostTable {
 
 class MemoryRow final : public HostRow {
  public:
-  MemoryRow(std::shared_ptr<MemoryTable::State> state, std::vector<value::Variant> values);
+  // Rows belong to their table's state, which therefore outlives them.
+  MemoryRow(MemoryTable::State* state, std::vector<value::Variant> values);
   Status ValueAt(std::int32_t index, value::Variant& value) override;
   void Set(std::size_t zero_based_field, value::Variant value);
 
  private:
-  std::shared_ptr<MemoryTable::State> state_;
+  MemoryTable::State* state_;
   std::vector<value::Variant> values_;
 };
 
