@@ -33,6 +33,14 @@ std::string CannotOpen(const std::string& path, std::string_view reason) {
   return message;
 }
 
+constexpr std::string_view kNoVectorDirectory = "a directory without vector data GDAL can read";
+
+bool IsDirectory(const std::string& path) {
+  VSIStatBufL stat_buffer;
+  return VSIStatExL(path.c_str(), &stat_buffer, VSI_STAT_NATURE_FLAG) == 0 &&
+         VSI_ISDIR(stat_buffer.st_mode);
+}
+
 // GDAL does not say why nothing opened, so look at the path: missing,
 // a directory, unreadable, or a file in no format GDAL reads as vectors.
 OpenError DescribeOpenFailure(const std::string& path, const std::string& gdal_message) {
@@ -42,8 +50,7 @@ OpenError DescribeOpenFailure(const std::string& path, const std::string& gdal_m
                      CannotOpen(path, std::generic_category().message(ENOENT)));
   }
   if (VSI_ISDIR(stat_buffer.st_mode)) {
-    return MakeError(OpenErrorKind::kNotVectorData,
-                     CannotOpen(path, "a directory without vector data GDAL can read"));
+    return MakeError(OpenErrorKind::kNotVectorData, CannotOpen(path, kNoVectorDirectory));
   }
   errno = 0;
   VSILFILE* file = VSIFOpenL(path.c_str(), "rb");
@@ -144,6 +151,12 @@ std::unique_ptr<Source> Source::Open(std::string_view path, OpenError& error) {
         GDALDataset::Open(path_text.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
     if (!dataset) {
       error = DescribeOpenFailure(path_text, quiet.Failed() ? quiet.LastMessage() : std::string());
+      return nullptr;
+    }
+    // The Shapefile driver opens any folder that holds a .shp, even one it
+    // then cannot read; with no layer in it, the folder holds nothing to label.
+    if (dataset->GetLayerCount() == 0 && IsDirectory(path_text)) {
+      error = MakeError(OpenErrorKind::kNotVectorData, CannotOpen(path_text, kNoVectorDirectory));
       return nullptr;
     }
     auto state = std::make_shared<internal::DatasetState>();
