@@ -10,6 +10,7 @@ packages=(
   libicu-dev
   libgdal-dev gdal-bin sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev xvfb xdotool fonts-dejavu-core
 )
 
 missing=()
