@@ -137,7 +137,6 @@ TEST_F(PeltLabelTest, FieldsCommand) {
   const Row rows[] = {
       // The bundled sample when no source is named.
       {__LINE__, {"fields"}, 0, kSampleFields, ""},
-      {__LINE__, {"fields", "--format", "text"}, 0, kSampleFields, ""},
       {__LINE__, {"fields", "--format=jsonl"}, 0,
        "{\"name\": \"fid\", \"type\": 6, \"type_name\": \"ObjectId\"}\n"
        "{\"name\": \"NAME\", \"type\": 4, \"type_name\": \"String\"}\n*",
@@ -176,8 +175,6 @@ TEST_F(PeltLabelTest, FieldsCommand) {
       // Bad usage.
       {__LINE__, {"fields", "--colour"}, 2, "",
        "pelt-label fields: unknown option '--colour' (see 'pelt-label fields --help')\n"},
-      {__LINE__, {"fields", "-x"}, 2, "",
-       "pelt-label fields: unknown option '-x' (see 'pelt-label fields --help')\n"},
       {__LINE__, {"fields", "--format", "xml"}, 2, "",
        "pelt-label fields: unknown format 'xml', expected text or jsonl (see 'pelt-label "
        "fields --help')\n"},
