@@ -47,15 +47,9 @@ const language::TokenList& PeltExpressionEvaluator::Tokens() {
   return *m_pTokens;
 }
 
-// The three operations below are filled in with the expression language, label
-// assembly and the builder; until then each gives its failure value.
-
-std::u16string PeltExpressionEvaluator::EditExpression(host::HostTable* /*pTable*/,
-                                                       const std::u16string& /*pExpression*/,
-                                                       CollectionRef /*ReservedWords*/,
-                                                       CollectionRef /*ReservedWordDescriptions*/) {
-  return std::u16string();
-}
+// The two operations below are filled in with the expression language and
+// label assembly; until then each gives its failure value. EditExpression
+// lives in edit_expression.cpp.
 
 std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* /*pTable*/,
                                                   host::HostRow* /*pRow*/,
