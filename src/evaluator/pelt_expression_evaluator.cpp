@@ -47,9 +47,9 @@ const language::TokenList& PeltExpressionEvaluator::Tokens() {
   return *m_pTokens;
 }
 
-// The two operations below are filled in with the expression language and
-// label assembly; until then each gives its failure value. EditExpression
-// lives in edit_expression.cpp.
+// MakeLabel below is filled in with label assembly; until then it gives its
+// failure value. VerifyExpression lives in verify_expression.cpp and
+// EditExpression in edit_expression.cpp.
 
 std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* /*pTable*/,
                                                   host::HostRow* /*pRow*/,
@@ -57,12 +57,6 @@ std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* /*pTable*/,
                                                   CollectionRef /*pReservedWordValues*/) {
   m_bValid = false;
   return std::u16string();
-}
-
-Boolean PeltExpressionEvaluator::VerifyExpression(host::HostTable* /*pTable*/,
-                                                  const std::u16string& /*pExpression*/) {
-  m_bValid = false;
-  return kFalse;
 }
 
 }  // namespace pelt::evaluator

@@ -1,5 +1,6 @@
 #include "support/dump.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "pelt/value/text.h"
@@ -47,10 +48,6 @@ std::string DumpArgument(const language::Argument& a) {
 std::string Dump(const language::FormatList& formats) {
   std::string out;
   for (const language::FormatEntry& e : formats) {
-    if (e.function == language::StatementId::kNone) {
-      if (formats.size() != 1) out += ".NONE";
-      continue;
-    }
     out += "." + U8(e.FunctionName());
     const language::StatementInfo* info = language::FindStatement(e.function);
     if (info == nullptr || info->arguments == language::StatementArguments::kNone) continue;
@@ -64,13 +61,42 @@ std::string Dump(const language::FormatList& formats) {
   return out;
 }
 
+std::string SpanProblems(std::u16string_view expression, const language::TokenList& tokens) {
+  std::string problems;
+  std::size_t previous_end = 0;
+  for (const language::Token& t : tokens) {
+    const std::size_t begin = t.offset;
+    const std::size_t end = begin + t.length;
+    std::u16string expected;
+    switch (t.kind) {
+      case language::TokenKind::kField: expected = u"[" + t.text + u"]"; break;
+      case language::TokenKind::kText: expected = t.text; break;
+      case language::TokenKind::kReservedWord: expected = u"$$" + t.text; break;
+    }
+    const std::string where = " at " + std::to_string(begin) + "+" + std::to_string(t.length);
+    if (end > expression.size() || begin < previous_end) {
+      problems += "span out of order or outside" + where + "; ";
+    } else if (expression.substr(begin, std::min(expected.size(), std::size_t{t.length})) != expected ||
+               t.length < expected.size() ||
+               (t.kind != language::TokenKind::kField && t.length != expected.size())) {
+      problems += "span does not spell " + U8(expected) + where + "; ";
+    }
+    previous_end = end;
+  }
+  return problems;
+}
+
 std::string Dump(const language::TokenList& tokens) {
   std::string out;
   for (const language::Token& t : tokens) {
     if (!out.empty()) out += " | ";
     switch (t.kind) {
       case language::TokenKind::kField:
-        out += "Field{" + U8(t.text) + "}" + Dump(t.formats);
+        out += "Field{" + U8(t.text) + "}";
+        // The lone NONE entry of a field without statements goes unsaid.
+        if (t.formats.size() != 1 || t.formats[0].function != language::StatementId::kNone) {
+          out += t.formats.empty() ? "(no entries)" : Dump(t.formats);
+        }
         break;
       case language::TokenKind::kText:
         out += "Text{" + U8(t.text) + "}";

@@ -3,11 +3,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "pelt/evaluator/expression_builder.h"
 #include "pelt/host/host_table.h"
 #include "pelt/language/token_list.h"
 #include "pelt/value/collection.h"
+
+namespace pelt::language {
+class ArgumentAllowance;
+struct FormatParseResult;
+}  // namespace pelt::language
 
 namespace pelt::evaluator {
 
@@ -71,6 +78,27 @@ class PeltExpressionEvaluator final : public _PeltExpressionEvaluator {
   const language::TokenList& Tokens();
 
  private:
+  class LanguageProcedures;
+
+  // Expression language (verify_expression.cpp). The scanner: rebuilds
+  // m_pTokens from expression and records its verdict in m_bValid and
+  // m_sMessage.
+  bool EvaluateExpression(std::u16string_view expression);
+  // The literal text scanner for expression[offset, offset + length); passes
+  // unexpected failures up under the call-stack convention.
+  void EvaluateText2(std::u16string_view expression, std::size_t offset, std::size_t length,
+                     std::vector<language::Token>& out);
+  // The statement parser for the field whose "]" is at position.
+  language::FormatParseResult ParseFormattingStatements(std::u16string_view expression,
+                                                        std::int32_t& position,
+                                                        std::int32_t openPosition,
+                                                        language::ArgumentAllowance& allowance);
+  // Verification after a successful scan: binds each field token to pTable.
+  bool BindFields(host::HostTable* pTable);
+  // The "Labeling Instructions:" listing of m_pTokens.
+  std::u16string LabelingInstructions() const;
+  language::TokenList& TokensForScan();
+
   // State, in its fixed declaration order.
   std::u16string m_sMessage;
   std::unique_ptr<language::TokenList> m_pTokens;  // made on first need

@@ -59,6 +59,8 @@ class TokenList {
  public:
   void Append(Token token) { tokens_.push_back(std::move(token)); }
   void Append(std::vector<Token>&& tokens);
+  // Appends a default token and returns it for filling in place.
+  Token& AppendNew() { return tokens_.emplace_back(); }
   void Clear() { tokens_.clear(); }
 
   std::int32_t Count() const { return static_cast<std::int32_t>(tokens_.size()); }
