@@ -48,6 +48,15 @@ void SetFieldMessage(std::u16string& message, MessageId opening, std::u16string_
   message = std::move(text);
 }
 
+// Boxes must not throw; should one all the same, verification still ends
+// with its result.
+void ShowBox(std::u16string_view text, MessageId title, ui::MessageBoxStyle style) noexcept {
+  try {
+    ui::ActiveMessageBoxes().Show(text, MessageText(title), style);
+  } catch (...) {
+  }
+}
+
 void AppendArgument(std::u16string& out, const language::Argument& argument) {
   if (const auto* number = std::get_if<std::int32_t>(&argument)) {
     value::AppendAscii(out, std::to_string(*number));
@@ -203,9 +212,8 @@ Boolean PeltExpressionEvaluator::VerifyExpression(host::HostTable* pTable,
       // The message keeps what the scanner left.
       m_bValid = true;
       if (m_bShowMessages) {
-        const std::u16string listing = LabelingInstructions();
-        ui::ActiveMessageBoxes().Show(listing, MessageText(MessageId::kValidExpressionTitle),
-                                      ui::MessageBoxStyle::kInformation);
+        ShowBox(LabelingInstructions(), MessageId::kValidExpressionTitle,
+                ui::MessageBoxStyle::kInformation);
       }
     }
   } catch (...) {
@@ -214,8 +222,7 @@ Boolean PeltExpressionEvaluator::VerifyExpression(host::HostTable* pTable,
   }
   if (!valid) {
     if (m_bShowMessages) {
-      ui::ActiveMessageBoxes().Show(m_sMessage, MessageText(MessageId::kInvalidExpressionTitle),
-                                    ui::MessageBoxStyle::kCritical);
+      ShowBox(m_sMessage, MessageId::kInvalidExpressionTitle, ui::MessageBoxStyle::kCritical);
     }
     m_bValid = false;
   }
