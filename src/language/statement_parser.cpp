@@ -14,6 +14,10 @@ namespace {
 
 constexpr std::size_t kStatementCount = static_cast<std::size_t>(StatementId::kUCase);
 
+constexpr char16_t AsciiLower(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+
 bool StartsWithAscii(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCaseFast(text.substr(0, prefix.size()), prefix);
 }
@@ -57,12 +61,17 @@ MessageId ImproperMessage(StatementId id) {
 // The statement whose "." + name is written at index, or nullptr. Only the
 // characters the name has are compared; what follows does not matter.
 const StatementInfo* MatchStatement(std::u16string_view expression, std::size_t index) {
-  if (index >= expression.size() || expression[index] != u'.') return nullptr;
+  if (index + 1 >= expression.size() || expression[index] != u'.') return nullptr;
   const std::u16string_view after_dot = expression.substr(index + 1);
+  // Most names are ruled out by their first letter. A character beyond ASCII
+  // may still fold to a letter of a name, so it rules nothing out.
+  const char16_t first = after_dot[0];
+  const bool ascii_first = first < 128;
+  const char16_t first_lower = AsciiLower(first);
   for (const StatementInfo* info : StatementTryOrder()) {
     const std::u16string_view name = info->name;
-    const std::u16string_view written = after_dot.substr(0, name.size());
-    if (EqualsNoCaseFast(written, name)) return info;
+    if (ascii_first && AsciiLower(name[0]) != first_lower) continue;
+    if (EqualsNoCaseFast(after_dot.substr(0, name.size()), name)) return info;
   }
   return nullptr;
 }
