@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "pelt/value/conversion.h"
+#include "pelt/value/locale.h"
+#include "pelt/value/variant.h"
+
+namespace pelt::value {
+
+namespace internal {
+struct CompiledPicture;
+}
+
+// A format picture parsed once, to be applied to any number of values from
+// any number of threads. Every text is a valid picture: characters without a
+// meaning print as themselves.
+class Picture {
+ public:
+  // The empty picture (a value's text form).
+  Picture();
+  explicit Picture(std::u16string_view picture);
+
+  const internal::CompiledPicture& compiled() const { return *compiled_; }
+
+ private:
+  std::shared_ptr<const internal::CompiledPicture> compiled_;
+};
+
+// The value formatted by the picture, in the locale:
+// - numbers, Booleans (True is -1), dates (their serial) and numeric text go
+//   through number pictures; numbers and numeric text are also read as dates
+//   by date pictures; text that is not numeric comes back unchanged from a
+//   number or date picture;
+// - text pictures (@ and &) format the value's text form;
+// - null takes the fourth section of a number or date picture and the second
+//   of a text picture, and otherwise stays null (the result is then null);
+// - the empty picture gives the value's text form; a named format ("Fixed",
+//   "Long Date" …, any case) gives its own form.
+// Never fails for a picture; a date outside the years 100 to 9999 is
+// kOverflow.
+Converted<Variant> Format(const Variant& value, std::u16string_view picture,
+                          const LocaleData& locale);
+Converted<Variant> Format(const Variant& value, const Picture& picture, const LocaleData& locale);
+
+// A numeric value (a number, or text that reads as one; Booleans count -1
+// and 0) with exactly `decimals` decimals, a tie rounded away from zero, with
+// the locale's grouping, leading zero and negative form. decimals = -1 means
+// the locale's default of 2. Other negative counts and counts above 99 are
+// kInvalidProcedureCall; null is kInvalidUseOfNull; a value that is not
+// numeric is kTypeMismatch.
+Converted<std::u16string> FormatNumber(const Variant& value, int decimals,
+                                       const LocaleData& locale);
+
+// A numeric value as an amount of the locale's currency: its symbol and
+// placement, its own number of decimals (0 for yen), a tie rounded away from
+// zero. Errors as FormatNumber.
+Converted<std::u16string> FormatCurrency(const Variant& value, const LocaleData& locale);
+
+// A numeric value rounded to `decimals` decimals, a tie going to the even
+// neighbour, judged on the value's 15-digit decimal form. Integers stay as
+// they are, currency stays currency, a Boolean becomes an Integer, numeric
+// text becomes a Double. A negative count is kInvalidProcedureCall; errors
+// otherwise as FormatNumber.
+Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& locale);
+
+}  // namespace pelt::value

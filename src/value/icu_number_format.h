@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "pelt/value/locale.h"
+#include "rounding.h"
+
+namespace pelt::value::internal {
+
+// The locale's own number form through ICU: d rounded half away from zero
+// to `decimals` decimals (0 to 99), with the locale's grouping, digits,
+// leading zero and negative form. A result of zero shows no minus.
+void AppendLocaleNumber(Decimal d, int decimals, const LocaleData& locale, std::u16string& out);
+
+// The same as an amount of the locale's currency, with the currency's own
+// number of decimals.
+void AppendCurrencyText(Decimal d, const LocaleData& locale, std::u16string& out);
+
+}  // namespace pelt::value::internal
