@@ -37,14 +37,16 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 // Runs program with args, standard output and error going to files in dir.
 // No shell is involved, so arguments reach the program exactly as given.
-Outcome RunProgram(const std::string& program, const std::vector<std::string>& args, const TempDir& dir) {
+Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const TempDir& dir) {
   const std::string out_path = (dir / "stdout.txt").string();
   const std::string err_path = (dir / "stderr.txt").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC;
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), kWriteFlags, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), kWriteFlags, 0644);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -109,7 +111,8 @@ class PeltLabelTest : public ::testing::Test {
     ASSERT_TRUE(gdal::testing::WriteDataset(
         "GPKG", data_ / "multi.gpkg",
         {LayerDef{"roads", name_field, {}, wkbLineString, {}},
-         LayerDef{"rivers", {{"NAME", OFTString}, {"Straße", OFTInteger}}, {}, wkbLineString, {}}}));
+         LayerDef{"rivers", {{"NAME", OFTString}, {"Straße", OFTInteger}}, {}, wkbLineString,
+                  {}}}));
     ASSERT_TRUE(gdal::testing::WriteDataset(
         "GeoJSON", data_ / "odd.geojson",
         {LayerDef{"odd",

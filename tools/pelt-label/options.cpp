@@ -92,7 +92,8 @@ bool ParseArguments(std::span<const std::string_view> args, std::span<const Opti
     }
     if (!attached) {
       if (i + 1 >= args.size()) {
-        error = "option " + LongSpelling(*spec) + " needs a value (" + std::string(spec->value_name) + ")";
+        error = "option " + LongSpelling(*spec) + " needs a value (" +
+                std::string(spec->value_name) + ")";
         return false;
       }
       attached = args[++i];

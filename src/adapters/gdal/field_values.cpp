@@ -99,9 +99,9 @@ Status ReadDate(const OGRFeature& feature, int index, Variant& value) {
   DateTimeParts parts;
   if (!feature.GetFieldAsDateTime(index, &parts.year, &parts.month, &parts.day, &parts.hour,
                                   &parts.minute, &parts.second, &parts.time_zone)) {
+    const char* name = feature.GetFieldDefnRef(index)->GetNameRef();
     return StatusWithText(value::ErrorCode::kTypeMismatch,
-                          u"The date of field " + value::FromUtf8(feature.GetFieldDefnRef(index)->GetNameRef()) +
-                              u" cannot be read");
+                          u"The date of field " + value::FromUtf8(name) + u" cannot be read");
   }
   if (const std::optional<value::Date> date = SerialOf(parts)) {
     value = Variant::FromDate(*date);

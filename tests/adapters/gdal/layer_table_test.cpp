@@ -85,8 +85,8 @@ TEST(LayerTableTest, FieldsPutTheIdFirstAndTheGeometryLast) {
     SCOPED_TRACE(row.line);
     const std::filesystem::path path = dir / row.file;
     const std::string layer_name = path.stem().string();
-    ASSERT_TRUE(testing::WriteDataset(
-        row.driver, path, {LayerDef{layer_name, kPlainFields, kPlainFeatures, wkbPoint, row.options}}));
+    const LayerDef layer{layer_name, kPlainFields, kPlainFeatures, wkbPoint, row.options};
+    ASSERT_TRUE(testing::WriteDataset(row.driver, path, {layer}));
     const std::unique_ptr<LayerTable> table = OpenOnly(path);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(DumpFields(*table), row.expected);
@@ -109,7 +109,8 @@ TEST(LayerTableTest, TypeCodesFollowTheStoredTypes) {
   const std::unique_ptr<LayerTable> table = OpenOnly(dir / "types.gpkg");
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(DumpFields(*table),
-            "fid:6|FLAG:0|SMALL:0|WHOLE:1|BIG:1|RATIO32:2|RATIO:3|LABEL:4|INFO:4|DAY:5|STAMP:5|DATA:8");
+            "fid:6|FLAG:0|SMALL:0|WHOLE:1|BIG:1|RATIO32:2|RATIO:3|LABEL:4|INFO:4|DAY:5|STAMP:5|"
+            "DATA:8");
 }
 
 TEST(LayerTableTest, IndexOfFieldIgnoresCase) {
@@ -142,9 +143,9 @@ TEST(LayerTableTest, IndexOfFieldIgnoresCase) {
 TEST(LayerTableTest, ValuesReadAsVariants) {
   TempDir dir;
   const std::vector<FieldDef> fields = {
-      {"TEXT", OFTString},        {"FLAG", OFTInteger, OFSTBoolean}, {"SMALL", OFTInteger, OFSTInt16},
-      {"WHOLE", OFTInteger},      {"BIG", OFTInteger64},             {"RATIO", OFTReal},
-      {"RATIO32", OFTReal, OFSTFloat32}, {"DAY", OFTDate},           {"STAMP", OFTDateTime},
+      {"TEXT", OFTString},   {"FLAG", OFTInteger, OFSTBoolean},  {"SMALL", OFTInteger, OFSTInt16},
+      {"WHOLE", OFTInteger}, {"BIG", OFTInteger64},              {"RATIO", OFTReal},
+      {"RATIO32", OFTReal, OFSTFloat32}, {"DAY", OFTDate},       {"STAMP", OFTDateTime},
       {"DATA", OFTBinary},
   };
   const std::vector<FeatureDef> features = {
@@ -169,7 +170,9 @@ TEST(LayerTableTest, ValuesReadAsVariants) {
   FeatureCursor cursor = table->Features();
   while (cursor.Next()) {
     std::vector<std::string>& values = dumps.emplace_back();
-    for (std::int32_t i = 0; i < table->FieldCount(); ++i) values.push_back(DumpValue(cursor.row(), i));
+    for (std::int32_t i = 0; i < table->FieldCount(); ++i) {
+      values.push_back(DumpValue(cursor.row(), i));
+    }
   }
   ASSERT_TRUE(cursor.status().ok());
   ASSERT_EQ(dumps.size(), 4U);
@@ -249,8 +252,9 @@ TEST(LayerTableTest, TimesListsAndShapefileTextRead) {
                 {{{"Reykjavík", "1786-08-18"}, "POINT (-21.9 64.1)"}}, wkbPoint,
                 {"ENCODING=UTF-8"}}}));
 
-  for (const auto& [file, expected] : {std::pair{"times.csv", "CLOCK:5"},
-                                       std::pair{"lists.geojson", "INTS:4|REALS:4|WORDS:4|Shape:7"}}) {
+  for (const auto& [file, expected] :
+       {std::pair{"times.csv", "CLOCK:5"},
+        std::pair{"lists.geojson", "INTS:4|REALS:4|WORDS:4|Shape:7"}}) {
     SCOPED_TRACE(file);
     const std::unique_ptr<LayerTable> table = OpenOnly(dir / file);
     ASSERT_NE(table, nullptr);
