@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "pelt/runtime/object.h"
+#include "pelt/runtime/result.h"
+
+namespace pelt::runtime {
+
+// Creation of registered classes. The class is looked up in the registry
+// file (RegistryPath()), its library loaded with dlopen (once per process),
+// its class factory obtained from DllGetClassObject and asked for the
+// interface. When message is not null a failure also leaves there one line
+// for people, naming the class, library or registry at fault.
+Result CreateObject(const ClassId& class_id, const InterfaceId& interface_id, void** out,
+                    std::string* message = nullptr);
+Result CreateObject(std::string_view program_id, const InterfaceId& interface_id, void** out,
+                    std::string* message = nullptr);
+Result ClassIdFromProgramId(std::string_view program_id, ClassId& out,
+                            std::string* message = nullptr);
+
+template <class T>
+Result CreateObject(const ClassId& class_id, Ref<T>& out, std::string* message = nullptr) {
+  return CreateObject(class_id, T::kId, out.PutVoid(), message);
+}
+template <class T>
+Result CreateObject(std::string_view program_id, Ref<T>& out, std::string* message = nullptr) {
+  return CreateObject(program_id, T::kId, out.PutVoid(), message);
+}
+
+// Asks every library loaded here whether it may be unloaded (its
+// DllCanUnloadNow) and unloads those that say yes. Returns how many stay.
+std::size_t FreeUnusedLibraries();
+std::size_t LoadedLibraryCount();
+
+}  // namespace pelt::runtime

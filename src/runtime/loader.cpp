@@ -1,0 +1,162 @@
+#include "pelt/runtime/loader.h"
+
+#include <dlfcn.h>
+
+#include <map>
+#include <mutex>
+
+#include "pelt/runtime/registry.h"
+#include "pelt/runtime/server_support.h"
+
+namespace pelt::runtime {
+namespace {
+
+struct LoadedLibrary {
+  void* handle = nullptr;
+  GetClassObjectEntry get_class_object = nullptr;
+  CanUnloadNowEntry can_unload_now = nullptr;  // may be missing: then it stays
+};
+
+// The libraries this process loaded for creation, by path. Each is loaded
+// once and stays until FreeUnusedLibraries finds it unused.
+class LibraryTable {
+ public:
+  static LibraryTable& Instance() {
+    static auto* table = new LibraryTable;  // never destroyed: used until exit
+    return *table;
+  }
+
+  Result Load(const std::string& path, GetClassObjectEntry& entry, std::string* message) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto found = libraries_.find(path);
+    if (found == libraries_.end()) {
+      void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (handle == nullptr) {
+        const char* why = ::dlerror();
+        SetMessage(message, "cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
+        return Result::kLibraryNotLoadable;
+      }
+      LoadedLibrary library;
+      library.handle = handle;
+      library.get_class_object =
+          reinterpret_cast<GetClassObjectEntry>(::dlsym(handle, kGetClassObjectName));
+      library.can_unload_now =
+          reinterpret_cast<CanUnloadNowEntry>(::dlsym(handle, kCanUnloadNowName));
+      if (library.get_class_object == nullptr) {
+        ::dlclose(handle);
+        SetMessage(message, path + " does not export " + kGetClassObjectName);
+        return Result::kEntryPointMissing;
+      }
+      found = libraries_.emplace(path, library).first;
+    }
+    entry = found->second.get_class_object;
+    return Result::kOk;
+  }
+
+  std::size_t FreeUnused() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (auto it = libraries_.begin(); it != libraries_.end();) {
+      const LoadedLibrary& library = it->second;
+      if (library.can_unload_now != nullptr && library.can_unload_now() == Result::kOk) {
+        ::dlclose(library.handle);
+        it = libraries_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    return libraries_.size();
+  }
+
+  std::size_t Count() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return libraries_.size();
+  }
+
+  static void SetMessage(std::string* message, std::string text) {
+    if (message != nullptr) *message = std::move(text);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, LoadedLibrary> libraries_;
+};
+
+Result FindClass(const std::function<const ClassEntry*(const RegistryContents&)>& find,
+                 std::string_view what, ClassEntry& out, std::string* message) {
+  const std::filesystem::path path = RegistryPath();
+  RegistryContents contents;
+  if (Result r = ReadRegistry(path, contents, message); Failed(r)) return r;
+  const ClassEntry* entry = find(contents);
+  if (entry == nullptr) {
+    LibraryTable::SetMessage(message, std::string(what) + " is not registered in " + path.string());
+    return Result::kClassNotRegistered;
+  }
+  out = *entry;
+  return Result::kOk;
+}
+
+Result CreateFromEntry(const ClassEntry& entry, const InterfaceId& interface_id, void** out,
+                       std::string* message) {
+  GetClassObjectEntry get_class_object = nullptr;
+  if (Result r = LibraryTable::Instance().Load(entry.library, get_class_object, message); Failed(r)) {
+    return r;
+  }
+  Ref<ClassFactory> factory;
+  const ClassId id = entry.id;
+  const InterfaceId factory_id = ClassFactory::kId;
+  if (Result r = get_class_object(&id, &factory_id, factory.PutVoid()); Failed(r)) {
+    LibraryTable::SetMessage(message, entry.library + " gives no factory for class " + ToString(id) +
+                                          ": " + std::string(ResultDescription(r)));
+    return r;
+  }
+  if (!factory) return Result::kUnexpected;
+  const Result r = factory->Create(interface_id, out);
+  if (Failed(r)) {
+    LibraryTable::SetMessage(message, "class " + ToString(id) + " cannot be created: " +
+                                          std::string(ResultDescription(r)));
+  }
+  return r;
+}
+
+}  // namespace
+
+Result CreateObject(const ClassId& class_id, const InterfaceId& interface_id, void** out,
+                    std::string* message) {
+  if (out == nullptr) return Result::kInvalidPointer;
+  *out = nullptr;
+  return GuardBoundary([&] {
+    ClassEntry entry;
+    const auto find = [&](const RegistryContents& c) { return c.FindClass(class_id); };
+    if (Result r = FindClass(find, "class " + ToString(class_id), entry, message); Failed(r)) return r;
+    return CreateFromEntry(entry, interface_id, out, message);
+  });
+}
+
+Result CreateObject(std::string_view program_id, const InterfaceId& interface_id, void** out,
+                    std::string* message) {
+  if (out == nullptr) return Result::kInvalidPointer;
+  *out = nullptr;
+  return GuardBoundary([&] {
+    ClassEntry entry;
+    const auto find = [&](const RegistryContents& c) { return c.FindProgramId(program_id); };
+    const std::string what = "program id " + std::string(program_id);
+    if (Result r = FindClass(find, what, entry, message); Failed(r)) return r;
+    return CreateFromEntry(entry, interface_id, out, message);
+  });
+}
+
+Result ClassIdFromProgramId(std::string_view program_id, ClassId& out, std::string* message) {
+  return GuardBoundary([&] {
+    ClassEntry entry;
+    const auto find = [&](const RegistryContents& c) { return c.FindProgramId(program_id); };
+    const std::string what = "program id " + std::string(program_id);
+    if (Result r = FindClass(find, what, entry, message); Failed(r)) return r;
+    out = entry.id;
+    return Result::kOk;
+  });
+}
+
+std::size_t FreeUnusedLibraries() { return LibraryTable::Instance().FreeUnused(); }
+std::size_t LoadedLibraryCount() { return LibraryTable::Instance().Count(); }
+
+}  // namespace pelt::runtime

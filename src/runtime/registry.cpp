@@ -1,0 +1,475 @@
+#include "pelt/runtime/registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace pelt::runtime {
+namespace {
+
+// The registry's text form, one record per block:
+//
+//   pelt-component-registry 1          header: format and version
+//   class <id>                         a record: kind and id
+//     <property> <value>               its properties, indented two blanks
+//   type-library <id>
+//     ...
+//   end <number of records>            so that truncation shows
+//
+// Lines starting with '#' and blank lines are ignored. A value is the rest of
+// the line after the property name and one blank, taken as it is.
+constexpr std::string_view kHeader = "pelt-component-registry 1";
+constexpr std::string_view kIndent = "  ";
+
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+bool ValueFits(std::string_view value) {
+  return value.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
+}
+
+void SetMessage(std::string* message, std::string text) {
+  if (message != nullptr) *message = std::move(text);
+}
+
+std::optional<ThreadingModel> ParseThreading(std::string_view text) {
+  for (ThreadingModel m : {ThreadingModel::kApartment, ThreadingModel::kFree, ThreadingModel::kBoth}) {
+    if (text == ThreadingModelName(m)) return m;
+  }
+  return std::nullopt;
+}
+
+bool ParseVersion(std::string_view text, std::uint16_t& major, std::uint16_t& minor) {
+  const std::size_t dot = text.find('.');
+  if (dot == std::string_view::npos) return false;
+  const auto parse = [](std::string_view part, std::uint16_t& out) {
+    if (part.empty()) return false;
+    auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), out);
+    return ec == std::errc() && end == part.data() + part.size();
+  };
+  return parse(text.substr(0, dot), major) && parse(text.substr(dot + 1), minor);
+}
+
+// Reads the registry text line by line; Fail records the first fault.
+class Parser {
+ public:
+  Parser(std::string_view text, std::string* message) : text_(text), message_(message) {}
+
+  Result Run(RegistryContents& out) {
+    if (text_.empty()) return Fail("the file is empty (it may have been truncated)");
+    std::size_t records = 0;
+    bool header_seen = false;
+    std::optional<std::size_t> end_count;
+    std::string_view line;
+    while (NextLine(line)) {
+      if (line.empty() || line.front() == '#') continue;
+      if (end_count) return Fail("text after the closing 'end' line");
+      if (!header_seen) {
+        if (line != kHeader) return Fail("expected the header line '" + std::string(kHeader) + "'");
+        header_seen = true;
+        continue;
+      }
+      if (line.starts_with(kIndent)) {
+        if (Result r = Property(line.substr(kIndent.size())); Failed(r)) return r;
+        continue;
+      }
+      const auto [word, rest] = Split(line);
+      if (word == "class") {
+        if (Result r = CloseRecord(); Failed(r)) return r;
+        const std::optional<Uuid> id = ParseUuid(rest);
+        if (!id) return Fail("malformed class id '" + std::string(rest) + "'");
+        if (contents_.FindClass(*id) != nullptr) return Fail("class " + std::string(rest) + " appears twice");
+        contents_.classes.emplace_back().id = *id;
+        current_ = Kind::kClass;
+        ++records;
+      } else if (word == "type-library") {
+        if (Result r = CloseRecord(); Failed(r)) return r;
+        const std::optional<Uuid> id = ParseUuid(rest);
+        if (!id) return Fail("malformed type library id '" + std::string(rest) + "'");
+        if (contents_.FindTypeLibrary(*id) != nullptr) {
+          return Fail("type library " + std::string(rest) + " appears twice");
+        }
+        contents_.type_libraries.emplace_back().id = *id;
+        current_ = Kind::kTypeLibrary;
+        ++records;
+      } else if (word == "end") {
+        if (Result r = CloseRecord(); Failed(r)) return r;
+        std::size_t count = 0;
+        auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), count);
+        if (ec != std::errc() || end != rest.data() + rest.size()) {
+          return Fail("malformed record count '" + std::string(rest) + "'");
+        }
+        if (count != records) {
+          return Fail("the closing line counts " + std::to_string(count) + " records but " +
+                      std::to_string(records) + " precede it");
+        }
+        end_count = count;
+        current_ = Kind::kNone;
+      } else {
+        return Fail("expected 'class', 'type-library' or 'end', found '" + std::string(word) + "'");
+      }
+    }
+    if (!header_seen) return Fail("the header line is missing (the file may have been truncated)");
+    if (!end_count) {
+      return Fail("the closing 'end' line is missing (the file may have been truncated)");
+    }
+    out = std::move(contents_);
+    return Result::kOk;
+  }
+
+ private:
+  enum class Kind { kNone, kClass, kTypeLibrary };
+
+  static std::pair<std::string_view, std::string_view> Split(std::string_view line) {
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return {line, {}};
+    return {line.substr(0, blank), line.substr(blank + 1)};
+  }
+
+  bool NextLine(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    const std::size_t newline = text_.find('\n', pos_);
+    const std::size_t end = newline == std::string_view::npos ? text_.size() : newline;
+    line = text_.substr(pos_, end - pos_);
+    pos_ = newline == std::string_view::npos ? text_.size() : newline + 1;
+    ++line_number_;
+    return true;
+  }
+
+  Result Property(std::string_view line) {
+    const auto [name, value] = Split(line);
+    if (current_ == Kind::kClass) {
+      ClassEntry& entry = contents_.classes.back();
+      if (name == "program-id") {
+        entry.program_id = value;
+      } else if (name == "name") {
+        entry.name = value;
+      } else if (name == "library") {
+        entry.library = value;
+      } else if (name == "threading") {
+        const std::optional<ThreadingModel> model = ParseThreading(value);
+        if (!model) return Fail("unknown threading model '" + std::string(value) + "'");
+        entry.threading = *model;
+      } else if (name == "type-library") {
+        const std::optional<Uuid> id = ParseUuid(value);
+        if (!id) return Fail("malformed type library id '" + std::string(value) + "'");
+        entry.type_library = *id;
+      } else {
+        return Fail("unknown class property '" + std::string(name) + "'");
+      }
+      return Result::kOk;
+    }
+    if (current_ == Kind::kTypeLibrary) {
+      TypeLibraryEntry& entry = contents_.type_libraries.back();
+      if (name == "name") {
+        entry.name = value;
+      } else if (name == "description") {
+        entry.description = value;
+      } else if (name == "version") {
+        if (!ParseVersion(value, entry.major_version, entry.minor_version)) {
+          return Fail("malformed version '" + std::string(value) + "'");
+        }
+      } else if (name == "library") {
+        entry.library = value;
+      } else {
+        return Fail("unknown type library property '" + std::string(name) + "'");
+      }
+      return Result::kOk;
+    }
+    return Fail("a property outside any record");
+  }
+
+  // Checks the record just finished.
+  Result CloseRecord() {
+    if (current_ == Kind::kClass && contents_.classes.back().library.empty()) {
+      return Fail("class " + ToString(contents_.classes.back().id) + " names no library");
+    }
+    return Result::kOk;
+  }
+
+  Result Fail(const std::string& what) {
+    SetMessage(message_, "line " + std::to_string(line_number_) + ": " + what);
+    return Result::kRegistryCorrupt;
+  }
+
+  std::string_view text_;
+  std::string* message_;
+  std::size_t pos_ = 0;
+  std::size_t line_number_ = 0;
+  Kind current_ = Kind::kNone;
+  RegistryContents contents_;
+};
+
+std::string Describe(const std::filesystem::path& path, std::string_view what) {
+  return "component registry " + path.string() + ": " + std::string(what);
+}
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+// Closes a descriptor when it goes away (and so releases a lock held on it).
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int Close() {
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+Result IoFailure(const std::filesystem::path& path, std::string_view what, int error,
+                 std::string* message) {
+  SetMessage(message, Describe(path, std::string(what) + ": " + ErrnoText(error)));
+  return error == EACCES || error == EROFS || error == EPERM ? Result::kRegistryReadOnly
+                                                              : Result::kRegistryIo;
+}
+
+// Writes text to a temporary file beside path, flushes it to disk and
+// renames it over path, then flushes the folder so the rename itself lasts.
+Result ReplaceFile(const std::filesystem::path& path, std::string_view text, mode_t mode,
+                   std::string* message) {
+  std::filesystem::path temporary = path;
+  temporary += ".tmp." + std::to_string(::getpid());
+  {
+    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    if (fd.get() < 0) return IoFailure(path, "cannot create " + temporary.string(), errno, message);
+    if (!WriteAll(fd.get(), text) || ::fsync(fd.get()) != 0 || fd.Close() != 0) {
+      const int error = errno;
+      ::unlink(temporary.c_str());
+      return IoFailure(path, "cannot write " + temporary.string(), error, message);
+    }
+  }
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    return IoFailure(path, "cannot replace the file", error, message);
+  }
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) static_cast<void>(::fsync(dir.get()));
+  return Result::kOk;
+}
+
+}  // namespace
+
+std::string_view ThreadingModelName(ThreadingModel model) {
+  switch (model) {
+    case ThreadingModel::kApartment: return "apartment";
+    case ThreadingModel::kFree: return "free";
+    case ThreadingModel::kBoth: return "both";
+  }
+  return "apartment";
+}
+
+const ClassEntry* RegistryContents::FindClass(const ClassId& id) const {
+  auto it = std::find_if(classes.begin(), classes.end(), [&](const ClassEntry& e) { return e.id == id; });
+  return it == classes.end() ? nullptr : &*it;
+}
+
+const ClassEntry* RegistryContents::FindProgramId(std::string_view program_id) const {
+  auto it = std::find_if(classes.begin(), classes.end(), [&](const ClassEntry& e) {
+    return !e.program_id.empty() && EqualsAsciiNoCase(e.program_id, program_id);
+  });
+  return it == classes.end() ? nullptr : &*it;
+}
+
+const TypeLibraryEntry* RegistryContents::FindTypeLibrary(const Uuid& id) const {
+  auto it = std::find_if(type_libraries.begin(), type_libraries.end(),
+                         [&](const TypeLibraryEntry& e) { return e.id == id; });
+  return it == type_libraries.end() ? nullptr : &*it;
+}
+
+std::filesystem::path RegistryPath() {
+  if (const char* explicit_path = std::getenv("PELT_COMPONENT_REGISTRY");
+      explicit_path != nullptr && *explicit_path != '\0') {
+    return explicit_path;
+  }
+  std::filesystem::path config;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
+    config = xdg;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    config = std::filesystem::path(home) / ".config";
+  } else {
+    config = ".";
+  }
+  return config / "pelt" / "components.registry";
+}
+
+std::string FormatRegistry(const RegistryContents& contents) {
+  std::string text = "# Classes the PeltExpressions component runtime can create. Written by\n"
+                     "# the runtime: edit with care, the closing line counts the records.\n";
+  text += kHeader;
+  text += '\n';
+  const auto property = [&text](std::string_view name, std::string_view value) {
+    if (value.empty()) return;
+    text += kIndent;
+    text += name;
+    text += ' ';
+    text += value;
+    text += '\n';
+  };
+  for (const ClassEntry& c : contents.classes) {
+    text += "class " + ToString(c.id) + "\n";
+    property("program-id", c.program_id);
+    property("name", c.name);
+    property("library", c.library);
+    property("threading", ThreadingModelName(c.threading));
+    if (c.type_library) property("type-library", ToString(*c.type_library));
+  }
+  for (const TypeLibraryEntry& t : contents.type_libraries) {
+    text += "type-library " + ToString(t.id) + "\n";
+    property("name", t.name);
+    property("description", t.description);
+    property("version", std::to_string(t.major_version) + "." + std::to_string(t.minor_version));
+    property("library", t.library);
+  }
+  text += "end " + std::to_string(contents.classes.size() + contents.type_libraries.size()) + "\n";
+  return text;
+}
+
+Result ParseRegistry(std::string_view text, RegistryContents& out, std::string* message) {
+  return Parser(text, message).Run(out);
+}
+
+Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out, std::string* message) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) {
+      out = RegistryContents();
+      return Result::kOk;
+    }
+    SetMessage(message, Describe(path, "cannot open: " + ErrnoText(errno)));
+    return Result::kRegistryIo;
+  }
+  std::string text;
+  char buffer[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetMessage(message, Describe(path, "cannot read: " + ErrnoText(errno)));
+      return Result::kRegistryIo;
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  std::string detail;
+  const Result r = ParseRegistry(text, out, &detail);
+  if (Failed(r)) SetMessage(message, Describe(path, "corrupt, " + detail));
+  return r;
+}
+
+Result UpdateRegistry(const std::filesystem::path& path,
+                      const std::function<void(RegistryContents&)>& change, std::string* message) {
+  if (path.has_parent_path()) {
+    std::error_code ignored;  // a folder that cannot be made shows up below
+    std::filesystem::create_directories(path.parent_path(), ignored);
+  }
+  std::filesystem::path lock_path = path;
+  lock_path += ".lock";
+  FileDescriptor lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (lock.get() < 0) return IoFailure(path, "cannot open the lock file " + lock_path.string(), errno, message);
+  while (::flock(lock.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) return IoFailure(path, "cannot lock " + lock_path.string(), errno, message);
+  }
+
+  mode_t mode = 0644;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    // Permission bits decide, not access(): an administrator's write access
+    // must not override a file someone made read-only on purpose.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      SetMessage(message, Describe(path, "the file is read-only"));
+      return Result::kRegistryReadOnly;
+    }
+    mode = info.st_mode & 07777;
+  }
+  RegistryContents contents;
+  if (Result r = ReadRegistry(path, contents, message); Failed(r)) return r;
+  change(contents);
+  return ReplaceFile(path, FormatRegistry(contents), mode, message);
+}
+
+Result RegisterClasses(const std::filesystem::path& path, const std::vector<ClassEntry>& classes,
+                       const std::optional<TypeLibraryEntry>& type_library, std::string* message) {
+  for (const ClassEntry& c : classes) {
+    if (c.library.empty() || !ValueFits(c.library) || !ValueFits(c.program_id) || !ValueFits(c.name)) {
+      SetMessage(message, "class " + ToString(c.id) + ": no library, or a line break in a value");
+      return Result::kInvalidArgument;
+    }
+  }
+  if (type_library && (!ValueFits(type_library->name) || !ValueFits(type_library->description) ||
+                       !ValueFits(type_library->library))) {
+    SetMessage(message, "type library " + ToString(type_library->id) + ": a line break in a value");
+    return Result::kInvalidArgument;
+  }
+  return UpdateRegistry(
+      path,
+      [&](RegistryContents& contents) {
+        for (const ClassEntry& c : classes) {
+          std::erase_if(contents.classes, [&](const ClassEntry& old) {
+            return old.id == c.id ||
+                   (!c.program_id.empty() && EqualsAsciiNoCase(old.program_id, c.program_id));
+          });
+          contents.classes.push_back(c);
+        }
+        if (type_library) {
+          std::erase_if(contents.type_libraries,
+                        [&](const TypeLibraryEntry& old) { return old.id == type_library->id; });
+          contents.type_libraries.push_back(*type_library);
+        }
+      },
+      message);
+}
+
+Result UnregisterClasses(const std::filesystem::path& path, const std::vector<ClassId>& classes,
+                         const std::optional<Uuid>& type_library, std::string* message) {
+  return UpdateRegistry(
+      path,
+      [&](RegistryContents& contents) {
+        std::erase_if(contents.classes, [&](const ClassEntry& c) {
+          return std::find(classes.begin(), classes.end(), c.id) != classes.end();
+        });
+        if (type_library) {
+          std::erase_if(contents.type_libraries,
+                        [&](const TypeLibraryEntry& t) { return t.id == *type_library; });
+        }
+      },
+      message);
+}
+
+}  // namespace pelt::runtime

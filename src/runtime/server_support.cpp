@@ -1,0 +1,31 @@
+#include "pelt/runtime/server_support.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <new>
+
+namespace pelt::runtime {
+
+Result CurrentExceptionResult() noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return Result::kOutOfMemory;
+  } catch (...) {
+    return Result::kUnexpected;
+  }
+}
+
+std::optional<std::string> LibraryPathOf(const void* address) {
+  Dl_info info{};
+  if (::dladdr(address, &info) == 0 || info.dli_fname == nullptr || *info.dli_fname == '\0') {
+    return std::nullopt;
+  }
+  char resolved[PATH_MAX];
+  if (::realpath(info.dli_fname, resolved) == nullptr) return std::nullopt;
+  return std::string(resolved);
+}
+
+}  // namespace pelt::runtime
