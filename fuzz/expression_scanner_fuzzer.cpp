@@ -1,0 +1,111 @@
+// Scans arbitrary text as a label expression, with the statement parser, and
+// verifies it against a small table. Checks that nothing crashes or hangs,
+// that every token's span lies inside the input and spells the token, that a
+// failed scan always leaves a message, and that scanning the same input
+// twice gives the same tokens.
+//
+// The input is read twice: as UTF-8 (ill-formed sequences become U+FFFD),
+// and as raw UTF-16 units, which reach lone surrogates too.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "language/expression_scanner.h"
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/host/memory_table.h"
+#include "pelt/ui/message_boxes.h"
+#include "pelt/value/text.h"
+
+namespace {
+
+using pelt::language::ScanOutcome;
+using pelt::language::Token;
+using pelt::language::TokenKind;
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+void CheckTokens(std::u16string_view expression, const ScanOutcome& outcome) {
+  std::size_t previous_end = 0;
+  for (const Token& token : outcome.tokens) {
+    const std::size_t begin = token.offset;
+    const std::size_t end = begin + token.length;
+    Check(begin >= previous_end && end <= expression.size(), "span inside the input, in order");
+    const std::u16string_view span = expression.substr(begin, token.length);
+    Check(!token.text.empty(), "item 2 never empty");
+    switch (token.kind) {
+      case TokenKind::kText:
+        Check(span == token.text, "a text token spells its span");
+        break;
+      case TokenKind::kReservedWord:
+        Check(span.size() == token.text.size() + 2 && span.substr(0, 2) == u"$$" &&
+                  span.substr(2) == token.text,
+              "a reserved word spells $$ and its name");
+        break;
+      case TokenKind::kField:
+        Check(span.size() >= token.text.size() + 2 && span.front() == u'[' &&
+                  span.substr(1, token.text.size()) == token.text &&
+                  span[token.text.size() + 1] == u']',
+              "a field spells [name]");
+        Check(!token.formats.empty(), "a field has at least one entry");
+        break;
+    }
+    previous_end = end;
+  }
+}
+
+pelt::host::MemoryTable& Table() {
+  static pelt::host::MemoryTable table({{u"A", pelt::host::FieldType::kString},
+                                        {u"NAME", pelt::host::FieldType::kInteger},
+                                        {u"SHAPE", pelt::host::FieldType::kGeometry}});
+  return table;
+}
+
+void Exercise(const std::u16string& expression) {
+  ScanOutcome first;
+  const bool valid = pelt::language::ScanExpression(expression, first.Target());
+  Check(valid == first.valid, "the result equals the valid flag");
+  Check(!first.message.empty(), "a scan always leaves a message");
+  if (valid) Check(!first.tokens.empty(), "a successful scan leaves tokens");
+  CheckTokens(expression, first);
+
+  ScanOutcome second;
+  second.message = u"left over";
+  const bool again = pelt::language::ScanExpression(expression, second.Target());
+  Check(again == valid && second.message == first.message, "the same verdict twice");
+  Check(second.tokens.Count() == first.tokens.Count() &&
+            std::equal(first.tokens.begin(), first.tokens.end(), second.tokens.begin()),
+        "the same tokens twice");
+
+  static pelt::ui::RecordingMessageBoxes boxes;
+  pelt::ui::ScopedMessageBoxes scope(boxes);
+  pelt::evaluator::PeltExpressionEvaluator evaluator;
+  evaluator.ShowMessages(pelt::evaluator::kTrue);
+  const auto verified = evaluator.VerifyExpression(&Table(), expression);
+  Check(!evaluator.Message().empty(), "verification always leaves a message");
+  if (!valid) {
+    Check(verified == pelt::evaluator::kFalse && evaluator.Message() == first.message,
+          "a failed scan fails verification with its message");
+  }
+  Check(boxes.events().size() == 1, "one box per verification");
+  boxes.Clear();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Exercise(pelt::value::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size)));
+  std::u16string units(size / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+  }
+  Exercise(units);
+  return 0;
+}
