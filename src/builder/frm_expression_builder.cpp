@@ -1,0 +1,334 @@
+#include "frm_expression_builder.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "qt_text.h"
+
+namespace pelt::builder {
+frmExpressionBuilder::frmExpressionBuilder(ExpressionBuilderForm& form)
+    : QDialog(nullptr), form_(form) {
+  setObjectName(QStringLiteral("frmExpressionBuilder"));
+  // A fixed dialog: no resizing, no context help button.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setModal(true);
+  CreateControls();
+  ApplyFonts();
+  SetTabOrder();
+  Connect();
+  setWindowTitle(ToQString(kDialogCaption));
+}
+
+frmExpressionBuilder::~frmExpressionBuilder() = default;
+
+void frmExpressionBuilder::CreateControls() {
+  const double dpi_x = logicalDpiX();
+  const double dpi_y = logicalDpiY();
+  setFixedSize(TwipsToPixels(kClientWidthTwips, dpi_x), TwipsToPixels(kClientHeightTwips, dpi_y));
+
+  for (const ControlSpec& spec : DialogLayout()) {
+    QWidget* parent = spec.container ? widgets_[Index(*spec.container)] : this;
+    const QString text = ToQString(spec.text);
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+      case ControlKind::kFrame: widget = new QGroupBox(text, parent); break;
+      case ControlKind::kDropDownList: {
+        auto* list = new QComboBox(parent);
+        list->setEditable(false);  // pick only; entries keep their order
+        widget = list;
+        break;
+      }
+      case ControlKind::kButton: {
+        auto* button = new QPushButton(text, parent);
+        // No default button: Enter in the expression box starts a new line.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        widget = button;
+        break;
+      }
+      case ControlKind::kLabel: {
+        auto* label = new QLabel(text, parent);
+        // Descriptions show tags such as <FNT>: never read them as markup.
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(false);
+        widget = label;
+        break;
+      }
+      case ControlKind::kTextBox: {
+        expression_ = new QPlainTextEdit(parent);
+        expression_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        expression_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        expression_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        expression_->setTabChangesFocus(true);
+        widget = expression_;
+        break;
+      }
+    }
+    widget->setObjectName(QString::fromLatin1(spec.name.data(),
+                                              static_cast<qsizetype>(spec.name.size())));
+    if (!spec.tool_tip.empty()) widget->setToolTip(ToQString(spec.tool_tip));
+    widget->setGeometry(TwipsToPixels(spec.rect.left, dpi_x), TwipsToPixels(spec.rect.top, dpi_y),
+                        TwipsToPixels(spec.rect.width, dpi_x),
+                        TwipsToPixels(spec.rect.height, dpi_y));
+    widgets_[Index(spec.id)] = widget;
+  }
+}
+
+void frmExpressionBuilder::ApplyFonts() {
+  // The one bold caption asks for its classic face; where that face is
+  // missing, the standard sans-serif face stands in, bold at the same size.
+  const QFont standard = font();
+  QFont bold(QString::fromLatin1(kBoldCaptionFace.data(),
+                                 static_cast<qsizetype>(kBoldCaptionFace.size())));
+  bold.setStyleHint(QFont::SansSerif);
+  bold.setPointSizeF(kBoldCaptionPoints);
+  bold.setWeight(QFont::Bold);
+  if (!QFontInfo(bold).exactMatch()) {
+    bold = standard;
+    bold.setPointSizeF(kBoldCaptionPoints);
+    bold.setWeight(QFont::Bold);
+  }
+  QWidget* frame = widgets_[Index(kBoldCaptionFrame)];
+  frame->setFont(bold);
+  // A font set on a frame passes to what it holds; its controls keep the
+  // dialog's standard font.
+  for (const ControlSpec& spec : DialogLayout()) {
+    if (spec.container == kBoldCaptionFrame) widgets_[Index(spec.id)]->setFont(standard);
+  }
+}
+
+void frmExpressionBuilder::SetTabOrder() {
+  std::vector<const ControlSpec*> focusable;
+  for (const ControlSpec& spec : DialogLayout()) {
+    if (spec.kind != ControlKind::kFrame && spec.kind != ControlKind::kLabel) {
+      focusable.push_back(&spec);
+    } else {
+      widgets_[Index(spec.id)]->setFocusPolicy(Qt::NoFocus);
+    }
+  }
+  std::sort(focusable.begin(), focusable.end(),
+            [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
+  for (std::size_t i = 0; i + 1 < focusable.size(); ++i) {
+    QWidget::setTabOrder(widgets_[Index(focusable[i]->id)], widgets_[Index(focusable[i + 1]->id)]);
+  }
+}
+
+void frmExpressionBuilder::Connect() {
+  using Self = frmExpressionBuilder;
+  connect(List(Control::kCmbFormattingStatements), &QComboBox::currentIndexChanged, this,
+          &Self::CmbFormattingStatements_Click);
+  connect(List(Control::kCmbTags), &QComboBox::currentIndexChanged, this, &Self::cmbTags_Click);
+  connect(List(Control::kCmbReservedWords), &QComboBox::currentIndexChanged, this,
+          &Self::cmbReservedWords_Click);
+  connect(Button(Control::kCmdAddField), &QPushButton::clicked, this, &Self::CmdAddField_Click);
+  connect(Button(Control::kCmdAddFormattingStatement), &QPushButton::clicked, this,
+          &Self::CmdAddFormattingStatement_Click);
+  connect(Button(Control::kCmdAddReservedWord), &QPushButton::clicked, this,
+          &Self::cmdAddReservedWord_Click);
+  connect(Button(Control::kCmdAddTag), &QPushButton::clicked, this, &Self::cmdAddTag_Click);
+  connect(Button(Control::kCmdVerifyExpression), &QPushButton::clicked, this,
+          &Self::CmdVerifyExpression_Click);
+  connect(Button(Control::kCmdOK), &QPushButton::clicked, this, &Self::CmdOK_Click);
+  connect(Button(Control::kCmdCancel), &QPushButton::clicked, this, &Self::CmdCancel_Click);
+  connect(Button(Control::kCmdHelp), &QPushButton::clicked, this, &Self::CmdHelp_Click);
+  connect(expression_, &QPlainTextEdit::textChanged, this, &Self::TxtExpression_Change);
+}
+
+QComboBox* frmExpressionBuilder::List(Control list) const {
+  return static_cast<QComboBox*>(widgets_[Index(list)]);
+}
+QLabel* frmExpressionBuilder::Label(Control label) const {
+  return static_cast<QLabel*>(widgets_[Index(label)]);
+}
+QPushButton* frmExpressionBuilder::Button(Control button) const {
+  return static_cast<QPushButton*>(widgets_[Index(button)]);
+}
+
+// --- Slots: each hands its event to the form's handler of the same name ---
+
+void frmExpressionBuilder::Form_Activate() {
+  if (activated_ || !isVisible()) return;
+  activated_ = true;
+  activateWindow();
+  form_.Form_Activate();
+  FocusFirstControl();
+}
+void frmExpressionBuilder::CmbFormattingStatements_Click() {
+  form_.CmbFormattingStatements_Click();
+}
+void frmExpressionBuilder::cmbTags_Click() { form_.cmbTags_Click(); }
+void frmExpressionBuilder::cmbReservedWords_Click() { form_.cmbReservedWords_Click(); }
+void frmExpressionBuilder::CmdAddField_Click() { form_.CmdAddField_Click(); }
+void frmExpressionBuilder::CmdAddFormattingStatement_Click() {
+  form_.CmdAddFormattingStatement_Click();
+}
+void frmExpressionBuilder::cmdAddReservedWord_Click() { form_.cmdAddReservedWord_Click(); }
+void frmExpressionBuilder::cmdAddTag_Click() { form_.cmdAddTag_Click(); }
+void frmExpressionBuilder::CmdVerifyExpression_Click() { form_.CmdVerifyExpression_Click(); }
+void frmExpressionBuilder::CmdOK_Click() { form_.CmdOK_Click(); }
+void frmExpressionBuilder::CmdCancel_Click() { form_.CmdCancel_Click(); }
+void frmExpressionBuilder::CmdHelp_Click() { form_.CmdHelp_Click(); }
+void frmExpressionBuilder::TxtExpression_Change() { form_.TxtExpression_Change(); }
+
+// --- Window events ---
+
+void frmExpressionBuilder::reject() {
+  hide();
+  form_.WindowClosed();
+}
+
+void frmExpressionBuilder::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Cancel)) {
+    // Esc is the Cancel button's key.
+    QPushButton* cancel = Button(Control::kCmdCancel);
+    if (cancel->isEnabled()) cancel->click();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void frmExpressionBuilder::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Activation runs once the window is up, from the event loop that shows it.
+  QMetaObject::invokeMethod(this, &frmExpressionBuilder::Form_Activate, Qt::QueuedConnection);
+}
+
+void frmExpressionBuilder::hideEvent(QHideEvent* event) {
+  activated_ = false;
+  QDialog::hideEvent(event);
+}
+
+void frmExpressionBuilder::FocusFirstControl() {
+  const ControlSpec* first = nullptr;
+  for (const ControlSpec& spec : DialogLayout()) {
+    QWidget* widget = widgets_[Index(spec.id)];
+    if (widget->focusPolicy() == Qt::NoFocus || !widget->isEnabled()) continue;
+    if (first == nullptr || spec.tab_index < first->tab_index) first = &spec;
+  }
+  if (first != nullptr) widgets_[Index(first->id)]->setFocus(Qt::TabFocusReason);
+}
+
+// --- DialogView ---
+
+void frmExpressionBuilder::DiscardControls() {
+  if (help_window_ != nullptr) help_window_->close();
+  for (const ControlSpec& spec : DialogLayout()) {
+    QWidget* widget = widgets_[Index(spec.id)];
+    const QSignalBlocker quiet(widget);
+    switch (spec.kind) {
+      case ControlKind::kDropDownList: static_cast<QComboBox*>(widget)->clear(); break;
+      case ControlKind::kLabel: static_cast<QLabel*>(widget)->setText(ToQString(spec.text)); break;
+      case ControlKind::kTextBox: expression_->clear(); break;
+      case ControlKind::kFrame:
+      case ControlKind::kButton: break;
+    }
+    widget->setEnabled(true);
+  }
+}
+
+void frmExpressionBuilder::AppendEntry(Control list, std::u16string_view entry) {
+  QComboBox* combo = List(list);
+  const QSignalBlocker quiet(combo);
+  const bool was_empty = combo->count() == 0;
+  combo->addItem(ToQString(entry));
+  // Qt selects the first entry added; these lists start with no selection.
+  if (was_empty) combo->setCurrentIndex(-1);
+}
+
+int frmExpressionBuilder::EntryCount(Control list) { return List(list)->count(); }
+
+std::u16string frmExpressionBuilder::ListText(Control list) {
+  QComboBox* combo = List(list);
+  return combo->currentIndex() < 0 ? std::u16string() : FromQString(combo->currentText());
+}
+
+void frmExpressionBuilder::SelectEntry(Control list, std::u16string_view text) {
+  QComboBox* combo = List(list);
+  const int index = combo->findText(ToQString(text), Qt::MatchFixedString);
+  if (index >= 0) combo->setCurrentIndex(index);
+}
+
+void frmExpressionBuilder::SelectIndex(Control list, int index) {
+  QComboBox* combo = List(list);
+  if (index >= 0 && index < combo->count()) combo->setCurrentIndex(index);
+}
+
+void frmExpressionBuilder::SetLabelText(Control label, std::u16string_view text) {
+  Label(label)->setText(ToQString(text));
+}
+
+std::u16string frmExpressionBuilder::LabelText(Control label) {
+  return FromQString(Label(label)->text());
+}
+
+void frmExpressionBuilder::SetEnabled(Control control, bool enabled) {
+  widgets_[Index(control)]->setEnabled(enabled);
+}
+
+bool frmExpressionBuilder::IsEnabled(Control control) {
+  return widgets_[Index(control)]->isEnabled();
+}
+
+std::u16string frmExpressionBuilder::ExpressionText() {
+  return FromWidgetLines(expression_->toPlainText());
+}
+
+void frmExpressionBuilder::SetExpressionText(std::u16string_view text) {
+  const QString lines = ToWidgetLines(text);
+  if (lines == expression_->toPlainText()) return;  // no change, no notification
+  expression_->setPlainText(lines);
+}
+
+std::u16string frmExpressionBuilder::SelectedExpressionText() {
+  return FromWidgetLines(expression_->textCursor().selectedText());
+}
+
+void frmExpressionBuilder::ReplaceExpressionSelection(std::u16string_view text) {
+  QTextCursor cursor = expression_->textCursor();
+  cursor.insertText(ToWidgetLines(text));
+  expression_->setTextCursor(cursor);
+}
+
+void frmExpressionBuilder::FocusExpression() { expression_->setFocus(Qt::OtherFocusReason); }
+
+void frmExpressionBuilder::ShowModal() {
+  activated_ = false;
+  exec();
+}
+
+void frmExpressionBuilder::Hide() { hide(); }
+
+void frmExpressionBuilder::ShowHelp(const HelpPage& page) {
+  if (help_window_ == nullptr) {
+    // A window of its own beside the dialog, not modal, so the user can read
+    // it while composing; it closes with the dialog.
+    help_window_ = new QDialog(this, Qt::Window);
+    help_window_->setObjectName(QStringLiteral("HelpWindow"));
+    help_window_->setWindowTitle(ToQString(kDialogCaption) + QStringLiteral(" Help"));
+    help_browser_ = new QTextBrowser(help_window_);
+    help_browser_->setObjectName(QStringLiteral("HelpText"));
+    auto* layout = new QVBoxLayout(help_window_);
+    layout->addWidget(help_browser_);
+    help_window_->resize(TwipsToPixels(kHelpWidthTwips, logicalDpiX()),
+                         TwipsToPixels(kHelpHeightTwips, logicalDpiY()));
+  }
+  help_browser_->setHtml(ToQString(HelpPageHtml(page)));
+  help_window_->show();
+  help_window_->raise();
+}
+
+}  // namespace pelt::builder

@@ -1,0 +1,291 @@
+#include "help_page.h"
+
+#include <optional>
+#include <span>
+
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/host/memory_table.h"
+#include "pelt/language/statements.h"
+#include "pelt/value/conversion.h"
+#include "pelt/value/date_serial.h"
+#include "pelt/value/locale.h"
+#include "tag_catalogue.h"
+
+namespace pelt::builder {
+namespace {
+
+using value::Variant;
+
+// An example before it is run: the field's type and value, and what follows
+// the field in the expression.
+struct ExampleInput {
+  host::FieldType type;
+  Variant value;
+  std::u16string_view statements;  // ".Left(2)"
+};
+
+Variant Text(std::u16string_view text) { return Variant::FromText(std::u16string(text)); }
+
+Variant Number(double d) { return Variant::FromDouble(d); }
+
+Variant DateTime(int year, int month, int day, int hour, int minute) {
+  const std::optional<value::Date> date = value::MakeDate(year, month, day, hour, minute);
+  return date ? Variant::FromDate(*date) : Variant::Null();
+}
+
+// The example shown for each statement, in catalogue order.
+std::optional<ExampleInput> StatementExample(language::StatementId id) {
+  using language::StatementId;
+  using host::FieldType;
+  switch (id) {
+    case StatementId::kAbs: return ExampleInput{FieldType::kDouble, Number(-3), u".Abs"};
+    case StatementId::kFormatCurrency:
+      return ExampleInput{FieldType::kDouble, Number(100), u".FormatCurrency"};
+    case StatementId::kFormat:
+      return ExampleInput{FieldType::kDouble, Number(1234.5), u".Format(0.00)"};
+    case StatementId::kFormatNumber:
+      return ExampleInput{FieldType::kDouble, Number(2.53), u".FormatNumber(4)"};
+    case StatementId::kLCase:
+      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".LCase"};
+    case StatementId::kLeft:
+      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Left(2)"};
+    case StatementId::kLTrim:
+      return ExampleInput{FieldType::kString, Text(u"   Hello World"), u".LTrim"};
+    case StatementId::kMid:
+      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Mid(7,3)"};
+    case StatementId::kReplace:
+      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Replace(o,xx)"};
+    case StatementId::kRight:
+      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Right(2)"};
+    case StatementId::kRound: return ExampleInput{FieldType::kDouble, Number(2.67), u".Round(0)"};
+    case StatementId::kRTrim:
+      return ExampleInput{FieldType::kString, Text(u"Hello World     "), u".RTrim"};
+    case StatementId::kSpaces:
+      return ExampleInput{FieldType::kString, Text(u"GIS"), u".Spaces(3)"};
+    case StatementId::kTrim:
+      return ExampleInput{FieldType::kString, Text(u"   Hello World     "), u".Trim"};
+    case StatementId::kUCase:
+      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".UCase"};
+    case StatementId::kNone: break;
+  }
+  return std::nullopt;
+}
+
+// Labels one example with the evaluator, as a host labelling a one-field
+// table would.
+HelpExample Run(evaluator::PeltExpressionEvaluator& evaluator, const ExampleInput& input) {
+  constexpr std::u16string_view kField = u"VALUE";
+  HelpExample example;
+  example.expression.reserve(kField.size() + 2 + input.statements.size());
+  example.expression.push_back(u'[');
+  example.expression.append(kField);
+  example.expression.push_back(u']');
+  example.expression.append(input.statements);
+  const value::Converted<std::u16string> shown = value::ToText(input.value, value::UserLocale());
+  example.input = shown.ok() ? shown.value : u"Null";
+
+  host::MemoryTable table({host::FieldSpec{std::u16string(kField), input.type}});
+  host::MemoryRow& row = table.AddRow({input.value});
+  if (evaluator.VerifyExpression(&table, example.expression) == evaluator::kFalse) {
+    example.refused = true;
+    example.output = evaluator.Message();
+  } else {
+    example.output = evaluator.MakeLabel(&table, &row, example.expression,
+                                         std::make_shared<value::Collection>());
+  }
+  return example;
+}
+
+std::vector<HelpExample> RunAll(evaluator::PeltExpressionEvaluator& evaluator,
+                                std::span<const ExampleInput> inputs) {
+  std::vector<HelpExample> examples;
+  examples.reserve(inputs.size());
+  for (const ExampleInput& input : inputs) examples.push_back(Run(evaluator, input));
+  return examples;
+}
+
+void AppendEscaped(std::u16string& out, std::u16string_view text) {
+  for (const char16_t c : text) {
+    switch (c) {
+      case u'&': out += u"&amp;"; break;
+      case u'<': out += u"&lt;"; break;
+      case u'>': out += u"&gt;"; break;
+      case u'"': out += u"&quot;"; break;
+      // Blanks matter in these examples: keep every one of them visible.
+      case u' ': out += u"&nbsp;"; break;
+      default: out += c;
+    }
+  }
+}
+
+void AppendElement(std::u16string& out, std::u16string_view tag, std::u16string_view text) {
+  out += u"<";
+  out += tag;
+  out += u">";
+  AppendEscaped(out, text);
+  out += u"</";
+  out += tag;
+  out += u">";
+}
+
+void AppendExampleTable(std::u16string& out, std::u16string_view heading,
+                        const std::vector<HelpExample>& examples) {
+  AppendElement(out, u"h3", heading);
+  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
+         u"<tr><th>Expression</th><th>Field value</th><th>Label</th></tr>";
+  for (const HelpExample& example : examples) {
+    out += u"<tr><td><code>";
+    AppendEscaped(out, example.expression);
+    out += u"</code></td><td><code>";
+    AppendEscaped(out, example.input);
+    out += u"</code></td><td>";
+    if (example.refused) {
+      out += u"<i>";
+      AppendEscaped(out, example.output);
+      out += u"</i>";
+    } else {
+      out += u"<code>";
+      AppendEscaped(out, example.output);
+      out += u"</code>";
+    }
+    out += u"</td></tr>";
+  }
+  out += u"</table>";
+}
+
+}  // namespace
+
+HelpPage MakeHelpPage(const value::Collection* reserved_words,
+                      const value::Collection* reserved_word_descriptions) {
+  using host::FieldType;
+  HelpPage page;
+  evaluator::PeltExpressionEvaluator evaluator;
+
+  for (const language::StatementInfo& info : language::Statements()) {
+    HelpStatement statement{info.catalogue_entry, info.description, {}};
+    if (const std::optional<ExampleInput> input = StatementExample(info.id)) {
+      statement.example = Run(evaluator, *input);
+    }
+    page.statements.push_back(std::move(statement));
+  }
+
+  const ExampleInput numbers[] = {
+      {FieldType::kDouble, Number(1234.5), u".Format(0)"},
+      {FieldType::kDouble, Number(1234.5), u".Format(0.000)"},
+      {FieldType::kDouble, Number(7), u".Format(000)"},
+      {FieldType::kDouble, Number(0.256), u".Format(0.0%)"},
+      {FieldType::kDouble, Number(1234.5), u".Format(0.00E+00)"},
+      {FieldType::kDouble, Number(-2.5), u".Format(0.0;(0.0))"},
+  };
+  page.number_pictures = RunAll(evaluator, numbers);
+
+  const Variant moment = DateTime(2024, 3, 7, 14, 5);
+  const ExampleInput dates[] = {
+      {FieldType::kDate, moment, u".Format(yyyy-mm-dd)"},
+      {FieldType::kDate, moment, u".Format(d mmmm yyyy)"},
+      {FieldType::kDate, moment, u".Format(dddd)"},
+      {FieldType::kDate, moment, u".Format(mmm yy)"},
+      {FieldType::kDate, moment, u".Format(hh:nn)"},
+      {FieldType::kDate, moment, u".Format(h:nn AM/PM)"},
+  };
+  page.date_pictures = RunAll(evaluator, dates);
+
+  const ExampleInput texts[] = {
+      {FieldType::kString, Text(u"Hello World"), u".Format(>)"},
+      {FieldType::kString, Text(u"Hello World"), u".Format(<)"},
+      {FieldType::kString, Text(u"AB12"), u".Format(@@-@@)"},
+      {FieldType::kString, Text(u"42"), u".Format(@@@@@@)"},
+  };
+  page.text_pictures = RunAll(evaluator, texts);
+
+  if (reserved_words != nullptr) {
+    const value::LocaleData& locale = value::UserLocale();
+    for (std::int32_t i = 1; i <= reserved_words->Count(); ++i) {
+      HelpReservedWord word;
+      const value::Converted<std::u16string> text = value::ToText(*reserved_words->ItemAt(i), locale);
+      if (!text.ok()) continue;
+      word.word = text.value;
+      if (reserved_word_descriptions != nullptr) {
+        if (const Variant* description = reserved_word_descriptions->ItemByKey(word.word)) {
+          const value::Converted<std::u16string> shown = value::ToText(*description, locale);
+          if (shown.ok()) word.description = shown.value;
+        }
+      }
+      page.reserved_words.push_back(std::move(word));
+    }
+  }
+  return page;
+}
+
+std::u16string HelpPageHtml(const HelpPage& page) {
+  std::u16string out = u"<html><body>";
+  AppendElement(out, u"h2", u"Label expressions");
+  AppendElement(out, u"p",
+                u"A label expression is text that becomes a label. Write a field's name in "
+                u"square brackets to put the field's value in the label, such as [NAME]. Follow "
+                u"the closing bracket with formatting statements to change the value; they apply "
+                u"from left to right, such as [NAME].Trim.UCase. Reserved words begin with $$ "
+                u"and stand for values that the map supplies, such as page numbers and dates. "
+                u"Text formatting tags and every other character are copied into the label as "
+                u"they stand.");
+
+  AppendElement(out, u"h3", u"Formatting statements");
+  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
+         u"<tr><th>Statement</th><th>Description</th><th>Example</th><th>Field value</th>"
+         u"<th>Label</th></tr>";
+  for (const HelpStatement& statement : page.statements) {
+    out += u"<tr><td><code>";
+    AppendEscaped(out, statement.entry);
+    out += u"</code></td><td>";
+    AppendEscaped(out, statement.description);
+    out += u"</td><td><code>";
+    AppendEscaped(out, statement.example.expression);
+    out += u"</code></td><td><code>";
+    AppendEscaped(out, statement.example.input);
+    out += u"</code></td><td>";
+    out += statement.example.refused ? u"<i>" : u"<code>";
+    AppendEscaped(out, statement.example.output);
+    out += statement.example.refused ? u"</i>" : u"</code>";
+    out += u"</td></tr>";
+  }
+  out += u"</table>";
+
+  AppendElement(out, u"p",
+                u"The Format statement takes a picture between its parentheses: 0 and # for "
+                u"digits, . and , for the decimal and thousands separators, % for percent, "
+                u"E+ for exponents, d m y h n s for parts of dates and times, @ and > < for text.");
+  AppendExampleTable(out, u"Format pictures for numbers", page.number_pictures);
+  AppendExampleTable(out, u"Format pictures for dates and times", page.date_pictures);
+  AppendExampleTable(out, u"Format pictures for text", page.text_pictures);
+
+  AppendElement(out, u"h3", u"Reserved words");
+  if (page.reserved_words.empty()) {
+    AppendElement(out, u"p", u"No reserved words available.");
+  } else {
+    out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
+           u"<tr><th>Reserved word</th><th>Description</th></tr>";
+    for (const HelpReservedWord& word : page.reserved_words) {
+      out += u"<tr><td><code>";
+      AppendEscaped(out, word.word);
+      out += u"</code></td><td>";
+      AppendEscaped(out, word.description);
+      out += u"</td></tr>";
+    }
+    out += u"</table>";
+  }
+
+  AppendElement(out, u"h3", u"Text formatting tags");
+  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
+         u"<tr><th>Tag</th><th>Description</th></tr>";
+  for (const TagInfo& tag : Tags()) {
+    out += u"<tr><td><code>";
+    AppendEscaped(out, tag.entry);
+    out += u"</code></td><td>";
+    AppendEscaped(out, tag.description);
+    out += u"</td></tr>";
+  }
+  out += u"</table></body></html>";
+  return out;
+}
+
+}  // namespace pelt::builder
