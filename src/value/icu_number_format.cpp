@@ -3,6 +3,7 @@
 #include <unicode/numberformatter.h>
 #include <unicode/unistr.h>
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,10 +77,9 @@ const Formatter& FormatterFor(const LocaleData& locale, Style style, int decimal
   return *it->second;
 }
 
-void Append(Decimal d, int decimals, Style style, const LocaleData& locale, std::u16string& out) {
-  // Round here, on the decimal digits, so that a negative amount that
-  // rounds to zero loses its sign before ICU sees it.
-  RoundDecimal(d, decimals, RoundingMode::kHalfAwayFromZero);
+// ICU's rendering of an already rounded decimal.
+void AppendFromIcu(const Decimal& d, int decimals, Style style, const LocaleData& locale,
+                   std::u16string& out) {
   const std::string ascii = DecimalToAscii(d);
   UErrorCode status = U_ZERO_ERROR;
   const icu::number::FormattedNumber formatted =
@@ -94,6 +94,81 @@ void Append(Decimal d, int decimals, Style style, const LocaleData& locale, std:
              static_cast<std::size_t>(text.length()));
 }
 
+// The same as AppendFromIcu for locales whose numbers are ASCII digits in
+// plain groups with the minus or currency affixes around them, written
+// directly: ICU takes several times longer than the digits themselves.
+void AppendDirect(const Decimal& d, int decimals, Style style, const LocaleData& locale,
+                  std::u16string& out) {
+  const bool currency = style == Style::kCurrency;
+  if (currency) {
+    out += d.negative ? locale.currency_negative_prefix : locale.currency_positive_prefix;
+  } else if (d.negative) {
+    out += locale.minus_sign;
+  }
+  const int integer_digits = d.point > 0 ? d.point : 1;
+  for (int place = integer_digits - 1; place >= 0; --place) {
+    out.push_back(static_cast<char16_t>(d.DigitAtPlace(place)));
+    const int primary = locale.grouping_size;
+    if (primary > 0 && place >= primary &&
+        (place - primary) % locale.secondary_grouping_size == 0) {
+      out += locale.group_separator;
+    }
+  }
+  if (decimals > 0) {
+    out += locale.decimal_separator;
+    for (int place = 1; place <= decimals; ++place) {
+      out.push_back(static_cast<char16_t>(d.DigitAtPlace(-place)));
+    }
+  }
+  if (currency) {
+    out += d.negative ? locale.currency_negative_suffix : locale.currency_positive_suffix;
+  }
+}
+
+// Whether AppendDirect gives exactly what ICU gives in this locale, judged
+// once per locale and style on values that exercise grouping, signs and
+// small numbers (minimum grouping digits, native digits or unusual
+// negative forms make it differ, and ICU then does the work).
+bool DirectMatchesIcu(const LocaleData& locale, Style style) {
+  static constexpr const char* kProbes[] = {"1234567.891", "-1234567.891", "0.5", "-0.5",
+                                            "1234",        "-12",          "0",   "98765432109876.5"};
+  const int decimals = style == Style::kCurrency ? locale.currency_digits : 2;
+  if (locale.grouping_size < 0 || locale.secondary_grouping_size <= 0) return false;
+  for (const char* probe : kProbes) {
+    Decimal d = DecimalFromDouble(std::strtod(probe, nullptr));
+    RoundDecimal(d, decimals, RoundingMode::kHalfAwayFromZero);
+    std::u16string direct, icu;
+    AppendDirect(d, decimals, style, locale, direct);
+    AppendFromIcu(d, decimals, style, locale, icu);
+    if (direct != icu) return false;
+  }
+  return true;
+}
+
+bool UseDirect(const LocaleData& locale, Style style) {
+  struct Hash {
+    std::size_t operator()(const std::pair<const LocaleData*, Style>& k) const {
+      return std::hash<const void*>()(k.first) ^ static_cast<std::size_t>(k.second);
+    }
+  };
+  thread_local std::unordered_map<std::pair<const LocaleData*, Style>, bool, Hash> verdicts;
+  const auto key = std::make_pair(&locale, style);
+  auto it = verdicts.find(key);
+  if (it == verdicts.end()) it = verdicts.emplace(key, DirectMatchesIcu(locale, style)).first;
+  return it->second;
+}
+
+void Append(Decimal d, int decimals, Style style, const LocaleData& locale, std::u16string& out) {
+  // Round here, on the decimal digits, so that a negative amount that
+  // rounds to zero loses its sign before ICU sees it.
+  RoundDecimal(d, decimals, RoundingMode::kHalfAwayFromZero);
+  if (UseDirect(locale, style)) {
+    AppendDirect(d, decimals, style, locale, out);
+  } else {
+    AppendFromIcu(d, decimals, style, locale, out);
+  }
+}
+
 }  // namespace
 
 void AppendLocaleNumber(Decimal d, int decimals, const LocaleData& locale, std::u16string& out) {
@@ -102,6 +177,17 @@ void AppendLocaleNumber(Decimal d, int decimals, const LocaleData& locale, std::
 
 void AppendCurrencyText(Decimal d, const LocaleData& locale, std::u16string& out) {
   Append(d, locale.currency_digits, Style::kCurrency, locale, out);
+}
+
+void AppendLocaleNumberByIcu(Decimal d, int decimals, const LocaleData& locale,
+                             std::u16string& out) {
+  RoundDecimal(d, decimals, RoundingMode::kHalfAwayFromZero);
+  AppendFromIcu(d, decimals, Style::kNumber, locale, out);
+}
+
+void AppendCurrencyTextByIcu(Decimal d, const LocaleData& locale, std::u16string& out) {
+  RoundDecimal(d, locale.currency_digits, RoundingMode::kHalfAwayFromZero);
+  AppendFromIcu(d, locale.currency_digits, Style::kCurrency, locale, out);
 }
 
 }  // namespace pelt::value::internal

@@ -16,4 +16,10 @@ void AppendLocaleNumber(Decimal d, int decimals, const LocaleData& locale, std::
 // number of decimals.
 void AppendCurrencyText(Decimal d, const LocaleData& locale, std::u16string& out);
 
+// Both of the above always through ICU's formatter, never written directly;
+// for tests that hold the direct rendering against ICU's.
+void AppendLocaleNumberByIcu(Decimal d, int decimals, const LocaleData& locale,
+                             std::u16string& out);
+void AppendCurrencyTextByIcu(Decimal d, const LocaleData& locale, std::u16string& out);
+
 }  // namespace pelt::value::internal

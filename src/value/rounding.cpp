@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <system_error>
 
 namespace pelt::value::internal {
@@ -79,10 +80,24 @@ Decimal DecimalFromDouble(double v) {
   Decimal d;
   if (v == 0.0) return d;
   d.negative = v < 0;
-  // d.dddddddddddddde±x: 15 significant digits, correctly rounded.
+  const double magnitude = v < 0 ? -v : v;
+  // The shortest form that reads back as the same double is much cheaper to
+  // get. When it has at most 15 significant digits it is also the correctly
+  // rounded 15-digit form: a normal double's spacing is below a fifth of the
+  // spacing of 15-digit decimals, so no other 15-digit decimal lies as close.
+  // Subnormal doubles are coarser and always take the long way.
   char buffer[40];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v < 0 ? -v : v,
-                                    std::chars_format::scientific, 14);
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                              std::chars_format::scientific);
+  int significant = 0;
+  for (const char* p = buffer; p != result.ptr && *p != 'e'; ++p) {
+    if (*p != '.') ++significant;
+  }
+  if (significant > 15 || magnitude < std::numeric_limits<double>::min()) {
+    // d.dddddddddddddde±x: 15 significant digits, correctly rounded.
+    result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                           std::chars_format::scientific, 14);
+  }
   const char* e = buffer;
   while (e != result.ptr && *e != 'e') ++e;
   int exponent = 0;
@@ -114,11 +129,9 @@ Decimal DecimalFromCurrency(Currency c) {
 
 void RoundDecimal(Decimal& d, int fraction_digits, RoundingMode mode) {
   if (d.IsZero()) return;
-  // Far beyond any digit a Decimal holds: nothing to round, and the sum
-  // below must not overflow.
-  if (fraction_digits > 400) return;
-  if (fraction_digits < -400) fraction_digits = -400;
-  RoundAt(d, d.point + fraction_digits, mode);
+  // In 64 bits: a shifted point plus a long picture's decimals must not wrap.
+  const long long keep = static_cast<long long>(d.point) + fraction_digits;
+  RoundAt(d, keep > d.count ? d.count : (keep < -1 ? -1 : static_cast<int>(keep)), mode);
 }
 
 void RoundSignificant(Decimal& d, int significant_digits, RoundingMode mode) {
