@@ -47,16 +47,7 @@ const language::TokenList& PeltExpressionEvaluator::Tokens() {
   return *m_pTokens;
 }
 
-// MakeLabel below is filled in with label assembly; until then it gives its
-// failure value. VerifyExpression lives in verify_expression.cpp and
-// EditExpression in edit_expression.cpp.
-
-std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* /*pTable*/,
-                                                  host::HostRow* /*pRow*/,
-                                                  const std::u16string& /*pExpression*/,
-                                                  CollectionRef /*pReservedWordValues*/) {
-  m_bValid = false;
-  return std::u16string();
-}
+// VerifyExpression lives in verify_expression.cpp, MakeLabel in make_label.cpp
+// and EditExpression in edit_expression.cpp.
 
 }  // namespace pelt::evaluator

@@ -10,6 +10,7 @@
 #include "pelt/host/host_table.h"
 #include "pelt/language/token_list.h"
 #include "pelt/value/collection.h"
+#include "pelt/value/locale.h"
 
 namespace pelt::language {
 class ArgumentAllowance;
@@ -98,6 +99,15 @@ class PeltExpressionEvaluator final : public _PeltExpressionEvaluator {
   // The "Labeling Instructions:" listing of m_pTokens.
   std::u16string LabelingInstructions() const;
   language::TokenList& TokensForScan();
+
+  // Label assembly (make_label.cpp): builds m_sLabel from the tokens that a
+  // successful verification has just left, reading pRow once per distinct
+  // field. False with m_sMessage set when a host call or a conversion fails.
+  bool MakeLabelString(host::HostTable* pTable, host::HostRow* pRow);
+  // Appends the text of a reserved word's value; a missing or unprintable
+  // value appends nothing.
+  void AppendReservedWord(const std::u16string& word, const value::LocaleData& locale,
+                          std::u16string& label);
 
   // State, in its fixed declaration order.
   std::u16string m_sMessage;

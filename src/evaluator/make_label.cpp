@@ -1,0 +1,148 @@
+// Label assembly: MakeLabel verifies, then MakeLabelString reads the row once
+// per distinct field, passes each field occurrence through its formatting
+// functions and joins the pieces in the order of the expression.
+
+#include <string>
+#include <vector>
+
+#include "apply_format.h"
+#include "pelt/errors/failure.h"
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/ui/message_boxes.h"
+#include "pelt/value/conversion.h"
+#include "pelt/value/text.h"
+
+namespace pelt::evaluator {
+namespace {
+
+using language::Token;
+using language::TokenKind;
+using value::Variant;
+
+constexpr std::u16string_view kInvalidExpressionTitle = u"Invalid Expression!";
+constexpr std::u16string_view kMakeLabelFallback = u"Unknown Error in MakeLabel!";
+constexpr std::u16string_view kMakeLabelStringFallback = u"Unknown Error in MakeLabelString!";
+constexpr std::u16string_view kSource = u"PeltExpressions";
+
+// The failure's own description, or the fallback when it has none.
+std::u16string DescriptionOrFallback(std::u16string_view fallback) {
+  std::u16string description = errors::CurrentFailure().description();
+  if (description.empty()) description = fallback;
+  return description;
+}
+
+// Host indices are narrowed to 16 bits; a wider one is an overflow.
+std::int32_t NarrowFieldIndex(std::int32_t index) {
+  if (index < -32768 || index > 32767) errors::Raise(value::ErrorCode::kOverflow, std::u16string(kSource));
+  return index;
+}
+
+}  // namespace
+
+std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
+                                                  const std::u16string& pExpression,
+                                                  CollectionRef pReservedWordValues) {
+  try {
+    // Through the object's own interface, as a host would call it.
+    _PeltExpressionEvaluator& self = *this;
+    bool ok = self.VerifyExpression(pTable, pExpression) != kFalse;
+    if (ok) {
+      m_pReservedWordValues = std::move(pReservedWordValues);
+      ok = MakeLabelString(pTable, pRow);
+      m_bValid = ok;
+      if (ok) return m_sLabel;
+    }
+  } catch (...) {
+    m_sMessage = DescriptionOrFallback(kMakeLabelFallback);
+  }
+  try {
+    if (m_bShowMessages) {
+      ui::ActiveMessageBoxes().Show(m_sMessage, kInvalidExpressionTitle,
+                                    ui::MessageBoxStyle::kCritical);
+    }
+  } catch (...) {
+    // The box is a courtesy; the result is "" either way.
+  }
+  m_bValid = false;
+  return std::u16string();
+}
+
+bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::HostRow* pRow) {
+  try {
+    const value::LocaleData& locale = value::UserLocale();
+    const language::TokenList& tokens = Tokens();
+
+    // The distinct field names, in order of first appearance (names that
+    // differ only in case are one field, read under the form written first),
+    // and the row's value of each.
+    std::vector<const std::u16string*> names;
+    std::vector<Variant> values;
+    for (const Token& token : tokens) {
+      if (token.kind != TokenKind::kField) continue;
+      bool known = false;
+      for (const std::u16string* name : names) {
+        if (value::EqualsNoCase(*name, token.text)) {
+          known = true;
+          break;
+        }
+      }
+      if (!known) names.push_back(&token.text);
+    }
+    values.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (pTable == nullptr || pRow == nullptr) {
+        errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kSource));
+      }
+      std::int32_t index = -1;
+      errors::ThrowIfFailed(pTable->IndexOfField(*names[i], index));
+      errors::ThrowIfFailed(pRow->ValueAt(NarrowFieldIndex(index), values[i]));
+    }
+
+    std::u16string label;
+    for (const Token& token : tokens) {
+      switch (token.kind) {
+        case TokenKind::kField: {
+          std::size_t i = 0;
+          while (!value::EqualsNoCase(*names[i], token.text)) ++i;
+          Variant field_value = values[i];
+          for (const language::FormatEntry& entry : token.formats) {
+            if (entry.function == language::StatementId::kNone) continue;
+            ApplyFormat(field_value, entry.function, entry.first, entry.second, locale);
+          }
+          if (field_value.IsNull()) break;
+          errors::ThrowIfFailed(value::AppendText(field_value, locale, label), kSource);
+          break;
+        }
+        case TokenKind::kReservedWord:
+          AppendReservedWord(token.text, locale, label);
+          break;
+        case TokenKind::kText:
+          label += token.text;
+          break;
+      }
+    }
+    m_sLabel = std::move(label);
+    return true;
+  } catch (...) {
+    m_sMessage = DescriptionOrFallback(kMakeLabelStringFallback);
+    m_bValid = false;
+    return false;
+  }
+}
+
+void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,
+                                                 const value::LocaleData& locale,
+                                                 std::u16string& label) {
+  // A missing word, a null value or one without a text form gives "": the
+  // label is still made.
+  try {
+    if (!m_pReservedWordValues) m_pReservedWordValues = std::make_shared<value::Collection>();
+    const Variant* item = m_pReservedWordValues->ItemByKey(word);
+    if (item == nullptr) return;
+    std::u16string text;
+    if (value::AppendText(*item, locale, text) == value::ErrorCode::kNone) label += text;
+  } catch (...) {
+  }
+}
+
+}  // namespace pelt::evaluator

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/host/memory_table.h"
+#include "pelt/ui/message_boxes.h"
+#include "pelt/value/locale.h"
+#include "support/dump.h"
+
+namespace pelt::evaluator {
+namespace {
+
+using host::FieldType;
+using host::MemoryTable;
+using host::Operation;
+using testing::U8;
+using value::Variant;
+
+class MakeLabelTest : public ::testing::Test {
+ protected:
+  MakeLabelTest()
+      : table_({{u"NAME", FieldType::kString},
+                {u"POP", FieldType::kInteger},
+                {u"X", FieldType::kDouble},
+                {u"Shape", FieldType::kGeometry}}) {
+    value::SetUserLocaleOverride("en_US");
+    table_.AddRow({Variant::FromText(u"Ab"), Variant::FromLong(1234567), Variant::Null()});
+    words_->Add(Variant::FromText(u"Page 3"), u"PAGE_NUMBER");
+    words_->Add(Variant::Null(), u"NOTHING");
+    words_->Add(Variant::FromDouble(2.5), u"RATIO");
+  }
+  ~MakeLabelTest() override { value::ClearUserLocaleOverride(); }
+
+  std::string Label(std::u16string_view expression) {
+    return U8(evaluator_.MakeLabel(&table_, &table_.Row(0), std::u16string(expression), words_));
+  }
+
+  MemoryTable table_;
+  CollectionRef words_ = std::make_shared<value::Collection>();
+  ui::RecordingMessageBoxes boxes_;
+  ui::ScopedMessageBoxes scope_{boxes_};
+  PeltExpressionEvaluator evaluator_;
+};
+
+TEST_F(MakeLabelTest, AssemblesFieldsWordsAndText) {
+  struct Row {
+    int line;
+    std::u16string_view expression;
+    const char* label;
+  } rows[] = {
+      {__LINE__, u"plain text", "plain text"},
+      {__LINE__, u"[NAME]", "Ab"},
+      {__LINE__, u"[NAME].UCase-[NAME].LCase", "AB-ab"},
+      {__LINE__, u"[name] and [NAME]", "Ab and Ab"},
+      {__LINE__, u"A[X]B", "AB"},
+      {__LINE__, u"[X].UCase|", "|"},
+      {__LINE__, u"Page $$page_number", "Page Page 3"},
+      {__LINE__, u"Page $$MISSING.", "Page ."},
+      {__LINE__, u"[$$NOTHING]", ""},  // a field named "$$NOTHING" does not exist
+      {__LINE__, u"<$$NOTHING>", "<>"},
+      {__LINE__, u"$$RATIO", "2.5"},
+      {__LINE__, u"<BOL>[POP].FormatNumber(0)</BOL>", "<BOL>1,234,567</BOL>"},
+      {__LINE__, u"[NAME].Spaces(1).Trim.Replace( ,_)", "A_b"},
+      {__LINE__, u"$$ and $$DOTS", "$$ and $$DOTS"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(Label(row.expression), row.label);
+  }
+  EXPECT_TRUE(boxes_.events().empty());
+}
+
+TEST_F(MakeLabelTest, ReadsEachDistinctFieldOnceBeforeAssembling) {
+  table_.RecordCalls(true);
+  EXPECT_EQ(Label(u"[NAME]-[POP]-[name].Left(1)"), "Ab-1234567-A");
+  // Verification binds every field token; assembly reads each name once.
+  EXPECT_EQ(U8(table_.CallTrace()),
+            "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME) "
+            "IndexOfField(POP) FieldList FieldAt(1) FieldTypeCode(POP) "
+            "IndexOfField(name) FieldList FieldAt(0) FieldTypeCode(NAME) "
+            "IndexOfField(NAME) ValueAt(0) IndexOfField(POP) ValueAt(1)");
+}
+
+TEST_F(MakeLabelTest, NeedsNoTableRowOrWordsWithoutFieldsAndWords) {
+  EXPECT_EQ(U8(evaluator_.MakeLabel(nullptr, nullptr, u"just <ITA>text</ITA>", nullptr)),
+            "just <ITA>text</ITA>");
+  EXPECT_EQ(U8(evaluator_.MakeLabel(nullptr, nullptr, u"p. $$PAGE", nullptr)), "p. ");
+}
+
+TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
+  struct Row {
+    int line;
+    std::u16string_view expression;
+    bool null_row;
+    std::optional<Operation> fault;
+    const char* message;
+  } rows[] = {
+      {__LINE__, u"", false, std::nullopt, "Expression is empty."},
+      {__LINE__, u"[NOPE]", false, std::nullopt, "Field \"NOPE\" does not exist in attribute table!"},
+      {__LINE__, u"[NAME]", true, std::nullopt, "Object required"},
+      {__LINE__, u"[NAME]", false, Operation::kValueAt, "Injected failure of ValueAt"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    if (row.fault) table_.FailCall(row.fault, 1, MemoryTable::InjectedFailure(*row.fault));
+    host::HostRow* host_row = row.null_row ? nullptr : &table_.Row(0);
+    EXPECT_EQ(evaluator_.MakeLabel(&table_, host_row, std::u16string(row.expression), words_), u"");
+    EXPECT_EQ(U8(evaluator_.Message()), row.message);
+    table_.ClearFault();
+  }
+  EXPECT_TRUE(boxes_.events().empty());
+}
+
+TEST_F(MakeLabelTest, FieldIndexBeyondSixteenBitsFails) {
+  table_.SetIndexBase(32767);
+  EXPECT_EQ(Label(u"[NAME]"), "Ab");  // index 32767 still fits
+  EXPECT_EQ(Label(u"[POP]"), "");     // 32768 does not
+  EXPECT_EQ(U8(evaluator_.Message()), "Overflow");
+}
+
+TEST_F(MakeLabelTest, BoxesWhenShowMessagesIsOn) {
+  evaluator_.ShowMessages(kTrue);
+  EXPECT_EQ(Label(u"[NAME]"), "Ab");
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_EQ(U8(boxes_.Boxes()[0].title), "Valid Expression");
+
+  boxes_.Clear();
+  EXPECT_EQ(Label(u"[NOPE]"), "");
+  const auto boxes = boxes_.Boxes();
+  ASSERT_EQ(boxes.size(), 2u);  // verification's box, then MakeLabel's own
+  for (const auto& box : boxes) {
+    EXPECT_EQ(U8(box.title), "Invalid Expression!");
+    EXPECT_EQ(box.style, ui::MessageBoxStyle::kCritical);
+    EXPECT_EQ(U8(box.text), "Field \"NOPE\" does not exist in attribute table!");
+  }
+
+  boxes_.Clear();
+  table_.FailCall(Operation::kValueAt, 1, MemoryTable::InjectedFailure(Operation::kValueAt));
+  EXPECT_EQ(Label(u"[NAME]"), "");
+  ASSERT_EQ(boxes_.Boxes().size(), 2u);  // the listing, then the failure
+  EXPECT_EQ(U8(boxes_.Boxes()[1].text), "Injected failure of ValueAt");
+}
+
+TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {
+  EXPECT_EQ(Label(u"$$PAGE_NUMBER"), "Page 3");
+  // A failed verification neither returns the old label nor drops the words.
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"[", nullptr)), "");
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", words_)),
+            "Page 3");
+  // A successful one with a null collection replaces the words.
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", nullptr)), "");
+}
+
+}  // namespace
+}  // namespace pelt::evaluator
