@@ -65,8 +65,16 @@ void BM_ScanExpression(benchmark::State& state) {
   ReportPerCharacter(state, expression.size());
 }
 
-BENCHMARK(BM_VerifyExpression)->Arg(1 << 10)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ScanExpression)->Arg(1 << 10)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_VerifyExpression)
+    ->Arg(1 << 10)
+    ->Arg(1 << 16)
+    ->Arg(1 << 20)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScanExpression)
+    ->Arg(1 << 10)
+    ->Arg(1 << 16)
+    ->Arg(1 << 20)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -12,7 +12,9 @@ namespace pelt::language {
 constexpr std::size_t ToIndex(std::int32_t position) {
   return static_cast<std::size_t>(position) - 1;
 }
-constexpr std::int32_t ToPosition(std::size_t index) { return static_cast<std::int32_t>(index + 1); }
+constexpr std::int32_t ToPosition(std::size_t index) {
+  return static_cast<std::int32_t>(index + 1);
+}
 
 // Character classes of the ASCII range, one byte per character:
 //

@@ -1,11 +1,11 @@
 // Fails one memory allocation at a time inside VerifyExpression, at every
 // position in turn. This binary replaces the global operator new.
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <new>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
@@ -45,8 +45,9 @@ TEST(AllocationFailureTest, EveryFailedAllocationEndsInAMessage) {
   const std::u16string expression =
       u"Page of the atlas [NAME].Replace(old text,new text).Left(2) $$PAGE_NUMBER trailing text";
 
-  const std::string passed_up = "\tEvaluateText2 PeltExpressions:PeltExpressionEvaluator \r\n"
-                                "\r\nError Number \r\n\t7\r\nDescription\r\n\tOut of memory\r\n\r\n";
+  const std::string passed_up =
+      "\tEvaluateText2 PeltExpressions:PeltExpressionEvaluator \r\n"
+      "\r\nError Number \r\n\t7\r\nDescription\r\n\tOut of memory\r\n\r\n";
   bool saw_pass_up = false;
   bool completed = false;
   for (long n = 1; n < 100000 && !completed; ++n) {

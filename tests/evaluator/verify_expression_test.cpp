@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "pelt/errors/error_handling.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -50,14 +50,15 @@ TEST_F(VerifyExpressionTest, BindsFieldsToTheTable) {
   };
   const Row rows[] = {
       {__LINE__, u"[NAME]", true, true, kParsed},
-      {__LINE__, u"[name].UCase [Pop]", true, true, kParsed},  // the table matches names
+      {__LINE__, u"[name].UCase [Pop]", true, true, kParsed},      // the table matches names
       {__LINE__, u"[OID][ODD][ST\u00e4dt]", true, true, kParsed},  // any other type code
       {__LINE__, u"Page $$PAGE_NUMBER", false, true, u"Expression is Valid!"},
       {__LINE__, u"Page $$PAGE_NUMBER", true, true, u"Expression is Valid!"},
       {__LINE__, u"[NAME]", false, false, u"Field \"[NAME]\" is invalid in scope of expression!"},
       {__LINE__, u"x [ NAME ]", false, false,
        u"Field \"[ NAME ]\" is invalid in scope of expression!"},
-      {__LINE__, u"[MISSING]", true, false, u"Field \"MISSING\" does not exist in attribute table!"},
+      {__LINE__, u"[MISSING]", true, false,
+       u"Field \"MISSING\" does not exist in attribute table!"},
       {__LINE__, u"[ NAME ]", true, false, u"Field \" NAME \" does not exist in attribute table!"},
       {__LINE__, u"[SHAPE]", true, false,
        u"Field \"SHAPE\": geometry and blob field types are not supported by this tool!"},
@@ -72,8 +73,8 @@ TEST_F(VerifyExpressionTest, BindsFieldsToTheTable) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     const std::u16string expression(row.expression);
-    const Boolean result = evaluator_.VerifyExpression(row.with_table ? &table_ : nullptr,
-                                                       expression);
+    const Boolean result =
+        evaluator_.VerifyExpression(row.with_table ? &table_ : nullptr, expression);
     EXPECT_EQ(result, ToBoolean(row.valid));
     EXPECT_EQ(U8(evaluator_.Message()), U8(row.message));
     EXPECT_EQ(expression, row.expression);
@@ -147,11 +148,11 @@ TEST_F(VerifyExpressionTest, TurnsEveryHostFailureIntoAMessage) {
     const Operation op = calls[n - 1].op;
     for (const bool described : {true, false}) {
       SCOPED_TRACE(::testing::Message() << "call " << n << " " << U8(host::OperationName(op))
-                                      << (described ? "" : " without description"));
+                                        << (described ? "" : " without description"));
       boxes_.Clear();
-      table_.FailCall(std::nullopt, static_cast<std::int64_t>(n),
-                      described ? MemoryTable::InjectedFailure(op)
-                                : errors::Status(91, u"MemoryTable", u""));
+      table_.FailCall(
+          std::nullopt, static_cast<std::int64_t>(n),
+          described ? MemoryTable::InjectedFailure(op) : errors::Status(91, u"MemoryTable", u""));
       EXPECT_EQ(evaluator_.VerifyExpression(&table_, expression), kFalse);
       const std::string message = described ? "Injected failure of " + U8(host::OperationName(op))
                                             : "Unknown Error in VerifyExpression!";

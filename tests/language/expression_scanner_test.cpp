@@ -1,8 +1,8 @@
 #include "language/expression_scanner.h"
 
-#include <new>
-
 #include <gtest/gtest.h>
+
+#include <new>
 
 #include "language/text_scanner.h"
 #include "pelt/errors/failure.h"
@@ -56,8 +56,7 @@ TEST(ExpressionScannerTest, CutsExpressionsIntoTokens) {
       {__LINE__, u"[NAME] $$DATE", true, kParsed, "Field{NAME} | Text{ } | Word{DATE}"},
       {__LINE__, u"Name: [NAME].UCase.Left(3) ($$ROW)", true, kParsed,
        "Text{Name: } | Field{NAME}.UCase.Left(3) | Text{ (} | Word{ROW} | Text{)}"},
-      {__LINE__, u"x[A]y[B]z", true, kParsed,
-       "Text{x} | Field{A} | Text{y} | Field{B} | Text{z}"},
+      {__LINE__, u"x[A]y[B]z", true, kParsed, "Text{x} | Field{A} | Text{y} | Field{B} | Text{z}"},
       {__LINE__, u"[A][B]", true, kParsed, "Field{A} | Field{B}"},
       {__LINE__, u"x[A]", true, kParsed, "Text{x} | Field{A}"},
       {__LINE__, u"[A]x", true, kParsed, "Field{A} | Text{x}"},
@@ -102,8 +101,8 @@ TEST(ExpressionScannerTest, ReportsBracketFaults) {
        "Field{A}"},
       {__LINE__, u"[A]x[", false, u"Missing close bracket (\"]\")!", "Field{A} | Text{x}"},
       {__LINE__, u"[A] [B", false, u"Missing close bracket (\"]\")!", "Field{A} | Text{ }"},
-      {__LINE__, u"[A].Left(x)", false, u"Improper \".Left(0)\" formatting statement after [A] Field!",
-       ""},
+      {__LINE__, u"[A].Left(x)", false,
+       u"Improper \".Left(0)\" formatting statement after [A] Field!", ""},
       {__LINE__, u"[A]b[C].Mid(1)", false,
        u"Improper \".Mid(0,0)\" formatting statement after [C] Field!", "Field{A} | Text{b}"},
       {__LINE__, u"[A].Left(99999999999)", false, u"Unknown Error Evaluating Expression", ""},
@@ -124,18 +123,29 @@ TEST(ExpressionScannerTest, ReplacesTheTokensOfTheLastScan) {
 // Scan procedures that misbehave on demand.
 class FaultyProcedures final : public ScanProcedures {
  public:
-  enum class Fault { kNone, kTextFailure, kTextFailureWithoutText, kTextOutOfMemory,
-                     kPositionBeforeField, kPositionPastEnd, kNoEntries };
+  enum class Fault {
+    kNone,
+    kTextFailure,
+    kTextFailureWithoutText,
+    kTextOutOfMemory,
+    kPositionBeforeField,
+    kPositionPastEnd,
+    kNoEntries
+  };
   FaultyProcedures(ScanTarget target, Fault fault) : direct_(target), fault_(fault) {}
 
   void ScanText(std::u16string_view expression, std::size_t offset, std::size_t length,
                 std::vector<Token>& out) override {
     direct_.ScanText(expression, offset, length, out);
     switch (fault_) {
-      case Fault::kTextFailure: errors::Raise(errors::Status(91, u"test", u"text failed"));
-      case Fault::kTextFailureWithoutText: errors::Raise(errors::Status(91, u"test", u""));
-      case Fault::kTextOutOfMemory: throw std::bad_alloc();
-      default: break;
+      case Fault::kTextFailure:
+        errors::Raise(errors::Status(91, u"test", u"text failed"));
+      case Fault::kTextFailureWithoutText:
+        errors::Raise(errors::Status(91, u"test", u""));
+      case Fault::kTextOutOfMemory:
+        throw std::bad_alloc();
+      default:
+        break;
     }
   }
 
@@ -145,10 +155,17 @@ class FaultyProcedures final : public ScanProcedures {
     FormatParseResult result =
         direct_.ParseStatements(expression, position, open_position, allowance);
     switch (fault_) {
-      case Fault::kPositionBeforeField: result.position = open_position; break;
-      case Fault::kPositionPastEnd: result.position = static_cast<std::int32_t>(expression.size()) + 1; break;
-      case Fault::kNoEntries: result.entries.clear(); break;
-      default: break;
+      case Fault::kPositionBeforeField:
+        result.position = open_position;
+        break;
+      case Fault::kPositionPastEnd:
+        result.position = static_cast<std::int32_t>(expression.size()) + 1;
+        break;
+      case Fault::kNoEntries:
+        result.entries.clear();
+        break;
+      default:
+        break;
     }
     return result;
   }

@@ -14,12 +14,14 @@
 
 #include "command.h"
 #include "fields_command.h"
+#include "verify_command.h"
 
 namespace pelt::tools {
 namespace {
 
 constexpr std::array kCommands{
     Command{"fields", "list the fields of a layer with their type codes", RunFields},
+    Command{"verify", "verify a label expression against a layer", RunVerify},
 };
 
 const Command* FindCommand(std::string_view name) {

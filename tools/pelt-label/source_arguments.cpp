@@ -55,7 +55,13 @@ std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
   } else {
     source_path = arguments.operands().front();
   }
+  return OpenSourceLayer(source_path, arguments, io, exit_code);
+}
 
+std::unique_ptr<gdal::LayerTable> OpenSourceLayer(const std::string& source_path,
+                                                  const ParsedArguments& arguments, Streams& io,
+                                                  ExitCode& exit_code) {
+  exit_code = ExitCode::kUsage;
   const std::optional<std::string_view> layer_name = arguments.Value(kLayerOption.name);
   const gdal::LayerChoice choice = layer_name ? gdal::LayerChoice::Named(std::string(*layer_name))
                                               : gdal::LayerChoice::OnlyLayer();

@@ -24,4 +24,11 @@ std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
                                                    const ParsedArguments& arguments, Streams& io,
                                                    ExitCode& exit_code);
 
+// Opens the layer of source_path that --layer names, or its only layer, for
+// commands that take SOURCE among other operands. Reports and returns as
+// OpenCommandLayer.
+std::unique_ptr<gdal::LayerTable> OpenSourceLayer(const std::string& source_path,
+                                                  const ParsedArguments& arguments, Streams& io,
+                                                  ExitCode& exit_code);
+
 }  // namespace pelt::tools
