@@ -179,15 +179,22 @@ class FieldsServer final : public Served<HostFieldsObject> {
       host::HostField* found = nullptr;
       if (Result r = Check(fields_->FieldAt(index, found)); Failed(r)) return r;
       if (found == nullptr) return Fail(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt"));
-      // The field belongs to the fields object, which the aliasing pointer
-      // keeps alive.
-      *field = new FieldServer(std::shared_ptr<host::HostField>(fields_, found));
+      // One served object per host field, so callers see one identity. The
+      // field belongs to the fields object, which the aliasing pointer keeps
+      // alive.
+      Ref<HostFieldObject>& served = served_[found];
+      if (!served) {
+        served = Ref<HostFieldObject>::Adopt(
+            new FieldServer(std::shared_ptr<host::HostField>(fields_, found)));
+      }
+      *field = Ref<HostFieldObject>(served).Detach();
       return Result::kOk;
     });
   }
 
  private:
   std::shared_ptr<host::HostFields> fields_;
+  std::map<host::HostField*, Ref<HostFieldObject>> served_;
 };
 
 class TableServer final : public Served<HostTableObject> {
@@ -201,7 +208,12 @@ class TableServer final : public Served<HostTableObject> {
       host::HostFields* found = nullptr;
       if (Result r = Check(table_->FieldList(found)); Failed(r)) return r;
       if (found == nullptr) return Fail(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList"));
-      *fields = new FieldsServer(std::shared_ptr<host::HostFields>(table_, found));
+      Ref<HostFieldsObject>& served = served_[found];
+      if (!served) {
+        served = Ref<HostFieldsObject>::Adopt(
+            new FieldsServer(std::shared_ptr<host::HostFields>(table_, found)));
+      }
+      *fields = Ref<HostFieldsObject>(served).Detach();
       return Result::kOk;
     });
   }
@@ -213,6 +225,7 @@ class TableServer final : public Served<HostTableObject> {
 
  private:
   std::shared_ptr<host::HostTable> table_;
+  std::map<host::HostFields*, Ref<HostFieldsObject>> served_;
 };
 
 class RowServer final : public Served<HostRowObject> {
@@ -353,45 +366,68 @@ class RemoteField final : public host::HostField {
 
 }  // namespace
 
+namespace {
+
+// The identity of an object: its Object interface pointer, which is the same
+// whichever interface it is reached through.
+Object* Identity(Object* object) {
+  Ref<Object> canonical;
+  if (Failed(object->Query(Object::kId, canonical.PutVoid())) || !canonical) return object;
+  return canonical.get();  // the object stays alive through the caller's reference
+}
+
+}  // namespace
+
 class RemoteHostTable::Fields final : public host::HostFields {
  public:
   explicit Fields(Ref<HostFieldsObject> fields) : fields_(std::move(fields)) {}
+  HostFieldsObject* object() const { return fields_.get(); }
 
   Status FieldCount(std::int32_t& count) override {
     if (Result r = fields_->FieldCount(&count); Failed(r)) return FailureStatus(r, fields_.get());
     return Status::Ok();
   }
 
+  // Every call reaches the host; the adapter handed out is the one already
+  // made for the same field object, or a new one kept as long as this one.
   Status FieldAt(std::int32_t index, host::HostField*& field) override {
-    auto cached = fields_by_index_.find(index);
-    if (cached == fields_by_index_.end()) {
-      Ref<HostFieldObject> remote;
-      if (Result r = fields_->FieldAt(index, remote.Put()); Failed(r)) {
-        return FailureStatus(r, fields_.get());
-      }
-      if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt");
-      cached = fields_by_index_.emplace(index, std::make_unique<RemoteField>(std::move(remote))).first;
+    Ref<HostFieldObject> remote;
+    if (Result r = fields_->FieldAt(index, remote.Put()); Failed(r)) {
+      return FailureStatus(r, fields_.get());
     }
-    field = cached->second.get();
+    if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt");
+    Object* identity = Identity(remote.get());
+    auto found = fields_by_identity_.find(identity);
+    if (found == fields_by_identity_.end()) {
+      found = fields_by_identity_.emplace(identity, std::make_unique<RemoteField>(std::move(remote))).first;
+    }
+    field = found->second.get();
     return Status::Ok();
   }
 
  private:
   Ref<HostFieldsObject> fields_;
-  std::map<std::int32_t, std::unique_ptr<RemoteField>> fields_by_index_;
+  std::map<Object*, std::unique_ptr<RemoteField>> fields_by_identity_;
 };
 
 RemoteHostTable::RemoteHostTable(Ref<HostTableObject> table) : table_(std::move(table)) {}
 RemoteHostTable::~RemoteHostTable() = default;
 
+// Every call reaches the host, as the evaluator's own calls would; adapters
+// are reused for the same fields object and kept while this table lives.
 Status RemoteHostTable::FieldList(host::HostFields*& fields) {
-  if (!fields_) {
-    Ref<HostFieldsObject> remote;
-    if (Result r = table_->FieldList(remote.Put()); Failed(r)) return FailureStatus(r, table_.get());
-    if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList");
-    fields_ = std::make_unique<Fields>(std::move(remote));
+  Ref<HostFieldsObject> remote;
+  if (Result r = table_->FieldList(remote.Put()); Failed(r)) return FailureStatus(r, table_.get());
+  if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList");
+  Object* identity = Identity(remote.get());
+  for (const std::unique_ptr<Fields>& known : fields_) {
+    if (Identity(known->object()) == identity) {
+      fields = known.get();
+      return Status::Ok();
+    }
   }
-  fields = fields_.get();
+  fields_.push_back(std::make_unique<Fields>(std::move(remote)));
+  fields = fields_.back().get();
   return Status::Ok();
 }
 

@@ -45,8 +45,10 @@ std::shared_ptr<T> Borrow(T& object) {
 // source "PeltExpressions runtime".
 errors::Status FailureStatus(Result result, HostObject* object);
 
-// A HostTable served by a HostTableObject. FieldList and FieldAt hand out
-// adapters that this table owns; they stay valid while it lives.
+// A HostTable served by a HostTableObject. Every call is passed on, so the
+// host sees the calls the component makes; FieldList and FieldAt hand out
+// adapters that this table owns (one per object the host handed out), valid
+// while it lives.
 class RemoteHostTable final : public host::HostTable {
  public:
   explicit RemoteHostTable(Ref<HostTableObject> table);
@@ -60,7 +62,7 @@ class RemoteHostTable final : public host::HostTable {
  private:
   class Fields;
   Ref<HostTableObject> table_;
-  std::unique_ptr<Fields> fields_;  // made by the first FieldList
+  std::vector<std::unique_ptr<Fields>> fields_;
 };
 
 // A HostRow served by a HostRowObject.

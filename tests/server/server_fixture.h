@@ -1,0 +1,86 @@
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "pelt/runtime/loader.h"
+#include "pelt/runtime/server_support.h"
+#include "pelt/runtime/variant.h"
+#include "pelt/server/evaluator_interface.h"
+#include "support/temp_dir.h"
+
+namespace pelt::server::testing {
+
+// Each test gets a registry file of its own (never the user's) and the
+// server library opened as a registering tool would open it. At the end every
+// object must have been released: the library then answers that it may be
+// unloaded and the runtime unloads it.
+class ServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("PELT_COMPONENT_REGISTRY", registry_path().c_str(), 1);
+    library_ = dlopen(PELT_SERVER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library_, nullptr) << dlerror();
+    register_ = Entry<runtime::RegisterServerEntry>(runtime::kRegisterServerName);
+    unregister_ = Entry<runtime::UnregisterServerEntry>(runtime::kUnregisterServerName);
+    get_class_object_ = Entry<runtime::GetClassObjectEntry>(runtime::kGetClassObjectName);
+    can_unload_now_ = Entry<runtime::CanUnloadNowEntry>(runtime::kCanUnloadNowName);
+    ASSERT_TRUE(register_ && unregister_ && get_class_object_ && can_unload_now_);
+  }
+
+  void TearDown() override {
+    if (library_ == nullptr) return;
+    EXPECT_EQ(can_unload_now_(), runtime::Result::kOk) << "objects of the server are still alive";
+    EXPECT_EQ(runtime::FreeUnusedLibraries(), 0u);
+    dlclose(library_);
+  }
+
+  template <class F>
+  F Entry(const char* name) {
+    return reinterpret_cast<F>(dlsym(library_, name));
+  }
+
+  std::filesystem::path registry_path() const { return dir_ / "components.registry"; }
+
+  // Registers the server and creates an evaluator by program id.
+  runtime::Ref<_PeltExpressionEvaluator> CreateEvaluator() {
+    EXPECT_EQ(register_(), runtime::Result::kOk);
+    runtime::Ref<_PeltExpressionEvaluator> object;
+    std::string message;
+    EXPECT_EQ(runtime::CreateObject(kPeltExpressionEvaluatorProgramId, object, &message),
+              runtime::Result::kOk)
+        << message;
+    return object;
+  }
+
+  pelt::testing::TempDir dir_;
+  void* library_ = nullptr;
+  runtime::RegisterServerEntry register_ = nullptr;
+  runtime::UnregisterServerEntry unregister_ = nullptr;
+  runtime::GetClassObjectEntry get_class_object_ = nullptr;
+  runtime::CanUnloadNowEntry can_unload_now_ = nullptr;
+};
+
+// A variant as text for comparisons: "Boolean:-1", "Text:abc", "Empty" …
+std::string DumpVariant(const runtime::Variant& v);
+
+// The outcome of one late-bound call, as one line:
+// "ok Text:label", "type mismatch arg 2: Argument 2 (pExpression) of …".
+struct CallOutcome {
+  runtime::Result result = runtime::Result::kOk;
+  std::string value;        // the result variant, dumped
+  std::int32_t number = 0;  // from the exception record
+  std::string description;
+  std::uint32_t argument = 0;
+  std::string Line() const;
+};
+
+// Calls a member with the given arguments (which the call owns and clears).
+CallOutcome Invoke(runtime::Dispatch& object, runtime::DispatchId id, runtime::CallKind kind,
+                   std::vector<runtime::Variant> arguments);
+
+}  // namespace pelt::server::testing
