@@ -69,6 +69,9 @@ inline constexpr int kClientHeightTwips = 6900;
 inline constexpr int kHelpWidthTwips = 11520;
 inline constexpr int kHelpHeightTwips = 8640;
 
+// The size of the dialog's standard font, in points.
+inline constexpr double kStandardPoints = 8.25;
+
 // The frame whose caption is drawn bold, and the face and size it asks for.
 inline constexpr Control kBoldCaptionFrame = Control::kFraExpression;
 inline constexpr std::string_view kBoldCaptionFace = "MS Sans Serif";

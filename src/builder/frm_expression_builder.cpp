@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,6 +28,9 @@ frmExpressionBuilder::frmExpressionBuilder(ExpressionBuilderForm& form)
   setModal(true);
   CreateControls();
   ApplyFonts();
+  for (const ControlSpec& spec : DialogLayout()) {
+    if (spec.kind == ControlKind::kLabel) FitLabel(*Label(spec.id));
+  }
   SetTabOrder();
   Connect();
   setWindowTitle(ToQString(kDialogCaption));
@@ -90,7 +94,11 @@ void frmExpressionBuilder::CreateControls() {
 void frmExpressionBuilder::ApplyFonts() {
   // The one bold caption asks for its classic face; where that face is
   // missing, the standard sans-serif face stands in, bold at the same size.
-  const QFont standard = font();
+  // The dialog's standard font: the platform's general face at the size the
+  // fixed layout was drawn for.
+  QFont standard = font();
+  standard.setPointSizeF(kStandardPoints);
+  setFont(standard);
   QFont bold(QString::fromLatin1(kBoldCaptionFace.data(),
                                  static_cast<qsizetype>(kBoldCaptionFace.size())));
   bold.setStyleHint(QFont::SansSerif);
@@ -104,9 +112,9 @@ void frmExpressionBuilder::ApplyFonts() {
   QWidget* frame = widgets_[Index(kBoldCaptionFrame)];
   frame->setFont(bold);
   // A font set on a frame passes to what it holds; its controls keep the
-  // dialog's standard font.
+  // dialog's standard font, each property set so that none is inherited.
   for (const ControlSpec& spec : DialogLayout()) {
-    if (spec.container == kBoldCaptionFrame) widgets_[Index(spec.id)]->setFont(standard);
+    if (spec.container == kBoldCaptionFrame) widgets_[Index(spec.id)]->setFont(StandardFont());
   }
 }
 
@@ -231,7 +239,10 @@ void frmExpressionBuilder::DiscardControls() {
     const QSignalBlocker quiet(widget);
     switch (spec.kind) {
       case ControlKind::kDropDownList: static_cast<QComboBox*>(widget)->clear(); break;
-      case ControlKind::kLabel: static_cast<QLabel*>(widget)->setText(ToQString(spec.text)); break;
+      case ControlKind::kLabel:
+        static_cast<QLabel*>(widget)->setText(ToQString(spec.text));
+        FitLabel(*static_cast<QLabel*>(widget));
+        break;
       case ControlKind::kTextBox: expression_->clear(); break;
       case ControlKind::kFrame:
       case ControlKind::kButton: break;
@@ -268,7 +279,31 @@ void frmExpressionBuilder::SelectIndex(Control list, int index) {
 }
 
 void frmExpressionBuilder::SetLabelText(Control label, std::u16string_view text) {
-  Label(label)->setText(ToQString(text));
+  QLabel* target = Label(label);
+  target->setText(ToQString(text));
+  FitLabel(*target);
+}
+
+QFont frmExpressionBuilder::StandardFont() const {
+  const QFont standard = font();
+  QFont plain = standard;
+  plain.setFamilies(standard.families());
+  plain.setPointSizeF(standard.pointSizeF());
+  plain.setWeight(standard.weight());
+  return plain;
+}
+
+void frmExpressionBuilder::FitLabel(QLabel& label) {
+  // The layout is fixed and faces differ in width: a text wider than its label
+  // is drawn a little smaller rather than cut off.
+  constexpr double kSmallestPoints = 6.0;
+  constexpr double kStep = 0.25;
+  QFont fitted = StandardFont();
+  while (fitted.pointSizeF() - kStep >= kSmallestPoints &&
+         QFontMetricsF(fitted).horizontalAdvance(label.text()) > label.width()) {
+    fitted.setPointSizeF(fitted.pointSizeF() - kStep);
+  }
+  label.setFont(fitted);
 }
 
 std::u16string frmExpressionBuilder::LabelText(Control label) {

@@ -90,6 +90,10 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   void SetTabOrder();
   void Connect();
   void FocusFirstControl();
+  void FitLabel(QLabel& label);
+  // The dialog's font with every property set, so that a control given it
+  // inherits nothing from its frame.
+  QFont StandardFont() const;
 
   QComboBox* List(Control list) const;
   QLabel* Label(Control label) const;
