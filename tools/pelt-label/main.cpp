@@ -14,6 +14,7 @@
 
 #include "command.h"
 #include "fields_command.h"
+#include "format_command.h"
 #include "verify_command.h"
 
 namespace pelt::tools {
@@ -21,6 +22,8 @@ namespace {
 
 constexpr std::array kCommands{
     Command{"fields", "list the fields of a layer with their type codes", RunFields},
+    Command{"format", "show a value through Format, FormatNumber, FormatCurrency or Round",
+            RunFormat},
     Command{"verify", "verify a label expression against a layer", RunVerify},
 };
 
