@@ -8,6 +8,10 @@
 #include "pelt/runtime/server_support.h"
 #include "pelt/value/text.h"
 
+#ifdef PELT_SERVER_HAS_BUILDER
+#include "pelt/builder/builder.h"
+#endif
+
 namespace pelt::server {
 
 using runtime::CallKind;
@@ -104,7 +108,13 @@ class RowView {
 
 }  // namespace
 
-EvaluatorObject::EvaluatorObject() : home_thread_(std::this_thread::get_id()) {}
+EvaluatorObject::EvaluatorObject() : home_thread_(std::this_thread::get_id()) {
+#ifdef PELT_SERVER_HAS_BUILDER
+  // The creating thread is the one the object lives in, so it is the host's
+  // interface thread: the dialog and the boxes belong there.
+  builder::InstallQtBuilder();
+#endif
+}
 EvaluatorObject::~EvaluatorObject() = default;
 
 Result EvaluatorObject::Query(const runtime::InterfaceId& id, void** out) {
