@@ -23,7 +23,11 @@ class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("PELT_COMPONENT_REGISTRY", registry_path().c_str(), 1);
-    library_ = dlopen(PELT_SERVER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    // RTLD_NODELETE keeps the library mapped after the runtime unloads it,
+    // so that the leak checker still sees what its globals hold (caches made
+    // on first use) instead of reporting that as lost, and can name the
+    // functions in its reports.
+    library_ = dlopen(PELT_SERVER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(library_, nullptr) << dlerror();
     register_ = Entry<runtime::RegisterServerEntry>(runtime::kRegisterServerName);
     unregister_ = Entry<runtime::UnregisterServerEntry>(runtime::kUnregisterServerName);

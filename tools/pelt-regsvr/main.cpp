@@ -139,11 +139,11 @@ Exit Run(const Options& options) {
   if (entry == nullptr) {
     reporter.Complain(std::string(resolved) + " does not export " + entry_name +
                       ": it is not a component library");
-    ::dlclose(library);
     return Exit::kNoEntryPoint;
   }
+  // The library stays loaded until the tool exits: whatever it set up while
+  // registering is left to the end of the process, as in any other host.
   const Result result = entry();
-  ::dlclose(library);
   if (runtime::Failed(result)) {
     reporter.Complain(std::string(entry_name) + " in " + resolved + " failed: " + DescribeFailure(result));
     return Exit::kEntryPointFailed;
