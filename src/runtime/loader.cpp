@@ -30,7 +30,11 @@ class LibraryTable {
     std::lock_guard<std::mutex> guard(mutex_);
     auto found = libraries_.find(path);
     if (found == libraries_.end()) {
-      void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      // RTLD_NODELETE: unloading closes this handle, but the code stays
+      // mapped until the process ends. Libraries a server uses (the dialog
+      // toolkit, ICU) keep pointers into the code and data of their callers,
+      // and would be left pointing at unmapped memory.
+      void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
       if (handle == nullptr) {
         const char* why = ::dlerror();
         SetMessage(message, "cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));

@@ -32,6 +32,9 @@ Result CreateObject(std::string_view program_id, Ref<T>& out, std::string* messa
 
 // Asks every library loaded here whether it may be unloaded (its
 // DllCanUnloadNow) and unloads those that say yes. Returns how many stay.
+// Unloading closes the runtime's handle and forgets the library; its code
+// stays mapped until the process ends (see loader.cpp), so a library loaded
+// again later starts from the state it was left in.
 std::size_t FreeUnusedLibraries();
 std::size_t LoadedLibraryCount();
 
