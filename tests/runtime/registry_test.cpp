@@ -262,6 +262,16 @@ TEST(RegistryPathTest, FollowsTheEnvironment) {
       {__LINE__, nullptr, "relative", "/h", "/h/.config/pelt/components.registry"},
       {__LINE__, nullptr, nullptr, "/h", "/h/.config/pelt/components.registry"},
   };
+  // The environment as it was, put back when the test ends.
+  struct Saved {
+    std::string name;
+    std::optional<std::string> value;
+  };
+  std::vector<Saved> saved;
+  for (const char* name : {"PELT_COMPONENT_REGISTRY", "XDG_CONFIG_HOME", "HOME"}) {
+    const char* value = std::getenv(name);
+    saved.push_back({name, value != nullptr ? std::optional<std::string>(value) : std::nullopt});
+  }
   const auto set = [](const char* name, const char* value) {
     if (value != nullptr) {
       setenv(name, value, 1);
@@ -276,6 +286,7 @@ TEST(RegistryPathTest, FollowsTheEnvironment) {
     set("HOME", row.home);
     EXPECT_EQ(RegistryPath().string(), row.expected);
   }
+  for (const Saved& s : saved) set(s.name.c_str(), s.value ? s.value->c_str() : nullptr);
 }
 
 }  // namespace

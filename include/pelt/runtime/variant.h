@@ -53,6 +53,9 @@ struct Variant {
   };
 };
 
+// The layout is part of the boundary: a 16-bit tag, padding, 8 bytes of payload.
+static_assert(sizeof(Variant) == 16 && alignof(Variant) == 8);
+
 // Frees what the variant owns and leaves it empty.
 void VariantClear(Variant& v);
 // dst = a deep copy of src (a new Text, one more object reference); dst is
