@@ -14,6 +14,7 @@
 #include "fake_dialog_view.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/ui/message_boxes.h"
+#include "pelt/value/locale.h"
 #include "support/dump.h"
 
 namespace pelt::builder {
@@ -672,6 +673,52 @@ TEST(ExpressionBuilderFormTest, HelpListsStatementsPicturesAndTheHostsReservedWo
   EXPECT_FALSE(page.text_pictures.empty());
   // Help shows nothing else and changes nothing.
   EXPECT_TRUE(boxes.events().empty());
+}
+
+TEST(ExpressionBuilderFormTest, HelpExamplesAreWhatLabelsReallyShow) {
+  // The outputs come from the evaluator itself; they agree with what the
+  // catalogue's descriptions promise.
+  value::SetUserLocaleOverride("en_US");
+  const HelpPage page = MakeHelpPage(nullptr, nullptr);
+  value::ClearUserLocaleOverride();
+  struct Row {
+    int line;
+    std::string expression;
+    std::string output;
+  } rows[] = {
+      {__LINE__, "[VALUE].Abs", "3"},
+      {__LINE__, "[VALUE].FormatCurrency", "$100.00"},
+      {__LINE__, "[VALUE].Format(0.00)", "1234.50"},
+      {__LINE__, "[VALUE].FormatNumber(4)", "2.5300"},
+      {__LINE__, "[VALUE].LCase", "hello world"},
+      {__LINE__, "[VALUE].Left(2)", "He"},
+      {__LINE__, "[VALUE].LTrim", "Hello World"},
+      {__LINE__, "[VALUE].Mid(7,3)", "Wor"},
+      {__LINE__, "[VALUE].Replace(o,xx)", "Hellxx Wxxrld"},
+      {__LINE__, "[VALUE].Right(2)", "ld"},
+      {__LINE__, "[VALUE].Round(0)", "3"},
+      {__LINE__, "[VALUE].RTrim", "Hello World"},
+      // The pad follows the last character too, which the short description
+      // in the list leaves out; the help shows the real label.
+      {__LINE__, "[VALUE].Spaces(3)", "G   I   S   "},
+      {__LINE__, "[VALUE].Trim", "Hello World"},
+      {__LINE__, "[VALUE].UCase", "HELLO WORLD"},
+  };
+  ASSERT_EQ(page.statements.size(), std::size(rows));
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].line);
+    const HelpExample& example = page.statements[i].example;
+    EXPECT_EQ(U8(example.expression), rows[i].expression);
+    EXPECT_FALSE(example.refused) << U8(example.output);
+    EXPECT_EQ(U8(example.output), rows[i].output);
+  }
+  for (const auto* pictures : {&page.number_pictures, &page.date_pictures, &page.text_pictures}) {
+    for (const HelpExample& example : *pictures) {
+      SCOPED_TRACE(U8(example.expression));
+      EXPECT_FALSE(example.refused) << U8(example.output);
+      EXPECT_FALSE(example.output.empty());
+    }
+  }
 }
 
 TEST(ExpressionBuilderFormTest, HelpPageHtmlEscapesEveryText) {
