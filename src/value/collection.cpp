@@ -25,6 +25,11 @@ const Variant* Collection::ItemByKey(std::u16string_view key) const {
   return it == index_by_key_.end() ? nullptr : &items_[it->second].item;
 }
 
+Variant* Collection::MutableItemByKey(std::u16string_view key) {
+  const auto it = index_by_key_.find(CaseFold(key));
+  return it == index_by_key_.end() ? nullptr : &items_[it->second].item;
+}
+
 const std::u16string* Collection::KeyAt(std::int32_t position) const {
   if (position < 1 || position > Count()) return nullptr;
   const auto& key = items_[static_cast<std::size_t>(position - 1)].key;

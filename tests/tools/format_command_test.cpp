@@ -1,71 +1,27 @@
 // Runs "pelt-label format" as a user trying a picture would, and checks the
 // printed line and the exit status.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/run_program.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace pelt::tools {
 namespace {
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Outcome = pelt::testing::ProgramOutcome;
 
 // Runs pelt-label format with args in the C locale's environment, so that
 // only --locale decides the locale.
 Outcome RunFormat(const std::vector<std::string>& args) {
   const pelt::testing::TempDir dir;
-  const std::string out_path = (dir / "stdout.txt").string();
-  const std::string err_path = (dir / "stderr.txt").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC;
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), kWriteFlags, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), kWriteFlags, 0644);
-  const std::string program = PELT_LABEL_PROGRAM;
-  std::vector<std::string> strings{program, "format"};
-  strings.insert(strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-  std::string lang = "LANG=C";
-  std::string lc_all = "LC_ALL=C";
-  char* env[] = {lang.data(), lc_all.data(), nullptr};
-
-  Outcome outcome;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << program;
-    return outcome;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = ReadFile(out_path);
-  outcome.err = ReadFile(err_path);
-  return outcome;
+  std::vector<std::string> all{"format"};
+  all.insert(all.end(), args.begin(), args.end());
+  return pelt::testing::RunProgram(PELT_LABEL_PROGRAM, all, dir,
+                                   {std::nullopt, std::vector<std::string>{"LANG=C", "LC_ALL=C"}});
 }
 
 TEST(FormatCommandTest, PrintsWhatTheLabelWouldShow) {

@@ -1,10 +1,6 @@
 // Runs the built pelt-label program and checks what it prints and how it
 // exits, as a script calling it would see it.
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,9 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "adapters/gdal/test_layers.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace pelt::tools {
 namespace {
@@ -24,71 +19,16 @@ using gdal::testing::FieldDef;
 using gdal::testing::LayerDef;
 using pelt::testing::TempDir;
 
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using pelt::testing::ProgramOutcome;
+using pelt::testing::ReadFile;
+using pelt::testing::RunProgram;
+using Outcome = ProgramOutcome;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string Substituted(const std::string& text, const std::string& dir) {
+  return pelt::testing::ReplaceAll(text, "{dir}", dir);
 }
 
-// Runs program with args, standard output and error going to files in dir.
-// No shell is involved, so arguments reach the program exactly as given.
-Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
-                   const TempDir& dir) {
-  const std::string out_path = (dir / "stdout.txt").string();
-  const std::string err_path = (dir / "stderr.txt").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC;
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), kWriteFlags, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), kWriteFlags, 0644);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-
-  Outcome outcome;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << program;
-    return outcome;
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot wait for " << program;
-    return outcome;
-  }
-  // A crash shows as a signal number above 128, never as a plain exit code.
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  outcome.out = ReadFile(out_path);
-  outcome.err = ReadFile(err_path);
-  return outcome;
-}
-
-std::string Substituted(std::string text, const std::string& dir) {
-  for (std::size_t at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}", at)) {
-    text.replace(at, 5, dir);
-    at += dir.size();
-  }
-  return text;
-}
-
-// Expected text ending in "*" is a prefix; anything else must match exactly.
-void ExpectText(const std::string& actual, std::string expected, const char* what) {
-  if (!expected.empty() && expected.back() == '*') {
-    expected.pop_back();
-    EXPECT_EQ(actual.substr(0, expected.size()), expected) << what;
-  } else {
-    EXPECT_EQ(actual, expected) << what;
-  }
-}
+using pelt::testing::ExpectText;
 
 constexpr const char* kSampleFields =
     "fid\t6\tObjectId\n"
@@ -215,10 +155,10 @@ TEST_F(PeltLabelTest, ProgramLevelArguments) {
   };
   const Row rows[] = {
       {__LINE__, {}, 2, "", "pelt-label: no command given (see 'pelt-label --help')\n"},
-      {__LINE__, {"label"}, 2, "",
-       "pelt-label: unknown command 'label' (see 'pelt-label --help')\n"},
-      {__LINE__, {"help", "label"}, 2, "",
-       "pelt-label: unknown command 'label' (see 'pelt-label --help')\n"},
+      {__LINE__, {"relabel"}, 2, "",
+       "pelt-label: unknown command 'relabel' (see 'pelt-label --help')\n"},
+      {__LINE__, {"help", "relabel"}, 2, "",
+       "pelt-label: unknown command 'relabel' (see 'pelt-label --help')\n"},
       {__LINE__, {"--help"}, 0, "Usage: pelt-label COMMAND*", ""},
       {__LINE__, {"-h"}, 0, "Usage: pelt-label COMMAND*", ""},
       {__LINE__, {"help"}, 0, "Usage: pelt-label COMMAND*", ""},

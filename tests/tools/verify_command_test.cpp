@@ -2,10 +2,7 @@
 // standard input from a file, and checks standard output, standard error and
 // the exit status.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <fstream>
@@ -15,9 +12,8 @@
 #include <vector>
 
 #include "adapters/gdal/test_layers.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace pelt::tools {
 namespace {
@@ -26,70 +22,17 @@ using gdal::testing::FieldDef;
 using gdal::testing::LayerDef;
 using pelt::testing::TempDir;
 
-struct ProgramRun {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using pelt::testing::ExpectText;
+using ProgramRun = pelt::testing::ProgramOutcome;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+std::string Substituted(const std::string& text, const std::string& from, const std::string& to) {
+  return pelt::testing::ReplaceAll(text, from, to);
 }
 
 // Runs pelt-label with args; standard input is input (or empty).
 ProgramRun RunPeltLabel(const std::vector<std::string>& args, const std::string& input,
                         const TempDir& dir) {
-  const std::string in_path = (dir / "stdin.txt").string();
-  const std::string out_path = (dir / "stdout.txt").string();
-  const std::string err_path = (dir / "stderr.txt").string();
-  WriteFile(in_path, input);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, in_path.c_str(), O_RDONLY, 0);
-  constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC;
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), kWriteFlags, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), kWriteFlags, 0644);
-  const std::string program = PELT_LABEL_PROGRAM;
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-
-  ProgramRun run;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  if (spawned != 0 || waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot run " << program;
-    return run;
-  }
-  run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  run.out = ReadFile(out_path);
-  run.err = ReadFile(err_path);
-  return run;
-}
-
-std::string Substituted(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
-
-// Expected text ending in "*" is a prefix; anything else must match exactly.
-void ExpectText(const std::string& actual, std::string expected, const char* what) {
-  if (!expected.empty() && expected.back() == '*') {
-    expected.pop_back();
-    EXPECT_EQ(actual.substr(0, expected.size()), expected) << what;
-  } else {
-    EXPECT_EQ(actual, expected) << what;
-  }
+  return pelt::testing::RunProgram(PELT_LABEL_PROGRAM, args, dir, {input, std::nullopt});
 }
 
 class VerifyCommandTest : public ::testing::Test {
@@ -109,7 +52,7 @@ class VerifyCommandTest : public ::testing::Test {
         "GPKG", dir_ / "two.gpkg",
         {LayerDef{"roads", {{"NAME", OFTString}}, {}, wkbLineString, {}},
          LayerDef{"rivers", {{"LENGTH", OFTReal}}, {}, wkbLineString, {}}}));
-    WriteFile(dir_ / "broken.gpkg", "this is not a GeoPackage");
+    std::ofstream(dir_ / "broken.gpkg", std::ios::binary) << "this is not a GeoPackage";
   }
 
   struct Row {

@@ -13,6 +13,7 @@ enum class ExitCode : int {
   kOk = 0,
   kFailure = 1,  // the work itself failed (a feature could not be read …)
   kUsage = 2,    // bad arguments, or a source or layer that cannot be opened
+  kSomeLabelsFailed = 3,  // labels were written, but some features' labels failed
 };
 
 // Where a command writes: its results on out, one-line problems on err.

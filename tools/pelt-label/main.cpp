@@ -14,6 +14,7 @@
 
 #include "command.h"
 #include "fields_command.h"
+#include "label_command.h"
 #include "format_command.h"
 #include "verify_command.h"
 
@@ -24,6 +25,7 @@ constexpr std::array kCommands{
     Command{"fields", "list the fields of a layer with their type codes", RunFields},
     Command{"format", "show a value through Format, FormatNumber, FormatCurrency or Round",
             RunFormat},
+    Command{"label", "write the label of every feature of a layer", RunLabel},
     Command{"verify", "verify a label expression against a layer", RunVerify},
 };
 

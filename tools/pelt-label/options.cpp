@@ -45,6 +45,14 @@ std::optional<std::string_view> ParsedArguments::Value(std::string_view name) co
   return std::nullopt;
 }
 
+std::vector<std::string_view> ParsedArguments::Values(std::string_view name) const {
+  std::vector<std::string_view> values;
+  for (const auto& [option_name, value] : options_) {
+    if (option_name == name && value) values.push_back(*value);
+  }
+  return values;
+}
+
 bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> specs,
                     ParsedArguments& parsed, std::string& error) {
   parsed = ParsedArguments();
@@ -77,7 +85,7 @@ bool ParseArguments(std::span<const std::string_view> args, std::span<const Opti
       error = "unknown option " + Quoted(arg);
       return false;
     }
-    if (parsed.Has(spec->name)) {
+    if (!spec->repeatable && parsed.Has(spec->name)) {
       error = "option " + LongSpelling(*spec) + " given more than once";
       return false;
     }

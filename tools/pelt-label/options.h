@@ -16,6 +16,7 @@ struct OptionSpec {
   char short_name = '\0';       // 'l' for -l, '\0' for none
   std::string_view value_name;  // "NAME" when the option takes a value, "" for a flag
   std::string_view help;
+  bool repeatable = false;  // may be given several times (--set A=1 --set B=2)
 };
 
 // The options every command that reads a source shares, and --help.
@@ -28,6 +29,8 @@ class ParsedArguments {
   bool Has(std::string_view name) const;
   // The option's value; nullopt when it was not given (or is a flag).
   std::optional<std::string_view> Value(std::string_view name) const;
+  // Every value of a repeatable option, in the order given.
+  std::vector<std::string_view> Values(std::string_view name) const;
   const std::vector<std::string_view>& operands() const { return operands_; }
 
  private:
@@ -42,7 +45,8 @@ class ParsedArguments {
 //   --name | -n                                         flags
 //   --                                                  the rest are operands
 //   anything else, "-" included                         an operand
-// Options and operands may come in any order; each option at most once.
+// Options and operands may come in any order; each option at most once
+// unless it is repeatable.
 // False with a one-line error for an unknown option, a missing or unexpected
 // value, or a repeated option. The views point into args.
 bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> specs,

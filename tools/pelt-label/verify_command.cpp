@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "expression_operand.h"
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -37,26 +38,6 @@ constexpr std::string_view kUsage =
     "Exit status: 0 the expression is valid; 1 it is not; 2 bad usage, or a\n"
     "source, layer or standard input that cannot be read.\n"
     "\n";
-
-// The expression operand: the argument itself, or standard input for "-".
-bool ReadExpression(std::string_view operand, std::u16string& expression, Streams& io) {
-  if (operand != "-") {
-    expression = value::FromUtf8(operand);
-    return true;
-  }
-  std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  if (std::cin.bad()) {
-    ReportProblem(io, "cannot read the expression from standard input");
-    return false;
-  }
-  // What a terminal or an editor puts at the end of the last line.
-  if (!text.empty() && text.back() == '\n') {
-    text.pop_back();
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-  }
-  expression = value::FromUtf8(text);
-  return true;
-}
 
 }  // namespace
 

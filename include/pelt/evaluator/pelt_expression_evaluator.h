@@ -77,6 +77,9 @@ class PeltExpressionEvaluator final : public _PeltExpressionEvaluator {
   // The tokens the last scan left (an empty list before any scan). For
   // callers that inspect a verified expression, such as the command line.
   const language::TokenList& Tokens();
+  // The outcome of the last verification or label (m_bValid). Not part of
+  // the interface; lets a C++ caller tell a failed label from an empty one.
+  bool LastCallSucceeded() const { return m_bValid; }
 
  private:
   class LanguageProcedures;

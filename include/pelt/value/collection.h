@@ -28,6 +28,8 @@ class Collection {
   const Variant* ItemAt(std::int32_t position) const;
   // Item stored under key; nullptr when no item has that key.
   const Variant* ItemByKey(std::u16string_view key) const;
+  // The same item, to change in place (a value that changes per row, say).
+  Variant* MutableItemByKey(std::u16string_view key);
   // The key an item was stored under, or nullptr for an item without one.
   const std::u16string* KeyAt(std::int32_t position) const;
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace pelt::tools {
+
+// Where a command writes its results: standard output, or a file that only
+// appears under its final name once everything was written. Output is
+// buffered; a failed write (a full disk, a closed pipe) is remembered and
+// reported by Finish.
+class OutputSink {
+ public:
+  OutputSink() = default;
+  ~OutputSink();  // removes an unfinished temporary file
+  OutputSink(const OutputSink&) = delete;
+  OutputSink& operator=(const OutputSink&) = delete;
+
+  // Opens the sink: path "" or "-" is standard output; any other path is
+  // written through a temporary file beside it. False with a one-line error.
+  bool Open(const std::string& path, std::string& error);
+
+  void Write(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= kFlushSize) Flush();
+  }
+
+  // Flushes, and for a file syncs it and renames it to its final name. False
+  // with a one-line error when anything could not be written.
+  bool Finish(std::string& error);
+
+ private:
+  static constexpr std::size_t kFlushSize = 1 << 16;
+  void Flush();
+
+  std::FILE* file_ = nullptr;
+  std::string final_path_;  // empty for standard output
+  std::string temporary_path_;
+  std::string buffer_;
+  int write_error_ = 0;  // errno of the first failed write
+};
+
+}  // namespace pelt::tools

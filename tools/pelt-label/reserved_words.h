@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pelt/value/collection.h"
+
+namespace pelt::tools {
+
+// The reserved-word values the label command supplies: DATE (today, in the
+// locale's short date), TIME (now), LAYER, SOURCE (the file name), and per
+// feature FID and ROW (1-based), then the user's --set KEY=VALUE pairs, which
+// win over the built-in ones.
+class ReservedWordValues {
+ public:
+  // False with a one-line error for a malformed KEY=VALUE.
+  bool Build(std::string_view layer, std::string_view source_path,
+             const std::vector<std::string_view>& sets, std::string& error);
+
+  // Sets FID and ROW for the next feature (unless --set fixed them).
+  void SetFeature(std::int64_t fid, std::int64_t row);
+
+  const std::shared_ptr<value::Collection>& collection() const { return values_; }
+
+ private:
+  std::shared_ptr<value::Collection> values_ = std::make_shared<value::Collection>();
+  value::Variant* fid_ = nullptr;
+  value::Variant* row_ = nullptr;
+};
+
+}  // namespace pelt::tools
