@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command.h"
+#include "edit_command.h"
 #include "fields_command.h"
 #include "label_command.h"
 #include "format_command.h"
@@ -22,6 +23,7 @@ namespace pelt::tools {
 namespace {
 
 constexpr std::array kCommands{
+    Command{"edit", "compose a label expression in the expression builder dialog", RunEdit},
     Command{"fields", "list the fields of a layer with their type codes", RunFields},
     Command{"format", "show a value through Format, FormatNumber, FormatCurrency or Round",
             RunFormat},

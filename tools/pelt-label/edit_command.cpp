@@ -1,0 +1,190 @@
+#include "edit_command.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "expression_operand.h"
+#include "options.h"
+#include "pelt/adapters/gdal/layer_table.h"
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/value/collection.h"
+#include "pelt/value/text.h"
+#include "source_arguments.h"
+
+#if PELT_WITH_BUILDER
+#include <QApplication>
+
+#include "pelt/builder/builder.h"
+#endif
+
+namespace pelt::tools {
+namespace {
+
+constexpr std::string_view kCommand = "edit";
+
+constexpr OptionSpec kSetOption{"set", 'S', "KEY=DESCRIPTION",
+                                "offer $$KEY with this description (repeatable)",
+                                /*repeatable=*/true};
+constexpr OptionSpec kShowMessagesOption{
+    "show-messages", 's', "", "show verification's message boxes when OK is pressed"};
+constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kHelpOption};
+
+constexpr std::string_view kUsage =
+    "Usage: pelt-label edit [--layer NAME] [--set KEY=DESCRIPTION]... [--show-messages]\n"
+    "                       [SOURCE] [EXPR]\n"
+    "\n"
+    "Opens the expression builder for a layer of SOURCE (the bundled sample when\n"
+    "no SOURCE is given), prefilled with EXPR. A single operand is SOURCE when a\n"
+    "file or folder of that name exists, and EXPR otherwise; EXPR - reads the\n"
+    "expression from standard input. The reserved words offered are those the\n"
+    "label command supplies and every --set one.\n"
+    "\n"
+    "On OK the accepted expression, once verified, is printed on standard output.\n"
+    "\n"
+    "Exit status: 0 an expression was accepted and printed; 1 the dialog was\n"
+    "cancelled or closed, or the accepted expression is not valid; 2 bad usage,\n"
+    "no display, or a source or layer that cannot be opened.\n"
+    "\n";
+
+// The words the label command supplies values for, as the user inserts them.
+struct BuiltInWord {
+  std::u16string_view word;
+  std::u16string_view description;
+};
+constexpr BuiltInWord kBuiltInWords[] = {
+    {u"$$DATE", u"Today's date, in the locale's short date format"},
+    {u"$$TIME", u"The time now"},
+    {u"$$LAYER", u"The name of the layer being labelled"},
+    {u"$$SOURCE", u"The file name of the data source"},
+    {u"$$FID", u"The feature's identifier"},
+    {u"$$ROW", u"The feature's position in the layer, from 1"},
+};
+
+// The reserved words and their descriptions (keyed by word), built-in ones
+// first, then the --set ones in the order given.
+struct ReservedWordLists {
+  std::shared_ptr<value::Collection> words = std::make_shared<value::Collection>();
+  std::shared_ptr<value::Collection> descriptions = std::make_shared<value::Collection>();
+};
+
+bool BuildReservedWords(const std::vector<std::string_view>& sets, ReservedWordLists& lists,
+                        std::string& error) {
+  std::vector<std::pair<std::u16string, std::u16string>> rows;
+  for (const BuiltInWord& word : kBuiltInWords) rows.emplace_back(word.word, word.description);
+  for (const std::string_view set : sets) {
+    const std::size_t equals = set.find('=');
+    std::string_view key = set.substr(0, equals);
+    if (key.starts_with("$$")) key.remove_prefix(2);
+    if (equals == std::string_view::npos || key.empty()) {
+      error = "--set expects KEY=DESCRIPTION, got '" + std::string(set) + "'";
+      return false;
+    }
+    const std::u16string word = u"$$" + value::FromUtf8(key);
+    const std::u16string description = value::FromUtf8(set.substr(equals + 1));
+    auto same = [&](const auto& row) { return value::EqualsNoCase(row.first, word); };
+    if (auto found = std::find_if(rows.begin(), rows.end(), same); found != rows.end()) {
+      found->second = description;
+    } else {
+      rows.emplace_back(word, description);
+    }
+  }
+  for (auto& [word, description] : rows) {
+    static_cast<void>(lists.words->Add(value::Variant::FromText(word)));
+    static_cast<void>(lists.descriptions->Add(value::Variant::FromText(description), word));
+  }
+  return true;
+}
+
+#if PELT_WITH_BUILDER
+bool PathExists(std::string_view path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::path(path), error);
+}
+#endif
+
+}  // namespace
+
+ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
+  ParsedArguments arguments;
+  std::string error;
+  if (!ParseArguments(args, kOptions, arguments, error)) return ReportUsage(io, kCommand, error);
+  if (arguments.Has(kHelpOption.name)) {
+    io.out << kUsage;
+    WriteOptionHelp(io.out, kOptions);
+    return ExitCode::kOk;
+  }
+  const std::vector<std::string_view>& operands = arguments.operands();
+  if (operands.size() > 2) {
+    return ReportUsage(io, kCommand,
+                       "expects at most SOURCE and EXPR, got " + std::to_string(operands.size()) +
+                           " operands");
+  }
+  ReservedWordLists reserved_words;
+  if (!BuildReservedWords(arguments.Values(kSetOption.name), reserved_words, error)) {
+    return ReportUsage(io, kCommand, error);
+  }
+
+#if PELT_WITH_BUILDER
+  // Before anything is opened: without a display there is nothing to do.
+  if (std::string why_not; !builder::DisplayAvailable(&why_not)) {
+    ReportProblem(io, "cannot open the expression builder: " + why_not);
+    return ExitCode::kUsage;
+  }
+
+  std::optional<std::string> source_path;
+  std::string_view expression_operand;
+  if (operands.size() == 2) {
+    source_path = std::string(operands[0]);
+    expression_operand = operands[1];
+  } else if (operands.size() == 1 && PathExists(operands[0])) {
+    source_path = std::string(operands[0]);
+  } else {
+    if (operands.size() == 1) expression_operand = operands[0];
+    source_path = BundledSamplePath();
+    if (!source_path) {
+      ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
+      return ExitCode::kUsage;
+    }
+  }
+  ExitCode exit_code = ExitCode::kOk;
+  std::unique_ptr<gdal::LayerTable> table = OpenSourceLayer(*source_path, arguments, io, exit_code);
+  if (!table) return exit_code;
+  std::u16string expression;
+  if (!expression_operand.empty() && !ReadExpression(expression_operand, expression, io)) {
+    return ExitCode::kUsage;
+  }
+
+  int argc = 1;
+  char name[] = "pelt-label";
+  char* argv[] = {name, nullptr};
+  QApplication application(argc, argv);
+  builder::InstallQtBuilder();
+
+  evaluator::PeltExpressionEvaluator evaluator;
+  evaluator.ShowMessages(arguments.Has(kShowMessagesOption.name) ? evaluator::kTrue
+                                                                 : evaluator::kFalse);
+  const std::u16string accepted =
+      evaluator.EditExpression(table.get(), expression,
+                               reserved_words.words, reserved_words.descriptions);
+  if (accepted.empty()) return ExitCode::kFailure;
+  io.out << value::ToUtf8(accepted) << '\n';
+  io.out.flush();
+  if (!io.out) {
+    ReportProblem(io, "cannot write to standard output");
+    return ExitCode::kFailure;
+  }
+  return ExitCode::kOk;
+#else
+  ReportProblem(io, "this pelt-label was built without the expression builder");
+  return ExitCode::kUsage;
+#endif
+}
+
+}  // namespace pelt::tools
