@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include <QApplication>
+#include <QThread>
 
 #include "builder_sites.h"
 #include "expression_builder_form.h"
@@ -125,6 +126,13 @@ void EnsureApplication() {
 
 std::unique_ptr<evaluator::ExpressionBuilder> CreateQtBuilder() {
   EnsureApplication();
+  // Widgets live on the thread that runs the user interface; elsewhere Qt
+  // would end the process.
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    errors::Raise(errors::Status(
+        kCannotCreateDialog, std::u16string(kDialogModule),
+        u"Can't show the expression builder: not on the thread that runs the user interface"));
+  }
   return std::make_unique<ExpressionBuilderForm>(
       [](ExpressionBuilderForm& form) { return std::make_unique<frmExpressionBuilder>(form); });
 }

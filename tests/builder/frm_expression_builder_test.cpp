@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <QApplication>
@@ -423,6 +424,23 @@ TEST(FrmExpressionBuilderTest, TheScreenshotShowsALoadedDialog) {
     EXPECT_TRUE(picture.save(QDir(QString::fromLocal8Bit(update)).filePath("expression-builder.png")));
   }
   loaded.dialog->hide();
+}
+
+TEST(FrmExpressionBuilderTest, EditExpressionAwayFromTheInterfaceThreadReportsAndReturns) {
+  std::string result = "not run";
+  std::vector<std::string> reported;
+  std::thread worker([&] {
+    ui::RecordingMessageBoxes boxes;
+    ui::ScopedMessageBoxes scope(boxes);
+    MemoryTable table = PlacesTable();
+    evaluator::PeltExpressionEvaluator evaluator;
+    result = U8(evaluator.EditExpression(&table, u"[Name]", nullptr, nullptr));
+    for (const auto& box : boxes.Boxes()) reported.push_back(U8(testing::ReportedProcedure(box)));
+  });
+  worker.join();
+  EXPECT_EQ(result, "");
+  EXPECT_EQ(reported,
+            (std::vector<std::string>{"EditExpression PeltExpressions:PeltExpressionEvaluator "}));
 }
 
 TEST(FrmExpressionBuilderTest, ADisplayIsAvailableWhileTheApplicationRuns) {
