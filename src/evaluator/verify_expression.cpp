@@ -9,6 +9,7 @@
 #include "language/text_scanner.h"
 #include "pelt/errors/error_handling.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/value/locale.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
 
@@ -94,10 +95,28 @@ language::TokenList& PeltExpressionEvaluator::TokensForScan() {
 
 bool PeltExpressionEvaluator::EvaluateExpression(std::u16string_view expression) {
   try {
+    // The same text in the same locale scans to the same tokens and message:
+    // keep the last successful scan's instead of scanning again.
+    const value::LocaleData* locale = &value::UserLocale();
+    if (scan_memo_.valid && m_pTokens && scan_memo_.locale == locale &&
+        scan_memo_.expression == expression) {
+      m_sMessage = scan_memo_.message;
+      m_bValid = true;
+      return true;
+    }
+    scan_memo_.valid = false;
     LanguageProcedures procedures(*this);
-    return language::ScanExpression(expression, {m_sMessage, m_bValid, TokensForScan()},
-                                    procedures);
+    const bool scanned = language::ScanExpression(
+        expression, {m_sMessage, m_bValid, TokensForScan()}, procedures);
+    if (scanned) {
+      scan_memo_.expression.assign(expression);
+      scan_memo_.locale = locale;
+      scan_memo_.message = m_sMessage;
+      scan_memo_.valid = true;
+    }
+    return scanned;
   } catch (...) {
+    scan_memo_.valid = false;
     // Only the first token list can fail to be made; the scan itself never throws.
     language::SetFailureMessage(m_sMessage, MessageId::kScannerFailure);
     m_bValid = false;

@@ -80,6 +80,26 @@ TEST_F(MakeLabelTest, ReadsEachDistinctFieldOnceBeforeAssembling) {
             "IndexOfField(NAME) ValueAt(0) IndexOfField(POP) ValueAt(1)");
 }
 
+TEST_F(MakeLabelTest, RepeatedExpressionMakesTheSameHostCalls) {
+  table_.RecordCalls(true);
+  EXPECT_EQ(Label(u"[POP]/[NAME]"), "1234567/Ab");
+  const std::u16string first = table_.CallTrace();
+  table_.ClearCalls();
+  EXPECT_EQ(Label(u"[POP]/[NAME]"), "1234567/Ab");
+  EXPECT_EQ(U8(table_.CallTrace()), U8(first));
+}
+
+TEST_F(MakeLabelTest, RepeatedExpressionFollowsALocaleChange) {
+  // "1,5" is fifteen in English and one and a half (rounded to 2) in German.
+  EXPECT_EQ(Label(u"[POP].Left(1,5)"), "1234567");
+  value::SetUserLocaleOverride("de_DE");
+  EXPECT_EQ(Label(u"[POP].Left(1,5)"), "12");
+  EXPECT_EQ(U8(evaluator_.Message()), "Successfully created formatting statement");
+  EXPECT_EQ(Label(u"[NOPE]"), "");
+  EXPECT_EQ(Label(u"[POP].Left(1,5)"), "12");
+  EXPECT_EQ(U8(evaluator_.Message()), "Successfully created formatting statement");
+}
+
 TEST_F(MakeLabelTest, NeedsNoTableRowOrWordsWithoutFieldsAndWords) {
   EXPECT_EQ(U8(evaluator_.MakeLabel(nullptr, nullptr, u"just <ITA>text</ITA>", nullptr)),
             "just <ITA>text</ITA>");

@@ -120,6 +120,17 @@ class PeltExpressionEvaluator final : public _PeltExpressionEvaluator {
   bool m_bValid = true;
   bool m_bShowMessages = false;
   std::unique_ptr<ExpressionBuilder> m_pBuilder;
+
+  // Not part of the fixed state: the last successful scan, kept so that a
+  // host labelling row after row with one expression does not rescan it. A
+  // scan depends on the expression and on the locale (numeric arguments).
+  struct ScanMemo {
+    bool valid = false;
+    std::u16string expression;
+    const value::LocaleData* locale = nullptr;
+    std::u16string message;  // what the scan left in m_sMessage
+  };
+  ScanMemo scan_memo_;
 };
 
 }  // namespace pelt::evaluator
