@@ -221,6 +221,44 @@ TEST(FrmExpressionBuilderTest, TabVisitsTheControlsInTheirOrder) {
   loaded.dialog->hide();
 }
 
+TEST(FrmExpressionBuilderTest, EmptyListsDisableTheirWholeGroups) {
+  ExpressionBuilderForm form([](ExpressionBuilderForm& f) {
+    return std::make_unique<frmExpressionBuilder>(f);
+  });
+  auto& dialog = static_cast<frmExpressionBuilder&>(form.view());
+  form.SetReservedWords(std::make_shared<value::Collection>());
+  form.SetReservedWordDescriptions(std::make_shared<value::Collection>());
+  form.SetExpressionText(u"x");
+  form.SelectFirstLabelField();
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.activated(); }));
+  struct Row {
+    int line;
+    Control control;
+    bool enabled;
+  } rows[] = {
+      {__LINE__, Control::kCmbReservedWords, false},
+      {__LINE__, Control::kCmdAddReservedWord, false},
+      {__LINE__, Control::kCmbLabelFields, false},
+      {__LINE__, Control::kCmdAddField, false},
+      {__LINE__, Control::kCmbFormattingStatements, false},
+      {__LINE__, Control::kCmdAddFormattingStatement, false},
+      {__LINE__, Control::kCmbTags, true},
+      {__LINE__, Control::kTxtExpression, true},
+      {__LINE__, Control::kCmdOK, true},
+      {__LINE__, Control::kCmdCancel, true},
+      {__LINE__, Control::kCmdHelp, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(dialog.Widget(row.control)->isEnabled(), row.enabled);
+  }
+  EXPECT_EQ(U8(dialog.LabelText(Control::kLblReservedWordDescription)),
+            "No reserved words available.");
+  EXPECT_EQ(U8(dialog.LabelText(Control::kLblFormatDescription)), "No database fields available.");
+  dialog.hide();
+}
+
 TEST(FrmExpressionBuilderTest, LineBreaksCrossAsCrLf) {
   struct Row {
     int line;
