@@ -210,16 +210,6 @@ TEST(ExpressionBuilderFormTest, LoadSelectsFirstEntriesAndDisablesVerifyAndOk) {
   }
 }
 
-TEST(ExpressionBuilderFormTest, SettingMembersDoesNotLoad) {
-  Dialog dialog = MakeDialog();
-  MemoryTable table = PlacesTable();
-  dialog.form->SetTable(&table);
-  dialog.form->SetReservedWords(std::make_shared<value::Collection>());
-  dialog.form->SetReservedWordDescriptions(std::make_shared<value::Collection>());
-  EXPECT_FALSE(dialog.form->loaded());
-  EXPECT_EQ(dialog.form->evaluator(), nullptr);
-}
-
 TEST(ExpressionBuilderFormTest, ChangeOfTextEnablesVerifyAndOkUnlessEmpty) {
   ui::RecordingMessageBoxes boxes;
   ui::ScopedMessageBoxes scope(boxes);

@@ -194,14 +194,6 @@ TEST(FrmExpressionBuilderTest, ListsArePickOnlyAndButtonsNeverDefault) {
       EXPECT_FALSE(button->autoDefault());
     }
   }
-  // Entries keep the order they were added in.
-  auto* fields = qobject_cast<QComboBox*>(loaded.Widget(Control::kCmbLabelFields));
-  ASSERT_EQ(fields->count(), 3);
-  EXPECT_EQ(fields->itemText(0).toStdString(), "Name");
-  EXPECT_EQ(fields->itemText(2).toStdString(), "Picture");
-  auto* tags = qobject_cast<QComboBox*>(loaded.Widget(Control::kCmbTags));
-  EXPECT_EQ(tags->itemText(0).toStdString(), "<FNT></FNT>");
-  EXPECT_EQ(tags->itemText(11).toStdString(), "<LIN></LIN>");
 }
 
 TEST(FrmExpressionBuilderTest, TabVisitsTheControlsInTheirOrder) {
