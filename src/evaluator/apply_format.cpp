@@ -35,15 +35,39 @@ const std::u16string& Text(const Argument& argument) {
   return text == nullptr ? kEmpty : *text;
 }
 
-// The value's text form; null has none.
-std::optional<std::u16string> ValueText(const Variant& value, const value::LocaleData& locale) {
-  if (value.IsText()) return value.AsText();
-  std::u16string text;
-  if (value::AppendText(value, locale, text) != value::ErrorCode::kNone) return std::nullopt;
-  return text;
-}
+// The value's text without copying it when the value is text already;
+// other values are turned into their text form. Null has none.
+class ValueText {
+ public:
+  ValueText(const Variant& value, const value::LocaleData& locale) {
+    if (value.IsText()) {
+      text_ = &value.AsText();
+    } else if (value::AppendText(value, locale, own_) == value::ErrorCode::kNone) {
+      text_ = &own_;
+    }
+  }
+  explicit operator bool() const { return text_ != nullptr; }
+  const std::u16string& operator*() const { return *text_; }
+  const std::u16string* operator->() const { return text_; }
+
+ private:
+  const std::u16string* text_ = nullptr;
+  std::u16string own_;
+};
 
 Result TextResult(std::u16string text) { return Variant::FromText(std::move(text)); }
+
+// The stretch [from, from + count) of the value's text as the new value.
+// A text value is cut in place, which cannot fail and allocates nothing.
+Result Cut(Variant& value, const ValueText& text, std::size_t from, std::size_t count) {
+  if (value.IsText()) {
+    std::u16string& own = value.MutableText();
+    own.erase(std::min(from + count, own.size()));
+    own.erase(0, std::min(from, own.size()));
+    return std::move(value);
+  }
+  return TextResult(text->substr(std::min(from, text->size()), count));
+}
 
 Result Abs(const Variant& value, const value::LocaleData& locale) {
   switch (value.type()) {
@@ -72,68 +96,64 @@ Result Abs(const Variant& value, const value::LocaleData& locale) {
   }
 }
 
-Result Left(const Variant& value, const Argument& count, const value::LocaleData& locale) {
+Result Left(Variant& value, const Argument& count, const value::LocaleData& locale) {
   const std::optional<std::int32_t> n = Count(count);
-  std::optional<std::u16string> text = ValueText(value, locale);
-  if (!n || *n < 0 || !text) return kNotApplied;
-  if (static_cast<std::size_t>(*n) < text->size()) text->resize(static_cast<std::size_t>(*n));
-  return TextResult(std::move(*text));
+  if (!n || *n < 0) return kNotApplied;
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
+  return Cut(value, text, 0, static_cast<std::size_t>(*n));
 }
 
-Result Right(const Variant& value, const Argument& count, const value::LocaleData& locale) {
+Result Right(Variant& value, const Argument& count, const value::LocaleData& locale) {
   const std::optional<std::int32_t> n = Count(count);
-  std::optional<std::u16string> text = ValueText(value, locale);
-  if (!n || *n < 0 || !text) return kNotApplied;
-  if (static_cast<std::size_t>(*n) < text->size()) {
-    text->erase(0, text->size() - static_cast<std::size_t>(*n));
-  }
-  return TextResult(std::move(*text));
+  if (!n || *n < 0) return kNotApplied;
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
+  const std::size_t keep = std::min(static_cast<std::size_t>(*n), text->size());
+  return Cut(value, text, text->size() - keep, keep);
 }
 
-Result Mid(const Variant& value, const Argument& start_argument, const Argument& length_argument,
+Result Mid(Variant& value, const Argument& start_argument, const Argument& length_argument,
            const value::LocaleData& locale) {
   const std::optional<std::int32_t> start = Count(start_argument);
   const std::optional<std::int32_t> length = Count(length_argument);
-  const std::optional<std::u16string> text = ValueText(value, locale);
-  if (!start || !length || *start < 1 || *length < 0 || !text) return kNotApplied;
-  const auto from = static_cast<std::size_t>(*start - 1);
-  if (from >= text->size()) return TextResult(u"");
-  return TextResult(text->substr(from, static_cast<std::size_t>(*length)));
+  if (!start || !length || *start < 1 || *length < 0) return kNotApplied;
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
+  return Cut(value, text, static_cast<std::size_t>(*start - 1), static_cast<std::size_t>(*length));
 }
 
 Result Replace(const Variant& value, const Argument& search_argument,
                const Argument& replacement_argument, const value::LocaleData& locale) {
   const std::u16string& search = Text(search_argument);
   const std::u16string& replacement = Text(replacement_argument);
-  std::optional<std::u16string> text_or_null = ValueText(value, locale);
-  if (!text_or_null) return kNotApplied;
-  const std::u16string& text = *text_or_null;
-  if (search.empty()) return TextResult(text);
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
+  if (search.empty()) return TextResult(*text);
   std::u16string out;
   std::size_t copied = 0;  // 0-based end of what has been copied
-  for (std::size_t found = value::FindNoCase(text, search, 1); found != 0;
-       found = value::FindNoCase(text, search, copied + 1)) {
-    out.append(text, copied, found - 1 - copied);
+  for (std::size_t found = value::FindNoCase(*text, search, 1); found != 0;
+       found = value::FindNoCase(*text, search, copied + 1)) {
+    out.append(*text, copied, found - 1 - copied);
     out += replacement;
     copied = found - 1 + search.size();
   }
-  out.append(text, copied, std::u16string::npos);
+  out.append(*text, copied, std::u16string::npos);
   return TextResult(std::move(out));
 }
 
-Result Trim(const Variant& value, bool leading, bool trailing, const value::LocaleData& locale) {
-  const std::optional<std::u16string> text_or_null = ValueText(value, locale);
-  if (!text_or_null) return kNotApplied;
-  const std::u16string& text = *text_or_null;
+Result Trim(Variant& value, bool leading, bool trailing, const value::LocaleData& locale) {
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
   std::size_t begin = 0;
-  std::size_t end = text.size();
+  std::size_t end = text->size();
   if (leading) {
-    while (begin < end && text[begin] == u' ') ++begin;
+    while (begin < end && (*text)[begin] == u' ') ++begin;
   }
   if (trailing) {
-    while (end > begin && text[end - 1] == u' ') --end;
+    while (end > begin && (*text)[end - 1] == u' ') --end;
   }
-  return TextResult(text.substr(begin, end - begin));
+  return Cut(value, text, begin, end - begin);
 }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -141,17 +161,17 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 Result Spaces(const Variant& value, const Argument& count, const value::LocaleData& locale) {
   const std::optional<std::int32_t> n = Count(count);
-  const std::optional<std::u16string> text_or_null = ValueText(value, locale);
-  if (!n || !text_or_null) return kNotApplied;
+  if (!n) return kNotApplied;
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
   const std::size_t pad = *n < 1 ? 0 : static_cast<std::size_t>(*n);
-  const std::u16string& text = *text_or_null;
   std::u16string out;
-  out.reserve(text.size() * (pad + 1));
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    out.push_back(text[i]);
+  out.reserve(text->size() * (pad + 1));
+  for (std::size_t i = 0; i < text->size(); ++i) {
+    out.push_back((*text)[i]);
     // A surrogate pair is one character: the pad follows its second half.
-    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      out.push_back(text[++i]);
+    if (IsHighSurrogate((*text)[i]) && i + 1 < text->size() && IsLowSurrogate((*text)[i + 1])) {
+      out.push_back((*text)[++i]);
     }
     out.append(pad, u' ');
   }
@@ -172,14 +192,14 @@ Result FromConverted(value::Converted<std::u16string> converted) {
 
 // Case mapping in the user's locale, so that Turkish users get their dotted I.
 Result MapCase(const Variant& value, bool upper, const value::LocaleData& locale) {
-  const std::optional<std::u16string> text = ValueText(value, locale);
+  const ValueText text(value, locale);
   if (!text) return kNotApplied;
   return TextResult(upper ? value::ToUpper(*text, locale.name.c_str())
                           : value::ToLower(*text, locale.name.c_str()));
 }
 
 // The value after one function, or kNotApplied.
-Result Apply(const Variant& value, StatementId function, const Argument& first,
+Result Apply(Variant& value, StatementId function, const Argument& first,
               const Argument& second, const value::LocaleData& locale) {
   // Text functions keep null null (and Replace and Spaces fail on it, which
   // comes to the same).

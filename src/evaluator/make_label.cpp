@@ -75,8 +75,9 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
     // The distinct field names, in order of first appearance (names that
     // differ only in case are one field, read under the form written first),
     // and the row's value of each.
-    std::vector<const std::u16string*> names;
-    std::vector<Variant> values;
+    std::vector<const std::u16string*>& names = label_scratch_.names;
+    std::vector<Variant>& values = label_scratch_.values;
+    names.clear();
     for (const Token& token : tokens) {
       if (token.kind != TokenKind::kField) continue;
       bool known = false;
@@ -88,7 +89,7 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
       }
       if (!known) names.push_back(&token.text);
     }
-    values.resize(names.size());
+    if (values.size() < names.size()) values.resize(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (pTable == nullptr || pRow == nullptr) {
         errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kSource));
@@ -98,12 +99,21 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
       errors::ThrowIfFailed(pRow->ValueAt(NarrowFieldIndex(index), values[i]));
     }
 
-    std::u16string label;
+    std::u16string& label = label_scratch_.label;
+    label.clear();
     for (const Token& token : tokens) {
       switch (token.kind) {
         case TokenKind::kField: {
           std::size_t i = 0;
           while (!value::EqualsNoCase(*names[i], token.text)) ++i;
+          if (token.formats.size() == 1 &&
+              token.formats.front().function == language::StatementId::kNone) {
+            // No statement: the value's text goes straight into the label.
+            if (!values[i].IsNull()) {
+              errors::ThrowIfFailed(value::AppendText(values[i], locale, label), kSource);
+            }
+            break;
+          }
           Variant field_value = values[i];
           for (const language::FormatEntry& entry : token.formats) {
             if (entry.function == language::StatementId::kNone) continue;
@@ -121,7 +131,8 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
           break;
       }
     }
-    m_sLabel = std::move(label);
+    // Swapping keeps both buffers' capacity for the next label.
+    m_sLabel.swap(label);
     return true;
   } catch (...) {
     m_sMessage = DescriptionOrFallback(kMakeLabelStringFallback);

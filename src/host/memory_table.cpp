@@ -13,6 +13,7 @@ using value::Variant;
 namespace {
 
 constexpr std::u16string_view kSource = u"MemoryTable";
+constexpr std::size_t kLinearLookupLimit = 32;
 
 class MemoryField final : public HostField {
  public:
@@ -138,8 +139,20 @@ Status MemoryTable::FieldList(HostFields*& fields) {
 Status MemoryTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
   Status status = state_->Enter(Operation::kIndexOfField, name);
   if (!status.ok()) return status;
+  index = -1;
+  // Most tables have a handful of fields: comparing in place beats folding
+  // the name into a new string for the hash look-up.
+  if (state_->fields.size() <= kLinearLookupLimit) {
+    for (std::size_t i = 0; i < state_->fields.size(); ++i) {
+      if (value::EqualsNoCase(state_->fields[i].spec().name, name)) {
+        index = state_->index_base + static_cast<std::int32_t>(i);
+        break;
+      }
+    }
+    return status;
+  }
   const auto it = state_->index_by_folded_name.find(value::CaseFold(name));
-  index = it == state_->index_by_folded_name.end() ? -1 : state_->index_base + it->second;
+  if (it != state_->index_by_folded_name.end()) index = state_->index_base + it->second;
   return status;
 }
 

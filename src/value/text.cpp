@@ -100,13 +100,19 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
 }
 
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() == b.size() && IsAscii(a) && IsAscii(b)) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
+  // One pass over the ASCII prefix; ICU decides only from the first
+  // non-ASCII character on. An all-ASCII mismatch in length is decisive,
+  // since folding never turns a character into nothing.
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t ca = a[i];
+    const char16_t cb = b[i];
+    if ((ca | cb) >= 0x80) return CompareNoCase(a.substr(i), b.substr(i)) == 0;
+    if (ca != cb && AsciiLower(ca) != AsciiLower(cb)) return false;
   }
-  return CompareNoCase(a, b) == 0;
+  if (a.size() == b.size()) return true;
+  const std::u16string_view rest = a.size() > n ? a.substr(n) : b.substr(n);
+  return IsAscii(rest) ? false : CompareNoCase(a.substr(n), b.substr(n)) == 0;
 }
 
 std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,

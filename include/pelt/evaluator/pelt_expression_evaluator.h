@@ -131,6 +131,14 @@ class PeltExpressionEvaluator final : public _PeltExpressionEvaluator {
     std::u16string message;  // what the scan left in m_sMessage
   };
   ScanMemo scan_memo_;
+  // Working storage of MakeLabelString, kept between calls so that a label
+  // costs no allocations beyond its text.
+  struct LabelScratch {
+    std::vector<const std::u16string*> names;
+    std::vector<value::Variant> values;
+    std::u16string label;
+  };
+  LabelScratch label_scratch_;
 };
 
 }  // namespace pelt::evaluator
