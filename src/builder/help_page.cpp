@@ -104,17 +104,38 @@ std::vector<HelpExample> RunAll(evaluator::PeltExpressionEvaluator& evaluator,
   return examples;
 }
 
-void AppendEscaped(std::u16string& out, std::u16string_view text) {
+enum class Blanks { kProse, kKept };
+
+// Escapes text for HTML. Blanks in expressions, values and labels matter and
+// are kept one for one (kKept); in prose they may wrap and collapse.
+void AppendEscaped(std::u16string& out, std::u16string_view text, Blanks blanks = Blanks::kProse) {
   for (const char16_t c : text) {
     switch (c) {
       case u'&': out += u"&amp;"; break;
       case u'<': out += u"&lt;"; break;
       case u'>': out += u"&gt;"; break;
       case u'"': out += u"&quot;"; break;
-      // Blanks matter in these examples: keep every one of them visible.
-      case u' ': out += u"&nbsp;"; break;
+      case u' ': out += blanks == Blanks::kKept ? u"&nbsp;" : u" "; break;
       default: out += c;
     }
+  }
+}
+
+// A cell of code: expressions, values and labels, blanks kept.
+void AppendCode(std::u16string& out, std::u16string_view text) {
+  out += u"<code>";
+  AppendEscaped(out, text, Blanks::kKept);
+  out += u"</code>";
+}
+
+// A label, or in italics the reason the example was refused.
+void AppendOutput(std::u16string& out, const HelpExample& example) {
+  if (example.refused) {
+    out += u"<i>";
+    AppendEscaped(out, example.output);
+    out += u"</i>";
+  } else {
+    AppendCode(out, example.output);
   }
 }
 
@@ -134,20 +155,12 @@ void AppendExampleTable(std::u16string& out, std::u16string_view heading,
   out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
          u"<tr><th>Expression</th><th>Field value</th><th>Label</th></tr>";
   for (const HelpExample& example : examples) {
-    out += u"<tr><td><code>";
-    AppendEscaped(out, example.expression);
-    out += u"</code></td><td><code>";
-    AppendEscaped(out, example.input);
-    out += u"</code></td><td>";
-    if (example.refused) {
-      out += u"<i>";
-      AppendEscaped(out, example.output);
-      out += u"</i>";
-    } else {
-      out += u"<code>";
-      AppendEscaped(out, example.output);
-      out += u"</code>";
-    }
+    out += u"<tr><td>";
+    AppendCode(out, example.expression);
+    out += u"</td><td>";
+    AppendCode(out, example.input);
+    out += u"</td><td>";
+    AppendOutput(out, example);
     out += u"</td></tr>";
   }
   out += u"</table>";
@@ -231,21 +244,18 @@ std::u16string HelpPageHtml(const HelpPage& page) {
 
   AppendElement(out, u"h3", u"Formatting statements");
   out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Statement</th><th>Description</th><th>Example</th><th>Field value</th>"
-         u"<th>Label</th></tr>";
+         u"<tr><th>Statement</th><th>Example</th><th>Field value</th><th>Label</th></tr>";
   for (const HelpStatement& statement : page.statements) {
-    out += u"<tr><td><code>";
-    AppendEscaped(out, statement.entry);
-    out += u"</code></td><td>";
+    out += u"<tr><td>";
+    AppendCode(out, statement.entry);
+    out += u"<br>";
     AppendEscaped(out, statement.description);
-    out += u"</td><td><code>";
-    AppendEscaped(out, statement.example.expression);
-    out += u"</code></td><td><code>";
-    AppendEscaped(out, statement.example.input);
-    out += u"</code></td><td>";
-    out += statement.example.refused ? u"<i>" : u"<code>";
-    AppendEscaped(out, statement.example.output);
-    out += statement.example.refused ? u"</i>" : u"</code>";
+    out += u"</td><td>";
+    AppendCode(out, statement.example.expression);
+    out += u"</td><td>";
+    AppendCode(out, statement.example.input);
+    out += u"</td><td>";
+    AppendOutput(out, statement.example);
     out += u"</td></tr>";
   }
   out += u"</table>";
@@ -265,9 +275,9 @@ std::u16string HelpPageHtml(const HelpPage& page) {
     out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
            u"<tr><th>Reserved word</th><th>Description</th></tr>";
     for (const HelpReservedWord& word : page.reserved_words) {
-      out += u"<tr><td><code>";
-      AppendEscaped(out, word.word);
-      out += u"</code></td><td>";
+      out += u"<tr><td>";
+      AppendCode(out, word.word);
+      out += u"</td><td>";
       AppendEscaped(out, word.description);
       out += u"</td></tr>";
     }
@@ -278,9 +288,9 @@ std::u16string HelpPageHtml(const HelpPage& page) {
   out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
          u"<tr><th>Tag</th><th>Description</th></tr>";
   for (const TagInfo& tag : Tags()) {
-    out += u"<tr><td><code>";
-    AppendEscaped(out, tag.entry);
-    out += u"</code></td><td>";
+    out += u"<tr><td>";
+    AppendCode(out, tag.entry);
+    out += u"</td><td>";
     AppendEscaped(out, tag.description);
     out += u"</td></tr>";
   }
