@@ -156,6 +156,14 @@ ExitCode RunLabel(std::span<const std::string_view> args, Streams& io) {
     return ExitCode::kFailure;
   }
 
+  // Only the fields the expression names are decoded from the source.
+  std::vector<std::u16string> used_fields;
+  for (const language::Token& token : evaluator.Tokens()) {
+    if (token.kind == language::TokenKind::kField) used_fields.push_back(token.text);
+  }
+  if (used_fields.empty()) used_fields.push_back(u"");  // no field at all: skip them all
+  (void)table->ReadOnlyFields(used_fields);
+
   OutputSink sink;
   if (!sink.Open(settings.output_path, error)) {
     ReportProblem(io, error);

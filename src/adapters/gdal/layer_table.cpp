@@ -58,6 +58,37 @@ std::int64_t LayerTable::FeatureCount() const {
   return count < 0 ? -1 : static_cast<std::int64_t>(count);
 }
 
+host::Status LayerTable::ReadOnlyFields(const std::vector<std::u16string>& names) {
+  std::vector<bool> wanted(static_cast<std::size_t>(state_->fields.size()), names.empty());
+  for (const std::u16string& name : names) {
+    const std::int32_t index = state_->fields.Find(name);
+    if (index >= 0) wanted[static_cast<std::size_t>(index)] = true;
+  }
+  // OGR names what it should skip: attribute fields by name, geometry fields
+  // by name too ("OGR_GEOMETRY" for an unnamed one), and the style string.
+  std::vector<std::string> ignored;
+  OGRFeatureDefn* definition = state_->layer->GetLayerDefn();
+  for (std::int32_t i = 0; i < state_->fields.size(); ++i) {
+    const internal::LayerField& field = state_->fields[i];
+    if (wanted[static_cast<std::size_t>(i)] || field.kind() == internal::ValueKind::kFid) continue;
+    if (field.kind() == internal::ValueKind::kGeometry) {
+      const char* geometry_name = definition->GetGeomFieldDefn(field.ogr_index())->GetNameRef();
+      ignored.emplace_back(geometry_name[0] == '\0' ? "OGR_GEOMETRY" : geometry_name);
+    } else {
+      ignored.emplace_back(definition->GetFieldDefn(field.ogr_index())->GetNameRef());
+    }
+  }
+  if (!names.empty()) ignored.emplace_back("OGR_STYLE");
+  std::vector<const char*> list;
+  for (const std::string& name : ignored) list.push_back(name.c_str());
+  list.push_back(nullptr);
+  if (state_->layer->SetIgnoredFields(list.data()) != OGRERR_NONE) {
+    return host::Status(static_cast<std::int32_t>(value::ErrorCode::kInternalError),
+                        u"GDAL", u"the layer cannot skip fields");
+  }
+  return host::Status::Ok();
+}
+
 FeatureCursor LayerTable::Features() {
   try {
     auto cursor = std::make_unique<internal::CursorState>(state_);

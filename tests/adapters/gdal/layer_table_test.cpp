@@ -332,6 +332,40 @@ TEST(LayerTableTest, CursorVisitsFeaturesInLayerOrder) {
   }
 }
 
+TEST(LayerTableTest, ReadingOnlySomeFieldsLeavesTheOthersNull) {
+  TempDir dir;
+  ASSERT_TRUE(testing::WriteDataset(
+      "GPKG", dir / "few.gpkg",
+      {LayerDef{"few", kPlainFields, {{{"Łódź", "7"}, "POINT (1 2)"}}, wkbPoint, {}}}));
+  const std::unique_ptr<LayerTable> table = OpenOnly(dir / "few.gpkg");
+  ASSERT_NE(table, nullptr);
+  std::int32_t name = -1;
+  std::int32_t count = -1;
+  std::int32_t geometry = -1;
+  ASSERT_TRUE(table->IndexOfField(u"NAME", name).ok());
+  ASSERT_TRUE(table->IndexOfField(u"COUNT", count).ok());
+  ASSERT_TRUE(table->IndexOfField(u"geom", geometry).ok());
+  struct Row {
+    int line;
+    std::vector<std::u16string> names;
+    const char* expected;  // NAME|COUNT|geom
+  } rows[] = {
+      {__LINE__, {u"name"}, "String:Łódź|Null|Null"},
+      {__LINE__, {u"COUNT", u"nothing"}, "Null|Long:7|Null"},
+      {__LINE__, {}, "String:Łódź|Long:7|error 13"},  // everything again
+      {__LINE__, {u"nothing"}, "Null|Null|Null"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    ASSERT_TRUE(table->ReadOnlyFields(row.names).ok());
+    FeatureCursor cursor = table->Features();
+    ASSERT_TRUE(cursor.Next());
+    EXPECT_EQ(DumpValue(cursor.row(), name) + '|' + DumpValue(cursor.row(), count) + '|' +
+                  DumpValue(cursor.row(), geometry),
+              row.expected);
+  }
+}
+
 TEST(LayerTableTest, BadIndicesAndStaleCursorsFailWithoutCrashing) {
   TempDir dir;
   ASSERT_TRUE(testing::WriteDataset(

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pelt/errors/status.h"
 #include "pelt/host/host_table.h"
@@ -46,6 +47,12 @@ class LayerTable final : public host::HostTable {
   // The number of features, counting them when the driver cannot tell
   // cheaply; -1 when it cannot be known.
   std::int64_t FeatureCount() const;
+
+  // Reads only the named fields from now on (matched like IndexOfField):
+  // GDAL then skips decoding the other attributes and the geometries, which
+  // is most of the work of reading a wide layer. The other fields keep their
+  // indices but read as null. An empty list reads every field again.
+  host::Status ReadOnlyFields(const std::vector<std::u16string>& names);
 
   // Starts reading the features from the first, in the layer's order. A
   // table reads through one cursor at a time: opening a cursor ends the
