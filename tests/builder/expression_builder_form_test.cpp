@@ -78,6 +78,23 @@ MemoryTable PlacesTable() {
                       {u"Geometry", FieldType::kGeometry}});
 }
 
+TEST(ExpressionBuilderFormTest, TwipsBecomePixelsAtTheScreensDensity) {
+  struct Row {
+    int line;
+    int twips;
+    double dots_per_inch;
+    int pixels;
+  } rows[] = {
+      {__LINE__, 8040, 96, 536},  {__LINE__, 6900, 96, 460}, {__LINE__, 15, 96, 1},
+      {__LINE__, 7, 96, 0},       {__LINE__, 8, 96, 1},      {__LINE__, 8040, 120, 670},
+      {__LINE__, 6900, 144, 690}, {__LINE__, 345, 192, 46},  {__LINE__, 0, 96, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(TwipsToPixels(row.twips, row.dots_per_inch), row.pixels);
+  }
+}
+
 TEST(ExpressionBuilderFormTest, StatementCatalogueShowsEachDescriptionExactly) {
   struct Row {
     int line;

@@ -124,5 +124,15 @@ else
   passed=$((passed + 1))
 fi
 
+# A display that does not answer is found out before Qt would give up on it.
+code=0
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:65000 \
+  timeout 20 "$program" edit '[NAME]' >"$work/out" 2>"$work/err" || code=$?
+if [[ $code -ne 2 || $(wc -l <"$work/err") -ne 1 ]]; then
+  fail "silent display: exit $code, stderr '$(cat "$work/err")'"
+else
+  passed=$((passed + 1))
+fi
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]
