@@ -7,6 +7,7 @@
 
 #include "evaluator_sites.h"
 #include "pelt/errors/failure.h"
+#include "language/messages.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
@@ -80,8 +81,10 @@ std::u16string PeltExpressionEvaluator::EditExpression(host::HostTable* pTable,
       result = std::move(text);
       return;
     }
-    ui::ActiveMessageBoxes().Show(u"Unable to change expression.", u"Invalid Expression",
-                                  ui::MessageBoxStyle::kCritical);
+    ui::ActiveMessageBoxes().Show(
+        language::MessageText(language::MessageId::kUnableToChangeExpression),
+        language::MessageText(language::MessageId::kUnableToChangeTitle),
+        ui::MessageBoxStyle::kCritical);
   });
   return result;
 }

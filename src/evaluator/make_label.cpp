@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "apply_format.h"
+#include "language/messages.h"
 #include "pelt/errors/failure.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/ui/message_boxes.h"
@@ -19,17 +20,9 @@ using language::Token;
 using language::TokenKind;
 using value::Variant;
 
-constexpr std::u16string_view kInvalidExpressionTitle = u"Invalid Expression!";
-constexpr std::u16string_view kMakeLabelFallback = u"Unknown Error in MakeLabel!";
-constexpr std::u16string_view kMakeLabelStringFallback = u"Unknown Error in MakeLabelString!";
-constexpr std::u16string_view kSource = u"PeltExpressions";
+using language::MessageId;
 
-// The failure's own description, or the fallback when it has none.
-std::u16string DescriptionOrFallback(std::u16string_view fallback) {
-  std::u16string description = errors::CurrentFailure().description();
-  if (description.empty()) description = fallback;
-  return description;
-}
+constexpr std::u16string_view kSource = u"PeltExpressions";
 
 // Host indices are narrowed to 16 bits; a wider one is an overflow.
 std::int32_t NarrowFieldIndex(std::int32_t index) {
@@ -53,11 +46,12 @@ std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host:
       if (ok) return m_sLabel;
     }
   } catch (...) {
-    m_sMessage = DescriptionOrFallback(kMakeLabelFallback);
+    language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelFailure);
   }
   try {
     if (m_bShowMessages) {
-      ui::ActiveMessageBoxes().Show(m_sMessage, kInvalidExpressionTitle,
+      ui::ActiveMessageBoxes().Show(m_sMessage,
+                                    language::MessageText(MessageId::kInvalidExpressionTitle),
                                     ui::MessageBoxStyle::kCritical);
     }
   } catch (...) {
@@ -135,7 +129,7 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
     m_sLabel.swap(label);
     return true;
   } catch (...) {
-    m_sMessage = DescriptionOrFallback(kMakeLabelStringFallback);
+    language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelStringFailure);
     m_bValid = false;
     return false;
   }

@@ -62,6 +62,10 @@ TEST(MessagesTest, EveryTextIsExact) {
       {__LINE__, MessageId::kListingFirst, u"PUT"},
       {__LINE__, MessageId::kListingNext, u"AND"},
       {__LINE__, MessageId::kListingFormat, u"FORMAT:"},
+      {__LINE__, MessageId::kMakeLabelFailure, u"Unknown Error in MakeLabel!"},
+      {__LINE__, MessageId::kMakeLabelStringFailure, u"Unknown Error in MakeLabelString!"},
+      {__LINE__, MessageId::kUnableToChangeExpression, u"Unable to change expression."},
+      {__LINE__, MessageId::kUnableToChangeTitle, u"Invalid Expression"},
   };
   ASSERT_EQ(std::size(rows), kMessageCount) << "every message has a row, in table order";
   std::set<std::u16string_view> seen;
