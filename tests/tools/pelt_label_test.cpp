@@ -108,7 +108,7 @@ TEST_F(PeltLabelTest, FieldsCommand) {
        "read\n"},
       {__LINE__, {"fields", "{dir}/multi.gpkg"}, 2, "",
        "pelt-label: '{dir}/multi.gpkg' has 2 layers, choose one of: 'roads', 'rivers' (use "
-       "--layer NAME)\n"},
+       "--layer NAME or INDEX)\n"},
       {__LINE__, {"fields", "--layer", "lakes", "{dir}/multi.gpkg"}, 2, "",
        "pelt-label: '{dir}/multi.gpkg' has no layer 'lakes' (its layers: 'roads', 'rivers')\n"},
       // After "--" an argument that looks like an option is a source.
@@ -122,7 +122,7 @@ TEST_F(PeltLabelTest, FieldsCommand) {
        "pelt-label fields: unknown format 'xml', expected text or jsonl (see 'pelt-label "
        "fields --help')\n"},
       {__LINE__, {"fields", "--layer"}, 2, "",
-       "pelt-label fields: option --layer needs a value (NAME) (see 'pelt-label fields "
+       "pelt-label fields: option --layer needs a value (NAME|INDEX) (see 'pelt-label fields "
        "--help')\n"},
       {__LINE__, {"fields", "-l", "a", "--layer=b"}, 2, "",
        "pelt-label fields: option --layer given more than once (see 'pelt-label fields "

@@ -1,10 +1,28 @@
 #include "command.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 namespace pelt::tools {
 
 void ReportProblem(Streams& io, std::string_view message) {
   io.err << kProgramName << ": " << message << '\n';
   io.err.flush();
+}
+
+ExitCode ReportWriteFailure(Streams& io, std::string_view what, int error_number) {
+  if (error_number == EPIPE) return ExitCode::kBrokenPipe;
+  std::string message = "cannot write ";
+  message += what;
+  message += ": ";
+  message += error_number != 0 ? std::strerror(error_number) : "the write failed";
+  ReportProblem(io, message);
+  return ExitCode::kFailure;
+}
+
+ExitCode ReportStreamWriteFailure(Streams& io) {
+  return ReportWriteFailure(io, "standard output", errno);
 }
 
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message) {

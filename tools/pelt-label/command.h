@@ -14,6 +14,10 @@ enum class ExitCode : int {
   kFailure = 1,  // the work itself failed (a feature could not be read …)
   kUsage = 2,    // bad arguments, or a source or layer that cannot be opened
   kSomeLabelsFailed = 3,  // labels were written, but some features' labels failed
+  // 128 + the signal's number, as a shell reports a program the signal ended.
+  kInterrupted = 130,  // Ctrl-C (SIGINT): stopped, an unfinished output removed
+  kBrokenPipe = 141,   // the reader of standard output went away (| head)
+  kTerminated = 143,   // SIGTERM: as Ctrl-C
 };
 
 // Where a command writes: its results on out, one-line problems on err.
@@ -32,6 +36,15 @@ struct Command {
 
 // Writes "pelt-label: MESSAGE" as one line on io.err.
 void ReportProblem(Streams& io, std::string_view message);
+
+// A failed write: nothing is printed for a reader that went away (a pipe
+// into head), which ends with kBrokenPipe; anything else is reported as
+// "cannot write WHAT: REASON" and ends with kFailure.
+ExitCode ReportWriteFailure(Streams& io, std::string_view what, int error_number);
+
+// ReportWriteFailure for standard output after io.out failed, with errno
+// as the stream left it.
+ExitCode ReportStreamWriteFailure(Streams& io);
 
 // A usage problem of a subcommand, with the pointer to its help.
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <span>
@@ -15,6 +16,7 @@
 #include "command.h"
 #include "edit_command.h"
 #include "fields_command.h"
+#include "layers_command.h"
 #include "label_command.h"
 #include "format_command.h"
 #include "verify_command.h"
@@ -28,6 +30,7 @@ constexpr std::array kCommands{
     Command{"format", "show a value through Format, FormatNumber, FormatCurrency or Round",
             RunFormat},
     Command{"label", "write the label of every feature of a layer", RunLabel},
+    Command{"layers", "list the layers of a source with their feature counts", RunLayers},
     Command{"verify", "verify a label expression against a layer", RunVerify},
 };
 
@@ -55,7 +58,9 @@ void WriteOverview(std::ostream& out) {
          "Run 'pelt-label COMMAND --help' for the options of a command.\n"
          "\n"
          "Exit status: 0 success; 1 the command failed while reading or writing;\n"
-         "2 bad usage, or a source or layer that cannot be opened.\n";
+         "2 bad usage, or a source or layer that cannot be opened; 3 some labels\n"
+         "failed; 130 interrupted by Ctrl-C (143 by SIGTERM); 141 standard output\n"
+         "closed by its reader. See pelt-label(1).\n";
 }
 
 ExitCode Dispatch(std::span<const std::string_view> args, Streams& io) {
@@ -98,6 +103,9 @@ ExitCode Dispatch(std::span<const std::string_view> args, Streams& io) {
 int main(int argc, char** argv) {
   using pelt::tools::ExitCode;
   pelt::tools::Streams io{std::cout, std::cerr};
+  // A reader that leaves (| head) shows as EPIPE on the next write, so that
+  // the commands can stop quietly and remove what they had not finished.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     return static_cast<int>(pelt::tools::Dispatch(args, io));

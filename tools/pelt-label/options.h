@@ -22,7 +22,10 @@ struct OptionSpec {
 // The options every command that reads a source shares, and --help.
 inline constexpr OptionSpec kHelpOption{"help", 'h', "", "show this help and exit"};
 inline constexpr OptionSpec kLayerOption{
-    "layer", 'l', "NAME", "the layer to read; needed when SOURCE has several layers"};
+    "layer", 'l', "NAME|INDEX",
+    "the layer to read, by name or 0-based index; needed when SOURCE has several"};
+inline constexpr OptionSpec kOpenOption{
+    "open-option", '\0', "KEY=VALUE", "pass an open option to GDAL's driver (repeatable)", true};
 
 class ParsedArguments {
  public:

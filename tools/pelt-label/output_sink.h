@@ -26,6 +26,10 @@ class OutputSink {
     if (buffer_.size() >= kFlushSize) Flush();
   }
 
+  // The errno of the first failed write, 0 while every write succeeded.
+  // Lets a caller stop early instead of labelling for a reader that left.
+  int write_error() const { return write_error_; }
+
   // Flushes, and for a file syncs it and renames it to its final name. False
   // with a one-line error when anything could not be written.
   bool Finish(std::string& error);

@@ -34,7 +34,8 @@ bool IsWord(std::string_view key) {
 }  // namespace
 
 bool ReservedWordValues::Build(std::string_view layer, std::string_view source_path,
-                               const std::vector<std::string_view>& sets, std::string& error) {
+                               const std::vector<std::string_view>& sets, std::time_t now,
+                               std::string& error) {
   // --set pairs first: Add refuses a key that is already there, so the
   // built-in values below never replace what the user gave.
   for (std::string_view set : sets) {
@@ -52,7 +53,6 @@ bool ReservedWordValues::Build(std::string_view layer, std::string_view source_p
     }
   }
 
-  const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   const std::optional<value::Date> today =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,9 +17,11 @@ namespace pelt::tools {
 // win over the built-in ones.
 class ReservedWordValues {
  public:
-  // False with a one-line error for a malformed KEY=VALUE.
+  // False with a one-line error for a malformed KEY=VALUE. DATE and TIME
+  // are taken from now, so that every worker labelling one layer in
+  // parallel shows the same instant.
   bool Build(std::string_view layer, std::string_view source_path,
-             const std::vector<std::string_view>& sets, std::string& error);
+             const std::vector<std::string_view>& sets, std::time_t now, std::string& error);
 
   // Sets FID and ROW for the next feature (unless --set fixed them).
   void SetFeature(std::int64_t fid, std::int64_t row);

@@ -1,6 +1,10 @@
 #include "source_arguments.h"
 
+#include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <iostream>
+#include <iterator>
 #include <system_error>
 
 #include "pelt/adapters/gdal/source.h"
@@ -58,22 +62,63 @@ std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
   return OpenSourceLayer(source_path, arguments, io, exit_code);
 }
 
+std::unique_ptr<gdal::Source> OpenCommandSource(const std::string& source_path,
+                                                const ParsedArguments& arguments, Streams& io) {
+  std::vector<std::string> open_options;
+  for (std::string_view option : arguments.Values(kOpenOption.name)) {
+    open_options.emplace_back(option);
+  }
+  gdal::OpenError error;
+  std::unique_ptr<gdal::Source> source;
+  if (source_path == kStandardInput) {
+    std::string contents((std::istreambuf_iterator<char>(std::cin)),
+                         std::istreambuf_iterator<char>());
+    if (std::cin.bad()) {
+      ReportProblem(io, "cannot read the source from standard input");
+      return nullptr;
+    }
+    source = gdal::Source::OpenInMemory(std::move(contents), "standard input", open_options,
+                                        error);
+  } else {
+    source = gdal::Source::Open(source_path, open_options, error);
+  }
+  if (!source) ReportProblem(io, error.message);
+  return source;
+}
+
+std::unique_ptr<gdal::LayerTable> OpenChosenLayer(const gdal::Source& source,
+                                                  const ParsedArguments& arguments, Streams& io) {
+  gdal::LayerChoice choice;
+  if (const std::optional<std::string_view> layer = arguments.Value(kLayerOption.name)) {
+    const std::vector<std::string> names = source.LayerNames();
+    const bool is_name = std::find(names.begin(), names.end(), *layer) != names.end();
+    std::int32_t index = 0;
+    const char* end = layer->data() + layer->size();
+    const auto [stop, failure] = std::from_chars(layer->data(), end, index);
+    if (!is_name && !layer->empty() && failure == std::errc() && stop == end) {
+      choice = gdal::LayerChoice::AtIndex(index);
+    } else {
+      choice = gdal::LayerChoice::Named(std::string(*layer));
+    }
+  }
+  gdal::OpenError error;
+  std::unique_ptr<gdal::LayerTable> table = source.OpenLayer(choice, error);
+  if (!table) {
+    std::string message = error.message;
+    if (error.kind == gdal::OpenErrorKind::kLayerChoiceNeeded) message += " (use --layer NAME or INDEX)";
+    ReportProblem(io, message);
+  }
+  return table;
+}
+
 std::unique_ptr<gdal::LayerTable> OpenSourceLayer(const std::string& source_path,
                                                   const ParsedArguments& arguments, Streams& io,
                                                   ExitCode& exit_code) {
   exit_code = ExitCode::kUsage;
-  const std::optional<std::string_view> layer_name = arguments.Value(kLayerOption.name);
-  const gdal::LayerChoice choice = layer_name ? gdal::LayerChoice::Named(std::string(*layer_name))
-                                              : gdal::LayerChoice::OnlyLayer();
-  gdal::OpenError error;
-  std::unique_ptr<gdal::LayerTable> table = gdal::OpenLayerTable(source_path, choice, error);
-  if (!table) {
-    std::string message = error.message;
-    if (error.kind == gdal::OpenErrorKind::kLayerChoiceNeeded) message += " (use --layer NAME)";
-    ReportProblem(io, message);
-    return nullptr;
-  }
-  exit_code = ExitCode::kOk;
+  const std::unique_ptr<gdal::Source> source = OpenCommandSource(source_path, arguments, io);
+  if (!source) return nullptr;
+  std::unique_ptr<gdal::LayerTable> table = OpenChosenLayer(*source, arguments, io);
+  if (table) exit_code = ExitCode::kOk;
   return table;
 }
 

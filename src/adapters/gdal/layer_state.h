@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
@@ -16,8 +18,13 @@ namespace pelt::gdal::internal {
 // An open GDAL dataset, shared by the Source and every table and cursor made
 // from it: the OGR layers they point into die with the dataset.
 struct DatasetState {
+  ~DatasetState();
+
   GDALDatasetUniquePtr dataset;
   std::string path;
+  // The /vsimem/ file an in-memory source is read from; removed after the
+  // dataset is closed.
+  std::string memory_file;
 };
 
 struct LayerState {
@@ -33,19 +40,23 @@ struct LayerState {
   std::uint64_t reading_generation = 0;
 };
 
-// The values of the feature a cursor stands on.
+// The values of one feature, which someone else owns: the cursor's current
+// feature or one of a batch.
 class FeatureRow final : public host::HostRow {
  public:
-  explicit FeatureRow(const LayerFields& fields) : fields_(&fields) {}
+  explicit FeatureRow(const LayerFields* fields) : fields_(fields) {}
 
   host::Status ValueAt(std::int32_t index, value::Variant& value) override;
 
-  void Reset(OGRFeatureUniquePtr feature) { feature_ = std::move(feature); }
-  const OGRFeature* feature() const { return feature_.get(); }
+  void Reset(const LayerFields* fields, const OGRFeature* feature) {
+    fields_ = fields;
+    feature_ = feature;
+  }
+  const OGRFeature* feature() const { return feature_; }
 
  private:
   const LayerFields* fields_;
-  OGRFeatureUniquePtr feature_;
+  const OGRFeature* feature_ = nullptr;
 };
 
 // The row of a cursor that reads nothing (moved from, or never made because
@@ -58,11 +69,26 @@ class DetachedRow final : public host::HostRow {
 struct CursorState {
   explicit CursorState(std::shared_ptr<LayerState> owner);
 
+  // The next feature, or nullptr at the end or after a failure (status then
+  // says why).
+  OGRFeatureUniquePtr Read();
+
   std::shared_ptr<LayerState> layer;
   std::uint64_t generation;
+  OGRFeatureUniquePtr current;
   FeatureRow row;
   errors::Status status;
   bool finished = false;
+  // For a cursor over one feature by id: that id, read on the first Read.
+  std::optional<std::int64_t> only_fid;
+};
+
+struct BatchState {
+  // Keeps the fields the row reads by, and the dataset the features came
+  // from, alive.
+  std::shared_ptr<LayerState> layer;
+  std::vector<OGRFeatureUniquePtr> features;
+  FeatureRow row{nullptr};
 };
 
 }  // namespace pelt::gdal::internal

@@ -1,5 +1,6 @@
 #include "pelt/adapters/gdal/layer_table.h"
 
+#include <string>
 #include <utility>
 
 #include "adapters/gdal/field_values.h"
@@ -19,7 +20,7 @@ LayerState::LayerState(std::shared_ptr<DatasetState> owner, OGRLayer& ogr_layer)
 
 host::Status FeatureRow::ValueAt(std::int32_t index, value::Variant& value) {
   if (index < 0 || index >= fields_->size()) return IndexOutOfRange();
-  if (!feature_) {
+  if (feature_ == nullptr) {
     return StatusWithText(value::ErrorCode::kInvalidProcedureCall,
                           u"No feature is current: the cursor has not started or has ended");
   }
@@ -31,7 +32,48 @@ host::Status DetachedRow::ValueAt(std::int32_t /*index*/, value::Variant& /*valu
 }
 
 CursorState::CursorState(std::shared_ptr<LayerState> owner)
-    : layer(std::move(owner)), generation(++layer->reading_generation), row(layer->fields) {}
+    : layer(std::move(owner)), generation(++layer->reading_generation), row(&layer->fields) {}
+
+OGRFeatureUniquePtr CursorState::Read() {
+  if (finished) return nullptr;
+  try {
+    if (generation != layer->reading_generation) {
+      finished = true;
+      status = StatusWithText(
+          value::ErrorCode::kInvalidProcedureCall,
+          u"Another cursor has started reading layer " + value::FromUtf8(layer->name));
+      return nullptr;
+    }
+    QuietGdalErrors quiet;
+    OGRFeatureUniquePtr feature;
+    if (only_fid) {
+      // One feature by id: read once, then the cursor ends.
+      finished = true;
+      feature.reset(layer->layer->GetFeature(static_cast<GIntBig>(*only_fid)));
+      if (!feature) {
+        status = StatusWithText(value::ErrorCode::kInvalidProcedureCall,
+                                u"Layer " + value::FromUtf8(layer->name) +
+                                    u" has no feature with id " +
+                                    value::FromUtf8(std::to_string(*only_fid)));
+      }
+      return feature;
+    }
+    feature.reset(layer->layer->GetNextFeature());
+    if (!feature) {
+      finished = true;
+      if (quiet.Failed()) {
+        status = StatusWithText(value::ErrorCode::kInternalError,
+                                u"Reading layer " + value::FromUtf8(layer->name) + u" failed: " +
+                                    value::FromUtf8(quiet.LastMessage()));
+      }
+    }
+    return feature;
+  } catch (...) {
+    finished = true;
+    status = CurrentFailureStatus();
+    return nullptr;
+  }
+}
 
 }  // namespace internal
 
@@ -101,6 +143,36 @@ FeatureCursor LayerTable::Features() {
   }
 }
 
+FeatureCursor LayerTable::FeatureWithId(std::int64_t fid) {
+  try {
+    auto cursor = std::make_unique<internal::CursorState>(state_);
+    cursor->only_fid = fid;
+    return FeatureCursor(std::move(cursor));
+  } catch (...) {
+    return FeatureCursor(nullptr);
+  }
+}
+
+host::Status LayerTable::SetAttributeFilter(std::string_view where) {
+  return internal::Guarded([&]() -> host::Status {
+    internal::QuietGdalErrors quiet;
+    const std::string condition(where);
+    if (condition.find('\0') != std::string::npos) {
+      return internal::StatusWithText(value::ErrorCode::kInvalidProcedureCall,
+                                      u"The filter holds a NUL character");
+    }
+    const OGRErr result =
+        state_->layer->SetAttributeFilter(condition.empty() ? nullptr : condition.c_str());
+    if (result != OGRERR_NONE) {
+      std::string message = quiet.LastMessage();
+      if (message.empty()) message = "GDAL cannot evaluate it on this layer";
+      return internal::StatusWithText(value::ErrorCode::kInvalidProcedureCall,
+                                      value::FromUtf8(message));
+    }
+    return host::Status::Ok();
+  });
+}
+
 FeatureCursor::FeatureCursor(std::unique_ptr<internal::CursorState> state)
     : state_(std::move(state)) {}
 
@@ -111,35 +183,63 @@ FeatureCursor& FeatureCursor::operator=(FeatureCursor&&) noexcept = default;
 bool FeatureCursor::Next() {
   if (!state_) return false;
   internal::CursorState& state = *state_;
-  state.row.Reset(nullptr);
-  if (state.finished) return false;
+  state.row.Reset(&state.layer->fields, nullptr);
+  state.current = state.Read();
+  state.row.Reset(&state.layer->fields, state.current.get());
+  return state.current != nullptr;
+}
+
+std::size_t FeatureCursor::NextBatch(FeatureBatch& batch, std::size_t max_count) {
   try {
-    if (state.generation != state.layer->reading_generation) {
-      state.finished = true;
-      state.status = internal::StatusWithText(
-          value::ErrorCode::kInvalidProcedureCall,
-          u"Another cursor has started reading layer " + value::FromUtf8(state.layer->name));
-      return false;
+    if (!batch.state_) batch.state_ = std::make_unique<internal::BatchState>();
+  } catch (...) {
+    if (state_) {
+      state_->finished = true;
+      state_->status = internal::CurrentFailureStatus();
     }
-    internal::QuietGdalErrors quiet;
-    OGRFeatureUniquePtr feature(state.layer->layer->GetNextFeature());
-    if (!feature) {
-      state.finished = true;
-      if (quiet.Failed()) {
-        state.status = internal::StatusWithText(
-            value::ErrorCode::kInternalError,
-            u"Reading layer " + value::FromUtf8(state.layer->name) + u" failed: " +
-                value::FromUtf8(quiet.LastMessage()));
-      }
-      return false;
+    return 0;
+  }
+  internal::BatchState& target = *batch.state_;
+  target.features.clear();
+  target.row.Reset(nullptr, nullptr);
+  if (!state_) return 0;
+  internal::CursorState& state = *state_;
+  state.current.reset();
+  state.row.Reset(&state.layer->fields, nullptr);
+  target.layer = state.layer;
+  try {
+    target.features.reserve(max_count);
+    while (target.features.size() < max_count) {
+      OGRFeatureUniquePtr feature = state.Read();
+      if (!feature) break;
+      target.features.push_back(std::move(feature));
     }
-    state.row.Reset(std::move(feature));
-    return true;
   } catch (...) {
     state.finished = true;
     state.status = internal::CurrentFailureStatus();
-    return false;
   }
+  return target.features.size();
+}
+
+FeatureBatch::FeatureBatch() = default;
+FeatureBatch::~FeatureBatch() = default;
+FeatureBatch::FeatureBatch(FeatureBatch&&) noexcept = default;
+FeatureBatch& FeatureBatch::operator=(FeatureBatch&&) noexcept = default;
+
+std::size_t FeatureBatch::size() const { return state_ ? state_->features.size() : 0; }
+
+std::int64_t FeatureBatch::fid(std::size_t index) const {
+  if (index >= size()) return -1;
+  return static_cast<std::int64_t>(state_->features[index]->GetFID());
+}
+
+host::HostRow& FeatureBatch::RowAt(std::size_t index) {
+  if (index >= size()) {
+    static internal::DetachedRow detached;
+    return detached;
+  }
+  state_->row.Reset(&state_->layer->fields, state_->features[index].get());
+  return state_->row;
 }
 
 std::int64_t FeatureCursor::fid() const {

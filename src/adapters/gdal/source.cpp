@@ -1,6 +1,9 @@
 #include "pelt/adapters/gdal/source.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -117,7 +120,69 @@ OpenError OutOfMemory(std::string_view path) {
                    "cannot open " + Quoted(path) + ": out of memory");
 }
 
+// An open option must look as GDAL's own tools take it: KEY=VALUE.
+bool IsOpenOption(const std::string& option) {
+  const std::size_t equals = option.find('=');
+  return equals != std::string::npos && equals > 0 && option.find('\0') == std::string::npos;
+}
+
+// Opens the dataset at gdal_path into state; state.path is the name used in
+// messages. False with error filled in.
+bool OpenDataset(internal::DatasetState& state, const std::string& gdal_path,
+                 const std::vector<std::string>& open_options, OpenError& error) {
+  if (gdal_path.find('\0') != std::string::npos) {
+    error = MakeError(OpenErrorKind::kNotFound,
+                      CannotOpen(state.path, std::generic_category().message(ENOENT)));
+    return false;
+  }
+  std::vector<const char*> options;
+  for (const std::string& option : open_options) {
+    if (!IsOpenOption(option)) {
+      error = MakeError(OpenErrorKind::kBadOpenOption,
+                        "open option " + Quoted(option) + " is not KEY=VALUE");
+      return false;
+    }
+    options.push_back(option.c_str());
+  }
+  options.push_back(nullptr);
+  internal::EnsureDriversRegistered();
+  internal::QuietGdalErrors quiet;
+  GDALDatasetUniquePtr dataset(GDALDataset::Open(
+      gdal_path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, options.data(), nullptr));
+  if (!dataset) {
+    const std::string gdal_message = quiet.Failed() ? quiet.LastMessage() : std::string();
+    if (state.memory_file.empty()) {
+      error = DescribeOpenFailure(gdal_path, gdal_message);
+    } else {
+      error = MakeError(OpenErrorKind::kNotVectorData,
+                        CannotOpen(state.path, gdal_message.empty()
+                                                   ? "not in a vector data format GDAL can read"
+                                                   : gdal_message));
+    }
+    return false;
+  }
+  // The Shapefile driver opens any folder that holds a .shp, even one it
+  // then cannot read; with no layer in it, the folder holds nothing to label.
+  if (dataset->GetLayerCount() == 0 && IsDirectory(gdal_path)) {
+    error = MakeError(OpenErrorKind::kNotVectorData, CannotOpen(state.path, kNoVectorDirectory));
+    return false;
+  }
+  state.dataset = std::move(dataset);
+  return true;
+}
+
 }  // namespace
+
+namespace internal {
+
+DatasetState::~DatasetState() {
+  // Layers and features point into the dataset, which reads the file: the
+  // file goes last.
+  dataset.reset();
+  if (!memory_file.empty()) VSIUnlink(memory_file.c_str());
+}
+
+}  // namespace internal
 
 LayerChoice LayerChoice::Named(std::string name) {
   LayerChoice choice;
@@ -138,33 +203,51 @@ Source::Source(std::shared_ptr<internal::DatasetState> state) : state_(std::move
 Source::~Source() = default;
 
 std::unique_ptr<Source> Source::Open(std::string_view path, OpenError& error) {
+  return Open(path, {}, error);
+}
+
+std::unique_ptr<Source> Source::Open(std::string_view path,
+                                     const std::vector<std::string>& open_options,
+                                     OpenError& error) {
   try {
-    std::string path_text(path);
-    if (path_text.find('\0') != std::string::npos) {
-      error = MakeError(OpenErrorKind::kNotFound,
-                        CannotOpen(path_text, std::generic_category().message(ENOENT)));
-      return nullptr;
-    }
-    internal::EnsureDriversRegistered();
-    internal::QuietGdalErrors quiet;
-    GDALDatasetUniquePtr dataset(
-        GDALDataset::Open(path_text.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
-    if (!dataset) {
-      error = DescribeOpenFailure(path_text, quiet.Failed() ? quiet.LastMessage() : std::string());
-      return nullptr;
-    }
-    // The Shapefile driver opens any folder that holds a .shp, even one it
-    // then cannot read; with no layer in it, the folder holds nothing to label.
-    if (dataset->GetLayerCount() == 0 && IsDirectory(path_text)) {
-      error = MakeError(OpenErrorKind::kNotVectorData, CannotOpen(path_text, kNoVectorDirectory));
-      return nullptr;
-    }
     auto state = std::make_shared<internal::DatasetState>();
-    state->dataset = std::move(dataset);
-    state->path = std::move(path_text);
+    state->path = std::string(path);
+    if (!OpenDataset(*state, state->path, open_options, error)) return nullptr;
     return std::unique_ptr<Source>(new Source(std::move(state)));
   } catch (...) {
     error = OutOfMemory(path);
+    return nullptr;
+  }
+}
+
+std::unique_ptr<Source> Source::OpenInMemory(std::string contents, std::string_view name,
+                                             const std::vector<std::string>& open_options,
+                                             OpenError& error) {
+  try {
+    internal::EnsureDriversRegistered();
+    static std::atomic<std::uint64_t> serial{0};
+    auto state = std::make_shared<internal::DatasetState>();
+    state->path = std::string(name);
+    const std::string memory_file =
+        "/vsimem/pelt-gdal/" + std::to_string(++serial) + "/contents";
+    // GDAL frees the buffer itself (with VSIFree) when the file is unlinked.
+    auto* bytes = static_cast<GByte*>(VSIMalloc(contents.empty() ? 1 : contents.size()));
+    if (bytes == nullptr) throw std::bad_alloc();
+    if (!contents.empty()) std::memcpy(bytes, contents.data(), contents.size());
+    const auto size = static_cast<vsi_l_offset>(contents.size());
+    std::string().swap(contents);  // only GDAL's copy is needed from here on
+    VSILFILE* file = VSIFileFromMemBuffer(memory_file.c_str(), bytes, size,
+                                          /*bTakeOwnership=*/TRUE);
+    if (file == nullptr) {
+      VSIFree(bytes);
+      throw std::bad_alloc();
+    }
+    VSIFCloseL(file);
+    state->memory_file = memory_file;
+    if (!OpenDataset(*state, memory_file, open_options, error)) return nullptr;
+    return std::unique_ptr<Source>(new Source(std::move(state)));
+  } catch (...) {
+    error = OutOfMemory(name);
     return nullptr;
   }
 }

@@ -14,8 +14,10 @@ namespace pelt::gdal {
 namespace internal {
 struct LayerState;
 struct CursorState;
+struct BatchState;
 }
 
+class FeatureBatch;
 class FeatureCursor;
 
 // One layer of a GDAL vector source served as a host table.
@@ -54,12 +56,23 @@ class LayerTable final : public host::HostTable {
   // indices but read as null. An empty list reads every field again.
   host::Status ReadOnlyFields(const std::vector<std::u16string>& names);
 
+  // Reads from now on only the features for which the SQL condition where
+  // holds (GDAL's attribute filter, the -where of its tools); "" reads all
+  // of them again. Fails, with GDAL's message, for a condition the layer's
+  // driver cannot evaluate. FeatureCount follows the filter.
+  host::Status SetAttributeFilter(std::string_view where);
+
   // Starts reading the features from the first, in the layer's order. A
   // table reads through one cursor at a time: opening a cursor ends the
   // reading of any earlier one, whose Next then fails.
   FeatureCursor Features();
+  // A cursor over the one feature whose id is fid: its first Next fails with
+  // a status that says so when the layer has no such feature. The attribute
+  // filter does not apply.
+  FeatureCursor FeatureWithId(std::int64_t fid);
 
  private:
+  friend class LayerCopy;
   std::shared_ptr<internal::LayerState> state_;
 };
 
@@ -85,8 +98,38 @@ class FeatureCursor {
   // Success, or why the last Next stopped early.
   const errors::Status& status() const;
 
+  // Moves up to max_count features into batch, replacing what it held, and
+  // returns how many. Fewer than max_count means the end or a failure, as
+  // with Next. Reading in batches lets other threads make labels from the
+  // features while this one reads on: GDAL reads a layer from one thread,
+  // but features once read are independent objects.
+  std::size_t NextBatch(FeatureBatch& batch, std::size_t max_count);
+
  private:
   std::unique_ptr<internal::CursorState> state_;
+};
+
+// Features read together by FeatureCursor::NextBatch. A batch belongs to one
+// thread at a time; different batches of one layer may be used on different
+// threads at once.
+class FeatureBatch {
+ public:
+  FeatureBatch();
+  ~FeatureBatch();
+  FeatureBatch(FeatureBatch&&) noexcept;
+  FeatureBatch& operator=(FeatureBatch&&) noexcept;
+
+  std::size_t size() const;
+  std::int64_t fid(std::size_t index) const;
+  // The values of feature index, by the table's field indices. The same row
+  // object serves every feature of the batch: choosing another one changes
+  // what the previous reference reads.
+  host::HostRow& RowAt(std::size_t index);
+
+ private:
+  friend class FeatureCursor;
+  friend class LayerCopy;
+  std::unique_ptr<internal::BatchState> state_;
 };
 
 }  // namespace pelt::gdal

@@ -23,6 +23,7 @@ enum class OpenErrorKind {
   kUnknownLayer,          // no layer of the requested name
   kLayerIndexOutOfRange,  // no layer at the requested index
   kLayerChoiceNeeded,     // several layers and none was chosen
+  kBadOpenOption,         // an open option that is not KEY=VALUE
 };
 
 // A failed open: the kind for callers that react to it, and one line of UTF-8
@@ -67,6 +68,17 @@ class Source {
   // The opened source, or nullptr with error filled in. path is UTF-8 and may
   // use GDAL's virtual file systems (/vsizip/ …).
   static std::unique_ptr<Source> Open(std::string_view path, OpenError& error);
+  // As Open, passing the driver its open options ("KEY=VALUE", as GDAL's
+  // own tools take them with -oo).
+  static std::unique_ptr<Source> Open(std::string_view path,
+                                      const std::vector<std::string>& open_options,
+                                      OpenError& error);
+  // Opens contents held in memory (a GeoJSON document read from a pipe …).
+  // name stands for the source in messages and in path(); the bytes live as
+  // long as the source or any table made from it.
+  static std::unique_ptr<Source> OpenInMemory(std::string contents, std::string_view name,
+                                              const std::vector<std::string>& open_options,
+                                              OpenError& error);
 
   ~Source();
   Source(const Source&) = delete;
