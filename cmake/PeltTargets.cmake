@@ -31,15 +31,17 @@ function(pelt_add_library layer)
   set_property(GLOBAL APPEND PROPERTY PELT_LIBRARY_TARGETS ${target})
 endfunction()
 
-# pelt_add_test(<name> SOURCES ... [DEPENDS ...])
-# One GoogleTest executable, registered with CTest test by test.
+# pelt_add_test(<name> SOURCES ... [DEPENDS ...] [LABELS ...])
+# One GoogleTest executable, registered with CTest test by test. LABELS lets
+# a build run a subset (ctest -L tsan).
 function(pelt_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} pelt_test_support GTest::gtest GTest::gmock
                                         GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   pelt_setup_target(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "PELT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+                       PROPERTIES ENVIRONMENT "PELT_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                                  LABELS "${ARG_LABELS}")
 endfunction()

@@ -202,6 +202,9 @@ bool CreateLayer(OGRLayer& source, internal::CopyState& state, const CopyOptions
     layer_options.SetNameValue("FID", fid_column);
     state.keep_fid = true;
   }
+  // Labels are in any script; a format that defaults to a legacy code page
+  // (a Shapefile's Latin-1) is told to store UTF-8.
+  if (TakesLayerOption(driver, "ENCODING")) layer_options.SetNameValue("ENCODING", "UTF-8");
   const char* geometry_column = source.GetGeometryColumn();
   if (geometry_column != nullptr && geometry_column[0] != '\0' &&
       TakesLayerOption(driver, "GEOMETRY_NAME")) {

@@ -163,6 +163,19 @@ host::Status LayerTable::SetAttributeFilter(std::string_view where) {
     }
     const OGRErr result =
         state_->layer->SetAttributeFilter(condition.empty() ? nullptr : condition.c_str());
+    // Some drivers (GeoPackage) hand the condition to their database only
+    // when reading starts: read one feature so that a bad condition is
+    // refused here rather than in the middle of the work.
+    if (result == OGRERR_NONE && !condition.empty()) {
+      state_->layer->ResetReading();
+      OGRFeatureUniquePtr first(state_->layer->GetNextFeature());
+      state_->layer->ResetReading();
+      if (!first && quiet.Failed()) {
+        (void)state_->layer->SetAttributeFilter(nullptr);
+        return internal::StatusWithText(value::ErrorCode::kInvalidProcedureCall,
+                                        value::FromUtf8(quiet.LastMessage()));
+      }
+    }
     if (result != OGRERR_NONE) {
       std::string message = quiet.LastMessage();
       if (message.empty()) message = "GDAL cannot evaluate it on this layer";
