@@ -269,5 +269,36 @@ TEST_F(VerifyCommandTest, ExplainsItself) {
   EXPECT_NE(overview.out.find("  verify  "), std::string::npos) << overview.out;
 }
 
+TEST_F(VerifyCommandTest, BatchGivesOneVerdictPerLine) {
+  std::ofstream(dir_ / "batch.txt", std::ios::binary) << "[NAME]\r\n[NOPE]\n\n[NAME\n";
+  CheckRows({
+      {__LINE__, {"--batch", "{dir}/batch.txt", "{dir}/places.gpkg"}, std::nullopt, 1,
+       "1\tvalid\tSuccessfully created formatting statement\n"
+       "2\tinvalid\tField \"NOPE\" does not exist in attribute table!\n"
+       "3\tinvalid\tExpression is empty.\n"
+       "4\tinvalid\tMissing close bracket(\"]\") on field name.\n",
+       ""},
+      {__LINE__, {"--batch", "-", "--format", "jsonl", "{dir}/places.gpkg"}, "[NAME]\n[NOPE]", 1,
+       "{\"line\": 1, \"valid\": true, \"message\": \"Successfully created formatting "
+       "statement\"}\n"
+       "{\"line\": 2, \"valid\": false, \"message\": \"Field \\\"NOPE\\\" does not exist in "
+       "attribute table!\"}\n",
+       ""},
+      {__LINE__, {"-b", "-", "{dir}/places.gpkg"}, "[NAME]\nx$$Y\n", 0,
+       "1\tvalid\tSuccessfully created formatting statement\n2\tvalid\t*", ""},
+      {__LINE__, {"--batch", "-", "{dir}/places.gpkg"}, "", 0, "", ""},
+      {__LINE__, {"--batch", "{dir}/missing.txt", "{dir}/places.gpkg"}, std::nullopt, 2, "",
+       "pelt-label: cannot read '{dir}/missing.txt': No such file or directory\n"},
+      {__LINE__, {"--batch", "-", "-"}, std::nullopt, 2, "",
+       "pelt-label verify: SOURCE and FILE cannot both come from standard input*"},
+      {__LINE__, {"--batch", "-", "--no-table"}, std::nullopt, 2, "",
+       "pelt-label verify: --batch cannot be combined with --no-table*"},
+      {__LINE__, {"--batch", "-", "--format", "xml", "{dir}/places.gpkg"}, std::nullopt, 2, "",
+       "pelt-label verify: unknown format 'xml', expected text or jsonl*"},
+      {__LINE__, {"--format", "jsonl", "{dir}/places.gpkg", "[NAME]"}, std::nullopt, 2, "",
+       "pelt-label verify: --format goes with --batch*"},
+  });
+}
+
 }  // namespace
 }  // namespace pelt::tools

@@ -1,12 +1,16 @@
 #include "verify_command.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
 #include <string>
 
 #include "expression_operand.h"
+#include "json_text.h"
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -23,11 +27,18 @@ constexpr OptionSpec kShowMessagesOption{
     "show-messages", 's', "", "also print the message boxes verification shows, on standard error"};
 constexpr OptionSpec kNoTableOption{
     "no-table", 'n', "", "verify without a table (SOURCE is then not given)"};
-constexpr std::array kOptions{kLayerOption, kShowMessagesOption, kNoTableOption, kHelpOption};
+constexpr OptionSpec kBatchOption{"batch", 'b', "FILE",
+                                  "verify every line of FILE (- for standard input) as an "
+                                  "expression"};
+constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT",
+                                   "with --batch: text (the default) or jsonl"};
+constexpr std::array kOptions{kLayerOption, kOpenOption,   kShowMessagesOption, kNoTableOption,
+                              kBatchOption, kFormatOption, kHelpOption};
 
 constexpr std::string_view kUsage =
     "Usage: pelt-label verify [--layer NAME] [--show-messages] SOURCE EXPR\n"
     "       pelt-label verify [--show-messages] --no-table EXPR\n"
+    "       pelt-label verify --batch FILE [--format text|jsonl] SOURCE\n"
     "\n"
     "Verifies the label expression EXPR against a layer of SOURCE (any vector\n"
     "data GDAL reads) and prints the verdict's message on standard output.\n"
@@ -35,9 +46,111 @@ constexpr std::string_view kUsage =
     "at its very end is not part of the expression. Without a table, only\n"
     "expressions without fields are valid.\n"
     "\n"
-    "Exit status: 0 the expression is valid; 1 it is not; 2 bad usage, or a\n"
-    "source, layer or standard input that cannot be read.\n"
+    "--batch verifies each line of FILE as one expression and prints a line\n"
+    "per expression: text: the line number, a tab, valid or invalid, a tab,\n"
+    "the message (newlines written as \\n, backslashes as \\\\); jsonl:\n"
+    "{\"line\": 1, \"valid\": true, \"message\": \"...\"}.\n"
+    "\n"
+    "Exit status: 0 the expression is valid (with --batch: all of them); 1 it\n"
+    "is not (any of them), or the output could not be written; 2 bad usage,\n"
+    "or a source, layer, FILE or standard input that cannot be read.\n"
     "\n";
+
+void AppendEscaped(std::string_view text, std::string& out) {
+  for (char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+}
+
+// Reads the expressions of --batch: one per line, a line ending of either
+// kind removed, no line after a final line ending.
+bool ReadBatch(std::string_view path, std::vector<std::string>& lines, Streams& io) {
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (path != "-") {
+    file.open(std::string(path), std::ios::binary);
+    if (!file) {
+      ReportProblem(io, "cannot read '" + std::string(path) + "': " + std::strerror(errno));
+      return false;
+    }
+    in = &file;
+  }
+  std::string line;
+  while (std::getline(*in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  if (in->bad()) {
+    ReportProblem(io, "cannot read '" + std::string(path) + "'");
+    return false;
+  }
+  return true;
+}
+
+ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
+  bool jsonl = false;
+  if (const auto format = arguments.Value(kFormatOption.name)) {
+    if (*format == "jsonl") {
+      jsonl = true;
+    } else if (*format != "text") {
+      return ReportUsage(io, kCommand,
+                         "unknown format '" + std::string(*format) + "', expected text or jsonl");
+    }
+  }
+  if (arguments.Has(kNoTableOption.name)) {
+    return ReportUsage(io, kCommand, "--batch cannot be combined with --no-table");
+  }
+  const std::vector<std::string_view>& operands = arguments.operands();
+  if (operands.size() != 1) {
+    return ReportUsage(io, kCommand, "with --batch expects SOURCE, got " +
+                                         std::to_string(operands.size()) + " operands");
+  }
+  const std::string_view batch_path = *arguments.Value(kBatchOption.name);
+  if (batch_path == "-" && operands.front() == "-") {
+    return ReportUsage(io, kCommand, "SOURCE and FILE cannot both come from standard input");
+  }
+  ExitCode exit_code = ExitCode::kOk;
+  const std::unique_ptr<gdal::LayerTable> table =
+      OpenSourceLayer(std::string(operands.front()), arguments, io, exit_code);
+  if (!table) return exit_code;
+  std::vector<std::string> lines;
+  if (!ReadBatch(batch_path, lines, io)) return ExitCode::kUsage;
+
+  ui::ConsoleMessageBoxes boxes(io.err);
+  ui::ScopedMessageBoxes scope(boxes);
+  evaluator::PeltExpressionEvaluator evaluator;
+  evaluator.ShowMessages(evaluator::ToBoolean(arguments.Has(kShowMessagesOption.name)));
+  bool all_valid = true;
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool valid =
+        evaluator.VerifyExpression(table.get(), value::FromUtf8(lines[i])) != evaluator::kFalse;
+    all_valid = all_valid && valid;
+    const std::string message = value::ToUtf8(evaluator.Message());
+    out.clear();
+    if (jsonl) {
+      out += "{\"line\": " + std::to_string(i + 1) + ", \"valid\": ";
+      out += valid ? "true" : "false";
+      out += ", \"message\": ";
+      AppendJsonString(out, message);
+      out += "}\n";
+    } else {
+      out += std::to_string(i + 1) + (valid ? "\tvalid\t" : "\tinvalid\t");
+      AppendEscaped(message, out);
+      out += '\n';
+    }
+    io.out << out;
+    if (!io.out) return ReportStreamWriteFailure(io);
+  }
+  io.out.flush();
+  if (!io.out) return ReportStreamWriteFailure(io);
+  return all_valid ? ExitCode::kOk : ExitCode::kFailure;
+}
 
 }  // namespace
 
@@ -51,6 +164,10 @@ ExitCode RunVerify(std::span<const std::string_view> args, Streams& io) {
     return ExitCode::kOk;
   }
 
+  if (arguments.Has(kBatchOption.name)) return VerifyBatch(arguments, io);
+  if (arguments.Has(kFormatOption.name)) {
+    return ReportUsage(io, kCommand, "--format goes with --batch");
+  }
   const bool no_table = arguments.Has(kNoTableOption.name);
   const std::vector<std::string_view>& operands = arguments.operands();
   const std::size_t expected = no_table ? 1 : 2;
