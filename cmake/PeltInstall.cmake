@@ -20,3 +20,13 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/PeltExpressionsConfigVers
 install(FILES ${PROJECT_BINARY_DIR}/PeltExpressionsConfig.cmake
               ${PROJECT_BINARY_DIR}/PeltExpressionsConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/PeltExpressions)
+
+# For builds without CMake: the core libraries through pkg-config. They are
+# static, so the link line lists them in dependency order. The prefix is
+# found from the file's own place, so that an install with --prefix works.
+file(RELATIVE_PATH pelt_pc_to_prefix ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" pelt_pc_to_prefix "${pelt_pc_to_prefix}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/peltexpressions.pc.in
+               ${PROJECT_BINARY_DIR}/peltexpressions.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/peltexpressions.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

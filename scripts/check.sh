@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: once in
 # a normal build and once with AddressSanitizer and UndefinedBehaviorSanitizer.
-# The fuzz targets then run for a short fixed time each.
+# The tests that label on several threads then run once more under
+# ThreadSanitizer, and the fuzz targets for a short fixed time each.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -24,6 +25,16 @@ echo "== address and undefined-behaviour sanitizers ==" >&2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPELT_SANITIZE=address,undefined \
   -DPELT_BUILD_BENCHMARKS=OFF
+
+# Only the tests labelled tsan, and only what they need, are built: a full
+# third build would double the time of the check.
+echo "== thread sanitizer: parallel labelling ==" >&2
+tsan_dir="$root/build-tsan"
+cmake -G Ninja -S "$root" -B "$tsan_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELT_SANITIZE=thread \
+  -DPELT_BUILD_BUILDER=OFF -DPELT_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$tsan_dir" -j "$jobs" --target pelt-label label_pipeline_test label_options_test
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$tsan_dir" -L tsan -j "$jobs" --output-on-failure --timeout 600
 
 if [[ -x "$root/scripts/run-fuzzers.sh" ]]; then
   echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
