@@ -33,7 +33,7 @@ tsan_dir="$root/build-tsan"
 cmake -G Ninja -S "$root" -B "$tsan_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELT_SANITIZE=thread \
   -DPELT_BUILD_BUILDER=OFF -DPELT_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$tsan_dir" -j "$jobs" --target pelt-label label_pipeline_test label_options_test
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tools/tsan.supp \
   ctest --test-dir "$tsan_dir" -L tsan -j "$jobs" --output-on-failure --timeout 600
 
 if [[ -x "$root/scripts/run-fuzzers.sh" ]]; then
