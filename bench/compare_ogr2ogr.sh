@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Labels a 1M-feature GeoPackage with pelt-label and makes the same text with
-# ogr2ogr's SQLite dialect, side by side in one run, and prints both times
-# and their ratio.
+# Labels a 1M-feature GeoPackage with pelt-label (--jobs 1 and --jobs 2) and
+# makes the same text with ogr2ogr's SQLite dialect, and reads the two
+# fields with ogr2ogr alone (the read floor: no label is made), side by side
+# in one run; prints the times and the ratios. Then measures pelt-label's
+# peak resident memory at 100k and at the full count, which must stay flat.
 #
 # Usage: bench/compare_ogr2ogr.sh [PELT_LABEL] [FEATURES]
 #   PELT_LABEL defaults to build-release/tools/pelt-label/pelt-label,
-#   FEATURES to 1000000. The GeoPackage is made once and kept under
+#   FEATURES to 1000000. The GeoPackages are made once and kept under
 #   ${PELT_BENCH_DIR:-/tmp/pelt-bench}.
 set -euo pipefail
 
@@ -16,10 +18,12 @@ work=${PELT_BENCH_DIR:-/tmp/pelt-bench}
 big="$work/big_$features.gpkg"
 mkdir -p "$work"
 
-if [[ ! -f "$big" ]]; then
-  echo "Making $big ..." >&2
-  csv="$work/big_$features.csv"
-  awk -v n="$features" 'BEGIN {
+make_gpkg() {
+  local n=$1 out=$2
+  [[ -f "$out" ]] && return
+  echo "Making $out ..." >&2
+  local csv="$work/big_$n.csv"
+  awk -v n="$n" 'BEGIN {
     print "NAME,POP,WKT";
     srand(20261206);
     for (i = 1; i <= n; i++) {
@@ -27,10 +31,14 @@ if [[ ! -f "$big" ]]; then
     }
   }' > "$csv"
   printf '"String","Integer","WKT"\n' > "${csv%.csv}.csvt"
-  ogr2ogr -f GPKG "$big" "$csv" -nln big -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO \
+  ogr2ogr -f GPKG "$out" "$csv" -nln big -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO \
     -a_srs EPSG:4326 -gt 65536
   rm -f "$csv" "${csv%.csv}.csvt"
-fi
+}
+make_gpkg "$features" "$big"
+small_features=$((features / 10))
+small="$work/big_$small_features.gpkg"
+make_gpkg "$small_features" "$small"
 
 seconds() {
   local start end
@@ -43,24 +51,52 @@ seconds() {
 expression='[NAME].UCase - [POP].FormatNumber(0)'
 sql="SELECT upper(NAME) || ' - ' || printf('%,d', POP) AS label FROM big"
 
-# Warm the file cache, then alternate the two so that neither gets a quieter
+# The best of three, each command run in turn so that none gets a quieter
 # moment of the machine.
-"$pelt_label" label --locale en_US "$big" "$expression" > /dev/null
-best_pelt=""
-best_ogr=""
+pelt1=("$pelt_label" label --quiet --jobs 1 --locale en_US "$big" "$expression")
+pelt2=("$pelt_label" label --quiet --jobs 2 --locale en_US "$big" "$expression")
+sqlite=(ogr2ogr -f CSV /vsistdout/ "$big" -dialect SQLite -sql "$sql")
+floor=(ogr2ogr -f CSV /vsistdout/ "$big" -select NAME,POP)
+"${pelt1[@]}" > /dev/null  # warms the file cache
+declare -A best
 for round in 1 2 3; do
-  t=$(seconds "$pelt_label" label --locale en_US "$big" "$expression")
-  if [[ -z $best_pelt ]] || (($(echo "$t < $best_pelt" | bc -l))); then best_pelt=$t; fi
-  t=$(seconds ogr2ogr -f CSV /vsistdout/ "$big" -dialect SQLite -sql "$sql")
-  if [[ -z $best_ogr ]] || (($(echo "$t < $best_ogr" | bc -l))); then best_ogr=$t; fi
+  for name in pelt1 pelt2 sqlite floor; do
+    declare -n command=$name
+    t=$(seconds "${command[@]}")
+    if [[ -z ${best[$name]:-} ]] || (($(echo "$t < ${best[$name]}" | bc -l))); then best[$name]=$t; fi
+    unset -n command
+  done
 done
 
 # Both must make the same labels; the CSV output quotes and has a header.
-diff <("$pelt_label" label --locale en_US "$big" "$expression" | head -1000) \
-     <(ogr2ogr -f CSV /vsistdout/ "$big" -dialect SQLite -sql "$sql" | sed 1d | tr -d '"' | head -1000) \
+diff <("${pelt1[@]}" | head -1000) \
+     <("${sqlite[@]}" | sed 1d | tr -d '"' | head -1000) \
   > /dev/null || { echo "the two programs made different labels" >&2; exit 1; }
+cmp -s <("${pelt1[@]}") <("${pelt2[@]}") || { echo "--jobs 2 made other labels" >&2; exit 1; }
 
-printf 'features            %d\n' "$features"
-printf 'pelt-label label    %.2f s\n' "$best_pelt"
-printf 'ogr2ogr SQLite      %.2f s\n' "$best_ogr"
-printf 'ratio (pelt/ogr)    %.2f\n' "$(echo "$best_pelt / $best_ogr" | bc -l)"
+ratio() { echo "${best[$1]} / ${best[$2]}" | bc -l; }
+printf 'features                     %d\n' "$features"
+printf 'pelt-label --jobs 1          %.2f s\n' "${best[pelt1]}"
+printf 'pelt-label --jobs 2          %.2f s\n' "${best[pelt2]}"
+printf 'ogr2ogr SQLite dialect       %.2f s\n' "${best[sqlite]}"
+printf 'ogr2ogr read floor           %.2f s\n' "${best[floor]}"
+printf 'jobs 1 / SQLite              %.2f   (goal <= 1)\n' "$(ratio pelt1 sqlite)"
+printf 'jobs 2 / SQLite              %.2f\n' "$(ratio pelt2 sqlite)"
+printf 'jobs 1 / read floor          %.2f   (goal <= 1.5)\n' "$(ratio pelt1 floor)"
+printf 'jobs 2 / read floor          %.2f\n' "$(ratio pelt2 floor)"
+
+# Peak resident memory: streaming holds nothing per feature, so ten times
+# the features must not take noticeably more memory.
+peak_kb() {
+  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ { print $2 }'
+}
+if [[ -x /usr/bin/time ]]; then
+  for jobs in 1 2; do
+    small_kb=$(peak_kb "$pelt_label" label --quiet --jobs "$jobs" --locale en_US "$small" "$expression")
+    big_kb=$(peak_kb "$pelt_label" label --quiet --jobs "$jobs" --locale en_US "$big" "$expression")
+    printf 'peak RSS --jobs %d            %d MiB at %d, %d MiB at %d features\n' "$jobs" \
+      $((small_kb / 1024)) "$small_features" $((big_kb / 1024)) "$features"
+  done
+else
+  echo "peak RSS: /usr/bin/time is missing (scripts/install-deps.sh installs it)" >&2
+fi

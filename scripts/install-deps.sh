@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libicu-dev
-  libgdal-dev gdal-bin sqlite3 bc
+  libgdal-dev gdal-bin sqlite3 bc time
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev xvfb xdotool fonts-dejavu-core
 )
