@@ -17,7 +17,7 @@ namespace {
 constexpr std::string_view kCommand = "fields";
 
 constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT", "text (the default) or jsonl"};
-constexpr std::array kOptions{kLayerOption, kFormatOption, kHelpOption};
+constexpr std::array kOptions{kLayerOption, kOpenOption, kFormatOption, kHelpOption};
 
 constexpr std::string_view kUsage =
     "Usage: pelt-label fields [--layer NAME] [--format text|jsonl] [SOURCE]\n"
