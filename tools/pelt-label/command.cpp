@@ -25,6 +25,20 @@ ExitCode ReportStreamWriteFailure(Streams& io) {
   return ReportWriteFailure(io, "standard output", errno);
 }
 
+std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> args,
+                                              std::span<const OptionSpec> specs,
+                                              std::string_view command, std::string_view usage,
+                                              Streams& io, ParsedArguments& arguments) {
+  std::string error;
+  if (!ParseArguments(args, specs, arguments, error)) return ReportUsage(io, command, error);
+  if (arguments.Has(kHelpOption.name)) {
+    io.out << usage;
+    WriteOptionHelp(io.out, specs);
+    return ExitCode::kOk;
+  }
+  return std::nullopt;
+}
+
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message) {
   io.err << kProgramName << ' ' << command << ": " << message << " (see '" << kProgramName << ' '
          << command << " --help')\n";

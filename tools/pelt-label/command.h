@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string_view>
+
+#include "options.h"
 
 namespace pelt::tools {
 
@@ -45,6 +48,14 @@ ExitCode ReportWriteFailure(Streams& io, std::string_view what, int error_number
 // ReportWriteFailure for standard output after io.out failed, with errno
 // as the stream left it.
 ExitCode ReportStreamWriteFailure(Streams& io);
+
+// Reads a command's arguments and answers --help. nullopt: the command goes
+// on with `arguments`; otherwise it ends with the code returned (its help was
+// printed, or a usage problem reported).
+std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> args,
+                                              std::span<const OptionSpec> specs,
+                                              std::string_view command, std::string_view usage,
+                                              Streams& io, ParsedArguments& arguments);
 
 // A usage problem of a subcommand, with the pointer to its help.
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message);

@@ -113,13 +113,10 @@ bool PathExists(std::string_view path) {
 
 ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  std::string error;
-  if (!ParseArguments(args, kOptions, arguments, error)) return ReportUsage(io, kCommand, error);
-  if (arguments.Has(kHelpOption.name)) {
-    io.out << kUsage;
-    WriteOptionHelp(io.out, kOptions);
-    return ExitCode::kOk;
+  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+    return *done;
   }
+  std::string error;
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.size() > 2) {
     return ReportUsage(io, kCommand,

@@ -86,13 +86,10 @@ ExitCode ReportHostFailure(Streams& io, const gdal::LayerTable& table, const hos
 
 ExitCode RunFields(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  std::string error;
-  if (!ParseArguments(args, kOptions, arguments, error)) return ReportUsage(io, kCommand, error);
-  if (arguments.Has(kHelpOption.name)) {
-    io.out << kUsage;
-    WriteOptionHelp(io.out, kOptions);
-    return ExitCode::kOk;
+  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+    return *done;
   }
+  std::string error;
 
   OutputFormat format = OutputFormat::kText;
   if (const std::optional<std::string_view> name = arguments.Value(kFormatOption.name)) {

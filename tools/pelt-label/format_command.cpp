@@ -98,13 +98,10 @@ value::Variant Apply(Function function, const value::Variant& input,
 
 ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  std::string error;
-  if (!ParseArguments(args, kOptions, arguments, error)) return ReportUsage(io, kCommand, error);
-  if (arguments.Has(kHelpOption.name)) {
-    io.out << kUsage;
-    WriteOptionHelp(io.out, kOptions);
-    return ExitCode::kOk;
+  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+    return *done;
   }
+  std::string error;
 
   Function function = Function::kFormat;
   if (const auto name = arguments.Value(kFunctionOption.name)) {

@@ -361,13 +361,10 @@ ExitCode InterruptedExit() {
 
 ExitCode RunLabel(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  std::string error;
-  if (!ParseArguments(args, kOptions, arguments, error)) return ReportUsage(io, kCommand, error);
-  if (arguments.Has(kHelpOption.name)) {
-    io.out << kUsage;
-    WriteOptionHelp(io.out, kOptions);
-    return ExitCode::kOk;
+  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+    return *done;
   }
+  std::string error;
   LabelSettings settings;
   if (!ReadSettings(arguments, settings, error)) return ReportUsage(io, kCommand, error);
   const std::vector<std::string_view>& operands = arguments.operands();

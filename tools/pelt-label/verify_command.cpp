@@ -156,13 +156,10 @@ ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
 
 ExitCode RunVerify(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  std::string error;
-  if (!ParseArguments(args, kOptions, arguments, error)) return ReportUsage(io, kCommand, error);
-  if (arguments.Has(kHelpOption.name)) {
-    io.out << kUsage;
-    WriteOptionHelp(io.out, kOptions);
-    return ExitCode::kOk;
+  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+    return *done;
   }
+  std::string error;
 
   if (arguments.Has(kBatchOption.name)) return VerifyBatch(arguments, io);
   if (arguments.Has(kFormatOption.name)) {
