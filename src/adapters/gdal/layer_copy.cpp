@@ -117,7 +117,10 @@ bool MakeWorkDirectory(const std::filesystem::path& path, std::filesystem::path&
                        CopyError& error) {
   std::filesystem::path parent = path.parent_path();
   if (parent.empty()) parent = ".";
-  std::string pattern = (parent / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::string name = ".";
+  name += path.filename().string();
+  name += ".XXXXXX";
+  std::string pattern = (parent / name).string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     error = MakeError(CopyErrorKind::kWriteFailed,
                       "cannot write " + Quoted(path.string()) + ": " +
