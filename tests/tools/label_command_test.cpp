@@ -46,7 +46,7 @@ class LabelCommandTest : public ::testing::Test {
     const std::filesystem::path path = data_ / file;
     LayerDef layer = Towns();
     // Shapefiles default to Latin-1, which has no "Ł".
-    if (driver == "ESRI Shapefile") layer.options.push_back("ENCODING=UTF-8");
+    if (driver == gdal::testing::ShapefileDriver()) layer.options.push_back("ENCODING=UTF-8");
     EXPECT_TRUE(gdal::testing::WriteDataset(driver, path, {layer}));
     return path.string();
   }
@@ -62,7 +62,7 @@ TEST_F(LabelCommandTest, LabelsEveryFeatureInEveryFormat) {
     const char* file;
   } rows[] = {
       {__LINE__, "GPKG", "towns.gpkg"},
-      {__LINE__, "ESRI Shapefile", "towns.shp"},
+      {__LINE__, gdal::testing::ShapefileDriver().c_str(), "towns.shp"},
       {__LINE__, "GeoJSON", "towns.geojson"},
       {__LINE__, "CSV", "towns.csv"},
   };

@@ -136,7 +136,7 @@ class LabelOptionsTest : public ::testing::Test {
                     std::vector<LayerDef> layers = {Towns()}) {
     const std::filesystem::path path = data_ / file;
     // Shapefiles default to Latin-1, which has no "Ł".
-    if (driver == "ESRI Shapefile") {
+    if (driver == gdal::testing::ShapefileDriver()) {
       for (LayerDef& layer : layers) layer.options.push_back("ENCODING=UTF-8");
     }
     EXPECT_TRUE(gdal::testing::WriteDataset(driver, path, layers));
@@ -150,7 +150,7 @@ class LabelOptionsTest : public ::testing::Test {
 TEST_F(LabelOptionsTest, ReadsEverySource) {
   const std::string gpkg = Write("GPKG", "towns.gpkg");
   const std::string geojson = Write("GeoJSON", "towns.geojson");
-  const std::string zipped = Write("ESRI Shapefile", "towns.shp.zip");
+  const std::string zipped = Write(gdal::testing::ShapefileDriver(), "towns.shp.zip");
   const std::string csv = (data_ / "plain.csv").string();
   std::ofstream(csv) << "Zürich,421878\nŁódź,672185\nBern,134591\nTromsø,77544\n";
   struct Row {
@@ -300,7 +300,7 @@ TEST_F(LabelOptionsTest, CopiesTheLayerWithTheLabelField) {
     const char* file;
   } rows[] = {
       {__LINE__, {}, "copy.gpkg"},
-      {__LINE__, {"--to-format", "ESRI Shapefile"}, "copy.shp"},
+      {__LINE__, {"--to-format", gdal::testing::ShapefileDriver()}, "copy.shp"},
       {__LINE__, {"--to-format", "GeoJSON"}, "copy.geojson"},
   };
   for (const Row& row : rows) {

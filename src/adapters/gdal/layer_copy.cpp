@@ -96,12 +96,17 @@ bool TakesLayerOption(GDALDriver& driver, const char* option) {
   return std::string_view(list).find(needle) != std::string_view::npos;
 }
 
+// Shapefile drivers are told apart by the extension they write, not by name.
+bool IsShapefileDriver(GDALDriver& driver) {
+  const char* extension = driver.GetMetadataItem(GDAL_DMD_EXTENSION);
+  return extension != nullptr && EqualsNoCase(extension, "shp");
+}
+
 // The name of the copy's layer. A Shapefile's layer name is its file name,
 // so it must follow the output path; other formats keep the source's name.
-std::string OutputLayerName(const GDALDriver& driver, const std::filesystem::path& path,
+std::string OutputLayerName(GDALDriver& driver, const std::filesystem::path& path,
                             const std::string& source_name) {
-  if (EqualsNoCase(driver.GetDescription(), "ESRI Shapefile") &&
-      EqualsNoCase(path.extension().string(), ".shp")) {
+  if (IsShapefileDriver(driver) && EqualsNoCase(path.extension().string(), ".shp")) {
     return path.stem().string();
   }
   return source_name;
@@ -174,7 +179,7 @@ bool CreateFields(OGRLayer& source, internal::CopyState& state, const CopyOption
   }
   OGRFieldDefn text_field(options.text_field.c_str(), OFTString);
   // A Shapefile string field without a width is cut at 80 characters.
-  if (EqualsNoCase(driver.GetDescription(), "ESRI Shapefile")) text_field.SetWidth(254);
+  if (IsShapefileDriver(driver)) text_field.SetWidth(254);
   QuietGdalErrors quiet;
   if (state.layer->CreateField(&text_field, /*bApproxOK=*/TRUE) != OGRERR_NONE) {
     error = MakeError(CopyErrorKind::kWriteFailed,

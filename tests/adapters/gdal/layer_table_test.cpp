@@ -75,7 +75,7 @@ TEST(LayerTableTest, FieldsPutTheIdFirstAndTheGeometryLast) {
       {__LINE__, "GPKG", "plain.gpkg", {}, "fid:6|NAME:4|COUNT:1|geom:7"},
       {__LINE__, "GPKG", "named.gpkg", {"FID=OBJECTID", "GEOMETRY_NAME=SHAPE_AT"},
        "OBJECTID:6|NAME:4|COUNT:1|SHAPE_AT:7"},
-      {__LINE__, "ESRI Shapefile", "plain.shp", {}, "NAME:4|COUNT:1|Shape:7"},
+      {__LINE__, gdal::testing::ShapefileDriver().c_str(), "plain.shp", {}, "NAME:4|COUNT:1|Shape:7"},
       {__LINE__, "GeoJSON", "plain.geojson", {}, "NAME:4|COUNT:1|Shape:7"},
       {__LINE__, "CSV", "plain.csv", {"GEOMETRY=AS_WKT", "CREATE_CSVT=YES"},
        "WKT:4|NAME:4|COUNT:1|geom_WKT:7"},  // GDAL names the geometry read from WKT
@@ -247,7 +247,7 @@ TEST(LayerTableTest, TimesListsAndShapefileTextRead) {
                 wkbNone,
                 {}}}));
   ASSERT_TRUE(testing::WriteDataset(
-      "ESRI Shapefile", dir / "towns.shp",
+      gdal::testing::ShapefileDriver(), dir / "towns.shp",
       {LayerDef{"towns", {{"NAME", OFTString}, {"FOUNDED", OFTDate}},
                 {{{"Reykjavík", "1786-08-18"}, "POINT (-21.9 64.1)"}}, wkbPoint,
                 {"ENCODING=UTF-8"}}}));
@@ -303,7 +303,7 @@ TEST(LayerTableTest, CursorVisitsFeaturesInLayerOrder) {
   };
   const Row rows[] = {
       {__LINE__, "GPKG", "order.gpkg", "1=c 2=a 3=b"},
-      {__LINE__, "ESRI Shapefile", "order.shp", "0=c 1=a 2=b"},
+      {__LINE__, gdal::testing::ShapefileDriver().c_str(), "order.shp", "0=c 1=a 2=b"},
       {__LINE__, "GeoJSON", "order.geojson", "0=c 1=a 2=b"},
   };
   for (const Row& row : rows) {

@@ -43,8 +43,8 @@ class SourceTest : public ::testing::Test {
     std::filesystem::create_directory(dir_ / "empty");
     // A folder of Shapefiles is one source with a layer per file.
     std::filesystem::create_directory(dir_ / "shapes");
-    ASSERT_TRUE(testing::WriteDataset("ESRI Shapefile", dir_ / "shapes" / "a.shp", {Layer("a")}));
-    ASSERT_TRUE(testing::WriteDataset("ESRI Shapefile", dir_ / "shapes" / "b.shp", {Layer("b")}));
+    ASSERT_TRUE(testing::WriteDataset(gdal::testing::ShapefileDriver(), dir_ / "shapes" / "a.shp", {Layer("a")}));
+    ASSERT_TRUE(testing::WriteDataset(gdal::testing::ShapefileDriver(), dir_ / "shapes" / "b.shp", {Layer("b")}));
     WriteText(dir_ / "garbage.gpkg", "this is not a GeoPackage\n");
     WriteText(dir_ / "garbage.geojson", "{ \"type\": \"FeatureCollection\", \"features\": [ ");
     WriteText(dir_ / "zero.shp", "");

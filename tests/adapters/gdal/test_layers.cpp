@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
@@ -100,6 +101,23 @@ bool WriteLayer(GDALDataset& dataset, const LayerDef& def) {
 }
 
 }  // namespace
+
+const std::string& ShapefileDriver() {
+  static const std::string name = [] {
+    GDALAllRegister();
+    GDALDriverManager* manager = GetGDALDriverManager();
+    for (int i = 0; i < manager->GetDriverCount(); ++i) {
+      GDALDriver* driver = manager->GetDriver(i);
+      const char* extension = driver->GetMetadataItem(GDAL_DMD_EXTENSION);
+      if (extension != nullptr && std::string_view(extension) == "shp" &&
+          driver->GetMetadataItem(GDAL_DCAP_VECTOR) != nullptr) {
+        return std::string(driver->GetDescription());
+      }
+    }
+    return std::string();
+  }();
+  return name;
+}
 
 bool WriteDataset(const std::string& driver_name, const std::filesystem::path& path,
                   const std::vector<LayerDef>& layers) {

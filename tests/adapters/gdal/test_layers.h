@@ -34,6 +34,10 @@ struct LayerDef {
   std::vector<std::string> options;  // layer creation options, "KEY=VALUE"
 };
 
+// The short name of GDAL's Shapefile driver, found by the extension it
+// writes (".shp").
+const std::string& ShapefileDriver();
+
 // Writes the layers into a new file (or folder) at path with the named GDAL
 // driver. Records a test failure and returns false when GDAL refuses.
 bool WriteDataset(const std::string& driver, const std::filesystem::path& path,

@@ -85,7 +85,7 @@ class Source {
   Source& operator=(const Source&) = delete;
 
   const std::string& path() const;
-  // The GDAL driver's short name ("GPKG", "ESRI Shapefile" …).
+  // The GDAL driver's short name ("GPKG", "GeoJSON" …).
   std::string DriverName() const;
   std::int32_t LayerCount() const;
   // The layer names in the source's order (UTF-8).
