@@ -28,8 +28,8 @@ frmExpressionBuilder::frmExpressionBuilder(ExpressionBuilderForm& form)
   setModal(true);
   CreateControls();
   ApplyFonts();
-  for (const ControlSpec& spec : DialogLayout()) {
-    if (spec.kind == ControlKind::kLabel) FitLabel(*Label(spec.id));
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    if (control_spec.kind == ControlKind::kLabel) FitLabel(*Label(control_spec.id));
   }
   SetTabOrder();
   Connect();
@@ -43,11 +43,11 @@ void frmExpressionBuilder::CreateControls() {
   const double dpi_y = logicalDpiY();
   setFixedSize(TwipsToPixels(kClientWidthTwips, dpi_x), TwipsToPixels(kClientHeightTwips, dpi_y));
 
-  for (const ControlSpec& spec : DialogLayout()) {
-    QWidget* parent = spec.container ? widgets_[Index(*spec.container)] : this;
-    const QString text = ToQString(spec.text);
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    QWidget* parent = control_spec.container ? widgets_[Index(*control_spec.container)] : this;
+    const QString text = ToQString(control_spec.text);
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (control_spec.kind) {
       case ControlKind::kFrame: widget = new QGroupBox(text, parent); break;
       case ControlKind::kDropDownList: {
         auto* list = new QComboBox(parent);
@@ -81,13 +81,13 @@ void frmExpressionBuilder::CreateControls() {
         break;
       }
     }
-    widget->setObjectName(QString::fromLatin1(spec.name.data(),
-                                              static_cast<qsizetype>(spec.name.size())));
-    if (!spec.tool_tip.empty()) widget->setToolTip(ToQString(spec.tool_tip));
-    widget->setGeometry(TwipsToPixels(spec.rect.left, dpi_x), TwipsToPixels(spec.rect.top, dpi_y),
-                        TwipsToPixels(spec.rect.width, dpi_x),
-                        TwipsToPixels(spec.rect.height, dpi_y));
-    widgets_[Index(spec.id)] = widget;
+    widget->setObjectName(QString::fromLatin1(control_spec.name.data(),
+                                              static_cast<qsizetype>(control_spec.name.size())));
+    if (!control_spec.tool_tip.empty()) widget->setToolTip(ToQString(control_spec.tool_tip));
+    widget->setGeometry(TwipsToPixels(control_spec.rect.left, dpi_x), TwipsToPixels(control_spec.rect.top, dpi_y),
+                        TwipsToPixels(control_spec.rect.width, dpi_x),
+                        TwipsToPixels(control_spec.rect.height, dpi_y));
+    widgets_[Index(control_spec.id)] = widget;
   }
 }
 
@@ -113,18 +113,18 @@ void frmExpressionBuilder::ApplyFonts() {
   frame->setFont(bold);
   // A font set on a frame passes to what it holds; its controls keep the
   // dialog's standard font, each property set so that none is inherited.
-  for (const ControlSpec& spec : DialogLayout()) {
-    if (spec.container == kBoldCaptionFrame) widgets_[Index(spec.id)]->setFont(StandardFont());
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    if (control_spec.container == kBoldCaptionFrame) widgets_[Index(control_spec.id)]->setFont(StandardFont());
   }
 }
 
 void frmExpressionBuilder::SetTabOrder() {
   std::vector<const ControlSpec*> focusable;
-  for (const ControlSpec& spec : DialogLayout()) {
-    if (spec.kind != ControlKind::kFrame && spec.kind != ControlKind::kLabel) {
-      focusable.push_back(&spec);
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    if (control_spec.kind != ControlKind::kFrame && control_spec.kind != ControlKind::kLabel) {
+      focusable.push_back(&control_spec);
     } else {
-      widgets_[Index(spec.id)]->setFocusPolicy(Qt::NoFocus);
+      widgets_[Index(control_spec.id)]->setFocusPolicy(Qt::NoFocus);
     }
   }
   std::sort(focusable.begin(), focusable.end(),
@@ -222,10 +222,10 @@ void frmExpressionBuilder::hideEvent(QHideEvent* event) {
 
 void frmExpressionBuilder::FocusFirstControl() {
   const ControlSpec* first = nullptr;
-  for (const ControlSpec& spec : DialogLayout()) {
-    QWidget* widget = widgets_[Index(spec.id)];
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    QWidget* widget = widgets_[Index(control_spec.id)];
     if (widget->focusPolicy() == Qt::NoFocus || !widget->isEnabled()) continue;
-    if (first == nullptr || spec.tab_index < first->tab_index) first = &spec;
+    if (first == nullptr || control_spec.tab_index < first->tab_index) first = &control_spec;
   }
   if (first != nullptr) widgets_[Index(first->id)]->setFocus(Qt::TabFocusReason);
 }
@@ -234,13 +234,13 @@ void frmExpressionBuilder::FocusFirstControl() {
 
 void frmExpressionBuilder::DiscardControls() {
   if (help_window_ != nullptr) help_window_->close();
-  for (const ControlSpec& spec : DialogLayout()) {
-    QWidget* widget = widgets_[Index(spec.id)];
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    QWidget* widget = widgets_[Index(control_spec.id)];
     const QSignalBlocker quiet(widget);
-    switch (spec.kind) {
+    switch (control_spec.kind) {
       case ControlKind::kDropDownList: static_cast<QComboBox*>(widget)->clear(); break;
       case ControlKind::kLabel:
-        static_cast<QLabel*>(widget)->setText(ToQString(spec.text));
+        static_cast<QLabel*>(widget)->setText(ToQString(control_spec.text));
         FitLabel(*static_cast<QLabel*>(widget));
         break;
       case ControlKind::kTextBox: expression_->clear(); break;

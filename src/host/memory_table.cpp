@@ -17,10 +17,10 @@ constexpr std::size_t kLinearLookupLimit = 32;
 
 class MemoryField final : public HostField {
  public:
-  MemoryField(MemoryTable::State* state, FieldSpec spec) : state_(state), spec_(std::move(spec)) {}
+  MemoryField(MemoryTable::State* state, FieldSpec field_spec) : state_(state), spec_(std::move(field_spec)) {}
   Status FieldName(std::u16string& name) override;
   Status FieldTypeCode(FieldType& code) override;
-  const FieldSpec& spec() const { return spec_; }
+  const FieldSpec& field_spec() const { return spec_; }
 
  private:
   MemoryTable::State* state_;
@@ -111,10 +111,10 @@ Status MemoryFields::FieldAt(std::int32_t index, HostField*& field) {
 }
 
 MemoryTable::MemoryTable(std::vector<FieldSpec> fields) : state_(std::make_shared<State>()) {
-  for (FieldSpec& spec : fields) {
+  for (FieldSpec& field_spec : fields) {
     const auto position = static_cast<std::int32_t>(state_->fields.size());
-    state_->index_by_folded_name.try_emplace(value::CaseFold(spec.name), position);
-    state_->fields.emplace_back(state_.get(), std::move(spec));
+    state_->index_by_folded_name.try_emplace(value::CaseFold(field_spec.name), position);
+    state_->fields.emplace_back(state_.get(), std::move(field_spec));
   }
 }
 
@@ -144,7 +144,7 @@ Status MemoryTable::IndexOfField(std::u16string_view name, std::int32_t& index) 
   // the name into a new string for the hash look-up.
   if (state_->fields.size() <= kLinearLookupLimit) {
     for (std::size_t i = 0; i < state_->fields.size(); ++i) {
-      if (value::EqualsNoCase(state_->fields[i].spec().name, name)) {
+      if (value::EqualsNoCase(state_->fields[i].field_spec().name, name)) {
         index = state_->index_base + static_cast<std::int32_t>(i);
         break;
       }

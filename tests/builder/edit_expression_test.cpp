@@ -153,10 +153,10 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
       selected = U8(view.ListText(Control::kCmbLabelFields));
       format_description = U8(view.LabelText(Control::kLblFormatDescription));
     });
-    std::vector<host::FieldSpec> specs;
+    std::vector<host::FieldSpec> field_specs;
     // Whatever its type, the field called Shape is left out by its name.
-    for (const std::u16string& name : row.fields) specs.push_back({name, FieldType::kString});
-    MemoryTable table(std::move(specs));
+    for (const std::u16string& name : row.fields) field_specs.push_back({name, FieldType::kString});
+    MemoryTable table(std::move(field_specs));
     PeltExpressionEvaluator evaluator;
     EXPECT_EQ(U8(evaluator.EditExpression(&table, u"x", nullptr, nullptr)), "");
     EXPECT_EQ(listed, row.listed);

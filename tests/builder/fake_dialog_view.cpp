@@ -12,10 +12,10 @@ void FakeDialogView::FailIfAsked() const {
 }
 
 void FakeDialogView::DiscardControls() {
-  for (const ControlSpec& spec : DialogLayout()) {
-    lists_[Index(spec.id)] = List{};
-    labels_[Index(spec.id)] = std::u16string(spec.text);
-    enabled_[Index(spec.id)] = true;
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    lists_[Index(control_spec.id)] = List{};
+    labels_[Index(control_spec.id)] = std::u16string(control_spec.text);
+    enabled_[Index(control_spec.id)] = true;
   }
   text_.clear();
   selection_start_ = selection_length_ = 0;

@@ -173,19 +173,19 @@ TEST(FrmExpressionBuilderTest, CaptionTextsAndToolTipsAreExact) {
 
 TEST(FrmExpressionBuilderTest, OnlyTheExpressionCaptionIsBold) {
   LoadedDialog loaded;
-  for (const ControlSpec& spec : DialogLayout()) {
-    SCOPED_TRACE(spec.name);
-    const bool bold = loaded.Widget(spec.id)->font().bold();
-    EXPECT_EQ(bold, spec.id == Control::kFraExpression);
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    SCOPED_TRACE(control_spec.name);
+    const bool bold = loaded.Widget(control_spec.id)->font().bold();
+    EXPECT_EQ(bold, control_spec.id == Control::kFraExpression);
   }
   EXPECT_DOUBLE_EQ(loaded.Widget(Control::kFraExpression)->font().pointSizeF(), 8.25);
 }
 
 TEST(FrmExpressionBuilderTest, ListsArePickOnlyAndButtonsNeverDefault) {
   LoadedDialog loaded;
-  for (const ControlSpec& spec : DialogLayout()) {
-    SCOPED_TRACE(spec.name);
-    QWidget* widget = loaded.Widget(spec.id);
+  for (const ControlSpec& control_spec : DialogLayout()) {
+    SCOPED_TRACE(control_spec.name);
+    QWidget* widget = loaded.Widget(control_spec.id);
     if (auto* list = qobject_cast<QComboBox*>(widget)) {
       EXPECT_FALSE(list->isEditable());
     }

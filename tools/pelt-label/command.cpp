@@ -26,14 +26,14 @@ ExitCode ReportStreamWriteFailure(Streams& io) {
 }
 
 std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> args,
-                                              std::span<const OptionSpec> specs,
+                                              std::span<const OptionSpec> option_specs,
                                               std::string_view command, std::string_view usage,
                                               Streams& io, ParsedArguments& arguments) {
   std::string error;
-  if (!ParseArguments(args, specs, arguments, error)) return ReportUsage(io, command, error);
+  if (!ParseArguments(args, option_specs, arguments, error)) return ReportUsage(io, command, error);
   if (arguments.Has(kHelpOption.name)) {
     io.out << usage;
-    WriteOptionHelp(io.out, specs);
+    WriteOptionHelp(io.out, option_specs);
     return ExitCode::kOk;
   }
   return std::nullopt;

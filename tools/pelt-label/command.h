@@ -53,7 +53,7 @@ ExitCode ReportStreamWriteFailure(Streams& io);
 // on with `arguments`; otherwise it ends with the code returned (its help was
 // printed, or a usage problem reported).
 std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> args,
-                                              std::span<const OptionSpec> specs,
+                                              std::span<const OptionSpec> option_specs,
                                               std::string_view command, std::string_view usage,
                                               Streams& io, ParsedArguments& arguments);
 

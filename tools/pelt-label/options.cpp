@@ -5,16 +5,16 @@
 namespace pelt::tools {
 namespace {
 
-const OptionSpec* FindLong(std::span<const OptionSpec> specs, std::string_view name) {
+const OptionSpec* FindLong(std::span<const OptionSpec> option_specs, std::string_view name) {
   const auto found =
-      std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
-  return found != specs.end() ? &*found : nullptr;
+      std::find_if(option_specs.begin(), option_specs.end(), [&](const OptionSpec& s) { return s.name == name; });
+  return found != option_specs.end() ? &*found : nullptr;
 }
 
-const OptionSpec* FindShort(std::span<const OptionSpec> specs, char name) {
-  const auto found = std::find_if(specs.begin(), specs.end(),
+const OptionSpec* FindShort(std::span<const OptionSpec> option_specs, char name) {
+  const auto found = std::find_if(option_specs.begin(), option_specs.end(),
                                   [&](const OptionSpec& s) { return s.short_name == name; });
-  return found != specs.end() ? &*found : nullptr;
+  return found != option_specs.end() ? &*found : nullptr;
 }
 
 std::string Quoted(std::string_view text) {
@@ -25,9 +25,9 @@ std::string Quoted(std::string_view text) {
 }
 
 // The spelling users know an option by in messages: "--layer".
-std::string LongSpelling(const OptionSpec& spec) {
+std::string LongSpelling(const OptionSpec& option_spec) {
   std::string spelling = "--";
-  spelling += spec.name;
+  spelling += option_spec.name;
   return spelling;
 }
 
@@ -53,7 +53,7 @@ std::vector<std::string_view> ParsedArguments::Values(std::string_view name) con
   return values;
 }
 
-bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> specs,
+bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
                     ParsedArguments& parsed, std::string& error) {
   parsed = ParsedArguments();
   bool options_ended = false;
@@ -68,7 +68,7 @@ bool ParseArguments(std::span<const std::string_view> args, std::span<const Opti
       continue;
     }
 
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option_spec = nullptr;
     std::optional<std::string_view> attached;  // "--name=VALUE" or "-nVALUE"
     if (arg[1] == '-') {
       std::string_view name = arg.substr(2);
@@ -76,59 +76,59 @@ bool ParseArguments(std::span<const std::string_view> args, std::span<const Opti
         attached = name.substr(equals + 1);
         name = name.substr(0, equals);
       }
-      spec = FindLong(specs, name);
+      option_spec = FindLong(option_specs, name);
     } else {
-      spec = FindShort(specs, arg[1]);
+      option_spec = FindShort(option_specs, arg[1]);
       if (arg.size() > 2) attached = arg.substr(2);
     }
-    if (spec == nullptr) {
+    if (option_spec == nullptr) {
       error = "unknown option " + Quoted(arg);
       return false;
     }
-    if (!spec->repeatable && parsed.Has(spec->name)) {
-      error = "option " + LongSpelling(*spec) + " given more than once";
+    if (!option_spec->repeatable && parsed.Has(option_spec->name)) {
+      error = "option " + LongSpelling(*option_spec) + " given more than once";
       return false;
     }
 
-    if (spec->value_name.empty()) {
+    if (option_spec->value_name.empty()) {
       if (attached) {
-        error = "option " + LongSpelling(*spec) + " takes no value";
+        error = "option " + LongSpelling(*option_spec) + " takes no value";
         return false;
       }
-      parsed.options_.emplace_back(spec->name, std::nullopt);
+      parsed.options_.emplace_back(option_spec->name, std::nullopt);
       continue;
     }
     if (!attached) {
       if (i + 1 >= args.size()) {
-        error = "option " + LongSpelling(*spec) + " needs a value (" +
-                std::string(spec->value_name) + ")";
+        error = "option " + LongSpelling(*option_spec) + " needs a value (" +
+                std::string(option_spec->value_name) + ")";
         return false;
       }
       attached = args[++i];
     }
-    parsed.options_.emplace_back(spec->name, attached);
+    parsed.options_.emplace_back(option_spec->name, attached);
   }
   return true;
 }
 
-void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> specs) {
+void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> option_specs) {
   std::vector<std::string> spellings;
   std::size_t width = 0;
-  for (const OptionSpec& spec : specs) {
-    std::string spelling = spec.short_name != '\0' ? std::string{'-', spec.short_name} + ", "
+  for (const OptionSpec& option_spec : option_specs) {
+    std::string spelling = option_spec.short_name != '\0' ? std::string{'-', option_spec.short_name} + ", "
                                                    : std::string("    ");
-    spelling += LongSpelling(spec);
-    if (!spec.value_name.empty()) {
+    spelling += LongSpelling(option_spec);
+    if (!option_spec.value_name.empty()) {
       spelling += ' ';
-      spelling += spec.value_name;
+      spelling += option_spec.value_name;
     }
     width = std::max(width, spelling.size());
     spellings.push_back(std::move(spelling));
   }
   out << "Options:\n";
-  for (std::size_t i = 0; i < specs.size(); ++i) {
+  for (std::size_t i = 0; i < option_specs.size(); ++i) {
     out << "  " << spellings[i] << std::string(width - spellings[i].size() + 2, ' ')
-        << specs[i].help << '\n';
+        << option_specs[i].help << '\n';
   }
 }
 

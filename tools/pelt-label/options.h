@@ -52,10 +52,10 @@ class ParsedArguments {
 // unless it is repeatable.
 // False with a one-line error for an unknown option, a missing or unexpected
 // value, or a repeated option. The views point into args.
-bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> specs,
+bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
                     ParsedArguments& parsed, std::string& error);
 
 // The "Options:" block of a help text, one aligned line per option.
-void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> specs);
+void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> option_specs);
 
 }  // namespace pelt::tools
