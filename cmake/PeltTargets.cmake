@@ -1,8 +1,11 @@
-# Common settings for every target of the project: C++20, warnings as errors,
-# the public include directory and the optional sanitizers.
+# Common settings for every target of the project: C++20, the warning set
+# (errors only when PELT_WARNINGS_AS_ERRORS is on) and the optional sanitizers.
 
 set(PELT_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-                  -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Werror)
+                  -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
+if(PELT_WARNINGS_AS_ERRORS)
+  list(APPEND PELT_WARNINGS -Werror)
+endif()
 # GCC 12 at -O3 reports impossible overlapping copies inside std::string's
 # own concatenation (its bug 105651, fixed in 13); the check is dropped for
 # that compiler only, so every other warning still stops the build.
@@ -11,14 +14,17 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_G
   list(APPEND PELT_WARNINGS -Wno-restrict)
 endif()
 
+# A sanitized build instruments the whole tree: the flags are set for the
+# directory, never as usage requirements, so the installed and exported
+# targets do not carry them to consumers.
+if(PELT_SANITIZE)
+  add_compile_options(-fsanitize=${PELT_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${PELT_SANITIZE})
+endif()
+
 function(pelt_setup_target target)
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_compile_options(${target} PRIVATE ${PELT_WARNINGS})
-  if(PELT_SANITIZE)
-    target_compile_options(${target} PUBLIC -fsanitize=${PELT_SANITIZE} -fno-omit-frame-pointer
-                                            -fno-sanitize-recover=all)
-    target_link_options(${target} PUBLIC -fsanitize=${PELT_SANITIZE})
-  endif()
 endfunction()
 
 # pelt_add_library(<layer> SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])

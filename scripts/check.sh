@@ -14,7 +14,7 @@ fuzz_seconds=${PELT_FUZZ_SECONDS:-60}
 run_suite() {
   local dir=$1
   shift
-  cmake -G Ninja -S "$root" -B "$dir" "$@" >/dev/null
+  cmake -G Ninja -S "$root" -B "$dir" -DPELT_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
 }
@@ -31,7 +31,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 # third build would double the time of the check.
 echo "== thread sanitizer: parallel labelling ==" >&2
 tsan_dir="$root/build-tsan"
-cmake -G Ninja -S "$root" -B "$tsan_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELT_SANITIZE=thread \
+cmake -G Ninja -S "$root" -B "$tsan_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELT_SANITIZE=thread -DPELT_WARNINGS_AS_ERRORS=ON \
   -DPELT_BUILD_BUILDER=OFF -DPELT_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$tsan_dir" -j "$jobs" --target pelt-label label_pipeline_test label_options_test
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tools/tsan.supp \

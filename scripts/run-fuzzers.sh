@@ -13,7 +13,7 @@ jobs=${PELT_FUZZ_JOBS:-$(nproc)}
 
 CC=clang CXX=clang++ cmake -G Ninja -S "$root" -B "$build" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DPELT_BUILD_FUZZERS=ON -DPELT_SANITIZE=address,undefined \
+  -DPELT_BUILD_FUZZERS=ON -DPELT_SANITIZE=address,undefined -DPELT_WARNINGS_AS_ERRORS=ON \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
   -DPELT_BUILD_TESTS=OFF -DPELT_BUILD_BENCHMARKS=OFF -DPELT_BUILD_BUILDER=OFF \
   -DPELT_BUILD_GDAL=OFF -DPELT_INSTALL=OFF >/dev/null
