@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "adapters/gdal/test_layers.h"
+#include "support/gdal_layers.h"
 #include "support/temp_dir.h"
 
 namespace pelt::gdal {
