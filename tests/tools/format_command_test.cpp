@@ -1,5 +1,6 @@
 // Runs "pelt-label format" as a user trying a picture would, and checks the
-// printed line and the exit status.
+// printed line and the exit status: every kind of typed literal, every
+// function and the options. The formatting itself has its golden files.
 
 #include <optional>
 #include <string>
@@ -25,18 +26,14 @@ TEST(FormatCommandTest, PrintsWhatTheLabelWouldShow) {
       {__LINE__, {"format", "num:1234.5", "#,##0.00"}, 0, "1,234.50\n", ""},
       {__LINE__, {"format", "--function", "Format", "num:-0.4", "0"}, 0, "0\n", ""},
       {__LINE__, {"format", "num:1234.5"}, 0, "1234.5\n", ""},
-      {__LINE__, {"format", "num:0.1"}, 0, "0.1\n", ""},
       {__LINE__, {"format", "--locale", "de_DE", "date:2026-01-05", "dddd d. mmmm yyyy"}, 0,
        "Montag 5. Januar 2026\n", ""},
       {__LINE__, {"format", "--locale", "de-DE", "num:1234.5"}, 0, "1234,5\n", ""},
       {__LINE__, {"format", "date:2026-01-05T13:04:09", "Long Time"}, 0, "1:04:09 PM\n", ""},
       {__LINE__, {"format", "time:13:04:09"}, 0, "1:04:09 PM\n", ""},
       {__LINE__, {"format", "str:abc", "@@@@@"}, 0, "  abc\n", ""},
-      {__LINE__, {"format", "str:abc", "0.00"}, 0, "abc\n", ""},
       {__LINE__, {"format", "null:", "0"}, 0, "\n", ""},
-      {__LINE__, {"format", "null:", "0;0;0;\\N\\u\\l\\l"}, 0, "Null\n", ""},
       {__LINE__, {"format", "empty:"}, 0, "\n", ""},
-      {__LINE__, {"format", "bool:true", "0"}, 0, "-1\n", ""},
       {__LINE__, {"format", "bool:true"}, 0, "True\n", ""},
       {__LINE__, {"format", "int:42", "000"}, 0, "042\n", ""},
       {__LINE__, {"format", "cur:12.3456"}, 0, "12.3456\n", ""},
@@ -51,10 +48,8 @@ TEST(FormatCommandTest, PrintsWhatTheLabelWouldShow) {
       {__LINE__, {"format", "--locale", "ja_JP", "--function", "FormatCurrency", "num:1234.5"}, 0,
        "\xEF\xBF\xA5" "1,235\n", ""},
       {__LINE__, {"format", "--function", "Round", "num:2.5", "0"}, 0, "2\n", ""},
-      {__LINE__, {"format", "--function", "Round", "num:2.675", "2"}, 0, "2.68\n", ""},
       {__LINE__, {"format", "--function", "Round", "--", "num:2.5", "-1"}, 0, "2.5\n", ""},
       {__LINE__, {"format", "--function", "Round", "null:", "0"}, 0, "\n", ""},
-      {__LINE__, {"format", "--", "num:-5", "0;(0)"}, 0, "(5)\n", ""},
       {__LINE__, {"format", "--", "num:5", "-0"}, 0, "-5\n", ""},
   });
 }

@@ -70,7 +70,8 @@ TEST(PeltLabelTest, ProgramArgumentsAndTheFieldsCommand) {
            "pelt-label: '{dir}/multi.gpkg' has 2 layers, choose one of: 'roads', 'rivers' (use --layer NAME or "
            "INDEX)\n"},
           // After "--" an argument that looks like an option is a source.
-          {__LINE__, {"fields", "--", "--layer"}, 2, "", "pelt-label: cannot open '--layer': No such file or directory\n"},
+          {__LINE__, {"fields", "--", "--layer"}, 2, "",
+           "pelt-label: cannot open '--layer': No such file or directory\n"},
           {__LINE__, {"fields", "--colour"}, 2, "", usage("unknown option '--colour'")},
           {__LINE__, {"fields", "--format", "xml"}, 2, "", usage("unknown format 'xml', expected text or jsonl")},
           {__LINE__, {"fields", "--layer"}, 2, "", usage("option --layer needs a value (NAME|INDEX)")},
