@@ -70,9 +70,7 @@ class LabelOptionsTest : public ::testing::Test {
 TEST_F(LabelOptionsTest, LabelsAsAsked) {
   Write("GPKG", "towns.gpkg");
   Write("GPKG", "multi.gpkg", {Towns("towns"), Towns("2")});
-  Write(gdal::testing::ShapefileDriver(), "towns.shp");
   Write(gdal::testing::ShapefileDriver(), "towns.shp.zip");
-  Write("CSV", "towns.csv");
   const std::string geojson = Write("GeoJSON", "towns.geojson");
   std::ofstream(data_ / "plain.csv") << "Zürich,421878\nŁódź,672185\n";
   const std::string every =
@@ -81,11 +79,8 @@ TEST_F(LabelOptionsTest, LabelsAsAsked) {
   const std::string gpkg = "{dir}/towns.gpkg";
   const std::string rows_fids = "$$ROW/$$FID";
   CheckRuns({
-      // Every kind of source.
+      // Every kind of source (the formats GDAL reads are the adapter's tests).
       {__LINE__, {"label", "--locale", "en_US", gpkg, upper}, 0, every, ""},
-      {__LINE__, {"label", "--locale", "en_US", "{dir}/towns.shp", upper}, 0, every, ""},
-      {__LINE__, {"label", "--locale", "en_US", "{dir}/towns.csv", upper}, 0, every, ""},
-      {__LINE__, {"label", "--locale", "en_US", "{dir}/towns.geojson", upper}, 0, every, ""},
       {__LINE__, {"label", "--locale", "en_US", "/vsizip/{dir}/towns.shp.zip/towns.shp", upper}, 0, every, ""},
       {__LINE__, {"label", "/vsizip/{dir}/towns.shp.zip", "[POP]"}, 0, "421878\n672185\n134591\n77544\n", ""},
       {__LINE__, {"label", "-", "$$SOURCE [NAME]"}, 0, "- Zürich\n- Łódź\n- Bern, \"BE\"\n- Tromsø\n", "",

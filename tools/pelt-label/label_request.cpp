@@ -140,10 +140,11 @@ bool CheckCombinations(const ParsedArguments& arguments, std::string& error) {
   return true;
 }
 
-bool ReadSettings(const ParsedArguments& arguments, LabelRequest& settings, std::string& error) {
+// The options that do not depend on the source.
+bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::string& error) {
   if (!CheckCombinations(arguments, error)) return false;
   if (const auto format = arguments.Value(kFormatOption.name)) {
-    if (!ParseLabelFormat(*format, settings.format)) {
+    if (!ParseLabelFormat(*format, request.format)) {
       error = "unknown format '" + std::string(*format) + "', expected text, jsonl or csv";
       return false;
     }
@@ -155,40 +156,40 @@ bool ReadSettings(const ParsedArguments& arguments, LabelRequest& settings, std:
     }
     value::SetUserLocaleOverride(*locale);
   }
-  settings.show_messages = arguments.Has(kShowMessagesOption.name);
-  if (const auto output = arguments.Value(kOutputOption.name)) settings.output_path = *output;
+  request.show_messages = arguments.Has(kShowMessagesOption.name);
+  if (const auto output = arguments.Value(kOutputOption.name)) request.output_path = *output;
   if (const auto to = arguments.Value(kToOption.name)) {
-    settings.to_path = *to;
-    if (settings.to_path.empty()) {
+    request.to_path = *to;
+    if (request.to_path.empty()) {
       error = "--to needs a file name";
       return false;
     }
-    settings.copy.text_field = *arguments.Value(kFieldOption.name);
-    if (const auto driver = arguments.Value(kToFormatOption.name)) settings.copy.driver = *driver;
-    settings.copy.overwrite = arguments.Has(kOverwriteOption.name);
+    request.copy.text_field = *arguments.Value(kFieldOption.name);
+    if (const auto driver = arguments.Value(kToFormatOption.name)) request.copy.driver = *driver;
+    request.copy.overwrite = arguments.Has(kOverwriteOption.name);
   }
-  if (const auto where = arguments.Value(kWhereOption.name)) settings.where = std::string(*where);
+  if (const auto where = arguments.Value(kWhereOption.name)) request.where = std::string(*where);
   std::optional<std::int64_t> number;
   if (!ReadNumber(arguments, kFidOption, std::numeric_limits<std::int64_t>::min(), number, error)) {
     return false;
   }
-  settings.fid = number;
+  request.fid = number;
   number.reset();
   if (!ReadNumber(arguments, kLimitOption, 0, number, error)) return false;
-  if (number) settings.limit = *number;
+  if (number) request.limit = *number;
   number.reset();
   if (!ReadNumber(arguments, kOffsetOption, 0, number, error)) return false;
-  if (number) settings.offset = *number;
-  settings.jobs = DefaultJobs();
+  if (number) request.offset = *number;
+  request.jobs = DefaultJobs();
   if (const auto jobs = arguments.Value(kJobsOption.name)) {
-    if (!ParseNumber(*jobs, 1, kMaxJobs, settings.jobs)) {
+    if (!ParseNumber(*jobs, 1, kMaxJobs, request.jobs)) {
       error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
               std::string(*jobs) + "'";
       return false;
     }
   }
-  settings.progress = arguments.Has(kProgressOption.name) ||
-                      (!arguments.Has(kQuietOption.name) && ::isatty(STDERR_FILENO) == 1);
+  request.progress = arguments.Has(kProgressOption.name) ||
+                     (!arguments.Has(kQuietOption.name) && ::isatty(STDERR_FILENO) == 1);
   return true;
 }
 
@@ -202,7 +203,7 @@ std::optional<ExitCode> ParseLabelRequest(std::span<const std::string_view> args
     return *done;
   }
   std::string error;
-  if (!ReadSettings(arguments, request, error)) return ReportUsage(io, kLabelCommand, error);
+  if (!ReadOptions(arguments, request, error)) return ReportUsage(io, kLabelCommand, error);
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.empty() || operands.size() > 2) {
     return ReportUsage(io, kLabelCommand, "expected [SOURCE] EXPR");
