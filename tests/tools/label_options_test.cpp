@@ -144,8 +144,6 @@ TEST_F(LabelOptionsTest, RefusesBadUsageWithOneLine) {
        "pelt-label: cannot open '{dir}/missing.gpkg': No such file or directory\n"},
       {__LINE__, {"label", "--layer", "-1", "{dir}/multi.gpkg", "x"}, 2, "",
        "pelt-label: '{dir}/multi.gpkg' has no layer at index -1 (it has 2 layers)\n"},
-      {__LINE__, {"label", "{dir}/multi.gpkg", "x"}, 2, "",
-       "pelt-label: '{dir}/multi.gpkg' has 2 layers, choose one of: 'a', 'b' (use --layer NAME or INDEX)\n"},
       {__LINE__, {"label", "--set", "NOVALUE", gpkg, "x"}, 2, "",
        usage(set_needs + "'NOVALUE'")},
       {__LINE__, {"label", "--set", "A B=1", gpkg, "x"}, 2, "",

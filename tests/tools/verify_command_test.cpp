@@ -96,8 +96,6 @@ TEST_F(VerifyCommandTest, RefusesBadUsageAndUnreadableSources) {
       {__LINE__, {"--bogus", "{sample}", "abc"}, 2, "", usage("unknown option '--bogus'")},
       {__LINE__, {"{dir}/missing.gpkg", "abc"}, 2, "",
        "pelt-label: cannot open '{dir}/missing.gpkg': No such file or directory\n"},
-      {__LINE__, {"{dir}/two.gpkg", "abc"}, 2, "",
-       "pelt-label: '{dir}/two.gpkg' has 2 layers, choose one of: 'roads', 'rivers' (use --layer NAME or INDEX)\n"},
   });
 }
 
