@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "pelt/files/replacement_file.h"
+
 namespace pelt::runtime {
 namespace {
 
@@ -239,18 +241,6 @@ class FileDescriptor {
   int fd_;
 };
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 Result IoFailure(const std::filesystem::path& path, std::string_view what, int error,
                  std::string* message) {
   SetMessage(message, Describe(path, std::string(what) + ": " + ErrnoText(error)));
@@ -258,30 +248,23 @@ Result IoFailure(const std::filesystem::path& path, std::string_view what, int e
                                                               : Result::kRegistryIo;
 }
 
-// Writes text to a temporary file beside path, flushes it to disk and
-// renames it over path, then flushes the folder so the rename itself lasts.
+// Replaces the file at path with text, atomically and durably.
 Result ReplaceFile(const std::filesystem::path& path, std::string_view text, mode_t mode,
                    std::string* message) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp." + std::to_string(::getpid());
-  {
-    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-    if (fd.get() < 0) return IoFailure(path, "cannot create " + temporary.string(), errno, message);
-    if (!WriteAll(fd.get(), text) || ::fsync(fd.get()) != 0 || fd.Close() != 0) {
-      const int error = errno;
-      ::unlink(temporary.c_str());
-      return IoFailure(path, "cannot write " + temporary.string(), error, message);
-    }
+  files::ReplacementFile file;
+  if (file.Open(path, static_cast<std::filesystem::perms>(mode)) && file.Write(text) &&
+      file.Commit()) {
+    return Result::kOk;
   }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    return IoFailure(path, "cannot replace the file", error, message);
+  const std::string temporary = file.temporary_path().string();
+  switch (file.failed_step()) {
+    case files::FileStep::kCreate:
+      return IoFailure(path, "cannot create " + temporary, file.error(), message);
+    case files::FileStep::kReplace:
+      return IoFailure(path, "cannot replace the file", file.error(), message);
+    default:
+      return IoFailure(path, "cannot write " + temporary, file.error(), message);
   }
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) static_cast<void>(::fsync(dir.get()));
-  return Result::kOk;
 }
 
 }  // namespace

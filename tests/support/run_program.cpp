@@ -4,8 +4,13 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +85,63 @@ ProgramOutcome RunProgram(const std::string& program, const std::vector<std::str
   outcome.out = ReadFile(out_path);
   outcome.err = ReadFile(err_path);
   return outcome;
+}
+
+void CheckRuns(const std::string& program, const std::vector<ExpectedRun>& rows,
+               const std::vector<std::pair<std::string, std::string>>& substitutions,
+               const RunOptions& options) {
+  auto substituted = [&](std::string text) {
+    for (const auto& [from, to] : substitutions) text = ReplaceAll(std::move(text), from, to);
+    return text;
+  };
+  const TempDir dir;
+  for (const ExpectedRun& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::vector<std::string> args;
+    for (const std::string& arg : row.args) args.push_back(substituted(arg));
+    RunOptions run_options = options;
+    if (row.stdin_text) run_options.stdin_text = row.stdin_text;
+    const ProgramOutcome outcome = RunProgram(program, args, dir, run_options);
+    EXPECT_EQ(outcome.exit_code, row.exit_code) << outcome.err;
+    ExpectText(outcome.out, substituted(row.out), "standard output");
+    ExpectText(outcome.err, substituted(row.err), "standard error");
+  }
+}
+
+int SignalWhenFileAppears(const std::string& program, const std::vector<std::string>& args,
+                          const std::filesystem::path& dir, const std::string& prefix,
+                          int signal_number) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  bool seen = false;
+  while (!seen && std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : FileNames(dir)) seen = seen || name.starts_with(prefix);
+    if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  kill(pid, signal_number);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return seen ? WEXITSTATUS(status) : -2;
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace pelt::testing

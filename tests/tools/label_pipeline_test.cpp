@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,16 @@ std::string WritePlaces(const pelt::testing::TempDir& dir, int count) {
   return path;
 }
 
+std::unique_ptr<gdal::LayerTable> OpenPlaces(const std::string& path) {
+  gdal::OpenError error;
+  std::unique_ptr<gdal::LayerTable> table = gdal::OpenLayerTable(path, gdal::LayerChoice(), error);
+  EXPECT_NE(table, nullptr) << error.message;
+  return table;
+}
+
 // Every feature's fid and label, one line each, with the count of failures.
 std::string LabelAll(const std::string& path, const std::u16string& expression, int jobs) {
-  gdal::OpenError error;
-  const std::unique_ptr<gdal::LayerTable> table =
-      gdal::OpenLayerTable(path, gdal::LayerChoice(), error);
-  EXPECT_NE(table, nullptr) << error.message;
+  const std::unique_ptr<gdal::LayerTable> table = OpenPlaces(path);
   if (!table) return {};
   gdal::FeatureCursor cursor = table->Features();
   const ReservedWordInputs words{table->name(), path, {"PAGE=7"}, 1700000000};
@@ -82,57 +87,41 @@ TEST(LabelPipelineTest, WorkersMakeTheSameLabelsInTheSameOrder) {
   value::SetUserLocaleOverride("");
 }
 
-TEST(LabelPipelineTest, LimitEndsWithinABatch) {
+// A run ends at the limit, also within a batch, or when the consumer says so.
+TEST(LabelPipelineTest, EndsAtTheLimitOrWhenTheConsumerStops) {
   pelt::testing::TempDir dir;
-  const std::string path = WritePlaces(dir, 300);
-  gdal::OpenError error;
-  const std::unique_ptr<gdal::LayerTable> table =
-      gdal::OpenLayerTable(path, gdal::LayerChoice(), error);
-  ASSERT_NE(table, nullptr) << error.message;
+  const std::unique_ptr<gdal::LayerTable> table = OpenPlaces(WritePlaces(dir, 300));
+  ASSERT_NE(table, nullptr);
   struct Row {
     int line;
     int jobs;
     std::int64_t limit;
+    int batches_taken;  // the consumer stops after this many; 0 for never
     std::int64_t expected;
+    LabelRunEnd end;
   } rows[] = {
-      {__LINE__, 1, 250, 250}, {__LINE__, 3, 250, 250}, {__LINE__, 2, 0, 0},
-      {__LINE__, 2, 32, 32},   {__LINE__, 2, 33, 33},   {__LINE__, 3, 1000, 300},
+      {__LINE__, 1, 250, 0, 250, LabelRunEnd::kFinished},  {__LINE__, 3, 250, 0, 250, LabelRunEnd::kFinished},
+      {__LINE__, 2, 0, 0, 0, LabelRunEnd::kFinished},      {__LINE__, 2, 32, 0, 32, LabelRunEnd::kFinished},
+      {__LINE__, 2, 33, 0, 33, LabelRunEnd::kFinished},    {__LINE__, 3, 1000, 0, 300, LabelRunEnd::kFinished},
+      {__LINE__, 1, -1, 3, 96, LabelRunEnd::kStopped},     {__LINE__, 2, -1, 3, 96, LabelRunEnd::kStopped},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     gdal::FeatureCursor cursor = table->Features();
     std::int64_t seen = 0;
+    int batches = 0;
     std::string last;
     const LabelRunEnd end = LabelFeatures(
         *table, u"$$ROW", ReservedWordInputs{}, cursor, LabelRunOptions{row.jobs, row.limit, 32},
         [&](LabelledBatch& batch) {
           seen += static_cast<std::int64_t>(batch.labels.size());
           if (!batch.labels.empty()) last = batch.labels.back();
-          return true;
+          return ++batches != row.batches_taken;
         },
         [] { return false; });
-    EXPECT_EQ(end, LabelRunEnd::kFinished);
+    EXPECT_EQ(end, row.end);
     EXPECT_EQ(seen, row.expected);
     EXPECT_EQ(last, row.expected == 0 ? "" : std::to_string(row.expected));
-  }
-}
-
-TEST(LabelPipelineTest, StopsWhenTheConsumerSaysSo) {
-  pelt::testing::TempDir dir;
-  const std::string path = WritePlaces(dir, 1000);
-  gdal::OpenError error;
-  const std::unique_ptr<gdal::LayerTable> table =
-      gdal::OpenLayerTable(path, gdal::LayerChoice(), error);
-  ASSERT_NE(table, nullptr) << error.message;
-  for (int jobs : {1, 2}) {
-    SCOPED_TRACE(jobs);
-    gdal::FeatureCursor cursor = table->Features();
-    int batches = 0;
-    const LabelRunEnd end = LabelFeatures(
-        *table, u"[NAME]", ReservedWordInputs{}, cursor, LabelRunOptions{jobs, -1, 10},
-        [&](LabelledBatch&) { return ++batches < 3; }, [] { return false; });
-    EXPECT_EQ(end, LabelRunEnd::kStopped);
-    EXPECT_EQ(batches, 3);
   }
 }
 

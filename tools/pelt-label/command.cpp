@@ -46,4 +46,35 @@ ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view mes
   return ExitCode::kUsage;
 }
 
+std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments,
+                                         const OptionSpec& option, std::string_view command,
+                                         Streams& io, RecordFormat& format) {
+  format = RecordFormat::kText;
+  const std::optional<std::string_view> name = arguments.Value(option.name);
+  if (!name || *name == "text") return std::nullopt;
+  if (*name == "jsonl") {
+    format = RecordFormat::kJsonLines;
+    return std::nullopt;
+  }
+  return ReportUsage(io, command,
+                     "unknown format '" + std::string(*name) + "', expected text or jsonl");
+}
+
+std::optional<ExitCode> ParseRecordCommandArguments(
+    std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
+    const OptionSpec& format_option, std::string_view command, std::string_view usage,
+    Streams& io, ParsedArguments& arguments, RecordFormat& format) {
+  if (const auto done = ParseCommandArguments(args, option_specs, command, usage, io, arguments)) {
+    return done;
+  }
+  return ReadRecordFormat(arguments, format_option, command, io, format);
+}
+
+ExitCode FlushStandardOutput(Streams& io) {
+  io.out.flush();
+  if (io.out) return ExitCode::kOk;
+  ReportProblem(io, "cannot write to standard output");
+  return ExitCode::kFailure;
+}
+
 }  // namespace pelt::tools

@@ -49,6 +49,10 @@ ExitCode ReportWriteFailure(Streams& io, std::string_view what, int error_number
 // as the stream left it.
 ExitCode ReportStreamWriteFailure(Streams& io);
 
+// Flushes io.out at the end of a command. kOk, or kFailure after reporting
+// that standard output could not be written.
+ExitCode FlushStandardOutput(Streams& io);
+
 // Reads a command's arguments and answers --help. nullopt: the command goes
 // on with `arguments`; otherwise it ends with the code returned (its help was
 // printed, or a usage problem reported).
@@ -56,6 +60,22 @@ std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> 
                                               std::span<const OptionSpec> option_specs,
                                               std::string_view command, std::string_view usage,
                                               Streams& io, ParsedArguments& arguments);
+
+// How layers, fields and verify --batch write their records.
+enum class RecordFormat { kText, kJsonLines };
+
+// Reads the format option, text (the default) or jsonl. nullopt: format is set;
+// otherwise the usage problem was reported and the command ends with it.
+std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments,
+                                         const OptionSpec& option, std::string_view command,
+                                         Streams& io, RecordFormat& format);
+
+// ParseCommandArguments, then ReadRecordFormat with format_option, for the
+// commands that list records.
+std::optional<ExitCode> ParseRecordCommandArguments(
+    std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
+    const OptionSpec& format_option, std::string_view command, std::string_view usage,
+    Streams& io, ParsedArguments& arguments, RecordFormat& format);
 
 // A usage problem of a subcommand, with the pointer to its help.
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message);

@@ -172,12 +172,7 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
                                reserved_words.words, reserved_words.descriptions);
   if (accepted.empty()) return ExitCode::kFailure;
   io.out << value::ToUtf8(accepted) << '\n';
-  io.out.flush();
-  if (!io.out) {
-    ReportProblem(io, "cannot write to standard output");
-    return ExitCode::kFailure;
-  }
-  return ExitCode::kOk;
+  return FlushStandardOutput(io);
 #else
   ReportProblem(io, "this pelt-label was built without the expression builder");
   return ExitCode::kUsage;

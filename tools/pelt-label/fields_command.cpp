@@ -36,7 +36,6 @@ constexpr std::string_view kUsage =
     "8 Blob. Fields of codes 7 and 8 cannot be used in a label.\n"
     "\n";
 
-enum class OutputFormat { kText, kJsonLines };
 
 struct FieldLine {
   std::string name;  // UTF-8
@@ -55,10 +54,10 @@ host::Status ReadField(host::HostFields& fields, std::int32_t index, FieldLine& 
   return host::Status::Ok();
 }
 
-void AppendLine(std::string& out, const FieldLine& line, OutputFormat format) {
+void AppendLine(std::string& out, const FieldLine& line, RecordFormat format) {
   const auto code = static_cast<std::int32_t>(line.type);
   const std::string type_name = value::ToUtf8(host::FieldTypeName(line.type));
-  if (format == OutputFormat::kText) {
+  if (format == RecordFormat::kText) {
     out += line.name;
     out += '\t';
     out += std::to_string(code);
@@ -86,19 +85,10 @@ ExitCode ReportHostFailure(Streams& io, const gdal::LayerTable& table, const hos
 
 ExitCode RunFields(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+  RecordFormat format = RecordFormat::kText;
+  if (const auto done = ParseRecordCommandArguments(args, kOptions, kFormatOption, kCommand, kUsage,
+                                                    io, arguments, format)) {
     return *done;
-  }
-  std::string error;
-
-  OutputFormat format = OutputFormat::kText;
-  if (const std::optional<std::string_view> name = arguments.Value(kFormatOption.name)) {
-    if (*name == "jsonl") {
-      format = OutputFormat::kJsonLines;
-    } else if (*name != "text") {
-      return ReportUsage(io, kCommand, "unknown format '" + std::string(*name) +
-                                           "', expected text or jsonl");
-    }
   }
 
   ExitCode exit_code = ExitCode::kOk;
@@ -125,12 +115,7 @@ ExitCode RunFields(std::span<const std::string_view> args, Streams& io) {
     AppendLine(listing, line, format);
   }
   io.out << listing;
-  io.out.flush();
-  if (!io.out) {
-    ReportProblem(io, "cannot write to standard output");
-    return ExitCode::kFailure;
-  }
-  return ExitCode::kOk;
+  return FlushStandardOutput(io);
 }
 
 }  // namespace pelt::tools

@@ -146,12 +146,7 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   std::u16string text;
   static_cast<void>(value::AppendText(result, *locale, text));  // null adds nothing
   io.out << value::ToUtf8(text) << '\n';
-  io.out.flush();
-  if (!io.out) {
-    ReportProblem(io, "cannot write to standard output");
-    return ExitCode::kFailure;
-  }
-  return ExitCode::kOk;
+  return FlushStandardOutput(io);
 }
 
 }  // namespace pelt::tools

@@ -35,11 +35,10 @@ constexpr std::string_view kUsage =
     "usage, or a source that cannot be opened.\n"
     "\n";
 
-enum class OutputFormat { kText, kJsonLines };
 
 void AppendLayer(std::string& out, std::int32_t index, const std::string& name,
-                 std::int64_t features, OutputFormat format) {
-  if (format == OutputFormat::kText) {
+                 std::int64_t features, RecordFormat format) {
+  if (format == RecordFormat::kText) {
     out += std::to_string(index);
     out += '\t';
     out += name;
@@ -61,18 +60,10 @@ void AppendLayer(std::string& out, std::int32_t index, const std::string& name,
 
 ExitCode RunLayers(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+  RecordFormat format = RecordFormat::kText;
+  if (const auto done = ParseRecordCommandArguments(args, kOptions, kFormatOption, kCommand, kUsage,
+                                                    io, arguments, format)) {
     return *done;
-  }
-  std::string error;
-  OutputFormat format = OutputFormat::kText;
-  if (const std::optional<std::string_view> name = arguments.Value(kFormatOption.name)) {
-    if (*name == "jsonl") {
-      format = OutputFormat::kJsonLines;
-    } else if (*name != "text") {
-      return ReportUsage(io, kCommand,
-                         "unknown format '" + std::string(*name) + "', expected text or jsonl");
-    }
   }
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.size() > 1) {

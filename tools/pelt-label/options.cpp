@@ -31,6 +31,30 @@ std::string LongSpelling(const OptionSpec& option_spec) {
   return spelling;
 }
 
+// "-1", "-0.5", "-.5": a negative number, the way argparse reads one.
+bool IsNegativeNumber(std::string_view arg) {
+  if (arg.size() < 2 || arg[0] != '-') return false;
+  const std::string_view digits = arg.substr(1);
+  const std::size_t point = digits.find('.');
+  const std::string_view whole = digits.substr(0, point);
+  const std::string_view fraction =
+      point == std::string_view::npos ? std::string_view("0") : digits.substr(point + 1);
+  auto all_digits = [](std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  return all_digits(whole) && all_digits(fraction) && !fraction.empty() &&
+         (point != std::string_view::npos || !whole.empty());
+}
+
+// A word that reads as a negative number is an operand, unless some option
+// is spelled with a digit and the word could mean it.
+bool IsNumberOperand(std::string_view arg, std::span<const OptionSpec> option_specs) {
+  return IsNegativeNumber(arg) &&
+         std::none_of(option_specs.begin(), option_specs.end(), [](const OptionSpec& spec) {
+           return spec.short_name >= '0' && spec.short_name <= '9';
+         });
+}
+
 }  // namespace
 
 bool ParsedArguments::Has(std::string_view name) const {
@@ -59,7 +83,7 @@ bool ParseArguments(std::span<const std::string_view> args, std::span<const Opti
   bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+    if (options_ended || arg.size() < 2 || arg[0] != '-' || IsNumberOperand(arg, option_specs)) {
       parsed.operands_.push_back(arg);
       continue;
     }

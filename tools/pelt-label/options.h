@@ -47,6 +47,7 @@ class ParsedArguments {
 //   --name VALUE | --name=VALUE | -n VALUE | -nVALUE   options with a value
 //   --name | -n                                         flags
 //   --                                                  the rest are operands
+//   a negative number ("-1", "-0.5")                   an operand
 //   anything else, "-" included                         an operand
 // Options and operands may come in any order; each option at most once
 // unless it is repeatable.

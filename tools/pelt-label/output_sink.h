@@ -1,22 +1,19 @@
 #pragma once
 
-#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "pelt/files/replacement_file.h"
 
 namespace pelt::tools {
 
 // Where a command writes its results: standard output, or a file that only
 // appears under its final name once everything was written. Output is
 // buffered; a failed write (a full disk, a closed pipe) is remembered and
-// reported by Finish.
+// reported by Finish. An unfinished file is removed when the sink goes away.
 class OutputSink {
  public:
-  OutputSink() = default;
-  ~OutputSink();  // removes an unfinished temporary file
-  OutputSink(const OutputSink&) = delete;
-  OutputSink& operator=(const OutputSink&) = delete;
-
   // Opens the sink: path "" or "-" is standard output; any other path is
   // written through a temporary file beside it. False with a one-line error.
   bool Open(const std::string& path, std::string& error);
@@ -38,9 +35,9 @@ class OutputSink {
   static constexpr std::size_t kFlushSize = 1 << 16;
   void Flush();
 
-  std::FILE* file_ = nullptr;
-  std::string final_path_;  // empty for standard output
-  std::string temporary_path_;
+  bool open_ = false;
+  std::optional<files::ReplacementFile> file_;  // none for standard output
+  std::string final_path_;
   std::string buffer_;
   int write_error_ = 0;  // errno of the first failed write
 };

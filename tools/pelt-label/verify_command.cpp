@@ -93,15 +93,11 @@ bool ReadBatch(std::string_view path, std::vector<std::string>& lines, Streams& 
 }
 
 ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
-  bool jsonl = false;
-  if (const auto format = arguments.Value(kFormatOption.name)) {
-    if (*format == "jsonl") {
-      jsonl = true;
-    } else if (*format != "text") {
-      return ReportUsage(io, kCommand,
-                         "unknown format '" + std::string(*format) + "', expected text or jsonl");
-    }
+  RecordFormat format = RecordFormat::kText;
+  if (const auto done = ReadRecordFormat(arguments, kFormatOption, kCommand, io, format)) {
+    return *done;
   }
+  const bool jsonl = format == RecordFormat::kJsonLines;
   if (arguments.Has(kNoTableOption.name)) {
     return ReportUsage(io, kCommand, "--batch cannot be combined with --no-table");
   }
@@ -194,11 +190,7 @@ ExitCode RunVerify(std::span<const std::string_view> args, Streams& io) {
                                                                  : evaluator::kFalse);
   const evaluator::Boolean valid = evaluator.VerifyExpression(table.get(), expression);
   io.out << value::ToUtf8(evaluator.Message()) << '\n';
-  io.out.flush();
-  if (!io.out) {
-    ReportProblem(io, "cannot write to standard output");
-    return ExitCode::kFailure;
-  }
+  if (FlushStandardOutput(io) != ExitCode::kOk) return ExitCode::kFailure;
   return valid == evaluator::kTrue ? ExitCode::kOk : ExitCode::kFailure;
 }
 

@@ -18,6 +18,7 @@
 
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
+#include "pelt/files/replacement_file.h"
 
 namespace pelt::gdal {
 namespace internal {
@@ -407,11 +408,10 @@ bool LayerCopy::Commit(CopyError& error) {
     std::filesystem::path parent = state.final_path.parent_path();
     if (parent.empty()) parent = ".";
     for (const std::filesystem::path& file : written) {
-      std::filesystem::rename(file, parent / file.filename(), failure);
-      if (failure) {
+      if (const int moved = files::MoveIntoPlace(file, parent / file.filename()); moved != 0) {
         error = MakeError(CopyErrorKind::kWriteFailed,
                           "cannot move the copy to " + Quoted((parent / file.filename()).string()) +
-                              ": " + failure.message());
+                              ": " + std::generic_category().message(moved));
         return false;
       }
     }

@@ -1,4 +1,4 @@
-#include "adapters/gdal/test_layers.h"
+#include "support/gdal_layers.h"
 
 #include <cstdlib>
 #include <memory>
@@ -137,6 +137,25 @@ bool WriteDataset(const std::string& driver_name, const std::filesystem::path& p
     if (!WriteLayer(*dataset, layer)) return false;
   }
   return true;
+}
+
+std::string DumpDataset(const std::filesystem::path& path, const std::vector<std::string>& fields) {
+  GDALDatasetUniquePtr dataset(GDALDataset::Open(path.string().c_str(), GDAL_OF_VECTOR));
+  if (!dataset || dataset->GetLayerCount() != 1) return "cannot open " + path.string();
+  std::string dump;
+  for (const auto& feature : *dataset->GetLayer(0)) {
+    for (const std::string& field : fields) {
+      // GDAL reuses one buffer for the text of numbers: copy each at once.
+      const std::string value = field == "@fid" ? std::to_string(feature->GetFID())
+                                                : feature->GetFieldAsString(field.c_str());
+      dump += (field == fields.front() ? "" : ";") + field + "=" + value;
+    }
+    if (const OGRGeometry* geometry = feature->GetGeometryRef()) {
+      dump += "|" + geometry->exportToWkt();
+    }
+    dump += '\n';
+  }
+  return dump;
 }
 
 }  // namespace pelt::gdal::testing

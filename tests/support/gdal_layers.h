@@ -43,4 +43,9 @@ const std::string& ShapefileDriver();
 bool WriteDataset(const std::string& driver, const std::filesystem::path& path,
                   const std::vector<LayerDef>& layers);
 
+// The only layer of a dataset as GDAL reads it back, one line per feature
+// with the named fields ("@fid" for the feature id) and the geometry:
+// "NAME=..;POP=..|POINT (..)".
+std::string DumpDataset(const std::filesystem::path& path, const std::vector<std::string>& fields);
+
 }  // namespace pelt::gdal::testing
