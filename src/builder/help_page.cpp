@@ -9,6 +9,7 @@
 #include "pelt/value/conversion.h"
 #include "pelt/value/date_serial.h"
 #include "pelt/value/locale.h"
+#include "pelt/value/typed_literal.h"
 #include "tag_catalogue.h"
 
 namespace pelt::builder {
@@ -33,42 +34,13 @@ Variant DateTime(int year, int month, int day, int hour, int minute) {
   return date ? Variant::FromDate(*date) : Variant::Null();
 }
 
-// The example shown for each statement, in catalogue order.
-std::optional<ExampleInput> StatementExample(language::StatementId id) {
-  using language::StatementId;
-  using host::FieldType;
-  switch (id) {
-    case StatementId::kAbs: return ExampleInput{FieldType::kDouble, Number(-3), u".Abs"};
-    case StatementId::kFormatCurrency:
-      return ExampleInput{FieldType::kDouble, Number(100), u".FormatCurrency"};
-    case StatementId::kFormat:
-      return ExampleInput{FieldType::kDouble, Number(1234.5), u".Format(0.00)"};
-    case StatementId::kFormatNumber:
-      return ExampleInput{FieldType::kDouble, Number(2.53), u".FormatNumber(4)"};
-    case StatementId::kLCase:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".LCase"};
-    case StatementId::kLeft:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Left(2)"};
-    case StatementId::kLTrim:
-      return ExampleInput{FieldType::kString, Text(u"   Hello World"), u".LTrim"};
-    case StatementId::kMid:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Mid(7,3)"};
-    case StatementId::kReplace:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Replace(o,xx)"};
-    case StatementId::kRight:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Right(2)"};
-    case StatementId::kRound: return ExampleInput{FieldType::kDouble, Number(2.67), u".Round(0)"};
-    case StatementId::kRTrim:
-      return ExampleInput{FieldType::kString, Text(u"Hello World     "), u".RTrim"};
-    case StatementId::kSpaces:
-      return ExampleInput{FieldType::kString, Text(u"GIS"), u".Spaces(3)"};
-    case StatementId::kTrim:
-      return ExampleInput{FieldType::kString, Text(u"   Hello World     "), u".Trim"};
-    case StatementId::kUCase:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".UCase"};
-    case StatementId::kNone: break;
-  }
-  return std::nullopt;
+// A statement's example as the statements table writes it: the field's
+// value as a typed literal and the statement after the field.
+std::optional<ExampleInput> StatementExample(const language::StatementInfo& info) {
+  std::optional<Variant> value = value::ParseTypedLiteral(info.example_value);
+  if (!value) return std::nullopt;
+  const host::FieldType type = value->IsText() ? host::FieldType::kString : host::FieldType::kDouble;
+  return ExampleInput{type, std::move(*value), info.example};
 }
 
 // Labels one example with the evaluator, as a host labelling a one-field
@@ -176,7 +148,7 @@ HelpPage MakeHelpPage(const value::Collection* reserved_words,
 
   for (const language::StatementInfo& info : language::Statements()) {
     HelpStatement statement{info.catalogue_entry, info.description, {}};
-    if (const std::optional<ExampleInput> input = StatementExample(info.id)) {
+    if (const std::optional<ExampleInput> input = StatementExample(info)) {
       statement.example = Run(evaluator, *input);
     }
     page.statements.push_back(std::move(statement));

@@ -1,4 +1,4 @@
-#include "evaluator/apply_format.h"
+#include "pelt/evaluator/apply_format.h"
 
 #include <gtest/gtest.h>
 
