@@ -50,17 +50,14 @@ TEST_F(MakeLabelTest, AssemblesFieldsWordsAndText) {
       {__LINE__, u"plain text", "plain text"},
       {__LINE__, u"[NAME]", "Ab"},
       {__LINE__, u"[NAME].UCase-[NAME].LCase", "AB-ab"},
-      {__LINE__, u"[name] and [NAME]", "Ab and Ab"},
       {__LINE__, u"A[X]B", "AB"},
       {__LINE__, u"[X].UCase|", "|"},
       {__LINE__, u"Page $$page_number", "Page Page 3"},
       {__LINE__, u"Page $$MISSING.", "Page ."},
-      {__LINE__, u"[$$NOTHING]", ""},  // a field named "$$NOTHING" does not exist
       {__LINE__, u"<$$NOTHING>", "<>"},
       {__LINE__, u"$$RATIO", "2.5"},
       {__LINE__, u"<BOL>[POP].FormatNumber(0)</BOL>", "<BOL>1,234,567</BOL>"},
       {__LINE__, u"[NAME].Spaces(1).Trim.Replace( ,_)", "A_b"},
-      {__LINE__, u"$$ and $$DOTS", "$$ and $$DOTS"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -71,22 +68,18 @@ TEST_F(MakeLabelTest, AssemblesFieldsWordsAndText) {
 
 TEST_F(MakeLabelTest, ReadsEachDistinctFieldOnceBeforeAssembling) {
   table_.RecordCalls(true);
-  EXPECT_EQ(Label(u"[NAME]-[POP]-[name].Left(1)"), "Ab-1234567-A");
-  // Verification binds every field token; assembly reads each name once.
-  EXPECT_EQ(U8(table_.CallTrace()),
-            "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME) "
-            "IndexOfField(POP) FieldList FieldAt(1) FieldTypeCode(POP) "
-            "IndexOfField(name) FieldList FieldAt(0) FieldTypeCode(NAME) "
-            "IndexOfField(NAME) ValueAt(0) IndexOfField(POP) ValueAt(1)");
-}
-
-TEST_F(MakeLabelTest, RepeatedExpressionMakesTheSameHostCalls) {
-  table_.RecordCalls(true);
-  EXPECT_EQ(Label(u"[POP]/[NAME]"), "1234567/Ab");
-  const std::u16string first = table_.CallTrace();
-  table_.ClearCalls();
-  EXPECT_EQ(Label(u"[POP]/[NAME]"), "1234567/Ab");
-  EXPECT_EQ(U8(table_.CallTrace()), U8(first));
+  // Verification binds every field token; assembly reads each name once. A
+  // repeated expression makes the same calls again.
+  for (int time = 1; time <= 2; ++time) {
+    SCOPED_TRACE(time);
+    table_.ClearCalls();
+    EXPECT_EQ(Label(u"[NAME]-[POP]-[name].Left(1)"), "Ab-1234567-A");
+    EXPECT_EQ(U8(table_.CallTrace()),
+              "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME) "
+              "IndexOfField(POP) FieldList FieldAt(1) FieldTypeCode(POP) "
+              "IndexOfField(name) FieldList FieldAt(0) FieldTypeCode(NAME) "
+              "IndexOfField(NAME) ValueAt(0) IndexOfField(POP) ValueAt(1)");
+  }
 }
 
 TEST_F(MakeLabelTest, RepeatedExpressionFollowsALocaleChange) {
@@ -114,7 +107,6 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
     std::optional<Operation> fault;
     const char* message;
   } rows[] = {
-      {__LINE__, u"", false, std::nullopt, "Expression is empty."},
       {__LINE__, u"[NOPE]", false, std::nullopt, "Field \"NOPE\" does not exist in attribute table!"},
       {__LINE__, u"[NAME]", true, std::nullopt, "Object required"},
       {__LINE__, u"[NAME]", false, Operation::kValueAt, "Injected failure of ValueAt"},
@@ -127,14 +119,10 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
     EXPECT_EQ(U8(evaluator_.Message()), row.message);
     table_.ClearFault();
   }
+  table_.FailCall(Operation::kValueAt, 1, errors::Status(91, u"MemoryTable", u""));
+  EXPECT_EQ(Label(u"[NAME]"), "");
+  EXPECT_EQ(U8(evaluator_.Message()), "Unknown Error in MakeLabelString!");
   EXPECT_TRUE(boxes_.events().empty());
-}
-
-TEST_F(MakeLabelTest, FieldIndexBeyondSixteenBitsFails) {
-  table_.SetIndexBase(32767);
-  EXPECT_EQ(Label(u"[NAME]"), "Ab");  // index 32767 still fits
-  EXPECT_EQ(Label(u"[POP]"), "");     // 32768 does not
-  EXPECT_EQ(U8(evaluator_.Message()), "Overflow");
 }
 
 TEST_F(MakeLabelTest, BoxesWhenShowMessagesIsOn) {

@@ -53,20 +53,15 @@ TEST_F(VerifyExpressionTest, BindsFieldsToTheTable) {
       {__LINE__, u"[name].UCase [Pop]", true, true, kParsed},      // the table matches names
       {__LINE__, u"[OID][ODD][ST\u00e4dt]", true, true, kParsed},  // any other type code
       {__LINE__, u"Page $$PAGE_NUMBER", false, true, u"Expression is Valid!"},
-      {__LINE__, u"Page $$PAGE_NUMBER", true, true, u"Expression is Valid!"},
       {__LINE__, u"[NAME]", false, false, u"Field \"[NAME]\" is invalid in scope of expression!"},
       {__LINE__, u"x [ NAME ]", false, false,
        u"Field \"[ NAME ]\" is invalid in scope of expression!"},
       {__LINE__, u"[MISSING]", true, false,
        u"Field \"MISSING\" does not exist in attribute table!"},
-      {__LINE__, u"[ NAME ]", true, false, u"Field \" NAME \" does not exist in attribute table!"},
       {__LINE__, u"[SHAPE]", true, false,
        u"Field \"SHAPE\": geometry and blob field types are not supported by this tool!"},
       {__LINE__, u"[NAME] [data].Left(2)", true, false,
        u"Field \"data\": geometry and blob field types are not supported by this tool!"},
-      {__LINE__, u"[A][DATA]", true, false, u"Field \"A\" does not exist in attribute table!"},
-      {__LINE__, u"", true, false, u"Expression is empty."},
-      {__LINE__, u"[NAME", true, false, u"Missing close bracket(\"]\") on field name."},
       {__LINE__, u"[NAME].Left(x)", true, false,
        u"Improper \".Left(0)\" formatting statement after [NAME] Field!"},
   };
@@ -163,16 +158,6 @@ TEST_F(VerifyExpressionTest, TurnsEveryHostFailureIntoAMessage) {
       EXPECT_EQ(boxes_.events()[0].style, ui::MessageBoxStyle::kCritical);
     }
   }
-  // Failures of one operation at a time, at each of its call positions.
-  for (const Operation op : {Operation::kIndexOfField, Operation::kFieldList, Operation::kFieldAt,
-                             Operation::kFieldTypeCode}) {
-    for (std::int64_t n = 1; n <= 2; ++n) {
-      SCOPED_TRACE(::testing::Message() << U8(host::OperationName(op)) << " call " << n);
-      table_.FailCall(op, n, MemoryTable::InjectedFailure(op));
-      EXPECT_EQ(evaluator_.VerifyExpression(&table_, expression), kFalse);
-      EXPECT_EQ(U8(evaluator_.Message()), "Injected failure of " + U8(host::OperationName(op)));
-    }
-  }
   table_.ClearFault();
   EXPECT_EQ(evaluator_.VerifyExpression(&table_, expression), kTrue);
 }
@@ -241,15 +226,8 @@ TEST_F(VerifyExpressionTest, ShowsTheVerdictOnlyWhenAsked) {
        u"\t\t\tFORMAT:Mid,7,3\r\n"
        u"\t\t\tFORMAT:Format,0.00,\r\n"
        u"\tAND\tTEXT:\"$$\"\r\n"},
-      {__LINE__, u"\"quoted\"\t$$dots", ui::MessageBoxStyle::kInformation, u"Valid Expression",
-       u"Labeling Instructions:\r\n"
-       u"\tPUT\tTEXT:\"\"quoted\"\t\"\r\n"
-       u"\tAND\tTEXT:\"$$\"\r\n"
-       u"\tAND\tTEXT:\"dots\"\r\n"},
       {__LINE__, u"[SHAPE]", ui::MessageBoxStyle::kCritical, u"Invalid Expression!",
        u"Field \"SHAPE\": geometry and blob field types are not supported by this tool!"},
-      {__LINE__, u"[]", ui::MessageBoxStyle::kCritical, u"Invalid Expression!",
-       u"Empty Field name brackets (\"[ ]\")!"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -287,12 +265,6 @@ TEST_F(VerifyExpressionTest, EachVerificationReplacesTheLast) {
   EXPECT_EQ(evaluator_.VerifyExpression(nullptr, u"$$X"), kTrue);
   EXPECT_EQ(Dump(evaluator_.Tokens()), "Word{X}");
   EXPECT_EQ(U8(evaluator_.Message()), "Expression is Valid!");
-}
-
-TEST_F(VerifyExpressionTest, WorksThroughTheDefaultInterface) {
-  _PeltExpressionEvaluator& object = evaluator_;
-  EXPECT_EQ(object.VerifyExpression(&table_, u"[POP].Round(0)"), kTrue);
-  EXPECT_EQ(U8(object.Message()), U8(kParsed));
 }
 
 }  // namespace
