@@ -1,5 +1,6 @@
 #include "help_page.h"
 
+#include <initializer_list>
 #include <optional>
 #include <span>
 
@@ -121,11 +122,30 @@ void AppendElement(std::u16string& out, std::u16string_view tag, std::u16string_
   out += u">";
 }
 
+// The opening of a table and its row of headings.
+void OpenTable(std::u16string& out, std::initializer_list<std::u16string_view> headings) {
+  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>";
+  for (const std::u16string_view heading : headings) {
+    out += u"<th>";
+    out += heading;
+    out += u"</th>";
+  }
+  out += u"</tr>";
+}
+
+// A row of two cells: code, then prose.
+void AppendCodeAndProse(std::u16string& out, std::u16string_view code, std::u16string_view prose) {
+  out += u"<tr><td>";
+  AppendCode(out, code);
+  out += u"</td><td>";
+  AppendEscaped(out, prose);
+  out += u"</td></tr>";
+}
+
 void AppendExampleTable(std::u16string& out, std::u16string_view heading,
                         const std::vector<HelpExample>& examples) {
   AppendElement(out, u"h3", heading);
-  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Expression</th><th>Field value</th><th>Label</th></tr>";
+  OpenTable(out, {u"Expression", u"Field value", u"Label"});
   for (const HelpExample& example : examples) {
     out += u"<tr><td>";
     AppendCode(out, example.expression);
@@ -215,8 +235,7 @@ std::u16string HelpPageHtml(const HelpPage& page) {
                 u"they stand.");
 
   AppendElement(out, u"h3", u"Formatting statements");
-  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Statement</th><th>Example</th><th>Field value</th><th>Label</th></tr>";
+  OpenTable(out, {u"Statement", u"Example", u"Field value", u"Label"});
   for (const HelpStatement& statement : page.statements) {
     out += u"<tr><td>";
     AppendCode(out, statement.entry);
@@ -244,28 +263,16 @@ std::u16string HelpPageHtml(const HelpPage& page) {
   if (page.reserved_words.empty()) {
     AppendElement(out, u"p", u"No reserved words available.");
   } else {
-    out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-           u"<tr><th>Reserved word</th><th>Description</th></tr>";
+    OpenTable(out, {u"Reserved word", u"Description"});
     for (const HelpReservedWord& word : page.reserved_words) {
-      out += u"<tr><td>";
-      AppendCode(out, word.word);
-      out += u"</td><td>";
-      AppendEscaped(out, word.description);
-      out += u"</td></tr>";
+      AppendCodeAndProse(out, word.word, word.description);
     }
     out += u"</table>";
   }
 
   AppendElement(out, u"h3", u"Text formatting tags");
-  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Tag</th><th>Description</th></tr>";
-  for (const TagInfo& tag : Tags()) {
-    out += u"<tr><td>";
-    AppendCode(out, tag.entry);
-    out += u"</td><td>";
-    AppendEscaped(out, tag.description);
-    out += u"</td></tr>";
-  }
+  OpenTable(out, {u"Tag", u"Description"});
+  for (const TagInfo& tag : Tags()) AppendCodeAndProse(out, tag.entry, tag.description);
   out += u"</table></body></html>";
   return out;
 }

@@ -162,33 +162,30 @@ TEST_F(VerifyExpressionTest, TurnsEveryHostFailureIntoAMessage) {
   EXPECT_EQ(evaluator_.VerifyExpression(&table_, expression), kTrue);
 }
 
-// A table whose objects are missing although its calls succeed.
-class HollowTable final : public host::HostTable {
+// A table whose objects are missing although its calls succeed: no field
+// list, or a list whose fields are missing.
+class HollowTable final : public host::HostTable, public host::HostFields {
  public:
   explicit HollowTable(bool with_fields) : with_fields_(with_fields) {}
   errors::Status FieldList(host::HostFields*& fields) override {
-    fields = with_fields_ ? &fields_ : nullptr;
+    fields = with_fields_ ? this : nullptr;
     return {};
   }
   errors::Status IndexOfField(std::u16string_view, std::int32_t& index) override {
     index = 0;
     return {};
   }
+  errors::Status FieldCount(std::int32_t& count) override {
+    count = 1;
+    return {};
+  }
+  errors::Status FieldAt(std::int32_t, host::HostField*& field) override {
+    field = nullptr;
+    return {};
+  }
 
  private:
-  class NoFields final : public host::HostFields {
-   public:
-    errors::Status FieldCount(std::int32_t& count) override {
-      count = 1;
-      return {};
-    }
-    errors::Status FieldAt(std::int32_t, host::HostField*& field) override {
-      field = nullptr;
-      return {};
-    }
-  };
   bool with_fields_;
-  NoFields fields_;
 };
 
 TEST_F(VerifyExpressionTest, TreatsMissingHostObjectsAsFailures) {

@@ -88,33 +88,22 @@ TEST(ExpressionScannerTest, ReportsBracketFaults) {
   });
 }
 
+enum class Fault {
+  kText, kTextWithoutDescription, kTextOutOfMemory, kPositionBeforeField, kPositionPastEnd,
+  kNoEntries
+};
+
 // Scan procedures that misbehave on demand.
 class FaultyProcedures final : public ScanProcedures {
  public:
-  enum class Fault {
-    kNone,
-    kTextFailure,
-    kTextFailureWithoutText,
-    kTextOutOfMemory,
-    kPositionBeforeField,
-    kPositionPastEnd,
-    kNoEntries
-  };
   FaultyProcedures(ScanTarget target, Fault fault) : direct_(target), fault_(fault) {}
 
   void ScanText(std::u16string_view expression, std::size_t offset, std::size_t length,
                 std::vector<Token>& out) override {
     direct_.ScanText(expression, offset, length, out);
-    switch (fault_) {
-      case Fault::kTextFailure:
-        errors::Raise(errors::Status(91, u"test", u"text failed"));
-      case Fault::kTextFailureWithoutText:
-        errors::Raise(errors::Status(91, u"test", u""));
-      case Fault::kTextOutOfMemory:
-        throw std::bad_alloc();
-      default:
-        break;
-    }
+    if (fault_ == Fault::kText) errors::Raise(errors::Status(91, u"test", u"text failed"));
+    if (fault_ == Fault::kTextWithoutDescription) errors::Raise(errors::Status(91, u"test", u""));
+    if (fault_ == Fault::kTextOutOfMemory) throw std::bad_alloc();
   }
 
   FormatParseResult ParseStatements(std::u16string_view expression, std::int32_t& position,
@@ -122,19 +111,10 @@ class FaultyProcedures final : public ScanProcedures {
                                     ArgumentAllowance& allowance) override {
     FormatParseResult result =
         direct_.ParseStatements(expression, position, open_position, allowance);
-    switch (fault_) {
-      case Fault::kPositionBeforeField:
-        result.position = open_position;
-        break;
-      case Fault::kPositionPastEnd:
-        result.position = static_cast<std::int32_t>(expression.size()) + 1;
-        break;
-      case Fault::kNoEntries:
-        result.entries.clear();
-        break;
-      default:
-        break;
-    }
+    const auto past_end = static_cast<std::int32_t>(expression.size()) + 1;
+    if (fault_ == Fault::kPositionBeforeField) result.position = open_position;
+    if (fault_ == Fault::kPositionPastEnd) result.position = past_end;
+    if (fault_ == Fault::kNoEntries) result.entries.clear();
     return result;
   }
 
@@ -144,7 +124,6 @@ class FaultyProcedures final : public ScanProcedures {
 };
 
 TEST(ExpressionScannerTest, EndsTheScanOnUnexpectedFailures) {
-  using Fault = FaultyProcedures::Fault;
   struct FaultRow {
     int line;
     std::u16string_view expression;
@@ -153,16 +132,16 @@ TEST(ExpressionScannerTest, EndsTheScanOnUnexpectedFailures) {
     std::string dump;
   };
   const FaultRow rows[] = {
-      {__LINE__, u"abc", Fault::kTextFailure, u"text failed", ""},
-      {__LINE__, u"[A]b[C]", Fault::kTextFailure, u"text failed", "Field{A}"},
-      {__LINE__, u"[A]b", Fault::kTextFailureWithoutText, u"Unknown Error in EvaluateExpression!",
+      {__LINE__, u"abc", Fault::kText, u"text failed", ""},
+      {__LINE__, u"[A]b[C]", Fault::kText, u"text failed", "Field{A}"},
+      {__LINE__, u"[A]b", Fault::kTextWithoutDescription, u"Unknown Error in EvaluateExpression!",
        "Field{A}"},
       {__LINE__, u"a", Fault::kTextOutOfMemory, u"Out of memory", ""},
       {__LINE__, u"a[B]", Fault::kPositionBeforeField, u"Unknown error evaluating expression!",
        "Text{a}"},
       {__LINE__, u"[B]", Fault::kPositionPastEnd, u"Unknown error evaluating expression!", ""},
       {__LINE__, u"[B]", Fault::kNoEntries, u"Unknown error evaluating expression!", ""},
-      {__LINE__, u"[B]", Fault::kTextFailure, u"Successfully created formatting statement",
+      {__LINE__, u"[B]", Fault::kText, u"Successfully created formatting statement",
        "Field{B}"},  // no literal text, so nothing fails
   };
   for (const FaultRow& row : rows) {
