@@ -47,8 +47,6 @@ TEST_F(MakeLabelTest, AssemblesFieldsWordsAndText) {
     std::u16string_view expression;
     const char* label;
   } rows[] = {
-      {__LINE__, u"plain text", "plain text"},
-      {__LINE__, u"[NAME]", "Ab"},
       {__LINE__, u"[NAME].UCase-[NAME].LCase", "AB-ab"},
       {__LINE__, u"A[X]B", "AB"},
       {__LINE__, u"[X].UCase|", "|"},

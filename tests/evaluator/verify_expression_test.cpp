@@ -40,68 +40,56 @@ class VerifyExpressionTest : public ::testing::Test {
   PeltExpressionEvaluator evaluator_;
 };
 
-TEST_F(VerifyExpressionTest, BindsFieldsToTheTable) {
+// Each field is bound in order with four host calls; the first bad field
+// ends the verification, and a failed scan binds nothing.
+TEST_F(VerifyExpressionTest, BindsFieldsToTheTableInOrder) {
   struct Row {
     int line;
     std::u16string_view expression;
     bool with_table;
-    bool valid;
     std::u16string_view message;
-  };
-  const Row rows[] = {
-      {__LINE__, u"[NAME]", true, true, kParsed},
-      {__LINE__, u"[name].UCase [Pop]", true, true, kParsed},      // the table matches names
-      {__LINE__, u"[OID][ODD][ST\u00e4dt]", true, true, kParsed},  // any other type code
-      {__LINE__, u"Page $$PAGE_NUMBER", false, true, u"Expression is Valid!"},
-      {__LINE__, u"[NAME]", false, false, u"Field \"[NAME]\" is invalid in scope of expression!"},
-      {__LINE__, u"x [ NAME ]", false, false,
-       u"Field \"[ NAME ]\" is invalid in scope of expression!"},
-      {__LINE__, u"[MISSING]", true, false,
-       u"Field \"MISSING\" does not exist in attribute table!"},
-      {__LINE__, u"[SHAPE]", true, false,
-       u"Field \"SHAPE\": geometry and blob field types are not supported by this tool!"},
-      {__LINE__, u"[NAME] [data].Left(2)", true, false,
-       u"Field \"data\": geometry and blob field types are not supported by this tool!"},
-      {__LINE__, u"[NAME].Left(x)", true, false,
-       u"Improper \".Left(0)\" formatting statement after [NAME] Field!"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    const std::u16string expression(row.expression);
-    const Boolean result =
-        evaluator_.VerifyExpression(row.with_table ? &table_ : nullptr, expression);
-    EXPECT_EQ(result, ToBoolean(row.valid));
-    EXPECT_EQ(U8(evaluator_.Message()), U8(row.message));
-    EXPECT_EQ(expression, row.expression);
-  }
-  EXPECT_TRUE(boxes_.events().empty()) << "ShowMessages is off";
-}
-
-TEST_F(VerifyExpressionTest, CallsTheHostInOrderAndStopsAtTheFirstBadField) {
-  struct Row {
-    int line;
-    std::u16string_view expression;
     std::string trace;
   };
   const Row rows[] = {
-      {__LINE__, u"a [NAME].UCase b [POP] c",
-       "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME) "
-       "IndexOfField(POP) FieldList FieldAt(1) FieldTypeCode(POP)"},
-      {__LINE__, u"[NAME][NAME]",
+      {__LINE__, u"a [name].UCase b [Pop] c", true, kParsed,  // the table matches names
+       "IndexOfField(name) FieldList FieldAt(0) FieldTypeCode(NAME) "
+       "IndexOfField(Pop) FieldList FieldAt(1) FieldTypeCode(POP)"},
+      {__LINE__, u"[NAME][NAME]", true, kParsed,
        "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME) "
        "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME)"},
-      {__LINE__, u"[ name ][POP]", "IndexOfField( name )"},
-      {__LINE__, u"[SHAPE][POP]", "IndexOfField(SHAPE) FieldList FieldAt(2) FieldTypeCode(SHAPE)"},
-      {__LINE__, u"only $$TEXT", ""},
-      {__LINE__, u"[NAME] [POP", ""},  // a failed scan binds nothing
+      {__LINE__, u"[OID][ODD][ST\u00e4dt]", true, kParsed,  // any other type code
+       "IndexOfField(OID) FieldList FieldAt(4) FieldTypeCode(OID) "
+       "IndexOfField(ODD) FieldList FieldAt(5) FieldTypeCode(ODD) "
+       "IndexOfField(ST\u00e4dt) FieldList FieldAt(6) FieldTypeCode(ST\u00c4DT)"},
+      {__LINE__, u"only $$TEXT", true, u"Expression is Valid!", ""},
+      {__LINE__, u"Page $$PAGE_NUMBER", false, u"Expression is Valid!", ""},
+      {__LINE__, u"x [ NAME ]", false, u"Field \"[ NAME ]\" is invalid in scope of expression!",
+       ""},
+      {__LINE__, u"[ name ][POP]", true, u"Field \" name \" does not exist in attribute table!",
+       "IndexOfField( name )"},
+      {__LINE__, u"[SHAPE][POP]", true,
+       u"Field \"SHAPE\": geometry and blob field types are not supported by this tool!",
+       "IndexOfField(SHAPE) FieldList FieldAt(2) FieldTypeCode(SHAPE)"},
+      {__LINE__, u"[NAME] [data].Left(2)", true,
+       u"Field \"data\": geometry and blob field types are not supported by this tool!",
+       "IndexOfField(NAME) FieldList FieldAt(0) FieldTypeCode(NAME) "
+       "IndexOfField(data) FieldList FieldAt(3) FieldTypeCode(DATA)"},
+      {__LINE__, u"[NAME] [POP].Left(x)", true,
+       u"Improper \".Left(0)\" formatting statement after [POP] Field!", ""},
   };
   table_.RecordCalls(true);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     table_.ClearCalls();
-    (void)evaluator_.VerifyExpression(&table_, std::u16string(row.expression));
+    const std::u16string expression(row.expression);
+    const Boolean result =
+        evaluator_.VerifyExpression(row.with_table ? &table_ : nullptr, expression);
+    EXPECT_EQ(result, ToBoolean(row.message == kParsed || row.message == u"Expression is Valid!"));
+    EXPECT_EQ(U8(evaluator_.Message()), U8(row.message));
     EXPECT_EQ(U8(table_.CallTrace()), row.trace);
+    EXPECT_EQ(expression, row.expression);
   }
+  EXPECT_TRUE(boxes_.events().empty()) << "ShowMessages is off";
 }
 
 // Field indices from the host are narrowed to 16 bits.
