@@ -97,53 +97,48 @@ TEST_F(MakeLabelTest, NeedsNoTableRowOrWordsWithoutFieldsAndWords) {
   EXPECT_EQ(U8(evaluator_.MakeLabel(nullptr, nullptr, u"p. $$PAGE", nullptr)), "p. ");
 }
 
+// A failure gives "" and its message; with ShowMessages on, verification's
+// box comes first and MakeLabel's own second. A label adds no box of its own.
 TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
   struct Row {
     int line;
     std::u16string_view expression;
     bool null_row;
-    std::optional<Operation> fault;
+    std::optional<errors::Status> fault;  // of the first ValueAt
     const char* message;
+    const char* first_box_title;
   } rows[] = {
-      {__LINE__, u"[NOPE]", false, std::nullopt, "Field \"NOPE\" does not exist in attribute table!"},
-      {__LINE__, u"[NAME]", true, std::nullopt, "Object required"},
-      {__LINE__, u"[NAME]", false, Operation::kValueAt, "Injected failure of ValueAt"},
+      {__LINE__, u"[NOPE]", false, std::nullopt,
+       "Field \"NOPE\" does not exist in attribute table!", "Invalid Expression!"},
+      {__LINE__, u"[NAME]", true, std::nullopt, "Object required", "Valid Expression"},
+      {__LINE__, u"[NAME]", false, MemoryTable::InjectedFailure(Operation::kValueAt),
+       "Injected failure of ValueAt", "Valid Expression"},
+      {__LINE__, u"[NAME]", false, errors::Status(91, u"MemoryTable", u""),
+       "Unknown Error in MakeLabelString!", "Valid Expression"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    if (row.fault) table_.FailCall(row.fault, 1, MemoryTable::InjectedFailure(*row.fault));
-    host::HostRow* host_row = row.null_row ? nullptr : &table_.Row(0);
-    EXPECT_EQ(evaluator_.MakeLabel(&table_, host_row, std::u16string(row.expression), words_), u"");
-    EXPECT_EQ(U8(evaluator_.Message()), row.message);
-    table_.ClearFault();
+    for (const Boolean show : {kFalse, kTrue}) {
+      SCOPED_TRACE(::testing::Message() << "line " << row.line << " boxes " << (show == kTrue));
+      boxes_.Clear();
+      evaluator_.ShowMessages(show);
+      if (row.fault) table_.FailCall(Operation::kValueAt, 1, *row.fault);
+      host::HostRow* host_row = row.null_row ? nullptr : &table_.Row(0);
+      EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, host_row, std::u16string(row.expression), words_)),
+                "");
+      EXPECT_EQ(U8(evaluator_.Message()), row.message);
+      table_.ClearFault();
+      const auto boxes = boxes_.Boxes();
+      ASSERT_EQ(boxes.size(), show == kTrue ? 2u : 0u);
+      if (boxes.empty()) continue;
+      EXPECT_EQ(U8(boxes[0].title), row.first_box_title);
+      EXPECT_EQ(U8(boxes[1].title), "Invalid Expression!");
+      EXPECT_EQ(boxes[1].style, ui::MessageBoxStyle::kCritical);
+      EXPECT_EQ(U8(boxes[1].text), row.message);
+    }
   }
-  table_.FailCall(Operation::kValueAt, 1, errors::Status(91, u"MemoryTable", u""));
-  EXPECT_EQ(Label(u"[NAME]"), "");
-  EXPECT_EQ(U8(evaluator_.Message()), "Unknown Error in MakeLabelString!");
-  EXPECT_TRUE(boxes_.events().empty());
-}
-
-TEST_F(MakeLabelTest, BoxesWhenShowMessagesIsOn) {
-  evaluator_.ShowMessages(kTrue);
+  boxes_.Clear();
   EXPECT_EQ(Label(u"[NAME]"), "Ab");
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(U8(boxes_.Boxes()[0].title), "Valid Expression");
-
-  boxes_.Clear();
-  EXPECT_EQ(Label(u"[NOPE]"), "");
-  const auto boxes = boxes_.Boxes();
-  ASSERT_EQ(boxes.size(), 2u);  // verification's box, then MakeLabel's own
-  for (const auto& box : boxes) {
-    EXPECT_EQ(U8(box.title), "Invalid Expression!");
-    EXPECT_EQ(box.style, ui::MessageBoxStyle::kCritical);
-    EXPECT_EQ(U8(box.text), "Field \"NOPE\" does not exist in attribute table!");
-  }
-
-  boxes_.Clear();
-  table_.FailCall(Operation::kValueAt, 1, MemoryTable::InjectedFailure(Operation::kValueAt));
-  EXPECT_EQ(Label(u"[NAME]"), "");
-  ASSERT_EQ(boxes_.Boxes().size(), 2u);  // the listing, then the failure
-  EXPECT_EQ(U8(boxes_.Boxes()[1].text), "Injected failure of ValueAt");
+  EXPECT_EQ(boxes_.Boxes().size(), 1u);  // verification's listing only
 }
 
 TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {
