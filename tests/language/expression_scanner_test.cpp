@@ -57,6 +57,8 @@ TEST(ExpressionScannerTest, CutsExpressionsIntoTokens) {
       {__LINE__, u"[A].FormatCurrency(2)", true, kParsed, "Field{A}.FormatCurrency | Text{(2)}"},
       // What the parser takes for arguments is not scanned again, brackets included.
       {__LINE__, u"[A].Replace([,])", true, kParsed, "Field{A}.Replace('[',']')"},
+      // The comma and the ")" are looked for independently: the search text
+      // runs past the first ")", and the statement still ends there.
       {__LINE__, u"[A].Replace(a)b,c)", true, kParsed, "Field{A}.Replace('a)b','c') | Text{b,c)}"},
       {__LINE__, u"\U0001F600[A]\U0001F600", true, kParsed,
        "Text{\U0001F600} | Field{A} | Text{\U0001F600}"},
