@@ -1,5 +1,6 @@
 #include "pelt/evaluator/apply_format.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -97,12 +98,14 @@ PELT_HANDLER(AbsoluteValue) {
       return Variant::FromCurrency({std::llabs(value.AsCurrency().scaled)});
     case VarType::kString: {
       const value::Converted<double> number = value::ParseNumber(value.AsText(), locale);
-      if (!number.ok()) return kNotApplied;
+      assert(number.ok() && "the operand column lets numeric text through only");
       return Variant::FromDouble(std::fabs(number.value));
     }
     default:
-      return kNotApplied;
+      break;
   }
+  assert(false && "the operand column lets numbers and numeric text through only");
+  return kNotApplied;
 }
 
 // Format, FormatNumber, FormatCurrency and Round come from the value
