@@ -1,5 +1,6 @@
 #include "help_page.h"
 
+#include <initializer_list>
 #include <optional>
 #include <span>
 
@@ -9,6 +10,7 @@
 #include "pelt/value/conversion.h"
 #include "pelt/value/date_serial.h"
 #include "pelt/value/locale.h"
+#include "pelt/value/typed_literal.h"
 #include "tag_catalogue.h"
 
 namespace pelt::builder {
@@ -33,42 +35,13 @@ Variant DateTime(int year, int month, int day, int hour, int minute) {
   return date ? Variant::FromDate(*date) : Variant::Null();
 }
 
-// The example shown for each statement, in catalogue order.
-std::optional<ExampleInput> StatementExample(language::StatementId id) {
-  using language::StatementId;
-  using host::FieldType;
-  switch (id) {
-    case StatementId::kAbs: return ExampleInput{FieldType::kDouble, Number(-3), u".Abs"};
-    case StatementId::kFormatCurrency:
-      return ExampleInput{FieldType::kDouble, Number(100), u".FormatCurrency"};
-    case StatementId::kFormat:
-      return ExampleInput{FieldType::kDouble, Number(1234.5), u".Format(0.00)"};
-    case StatementId::kFormatNumber:
-      return ExampleInput{FieldType::kDouble, Number(2.53), u".FormatNumber(4)"};
-    case StatementId::kLCase:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".LCase"};
-    case StatementId::kLeft:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Left(2)"};
-    case StatementId::kLTrim:
-      return ExampleInput{FieldType::kString, Text(u"   Hello World"), u".LTrim"};
-    case StatementId::kMid:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Mid(7,3)"};
-    case StatementId::kReplace:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Replace(o,xx)"};
-    case StatementId::kRight:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".Right(2)"};
-    case StatementId::kRound: return ExampleInput{FieldType::kDouble, Number(2.67), u".Round(0)"};
-    case StatementId::kRTrim:
-      return ExampleInput{FieldType::kString, Text(u"Hello World     "), u".RTrim"};
-    case StatementId::kSpaces:
-      return ExampleInput{FieldType::kString, Text(u"GIS"), u".Spaces(3)"};
-    case StatementId::kTrim:
-      return ExampleInput{FieldType::kString, Text(u"   Hello World     "), u".Trim"};
-    case StatementId::kUCase:
-      return ExampleInput{FieldType::kString, Text(u"Hello World"), u".UCase"};
-    case StatementId::kNone: break;
-  }
-  return std::nullopt;
+// A statement's example as the statements table writes it: the field's
+// value as a typed literal and the statement after the field.
+std::optional<ExampleInput> StatementExample(const language::StatementInfo& info) {
+  std::optional<Variant> value = value::ParseTypedLiteral(info.example_value);
+  if (!value) return std::nullopt;
+  const host::FieldType type = value->IsText() ? host::FieldType::kString : host::FieldType::kDouble;
+  return ExampleInput{type, std::move(*value), info.example};
 }
 
 // Labels one example with the evaluator, as a host labelling a one-field
@@ -149,11 +122,30 @@ void AppendElement(std::u16string& out, std::u16string_view tag, std::u16string_
   out += u">";
 }
 
+// The opening of a table and its row of headings.
+void OpenTable(std::u16string& out, std::initializer_list<std::u16string_view> headings) {
+  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>";
+  for (const std::u16string_view heading : headings) {
+    out += u"<th>";
+    out += heading;
+    out += u"</th>";
+  }
+  out += u"</tr>";
+}
+
+// A row of two cells: code, then prose.
+void AppendCodeAndProse(std::u16string& out, std::u16string_view code, std::u16string_view prose) {
+  out += u"<tr><td>";
+  AppendCode(out, code);
+  out += u"</td><td>";
+  AppendEscaped(out, prose);
+  out += u"</td></tr>";
+}
+
 void AppendExampleTable(std::u16string& out, std::u16string_view heading,
                         const std::vector<HelpExample>& examples) {
   AppendElement(out, u"h3", heading);
-  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Expression</th><th>Field value</th><th>Label</th></tr>";
+  OpenTable(out, {u"Expression", u"Field value", u"Label"});
   for (const HelpExample& example : examples) {
     out += u"<tr><td>";
     AppendCode(out, example.expression);
@@ -176,7 +168,7 @@ HelpPage MakeHelpPage(const value::Collection* reserved_words,
 
   for (const language::StatementInfo& info : language::Statements()) {
     HelpStatement statement{info.catalogue_entry, info.description, {}};
-    if (const std::optional<ExampleInput> input = StatementExample(info.id)) {
+    if (const std::optional<ExampleInput> input = StatementExample(info)) {
       statement.example = Run(evaluator, *input);
     }
     page.statements.push_back(std::move(statement));
@@ -243,8 +235,7 @@ std::u16string HelpPageHtml(const HelpPage& page) {
                 u"they stand.");
 
   AppendElement(out, u"h3", u"Formatting statements");
-  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Statement</th><th>Example</th><th>Field value</th><th>Label</th></tr>";
+  OpenTable(out, {u"Statement", u"Example", u"Field value", u"Label"});
   for (const HelpStatement& statement : page.statements) {
     out += u"<tr><td>";
     AppendCode(out, statement.entry);
@@ -272,28 +263,16 @@ std::u16string HelpPageHtml(const HelpPage& page) {
   if (page.reserved_words.empty()) {
     AppendElement(out, u"p", u"No reserved words available.");
   } else {
-    out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-           u"<tr><th>Reserved word</th><th>Description</th></tr>";
+    OpenTable(out, {u"Reserved word", u"Description"});
     for (const HelpReservedWord& word : page.reserved_words) {
-      out += u"<tr><td>";
-      AppendCode(out, word.word);
-      out += u"</td><td>";
-      AppendEscaped(out, word.description);
-      out += u"</td></tr>";
+      AppendCodeAndProse(out, word.word, word.description);
     }
     out += u"</table>";
   }
 
   AppendElement(out, u"h3", u"Text formatting tags");
-  out += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-         u"<tr><th>Tag</th><th>Description</th></tr>";
-  for (const TagInfo& tag : Tags()) {
-    out += u"<tr><td>";
-    AppendCode(out, tag.entry);
-    out += u"</td><td>";
-    AppendEscaped(out, tag.description);
-    out += u"</td></tr>";
-  }
+  OpenTable(out, {u"Tag", u"Description"});
+  for (const TagInfo& tag : Tags()) AppendCodeAndProse(out, tag.entry, tag.description);
   out += u"</table></body></html>";
   return out;
 }

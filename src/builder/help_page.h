@@ -32,7 +32,7 @@ struct HelpReservedWord {
 
 // Everything the help window shows.
 struct HelpPage {
-  std::vector<HelpStatement> statements;  // the fifteen, in catalogue order
+  std::vector<HelpStatement> statements;  // every statement, in catalogue order
   std::vector<HelpExample> number_pictures;
   std::vector<HelpExample> date_pictures;
   std::vector<HelpExample> text_pictures;

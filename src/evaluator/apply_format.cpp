@@ -1,5 +1,6 @@
-#include "apply_format.h"
+#include "pelt/evaluator/apply_format.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -69,7 +70,16 @@ Result Cut(Variant& value, const ValueText& text, std::size_t from, std::size_t 
   return TextResult(text->substr(std::min(from, text->size()), count));
 }
 
-Result Abs(const Variant& value, const value::LocaleData& locale) {
+// The handlers named in statements.def. Each gets the value, both arguments
+// of the entry and the locale, and may assume what the statement's operand
+// column promises (no null for text functions, a numeric value for numeric
+// ones); it returns the new value or kNotApplied.
+#define PELT_HANDLER(name)                                                 \
+  Result name(Variant& value, [[maybe_unused]] const Argument& first,      \
+              [[maybe_unused]] const Argument& second,                     \
+              [[maybe_unused]] const value::LocaleData& locale)
+
+PELT_HANDLER(AbsoluteValue) {
   switch (value.type()) {
     case VarType::kBoolean:
       return Variant::FromInteger(value.AsBoolean() ? 1 : 0);
@@ -88,24 +98,54 @@ Result Abs(const Variant& value, const value::LocaleData& locale) {
       return Variant::FromCurrency({std::llabs(value.AsCurrency().scaled)});
     case VarType::kString: {
       const value::Converted<double> number = value::ParseNumber(value.AsText(), locale);
-      if (!number.ok()) return kNotApplied;
+      assert(number.ok() && "the operand column lets numeric text through only");
       return Variant::FromDouble(std::fabs(number.value));
     }
     default:
-      return kNotApplied;
+      break;
   }
+  assert(false && "the operand column lets numbers and numeric text through only");
+  return kNotApplied;
 }
 
-Result Left(Variant& value, const Argument& count, const value::LocaleData& locale) {
-  const std::optional<std::int32_t> n = Count(count);
+// Format, FormatNumber, FormatCurrency and Round come from the value
+// formatting facility; what it refuses leaves the value unchanged.
+Result FromConverted(value::Converted<Variant> converted) {
+  if (!converted.ok()) return kNotApplied;
+  return std::move(converted.value);
+}
+
+Result FromConverted(value::Converted<std::u16string> converted) {
+  if (!converted.ok()) return kNotApplied;
+  return Variant::FromText(std::move(converted.value));
+}
+
+PELT_HANDLER(InCurrency) { return FromConverted(value::FormatCurrency(value, locale)); }
+
+PELT_HANDLER(ByPicture) { return FromConverted(value::Format(value, Text(first), locale)); }
+
+PELT_HANDLER(WithDecimals) {
+  const std::optional<std::int32_t> decimals = Count(first);
+  if (!decimals) return kNotApplied;
+  return FromConverted(value::FormatNumber(value, *decimals, locale));
+}
+
+PELT_HANDLER(Rounded) {
+  const std::optional<std::int32_t> decimals = Count(first);
+  if (!decimals || *decimals < 0) return kNotApplied;
+  return FromConverted(value::Round(value, *decimals, locale));
+}
+
+PELT_HANDLER(LeftPart) {
+  const std::optional<std::int32_t> n = Count(first);
   if (!n || *n < 0) return kNotApplied;
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
   return Cut(value, text, 0, static_cast<std::size_t>(*n));
 }
 
-Result Right(Variant& value, const Argument& count, const value::LocaleData& locale) {
-  const std::optional<std::int32_t> n = Count(count);
+PELT_HANDLER(RightPart) {
+  const std::optional<std::int32_t> n = Count(first);
   if (!n || *n < 0) return kNotApplied;
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
@@ -113,20 +153,18 @@ Result Right(Variant& value, const Argument& count, const value::LocaleData& loc
   return Cut(value, text, text->size() - keep, keep);
 }
 
-Result Mid(Variant& value, const Argument& start_argument, const Argument& length_argument,
-           const value::LocaleData& locale) {
-  const std::optional<std::int32_t> start = Count(start_argument);
-  const std::optional<std::int32_t> length = Count(length_argument);
+PELT_HANDLER(MiddlePart) {
+  const std::optional<std::int32_t> start = Count(first);
+  const std::optional<std::int32_t> length = Count(second);
   if (!start || !length || *start < 1 || *length < 0) return kNotApplied;
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
   return Cut(value, text, static_cast<std::size_t>(*start - 1), static_cast<std::size_t>(*length));
 }
 
-Result Replace(const Variant& value, const Argument& search_argument,
-               const Argument& replacement_argument, const value::LocaleData& locale) {
-  const std::u16string& search = Text(search_argument);
-  const std::u16string& replacement = Text(replacement_argument);
+PELT_HANDLER(EveryMatchReplaced) {
+  const std::u16string& search = Text(first);
+  const std::u16string& replacement = Text(second);
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
   if (search.empty()) return TextResult(*text);
@@ -142,25 +180,31 @@ Result Replace(const Variant& value, const Argument& search_argument,
   return TextResult(std::move(out));
 }
 
-Result Trim(Variant& value, bool leading, bool trailing, const value::LocaleData& locale) {
+enum class Blanks { kLeading, kTrailing, kBoth };
+
+Result Trim(Variant& value, Blanks blanks, const value::LocaleData& locale) {
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
   std::size_t begin = 0;
   std::size_t end = text->size();
-  if (leading) {
+  if (blanks != Blanks::kTrailing) {
     while (begin < end && (*text)[begin] == u' ') ++begin;
   }
-  if (trailing) {
+  if (blanks != Blanks::kLeading) {
     while (end > begin && (*text)[end - 1] == u' ') --end;
   }
   return Cut(value, text, begin, end - begin);
 }
 
+PELT_HANDLER(LeadingBlanksTrimmed) { return Trim(value, Blanks::kLeading, locale); }
+PELT_HANDLER(TrailingBlanksTrimmed) { return Trim(value, Blanks::kTrailing, locale); }
+PELT_HANDLER(BlanksTrimmed) { return Trim(value, Blanks::kBoth, locale); }
+
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-Result Spaces(const Variant& value, const Argument& count, const value::LocaleData& locale) {
-  const std::optional<std::int32_t> n = Count(count);
+PELT_HANDLER(Spaced) {
+  const std::optional<std::int32_t> n = Count(first);
   if (!n) return kNotApplied;
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
@@ -178,78 +222,60 @@ Result Spaces(const Variant& value, const Argument& count, const value::LocaleDa
   return TextResult(std::move(out));
 }
 
-// Format, FormatNumber, FormatCurrency and Round come from the value
-// formatting facility; what it refuses leaves the value unchanged.
-Result FromConverted(value::Converted<Variant> converted) {
-  if (!converted.ok()) return kNotApplied;
-  return std::move(converted.value);
-}
-
-Result FromConverted(value::Converted<std::u16string> converted) {
-  if (!converted.ok()) return kNotApplied;
-  return Variant::FromText(std::move(converted.value));
-}
-
 // Case mapping in the user's locale, so that Turkish users get their dotted I.
-Result MapCase(const Variant& value, bool upper, const value::LocaleData& locale) {
+PELT_HANDLER(LowerCase) {
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
-  return TextResult(upper ? value::ToUpper(*text, locale.name.c_str())
-                          : value::ToLower(*text, locale.name.c_str()));
+  return TextResult(value::ToLower(*text, locale.name.c_str()));
+}
+
+PELT_HANDLER(UpperCase) {
+  const ValueText text(value, locale);
+  if (!text) return kNotApplied;
+  return TextResult(value::ToUpper(*text, locale.name.c_str()));
+}
+
+#undef PELT_HANDLER
+
+using Handler = Result (*)(Variant&, const Argument&, const Argument&, const value::LocaleData&);
+
+struct FormatFunction {
+  language::StatementOperand operand;
+  Handler handler;
+};
+
+// Indexed by statement id; kNone applies nothing.
+constexpr FormatFunction kFunctions[] = {
+    {language::StatementOperand::kAnyValue, nullptr},
+#define PELT_STATEMENT(id, name, arguments, operand, handler, ...) \
+  {language::StatementOperand::operand, &handler},
+#include "pelt/language/statements.def"
+#undef PELT_STATEMENT
+};
+static_assert(std::size(kFunctions) == language::kStatementCount + 1);
+
+// Whether the function takes the value, by its operand column.
+bool Takes(language::StatementOperand operand, const Variant& value,
+           const value::LocaleData& locale) {
+  switch (operand) {
+    case language::StatementOperand::kText:
+      return !value.IsNull();
+    case language::StatementOperand::kNumber:
+      return value::IsNumeric(value, locale);
+    case language::StatementOperand::kAnyValue:
+      return true;
+  }
+  return false;
 }
 
 // The value after one function, or kNotApplied.
 Result Apply(Variant& value, StatementId function, const Argument& first,
-              const Argument& second, const value::LocaleData& locale) {
-  // Text functions keep null null (and Replace and Spaces fail on it, which
-  // comes to the same).
-  const bool text_function = function != StatementId::kAbs && function != StatementId::kFormat &&
-                             function != StatementId::kFormatCurrency &&
-                             function != StatementId::kFormatNumber &&
-                             function != StatementId::kRound;
-  if (text_function && value.IsNull()) return kNotApplied;
-  switch (function) {
-    case StatementId::kNone:
-      return kNotApplied;
-    case StatementId::kAbs:
-      return Abs(value, locale);
-    case StatementId::kFormatCurrency:
-      if (!value::IsNumeric(value, locale)) return kNotApplied;
-      return FromConverted(value::FormatCurrency(value, locale));
-    case StatementId::kFormat:
-      return FromConverted(value::Format(value, Text(first), locale));
-    case StatementId::kFormatNumber: {
-      const std::optional<std::int32_t> decimals = Count(first);
-      if (!decimals || !value::IsNumeric(value, locale)) return kNotApplied;
-      return FromConverted(value::FormatNumber(value, *decimals, locale));
-    }
-    case StatementId::kLCase:
-      return MapCase(value, /*upper=*/false, locale);
-    case StatementId::kLeft:
-      return Left(value, first, locale);
-    case StatementId::kLTrim:
-      return Trim(value, /*leading=*/true, /*trailing=*/false, locale);
-    case StatementId::kMid:
-      return Mid(value, first, second, locale);
-    case StatementId::kReplace:
-      return Replace(value, first, second, locale);
-    case StatementId::kRight:
-      return Right(value, first, locale);
-    case StatementId::kRound: {
-      const std::optional<std::int32_t> decimals = Count(first);
-      if (!decimals || *decimals < 0 || !value::IsNumeric(value, locale)) return kNotApplied;
-      return FromConverted(value::Round(value, *decimals, locale));
-    }
-    case StatementId::kRTrim:
-      return Trim(value, /*leading=*/false, /*trailing=*/true, locale);
-    case StatementId::kSpaces:
-      return Spaces(value, first, locale);
-    case StatementId::kTrim:
-      return Trim(value, /*leading=*/true, /*trailing=*/true, locale);
-    case StatementId::kUCase:
-      return MapCase(value, /*upper=*/true, locale);
-  }
-  return kNotApplied;
+             const Argument& second, const value::LocaleData& locale) {
+  const auto index = static_cast<std::size_t>(function);
+  if (index == 0 || index >= std::size(kFunctions)) return kNotApplied;
+  const FormatFunction& entry = kFunctions[index];
+  if (!Takes(entry.operand, value, locale)) return kNotApplied;
+  return entry.handler(value, first, second, locale);
 }
 
 }  // namespace
@@ -270,6 +296,7 @@ Variant ApplyFormat(Variant& value, std::u16string_view function, const Argument
   try {
     id = language::StatementByName(function);
   } catch (...) {
+    // Case folding ran out of memory: no function matches, the value stays.
   }
   if (!id) return value;
   return ApplyFormat(value, *id, first, second, locale);

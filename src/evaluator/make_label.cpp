@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "apply_format.h"
+#include "pelt/evaluator/apply_format.h"
 #include "language/messages.h"
 #include "pelt/errors/failure.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"

@@ -12,8 +12,6 @@
 namespace pelt::language {
 namespace {
 
-constexpr std::size_t kStatementCount = static_cast<std::size_t>(StatementId::kUCase);
-
 constexpr char16_t AsciiLower(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
 }
@@ -41,23 +39,6 @@ std::array<const StatementInfo*, kStatementCount> BuildTryOrder() {
   return order;
 }
 
-// The message prefix of a statement that can be malformed.
-MessageId ImproperMessage(StatementId id) {
-  switch (id) {
-    case StatementId::kFormatNumber: return MessageId::kImproperFormatNumber;
-    case StatementId::kFormat: return MessageId::kImproperFormat;
-    case StatementId::kLeft: return MessageId::kImproperLeft;
-    case StatementId::kMid: return MessageId::kImproperMid;
-    case StatementId::kReplace: return MessageId::kImproperReplace;
-    case StatementId::kRight: return MessageId::kImproperRight;
-    case StatementId::kRound: return MessageId::kImproperRound;
-    case StatementId::kSpaces: return MessageId::kImproperSpaces;
-    default: break;
-  }
-  assert(false && "statements without arguments cannot be malformed");
-  return MessageId::kParserFailure;
-}
-
 // The statement whose "." + name is written at index, or nullptr. Only the
 // characters the name has are compared; what follows does not matter.
 const StatementInfo* MatchStatement(std::u16string_view expression, std::size_t index) {
@@ -76,9 +57,11 @@ const StatementInfo* MatchStatement(std::u16string_view expression, std::size_t 
   return nullptr;
 }
 
-enum class Outcome { kRead, kMalformed, kMalformedUnclosed, kUnexpected };
+// kUnclosed: no ")" anywhere after the "(", which some statements report
+// with a message of its own.
+enum class Outcome { kRead, kMalformed, kUnclosed, kUnexpected };
 
-// Reads the arguments of statement, whose "(" should stand at index open,
+// Reads the arguments of a statement, whose "(" should stand at index open,
 // into entry; on kRead, *end is the index of the ")" that closes it.
 class ArgumentReader {
  public:
@@ -86,35 +69,15 @@ class ArgumentReader {
                  ArgumentAllowance& allowance)
       : expression_(expression), locale_(locale), allowance_(allowance) {}
 
-  Outcome Read(const StatementInfo& statement, std::size_t open, FormatEntry& entry,
+  // "(" rest, where rest runs to the end of the expression and the statement
+  // to the first ")" of rest.
+  Outcome Read(StatementArguments arguments, std::size_t open, FormatEntry& entry,
                std::size_t& end) {
-    // "(" rest, where rest runs to the end of the expression.
     if (open >= expression_.size() || expression_[open] != u'(') return Outcome::kMalformed;
     const std::size_t rest = open + 1;
-    const std::size_t close = expression_.find(u')', rest);
-    if (close == std::u16string_view::npos) {
-      return statement.arguments == StatementArguments::kTwoTexts ? Outcome::kMalformedUnclosed
-                                                                   : Outcome::kMalformed;
-    }
-    const std::u16string_view inside = Slice(rest, close);
-    Outcome outcome = Outcome::kRead;
-    switch (statement.arguments) {
-      case StatementArguments::kNumber:
-        outcome = Number(inside, entry.first);
-        break;
-      case StatementArguments::kText:
-        outcome = Text(inside, entry.first);
-        break;
-      case StatementArguments::kTwoNumbers:
-      case StatementArguments::kTwoTexts:
-        outcome = Pair(statement.arguments == StatementArguments::kTwoNumbers, rest, entry);
-        break;
-      case StatementArguments::kNone:
-        assert(false && "statements without arguments are read by the caller");
-        break;
-    }
-    end = close;
-    return outcome;
+    end = expression_.find(u')', rest);
+    if (end == std::u16string_view::npos) return Outcome::kUnclosed;
+    return Inside(arguments, rest, end, entry);
   }
 
  private:
@@ -122,8 +85,28 @@ class ArgumentReader {
     return expression_.substr(from, to - from);
   }
 
+  // The arguments between rest and the first ")" (close); a pair looks
+  // beyond close for its own comma and ")".
+  Outcome Inside(StatementArguments arguments, std::size_t rest, std::size_t close,
+                 FormatEntry& entry) {
+    switch (arguments) {
+      case StatementArguments::kNumber:
+        return Number(Slice(rest, close), entry.first);
+      case StatementArguments::kText:
+        return Text(Slice(rest, close), entry.first);
+      case StatementArguments::kTwoNumbers:
+        return Pair(&ArgumentReader::Number, rest, entry);
+      case StatementArguments::kTwoTexts:
+        return Pair(&ArgumentReader::Text, rest, entry);
+      case StatementArguments::kNone:
+        break;
+    }
+    assert(false && "statements without arguments are read by the caller");
+    return Outcome::kUnexpected;
+  }
+
   // number := text the locale reads as a number
-  Outcome Number(std::u16string_view text, Argument& out) const {
+  Outcome Number(std::u16string_view text, Argument& out) {
     const value::Converted<double> number = value::ParseNumber(text, locale_);
     if (!number.ok()) return Outcome::kMalformed;
     const value::Converted<std::int32_t> rounded = value::DoubleToLong(number.value);
@@ -132,6 +115,7 @@ class ArgumentReader {
     return Outcome::kRead;
   }
 
+  // text := any characters, copied within the allowance
   Outcome Text(std::u16string_view text, Argument& out) {
     if (!allowance_.Take(text.size())) return Outcome::kUnexpected;
     out = std::u16string(text);
@@ -140,17 +124,15 @@ class ArgumentReader {
 
   // pair := first "," second ")"; the comma is the first one after the "(",
   // and the ")" the first one after that comma.
-  Outcome Pair(bool numbers, std::size_t rest, FormatEntry& entry) {
+  using ReadOne = Outcome (ArgumentReader::*)(std::u16string_view, Argument&);
+  Outcome Pair(ReadOne read, std::size_t rest, FormatEntry& entry) {
     const std::size_t comma = expression_.find(u',', rest);
     if (comma == std::u16string_view::npos) return Outcome::kMalformed;
-    Outcome outcome = numbers ? Number(Slice(rest, comma), entry.first)
-                              : Text(Slice(rest, comma), entry.first);
+    const Outcome outcome = (this->*read)(Slice(rest, comma), entry.first);
     if (outcome != Outcome::kRead) return outcome;
     const std::size_t close = expression_.find(u')', comma + 1);
     if (close == std::u16string_view::npos) return Outcome::kMalformed;
-    outcome = numbers ? Number(Slice(comma + 1, close), entry.second)
-                      : Text(Slice(comma + 1, close), entry.second);
-    return outcome;
+    return (this->*read)(Slice(comma + 1, close), entry.second);
   }
 
   std::u16string_view expression_;
@@ -158,11 +140,33 @@ class ArgumentReader {
   ArgumentAllowance& allowance_;
 };
 
-// Builds prefix + field name + "] Field!" in the target's message.
-void SetImproperMessage(std::u16string& message, MessageId prefix, std::u16string_view field_name) {
-  std::u16string text;
-  const std::u16string_view head = MessageText(prefix);
+// Reads one statement at the 1-based position into entries and moves the
+// position to its last character; on failure neither changes.
+Outcome ReadStatement(const StatementInfo& statement, ArgumentReader& reader,
+                      std::int32_t& position, FormatList& entries) {
+  FormatEntry entry;
+  entry.function = statement.id;
+  // Index of the last character of the name.
+  std::size_t end = static_cast<std::size_t>(position) + statement.name.size();
+  if (statement.arguments != StatementArguments::kNone) {
+    const Outcome outcome = reader.Read(statement.arguments, end + 1, entry, end);
+    if (outcome != Outcome::kRead) return outcome;
+  }
+  entries.push_back(std::move(entry));
+  position = ToPosition(end);
+  return Outcome::kRead;
+}
+
+// Builds the statement's prefix + field name + "] Field!" in message.
+void SetImproperMessage(std::u16string& message, const StatementInfo& statement, Outcome outcome,
+                        std::u16string_view field_name) {
+  assert(!statement.improper_message.empty() && "only statements with arguments fail");
+  const std::u16string_view head =
+      outcome == Outcome::kUnclosed && !statement.unclosed_message.empty()
+          ? statement.unclosed_message
+          : statement.improper_message;
   const std::u16string_view tail = MessageText(MessageId::kStatementMessageEnd);
+  std::u16string text;
   text.reserve(head.size() + field_name.size() + tail.size());
   text += head;
   text += field_name;
@@ -198,26 +202,12 @@ FormatParseResult ParseFormattingStatements(std::u16string_view expression,
     // The character right after the 1-based position is at index position.
     while (const StatementInfo* statement =
                MatchStatement(expression, static_cast<std::size_t>(position))) {
-      FormatEntry entry;
-      entry.function = statement->id;
-      // Index of the last character of the name.
-      std::size_t end = static_cast<std::size_t>(position) + statement->name.size();
-      if (statement->arguments != StatementArguments::kNone) {
-        switch (reader.Read(*statement, end + 1, entry, end)) {
-          case Outcome::kRead:
-            break;
-          case Outcome::kMalformed:
-            SetImproperMessage(target.message, ImproperMessage(statement->id), field_name);
-            return finish(false);
-          case Outcome::kMalformedUnclosed:
-            SetImproperMessage(target.message, MessageId::kImproperReplaceUnclosed, field_name);
-            return finish(false);
-          case Outcome::kUnexpected:
-            return finish(false);
-        }
+      const Outcome outcome = ReadStatement(*statement, reader, position, result.entries);
+      if (outcome == Outcome::kRead) continue;
+      if (outcome != Outcome::kUnexpected) {
+        SetImproperMessage(target.message, *statement, outcome, field_name);
       }
-      result.entries.push_back(std::move(entry));
-      position = ToPosition(end);
+      return finish(false);
     }
     if (result.entries.empty()) result.entries.emplace_back();
     target.message.assign(MessageText(MessageId::kStatementsParsed));
@@ -227,7 +217,7 @@ FormatParseResult ParseFormattingStatements(std::u16string_view expression,
     try {
       target.message.assign(MessageText(MessageId::kParserFailure));
     } catch (...) {
-      target.message.clear();
+      target.message.clear();  // not even that fits; an empty message still says "failed"
     }
     return finish(false);
   }

@@ -6,15 +6,18 @@ namespace pelt::language {
 namespace {
 
 constexpr StatementInfo kStatements[] = {
-#define PELT_STATEMENT(id, name, arguments, entry, description) \
-  {StatementId::id, name, StatementArguments::arguments, entry, description},
+#define PELT_STATEMENT(id, name, arguments, operand, handler, improper, unclosed, entry,   \
+                       description, example_value, example, offer)                       \
+  {StatementId::id,  name,  StatementArguments::arguments, StatementOperand::operand,     \
+   improper,         unclosed, entry, description, example_value, example,                \
+   StatementOffer::offer},
 #include "pelt/language/statements.def"
 #undef PELT_STATEMENT
 };
 
 // The list is indexed by id - 1; keep the two in step.
 static_assert(static_cast<int>(kStatements[0].id) == 1);
-static_assert(std::size(kStatements) == 15);
+static_assert(std::size(kStatements) == kStatementCount);
 
 }  // namespace
 

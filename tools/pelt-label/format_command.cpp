@@ -4,10 +4,12 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "options.h"
+#include "pelt/evaluator/apply_format.h"
+#include "pelt/language/statements.h"
 #include "pelt/value/conversion.h"
-#include "pelt/value/format.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "pelt/value/typed_literal.h"
@@ -19,9 +21,8 @@ constexpr std::string_view kCommand = "format";
 
 constexpr OptionSpec kLocaleOption{
     "locale", 'L', "L", "the locale, such as de_DE (default: the environment's)"};
-constexpr OptionSpec kFunctionOption{
-    "function", 'f', "F", "Format (default), FormatNumber, FormatCurrency or Round"};
-constexpr std::array kOptions{kLocaleOption, kFunctionOption, kHelpOption};
+constexpr std::string_view kFunctionOptionName = "function";
+constexpr language::StatementId kDefaultFunction = language::StatementId::kFormat;
 
 constexpr std::string_view kUsage =
     "Usage: pelt-label format [--locale L] [--function F] VALUE [ARGUMENT]\n"
@@ -48,15 +49,34 @@ constexpr std::string_view kUsage =
     "ARGUMENT or locale, or an ARGUMENT where the function takes none.\n"
     "\n";
 
-enum class Function { kFormat, kFormatNumber, kFormatCurrency, kRound };
+// The functions a user can try: the statements the table offers, provided
+// they take at most the one ARGUMENT this command reads.
+bool IsOffered(const language::StatementInfo& info) {
+  return info.offer == language::StatementOffer::kOffered &&
+         (info.arguments == language::StatementArguments::kNone ||
+          info.arguments == language::StatementArguments::kNumber ||
+          info.arguments == language::StatementArguments::kText);
+}
 
-std::optional<Function> FunctionNamed(std::string_view name) {
-  const std::u16string wide = value::FromUtf8(name);
-  if (value::EqualsNoCase(wide, u"Format")) return Function::kFormat;
-  if (value::EqualsNoCase(wide, u"FormatNumber")) return Function::kFormatNumber;
-  if (value::EqualsNoCase(wide, u"FormatCurrency")) return Function::kFormatCurrency;
-  if (value::EqualsNoCase(wide, u"Round")) return Function::kRound;
-  return std::nullopt;
+// "Format (default), FormatCurrency, FormatNumber or Round": the default
+// first, the others in table order.
+std::string FunctionHelp() {
+  std::string help = value::ToUtf8(language::StatementName(kDefaultFunction)) + " (default)";
+  std::vector<std::u16string_view> others;
+  for (const language::StatementInfo& info : language::Statements()) {
+    if (IsOffered(info) && info.id != kDefaultFunction) others.push_back(info.name);
+  }
+  for (std::size_t i = 0; i < others.size(); ++i) {
+    help += i + 1 == others.size() ? " or " : ", ";
+    help += value::ToUtf8(others[i]);
+  }
+  return help;
+}
+
+const language::StatementInfo* FunctionNamed(std::string_view name) {
+  const std::optional<language::StatementId> id = language::StatementByName(value::FromUtf8(name));
+  const language::StatementInfo* info = id ? language::FindStatement(*id) : nullptr;
+  return info != nullptr && IsOffered(*info) ? info : nullptr;
 }
 
 std::optional<int> ReadDecimals(std::string_view text) {
@@ -68,46 +88,50 @@ std::optional<int> ReadDecimals(std::string_view text) {
   return decimals;
 }
 
-// The value after the function; as it came when the function does not
-// apply or fails, as label making has it.
-value::Variant Apply(Function function, const value::Variant& input,
-                     std::optional<std::string_view> argument, int decimals,
-                     const value::LocaleData& locale) {
-  const auto or_input = [&](auto converted) -> value::Variant {
-    if (!converted.ok()) return input;
-    if constexpr (std::is_same_v<decltype(converted.value), std::u16string>) {
-      return value::Variant::FromText(std::move(converted.value));
-    } else {
-      return std::move(converted.value);
+// The function's argument from the ARGUMENT operand, as a format entry holds
+// it; a usage error when the operand does not fit the function.
+std::optional<std::string> ReadArgument(const language::StatementInfo& function,
+                                        std::optional<std::string_view> operand,
+                                        language::Argument& argument) {
+  switch (function.arguments) {
+    case language::StatementArguments::kNone:
+      if (operand) return value::ToUtf8(function.name) + " takes no ARGUMENT";
+      break;
+    case language::StatementArguments::kNumber: {
+      const std::optional<int> decimals = operand ? ReadDecimals(*operand) : std::nullopt;
+      if (!decimals) {
+        return operand ? "malformed ARGUMENT '" + std::string(*operand) +
+                             "': expected a number of decimals"
+                       : "expects the number of decimals as ARGUMENT";
+      }
+      argument = std::int32_t{*decimals};
+      break;
     }
-  };
-  switch (function) {
-    case Function::kFormat:
-      return or_input(value::Format(input, value::FromUtf8(argument.value_or("")), locale));
-    case Function::kFormatNumber:
-      return or_input(value::FormatNumber(input, decimals, locale));
-    case Function::kFormatCurrency:
-      return or_input(value::FormatCurrency(input, locale));
-    case Function::kRound:
-      return or_input(value::Round(input, decimals, locale));
+    default:  // the picture; none is the empty one
+      argument = value::FromUtf8(operand.value_or(""));
+      break;
   }
-  return input;
+  return std::nullopt;
 }
 
 }  // namespace
 
 ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
+  const std::string function_help = FunctionHelp();
+  const std::array options{
+      kLocaleOption, OptionSpec{kFunctionOptionName, 'f', "F", function_help}, kHelpOption};
   ParsedArguments arguments;
-  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
+  if (const auto done = ParseCommandArguments(args, options, kCommand, kUsage, io, arguments)) {
     return *done;
   }
   std::string error;
 
-  Function function = Function::kFormat;
-  if (const auto name = arguments.Value(kFunctionOption.name)) {
-    const std::optional<Function> named = FunctionNamed(*name);
-    if (!named) return ReportUsage(io, kCommand, "unknown function '" + std::string(*name) + "'");
-    function = *named;
+  const language::StatementInfo* function = language::FindStatement(kDefaultFunction);
+  if (const auto name = arguments.Value(kFunctionOptionName)) {
+    function = FunctionNamed(*name);
+    if (function == nullptr) {
+      return ReportUsage(io, kCommand, "unknown function '" + std::string(*name) + "'");
+    }
   }
   const value::LocaleData* locale = &value::UserLocale();
   if (const auto id = arguments.Value(kLocaleOption.name)) {
@@ -128,21 +152,15 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   }
   const std::optional<std::string_view> argument =
       operands.size() == 2 ? std::optional(operands[1]) : std::nullopt;
-  int decimals = 0;
-  if (function == Function::kFormatCurrency && argument) {
-    return ReportUsage(io, kCommand, "FormatCurrency takes no ARGUMENT");
-  }
-  if (function == Function::kFormatNumber || function == Function::kRound) {
-    const std::optional<int> read = argument ? ReadDecimals(*argument) : std::nullopt;
-    if (!read) {
-      return ReportUsage(io, kCommand, argument ? "malformed ARGUMENT '" + std::string(*argument) +
-                                                      "': expected a number of decimals"
-                                                : "expects the number of decimals as ARGUMENT");
-    }
-    decimals = *read;
+  language::Argument first;
+  if (const std::optional<std::string> fault = ReadArgument(*function, argument, first)) {
+    return ReportUsage(io, kCommand, *fault);
   }
 
-  const value::Variant result = Apply(function, *input, argument, decimals, *locale);
+  // As label making has it: a function that does not apply or fails leaves
+  // the value as it came.
+  value::Variant result = *input;
+  evaluator::ApplyFormat(result, function->id, first, language::Argument(), *locale);
   std::u16string text;
   static_cast<void>(value::AppendText(result, *locale, text));  // null adds nothing
   io.out << value::ToUtf8(text) << '\n';

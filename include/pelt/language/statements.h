@@ -1,6 +1,6 @@
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -17,24 +17,48 @@ enum class StatementArguments : std::uint8_t {
   kTwoTexts,    // .Replace(o,xx)
 };
 
+// What a formatting function works on; the values it does not take pass
+// through unchanged.
+enum class StatementOperand : std::uint8_t {
+  kText,      // the value's text; null stays null
+  kNumber,    // numeric values and numeric text only
+  kAnyValue,  // every value as it is, null included
+};
+
+// Whether pelt-label format lets a user try the function on one value.
+enum class StatementOffer : std::uint8_t { kNotOffered, kOffered };
+
 // kNone is the "NONE" entry of a field without statements; the others follow
 // the statement list.
 enum class StatementId : std::uint8_t {
   kNone,
-#define PELT_STATEMENT(id, name, arguments, entry, description) id,
+#define PELT_STATEMENT(id, ...) id,
 #include "pelt/language/statements.def"
 #undef PELT_STATEMENT
 };
 
+inline constexpr std::size_t kStatementCount = 0
+#define PELT_STATEMENT(...) +1
+#include "pelt/language/statements.def"
+#undef PELT_STATEMENT
+    ;
+
+// One row of statements.def (the handler column belongs to the evaluator).
 struct StatementInfo {
   StatementId id;
-  std::u16string_view name;         // "Left"
+  std::u16string_view name;  // "Left"
   StatementArguments arguments;
-  std::u16string_view catalogue_entry;  // ".Left(0)"
+  StatementOperand operand;
+  std::u16string_view improper_message;  // "" for statements without arguments
+  std::u16string_view unclosed_message;  // "" when it is improper_message
+  std::u16string_view catalogue_entry;   // ".Left(0)"
   std::u16string_view description;
+  std::string_view example_value;        // "str:Hello World"
+  std::u16string_view example;           // ".Left(2)"
+  StatementOffer offer;
 };
 
-// The fifteen statements in catalogue order (without kNone).
+// The statements in catalogue order (without kNone).
 std::span<const StatementInfo> Statements();
 
 // The name stored for an id: "NONE" for kNone.
