@@ -289,11 +289,5 @@ TEST_F(VerifyExpressionTest, EachVerificationReplacesTheLast) {
   EXPECT_EQ(U8(evaluator_.Message()), "Expression is Valid!");
 }
 
-TEST_F(VerifyExpressionTest, WorksThroughTheDefaultInterface) {
-  _PeltExpressionEvaluator& object = evaluator_;
-  EXPECT_EQ(object.VerifyExpression(&table_, u"[POP].Round(0)"), kTrue);
-  EXPECT_EQ(U8(object.Message()), U8(kParsed));
-}
-
 }  // namespace
 }  // namespace pelt::evaluator

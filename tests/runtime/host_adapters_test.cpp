@@ -1,4 +1,5 @@
-#include "pelt/runtime/host_adapters.h"
+#include "pelt/runtime/served_objects.h"
+#include "pelt/runtime/wrapped_objects.h"
 
 #include <gtest/gtest.h>
 

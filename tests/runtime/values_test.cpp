@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "pelt/runtime/host_adapters.h"
+#include "pelt/runtime/value_conversion.h"
 #include "pelt/runtime/result.h"
 #include "pelt/runtime/text.h"
 #include "pelt/runtime/uuid.h"

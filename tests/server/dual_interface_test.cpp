@@ -6,7 +6,7 @@
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
-#include "pelt/runtime/host_adapters.h"
+#include "pelt/runtime/served_objects.h"
 #include "pelt/value/text.h"
 #include "server_fixture.h"
 #include "support/dump.h"

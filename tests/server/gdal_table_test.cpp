@@ -5,7 +5,7 @@
 
 #include "pelt/adapters/gdal/source.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
-#include "pelt/runtime/host_adapters.h"
+#include "pelt/runtime/served_objects.h"
 #include "pelt/value/text.h"
 #include "server_fixture.h"
 

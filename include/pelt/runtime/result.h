@@ -9,8 +9,9 @@ namespace pelt::runtime {
 // values are successes, negative ones failures. kFalse is the success that
 // answers "no" (a library that must stay loaded, for example). A member that
 // fails with an error of its own returns kException and fills the caller's
-// exception record.
-enum class Result : std::int32_t {
+// exception record. Marked nodiscard: a Result dropped on the floor is a
+// failure nobody hears of.
+enum class [[nodiscard]] Result : std::int32_t {
   kOk = 0,
   kFalse = 1,
 
@@ -40,6 +41,15 @@ enum class Result : std::int32_t {
 
 constexpr bool Succeeded(Result r) { return static_cast<std::int32_t>(r) >= 0; }
 constexpr bool Failed(Result r) { return static_cast<std::int32_t>(r) < 0; }
+
+// Returns a failed outcome (a Result, or anything Failed() takes) from the
+// enclosing function; a successful one goes on.
+#define PELT_RETURN_IF_FAILED(expression)                                              \
+  do {                                                                                 \
+    if (auto pelt_outcome_ = (expression); ::pelt::runtime::Failed(pelt_outcome_)) { \
+      return pelt_outcome_;                                                            \
+    }                                                                                  \
+  } while (false)
 
 // "no interface", "registry corrupt" …; "result N" for a code not listed.
 std::string_view ResultName(Result r);
