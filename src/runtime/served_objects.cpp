@@ -72,8 +72,7 @@ class FieldServer final : public Served<HostFieldObject> {
     return GuardMember(Inputs(), Outputs(name), [&] {
       std::u16string text;
       PELT_RETURN_IF_FAILED(Check(field_->FieldName(text)));
-      *name = TextAllocate(text);
-      return *name != nullptr ? Result::kOk : Result::kOutOfMemory;
+      return HandOutText(text, *name);
     });
   }
 
@@ -176,9 +175,7 @@ class CollectionServer final : public Served<CollectionObject> {
         return Refuse(value::ErrorCode::kSubscriptOutOfRange);
       }
       const std::u16string* found = items_->KeyAt(position);
-      if (found == nullptr) return Result::kOk;
-      *key = TextAllocate(*found);
-      return *key != nullptr ? Result::kOk : Result::kOutOfMemory;
+      return found != nullptr ? HandOutText(*found, *key) : Result::kOk;
     });
   }
 

@@ -44,8 +44,7 @@ Result HandOut(evaluator::Boolean value, boundary::Boolean& out) {
 }
 
 Result HandOut(const std::u16string& value, boundary::Text& out) {
-  out = runtime::TextAllocate(value);
-  return out != nullptr ? Result::kOk : Result::kOutOfMemory;
+  return runtime::HandOutText(value, out);
 }
 
 namespace {
