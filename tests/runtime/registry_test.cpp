@@ -205,32 +205,27 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
 
 TEST(RegistryPathTest, FollowsTheEnvironment) {
   struct Row {
-    int line;
     const char* registry;
     const char* xdg;
     std::string expected;
   } rows[] = {
-      {__LINE__, "/tmp/r.registry", "/x", "/tmp/r.registry"},
-      {__LINE__, "", "/x", "/x/pelt/components.registry"},
-      {__LINE__, nullptr, "relative", "/h/.config/pelt/components.registry"},
-      {__LINE__, nullptr, nullptr, "/h/.config/pelt/components.registry"},
+      {"/tmp/r.registry", "/x", "/tmp/r.registry"},
+      {"", "/x", "/x/pelt/components.registry"},
+      {nullptr, "relative", "/h/.config/pelt/components.registry"},
+      {nullptr, nullptr, "/h/.config/pelt/components.registry"},
   };
-  const auto set = [](const char* name, const char* value) {
-    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-  };
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-  for (const char* name : {"PELT_COMPONENT_REGISTRY", "XDG_CONFIG_HOME", "HOME"}) {
-    const char* value = std::getenv(name);
-    saved.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
-  }
+  const auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
+  const std::string registry = std::getenv("PELT_COMPONENT_REGISTRY") ? std::getenv("PELT_COMPONENT_REGISTRY") : "";
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("HOME", "/h", 1);
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
     set("PELT_COMPONENT_REGISTRY", row.registry);
     set("XDG_CONFIG_HOME", row.xdg);
     EXPECT_EQ(RegistryPath().string(), row.expected);
   }
-  for (const auto& [name, value] : saved) set(name, value ? value->c_str() : nullptr);
+  setenv("PELT_COMPONENT_REGISTRY", registry.c_str(), 1);  // an empty one means none, as before
+  setenv("HOME", home.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace
