@@ -54,7 +54,8 @@ std::string Describe(host::HostTable& table, std::vector<host::HostRow*> rows) {
   }
   for (std::u16string_view name : {u"name", u"POP", u"missing", u""}) {
     std::int32_t index = -2;
-    if (errors::Status s = table.IndexOfField(name, index); !s.ok()) return out + "IndexOfField" + Describe(s);
+    if (errors::Status s = table.IndexOfField(name, index); !s.ok())
+      return out + "IndexOfField" + Describe(s);
     out += "[" + U8(name) + "]=" + std::to_string(index) + " ";
   }
   for (host::HostRow* row : rows) {
@@ -78,7 +79,8 @@ TEST(HostObjectsTest, AServedTableReadsAsTheTableItselfEvenWhenACallFails) {
     for (int remote : {0, 1}) {
       MemoryTable table = Cities();
       table.RecordCalls(true);
-      if (failing > 0) table.FailCall(std::nullopt, failing, MemoryTable::InjectedFailure(host::Operation::kFieldAt));
+      if (failing > 0)
+        table.FailCall(std::nullopt, failing, MemoryTable::InjectedFailure(host::Operation::kFieldAt));
       if (remote == 0) {
         outcome[remote] = Describe(table, {&table.Row(0), &table.Row(1)});
       } else {
@@ -113,7 +115,8 @@ TEST(HostObjectsTest, ServedObjectsAnswerOnlyTheirOwnInterfaces) {
   MemoryTable table = Cities();
   Ref<HostTableObject> served = ServeHostTable(Borrow<host::HostTable>(table));
   for (const auto& [id, offered] : {std::pair{Object::kId, true}, std::pair{HostObject::kId, true},
-                                    std::pair{HostTableObject::kId, true}, std::pair{HostRowObject::kId, false}}) {
+                                    std::pair{HostTableObject::kId, true},
+                                    std::pair{HostRowObject::kId, false}}) {
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(served->Query(id, &out), offered ? Result::kOk : Result::kNoInterface);
     EXPECT_EQ(out != nullptr, offered);

@@ -67,7 +67,8 @@ TEST(RegistryTest, CorruptTextIsRefusedWithTheLineAtFault) {
   } rows[] = {
       {__LINE__, "", "line 0: the file is empty"},
       {__LINE__, good.substr(0, good.size() - 6), "line 7: the closing 'end' line is missing"},
-      {__LINE__, head + class_a + "end 1\n", "line 3: class 11111111-1111-4111-8111-111111111111 names no library"},
+      {__LINE__, head + class_a + "end 1\n",
+       "line 3: class 11111111-1111-4111-8111-111111111111 names no library"},
       {__LINE__, "# only a comment\n", "line 1: the header line is missing"},
       {__LINE__, "pelt-component-registry 2\nend 0\n", "line 1: expected the header line"},
       {__LINE__, head + "end 1\n", "line 2: the closing line counts 1 records"},
@@ -149,7 +150,8 @@ TEST_F(RegistryFileTest, ACorruptOrReadOnlyFileIsNeverOverwritten) {
     std::ofstream(path_, std::ios::binary) << row.text;
     std::filesystem::permissions(path_, row.perms);
     std::string message;
-    EXPECT_EQ(RegisterClasses(path_, {Class(kIdB, "Pelt.B", "/lib/b.so")}, std::nullopt, &message), row.expected);
+    EXPECT_EQ(RegisterClasses(path_, {Class(kIdB, "Pelt.B", "/lib/b.so")}, std::nullopt, &message),
+              row.expected);
     EXPECT_NE(message.find(path_.string()), std::string::npos) << message;
     EXPECT_NE(message.find(row.message), std::string::npos) << message;
     EXPECT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, std::nullopt, nullptr), row.expected);
@@ -171,7 +173,8 @@ TEST_F(RegistryFileTest, ValuesWithLineBreaksAreRefused) {
   broken.description += "\nend 0";
   EXPECT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/lib/a.so\nend 0")}, std::nullopt, nullptr),
             Result::kInvalidArgument);
-  EXPECT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "")}, std::nullopt, nullptr), Result::kInvalidArgument);
+  EXPECT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "")}, std::nullopt, nullptr),
+            Result::kInvalidArgument);
   EXPECT_EQ(RegisterClasses(path_, {}, broken, nullptr), Result::kInvalidArgument);
   EXPECT_FALSE(std::filesystem::exists(path_));
 }
@@ -184,7 +187,8 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
     std::string registry = path_.string();
     std::string first = std::to_string(w * 1000);
     std::string count = std::to_string(kClassesEach);
-    char* argv[] = {const_cast<char*>(PELT_REGISTRY_WRITER), registry.data(), first.data(), count.data(), nullptr};
+    char* argv[] = {const_cast<char*>(PELT_REGISTRY_WRITER), registry.data(), first.data(), count.data(),
+                    nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, PELT_REGISTRY_WRITER, nullptr, nullptr, argv, environ), 0);
     children.push_back(pid);
@@ -214,8 +218,11 @@ TEST(RegistryPathTest, FollowsTheEnvironment) {
       {nullptr, "relative", "/h/.config/pelt/components.registry"},
       {nullptr, nullptr, "/h/.config/pelt/components.registry"},
   };
-  const auto set = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
-  const std::string registry = std::getenv("PELT_COMPONENT_REGISTRY") ? std::getenv("PELT_COMPONENT_REGISTRY") : "";
+  const auto set = [](const char* name, const char* value) {
+    value ? setenv(name, value, 1) : unsetenv(name);
+  };
+  const std::string registry =
+      std::getenv("PELT_COMPONENT_REGISTRY") ? std::getenv("PELT_COMPONENT_REGISTRY") : "";
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("HOME", "/h", 1);
   for (const Row& row : rows) {

@@ -23,9 +23,10 @@ TEST(UuidTest, ParsesAndFormatsTheTextForm) {
     ASSERT_TRUE(id) << text;
     EXPECT_EQ(ToString(*id), kId);
   }
-  for (std::string_view text : {"", "665db793-3bf2-4cd7-8e73-622745cdc5b", "665db793-3bf2-4cd7-8e73-622745cdc5b5a",
-                                "665db7933-bf2-4cd7-8e73-622745cdc5b5", "665db793-3bf2-4cd7-8e73-622745cdc5g5",
-                                "{665db793-3bf2-4cd7-8e73-622745cdc5b5"}) {
+  for (std::string_view text :
+       {"", "665db793-3bf2-4cd7-8e73-622745cdc5b", "665db793-3bf2-4cd7-8e73-622745cdc5b5a",
+        "665db7933-bf2-4cd7-8e73-622745cdc5b5", "665db793-3bf2-4cd7-8e73-622745cdc5g5",
+        "{665db793-3bf2-4cd7-8e73-622745cdc5b5"}) {
     EXPECT_FALSE(ParseUuid(text)) << text;  // short, long, dash misplaced, not hexadecimal, one brace
   }
   static_assert(UuidLiteral("00112233-4455-6677-8899-aabbccddeeff").bytes[15] == 0xff);

@@ -29,7 +29,8 @@ using testing::Invoke;
 using value::ToUtf8;
 
 MemoryTable Cities() {
-  MemoryTable table({{u"NAME", FieldType::kString}, {u"POP", FieldType::kInteger}, {u"Shape", FieldType::kGeometry}});
+  MemoryTable table(
+      {{u"NAME", FieldType::kString}, {u"POP", FieldType::kInteger}, {u"Shape", FieldType::kGeometry}});
   table.AddRow({value::Variant::FromText(u"Zürich"), value::Variant::FromLong(421878)});
   table.AddRow({value::Variant::FromText(u"Łódź"), value::Variant::Null()});
   table.RecordCalls(true);
@@ -47,7 +48,8 @@ std::shared_ptr<value::Collection> ReservedWordValues() {
 // they made, as one line.
 std::string Line(const std::string& verdict, const std::string& verify_message, const std::string& label,
                  const std::string& label_message, const MemoryTable& table) {
-  return verdict + " '" + verify_message + "' '" + label + "' '" + label_message + "' " + ToUtf8(table.CallTrace());
+  return verdict + " '" + verify_message + "' '" + label + "' '" + label_message + "' " +
+         ToUtf8(table.CallTrace());
 }
 
 std::string Direct(std::u16string_view expression, std::size_t row, bool with_table) {
@@ -84,8 +86,9 @@ std::string Served(_PeltExpressionEvaluator& object, Way way, std::u16string_vie
     OwnedText label_message;
     EXPECT_EQ(object.VerifyExpression(&table_variable, &expression_variable, &verdict), Result::kOk);
     EXPECT_EQ(object.Message(verify_message.Put()), Result::kOk);
-    EXPECT_EQ(object.MakeLabel(&table_variable, &row_variable, &expression_variable, &values_variable, label.Put()),
-              Result::kOk);
+    EXPECT_EQ(
+        object.MakeLabel(&table_variable, &row_variable, &expression_variable, &values_variable, label.Put()),
+        Result::kOk);
     EXPECT_EQ(object.Message(label_message.Put()), Result::kOk);
     // The caller's variables are read, never changed.
     EXPECT_EQ(table_variable, served_table.get());
@@ -127,9 +130,11 @@ TEST_F(DualInterfaceTest, EveryWayOfCallingGivesWhatTheEvaluatorGives) {
     for (std::size_t row = 0; row < 2; ++row) {
       for (bool with_table : {true, false}) {
         for (Way way : {Way::kEarlyBound, Way::kLateByValue, Way::kLateByReference}) {
-          SCOPED_TRACE(ToUtf8(expression) + " row " + std::to_string(row) + (with_table ? "" : " without table") +
-                       " way " + std::to_string(static_cast<int>(way)));
-          EXPECT_EQ(Served(*object.get(), way, expression, row, with_table), Direct(expression, row, with_table));
+          SCOPED_TRACE(ToUtf8(expression) + " row " + std::to_string(row) +
+                       (with_table ? "" : " without table") + " way " +
+                       std::to_string(static_cast<int>(way)));
+          EXPECT_EQ(Served(*object.get(), way, expression, row, with_table),
+                    Direct(expression, row, with_table));
         }
       }
     }
@@ -145,7 +150,8 @@ TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
     Result expected;
     std::vector<runtime::DispatchId> ids;
   } rows[] = {
-      {__LINE__, {u"showmessages", u"MESSAGE", u"makeLabel"}, Result::kOk, {0x68030001, 0x68030000, 0x60030003}},
+      {__LINE__, {u"showmessages", u"MESSAGE", u"makeLabel"}, Result::kOk,
+       {0x68030001, 0x68030000, 0x60030003}},
       {__LINE__, {u"Verify"}, Result::kMemberNotFound, {-1}},
       {__LINE__, {u""}, Result::kMemberNotFound, {-1}},
       {__LINE__, {u"MakeLabel ", u"EditExpression"}, Result::kMemberNotFound, {-1, 0x60030002}},
@@ -157,7 +163,8 @@ TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
     std::vector<Text> names;
     for (const OwnedText& text : texts) names.push_back(text.get());
     std::vector<runtime::DispatchId> ids(names.size(), 12345);
-    EXPECT_EQ(object->MemberIds(names.data(), static_cast<std::uint32_t>(names.size()), ids.data()), row.expected);
+    EXPECT_EQ(object->MemberIds(names.data(), static_cast<std::uint32_t>(names.size()), ids.data()),
+              row.expected);
     EXPECT_EQ(ids, row.ids);
   }
   runtime::DispatchId id = 0;
@@ -228,7 +235,8 @@ TEST_F(DualInterfaceTest, BadLateBoundCallsFailWithARecord) {
   } rows[] = {
       {__LINE__, 0x60030005, CallKind::kMethod, {},
        "member not found: PeltExpressionEvaluator has no member with dispatch identifier 1610809349."},
-      {__LINE__, verify, CallKind::kMethod, {tbl()}, "bad argument count: VerifyExpression takes 2 arguments, not 1."},
+      {__LINE__, verify, CallKind::kMethod, {tbl()},
+       "bad argument count: VerifyExpression takes 2 arguments, not 1."},
       {__LINE__, make_label, CallKind::kMethod, {tbl(), row(), text(u"x")},
        "bad argument count: MakeLabel takes 4 arguments, not 3."},
       {__LINE__, kMessageDispatchId, CallKind::kGet, {text(u"x")},
@@ -242,21 +250,26 @@ TEST_F(DualInterfaceTest, BadLateBoundCallsFailWithARecord) {
       {__LINE__, verify, CallKind::kMethod, {tbl(), null},
        mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Null."},
       {__LINE__, verify, CallKind::kMethod, {row(), text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of another kind."},
+       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of "
+                  "another kind."},
       {__LINE__, make_label, CallKind::kMethod, {tbl(), tbl(), text(u"x"), empty},
        mismatch + "2: Argument 2 (pRow) of MakeLabel must be a host row, not an object of another kind."},
       {__LINE__, make_label, CallKind::kMethod, {tbl(), row(), text(u"x"), row()},
-       mismatch + "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object of another "
-                  "kind."},
-      {__LINE__, kEditExpressionDispatchId, CallKind::kMethod, {empty, text(u"x"), empty, runtime::MakeBooleanVariant(true)},
-       mismatch + "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not Boolean."},
+       mismatch + "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object "
+                  "of another kind."},
+      {__LINE__, kEditExpressionDispatchId, CallKind::kMethod,
+       {empty, text(u"x"), empty, runtime::MakeBooleanVariant(true)},
+       mismatch + "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not "
+                  "Boolean."},
       {__LINE__, verify, CallKind::kMethod, {broken, text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, not a broken "
-                  "reference."},
+       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, "
+                  "not a broken reference."},
       {__LINE__, kShowMessagesDispatchId, CallKind::kPut, {text(u"True")},
        mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Text."},
-      {__LINE__, kMessageDispatchId, CallKind::kPut, {text(u"x")}, "bad call kind: Message is a read-only property."},
-      {__LINE__, make_label, CallKind::kPut, {empty, empty, empty, empty}, "bad call kind: MakeLabel is a method."},
+      {__LINE__, kMessageDispatchId, CallKind::kPut, {text(u"x")},
+       "bad call kind: Message is a read-only property."},
+      {__LINE__, make_label, CallKind::kPut, {empty, empty, empty, empty},
+       "bad call kind: MakeLabel is a method."},
       {__LINE__, verify, CallKind::kMethod | CallKind::kPut, {empty, empty},
        "bad call kind: VerifyExpression is a method."},
       {__LINE__, kShowMessagesDispatchId, static_cast<CallKind>(0), {},
@@ -268,7 +281,8 @@ TEST_F(DualInterfaceTest, BadLateBoundCallsFailWithARecord) {
   }
   // A failed call changed nothing; null arrays and records are handled, not followed.
   EXPECT_EQ(Invoke(*object.get(), kMessageDispatchId, CallKind::kGet, {}), "ok Text:");
-  EXPECT_EQ(object->Call(kMessageDispatchId, CallKind::kGet, nullptr, 1, nullptr, nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(object->Call(kMessageDispatchId, CallKind::kGet, nullptr, 1, nullptr, nullptr),
+            Result::kInvalidPointer);
   EXPECT_EQ(object->Call(kMessageDispatchId, CallKind::kGet, nullptr, 0, nullptr, nullptr), Result::kOk);
   EXPECT_EQ(object->Call(12, CallKind::kGet, nullptr, 0, nullptr, nullptr), Result::kMemberNotFound);
 }
@@ -298,9 +312,11 @@ TEST_F(DualInterfaceTest, AbsentObjectsAreNullReferencesButAbsentVariablesAreRef
   EXPECT_EQ(evaluator->VerifyExpression(nullptr, &no_text, &verdict), Result::kInvalidPointer);
   EXPECT_EQ(evaluator->VerifyExpression(&no_table, nullptr, &verdict), Result::kInvalidPointer);
   EXPECT_EQ(evaluator->VerifyExpression(&no_table, &no_text, nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()),
+            Result::kInvalidPointer);
   EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()),
+            Result::kInvalidPointer);
   EXPECT_EQ(evaluator->Message(nullptr), Result::kInvalidPointer);
   EXPECT_EQ(evaluator->ShowMessages(nullptr), Result::kInvalidPointer);
 }
@@ -331,7 +347,8 @@ TEST_F(DualInterfaceTest, AFailingCollectionFailsTheCallWithItsOwnRecord) {
   ASSERT_TRUE(object);
   FailingCollection values;
   EXPECT_EQ(Invoke(*object.get(), kMakeLabelDispatchId, CallKind::kMethod,
-                   {Variant(), Variant(), runtime::MakeTextVariant(u"$$PAGE"), runtime::MakeObjectVariant(&values)}),
+                   {Variant(), Variant(), runtime::MakeTextVariant(u"$$PAGE"),
+                    runtime::MakeObjectVariant(&values)}),
             "exception 1004: The collection is gone.");
   EXPECT_EQ(Invoke(*object.get(), kEditExpressionDispatchId, CallKind::kMethod,
                    {Variant(), runtime::MakeTextVariant(u""), Variant(), runtime::MakeObjectVariant(&values)})
@@ -342,7 +359,8 @@ TEST_F(DualInterfaceTest, AFailingCollectionFailsTheCallWithItsOwnRecord) {
   CollectionObject* failing = &values;
   Text expression = nullptr;
   OwnedText result;
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &expression, &failing, result.Put()), Result::kException);
+  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &expression, &failing, result.Put()),
+            Result::kException);
   EXPECT_EQ(values.refs, 1u);  // every reference taken was given back
 }
 

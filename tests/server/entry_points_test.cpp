@@ -32,7 +32,8 @@ TEST_F(EntryPointTest, RegistersTheClassAndItsTypeLibrary) {
   expected.classes.push_back({kPeltExpressionEvaluatorClassId, "PeltExpressions.PeltExpressionEvaluator",
                               "PeltExpressionEvaluator", library, runtime::ThreadingModel::kApartment,
                               kTypeLibraryId});
-  expected.type_libraries.push_back({kTypeLibraryId, "PeltExpressions", "Brindle Expression Builder", 1, 0, library});
+  expected.type_libraries.push_back(
+      {kTypeLibraryId, "PeltExpressions", "Brindle Expression Builder", 1, 0, library});
   runtime::RegistryContents contents;
   ASSERT_EQ(runtime::ReadRegistry(registry_path(), contents, nullptr), Result::kOk);
   EXPECT_EQ(contents, expected);
@@ -52,7 +53,8 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
       {__LINE__, true, kPeltExpressionEvaluatorClassId, "", Result::kOk},
       {__LINE__, true, std::nullopt, "peltexpressions.peltexpressionevaluator", Result::kOk},
       {__LINE__, true, std::nullopt, "PeltExpressions.Nothing", Result::kClassNotRegistered},
-      {__LINE__, true, runtime::UuidLiteral("00000000-0000-4000-8000-000000000001"), "", Result::kClassNotRegistered},
+      {__LINE__, true, runtime::UuidLiteral("00000000-0000-4000-8000-000000000001"), "",
+       Result::kClassNotRegistered},
       {__LINE__, false, kPeltExpressionEvaluatorClassId, "", Result::kClassNotRegistered},
       {__LINE__, false, std::nullopt, kPeltExpressionEvaluatorProgramId, Result::kClassNotRegistered},
   };
@@ -119,7 +121,8 @@ TEST_F(EntryPointTest, EveryInterfaceLeadsToOneObject) {
 TEST_F(EntryPointTest, LiveObjectsAndLocksKeepTheLibraryLoaded) {
   EXPECT_EQ(can_unload_now_(), Result::kOk);
   Ref<ClassFactory> factory;
-  ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()), Result::kOk);
+  ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
+            Result::kOk);
   EXPECT_EQ(can_unload_now_(), Result::kFalse);  // the factory's code lives there
   Ref<_PeltExpressionEvaluator> evaluator;
   ASSERT_EQ(factory->Create(_PeltExpressionEvaluator::kId, evaluator.PutVoid()), Result::kOk);
@@ -136,7 +139,8 @@ TEST_F(EntryPointTest, LiveObjectsAndLocksKeepTheLibraryLoaded) {
   evaluator.Reset();
   second.Reset();
   EXPECT_EQ(can_unload_now_(), Result::kFalse);  // the lock still holds it
-  ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()), Result::kOk);
+  ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
+            Result::kOk);
   EXPECT_EQ(factory->Lock(false), Result::kOk);
   EXPECT_EQ(factory->Lock(false), Result::kInvalidArgument);  // more unlocks than locks
   factory.Reset();
@@ -160,8 +164,10 @@ TEST_F(EntryPointTest, ACorruptRegistryIsReportedAndLeftAlone) {
   EXPECT_EQ(ReadFile(registry_path()), corrupt);
   Ref<Dispatch> object;
   std::string message;
-  EXPECT_EQ(runtime::CreateObject(kPeltExpressionEvaluatorProgramId, object, &message), Result::kRegistryCorrupt);
-  EXPECT_NE(message.find(registry_path().string() + ": corrupt, line 2: malformed class id"), std::string::npos)
+  EXPECT_EQ(runtime::CreateObject(kPeltExpressionEvaluatorProgramId, object, &message),
+            Result::kRegistryCorrupt);
+  EXPECT_NE(message.find(registry_path().string() + ": corrupt, line 2: malformed class id"),
+            std::string::npos)
       << message;
 }
 

@@ -32,7 +32,8 @@ std::string ExpectedOutput(std::u16string_view expression) {
   out += (valid ? "True\nMessage: " : "False\nMessage: ") + value::ToUtf8(evaluator.Message()) + "\n";
   for (std::size_t i = 0; valid && i < table.RowCount(); ++i) {
     out += "label " + std::to_string(i + 1) + ": " +
-           value::ToUtf8(evaluator.MakeLabel(&table, &table.Row(i), std::u16string(expression), values)) + "\n";
+           value::ToUtf8(evaluator.MakeLabel(&table, &table.Row(i), std::u16string(expression), values)) +
+           "\n";
   }
   return out + "libraries still loaded: 0\n";
 }
@@ -46,8 +47,9 @@ TEST(ExampleHostTest, MakesLabelsLateBoundOnceTheServerIsRegistered) {
       << unregistered.err;
 
   ASSERT_EQ(RunProgram(PELT_REGSVR, {"-s", PELT_SERVER_LIBRARY}, dir).exit_code, 0);
-  for (std::u16string_view expression : {u"Page $$PAGE_NUMBER: [NAME].UCase",
-                                         u"[NAME] ([COUNTRY].Left(3)) <BOL>[POP]</BOL>", u"[NAME", u"[Shape]"}) {
+  for (std::u16string_view expression :
+       {u"Page $$PAGE_NUMBER: [NAME].UCase", u"[NAME] ([COUNTRY].Left(3)) <BOL>[POP]</BOL>", u"[NAME",
+        u"[Shape]"}) {
     SCOPED_TRACE(value::ToUtf8(expression));
     const pelt::testing::ProgramOutcome run = RunProgram(PELT_EXAMPLE_HOST, {value::ToUtf8(expression)}, dir);
     const std::string expected = ExpectedOutput(expression);

@@ -54,16 +54,21 @@ TEST_F(RegsvrTest, RegistersUnregistersAndRefusesWithAStatusAndAMessage) {
   } rows[] = {
       {__LINE__, {}, 1, "", "pelt-regsvr: no library given\nusage: pelt-regsvr*", false},
       {__LINE__, {"-x", PELT_SERVER_LIBRARY}, 1, "", "pelt-regsvr: unknown option '-x'\nusage:*", false},
-      {__LINE__, {PELT_SERVER_LIBRARY, PELT_SERVER_LIBRARY}, 1, "", "pelt-regsvr: one library at a time*", false},
-      {__LINE__, {missing}, 2, "", "pelt-regsvr: cannot load " + missing + ": No such file or directory*", false},
-      {__LINE__, {text_file}, 2, "", "pelt-regsvr: cannot load " + text_file + ": *", false},
-      {__LINE__, {dir_.path().string()}, 2, "", "pelt-regsvr: cannot load " + dir_.path().string() + ": *", false},
-      {__LINE__, {PELT_NOT_A_SERVER}, 3, "",
-       "pelt-regsvr: " + not_a_server + " does not export DllRegisterServer: it is not a component library\n", false},
-      {__LINE__, {"-u", PELT_NOT_A_SERVER}, 3, "", "pelt-regsvr: " + not_a_server + " does not export DllUnregisterServer*",
+      {__LINE__, {PELT_SERVER_LIBRARY, PELT_SERVER_LIBRARY}, 1, "", "pelt-regsvr: one library at a time*",
        false},
+      {__LINE__, {missing}, 2, "", "pelt-regsvr: cannot load " + missing + ": No such file or directory*",
+       false},
+      {__LINE__, {text_file}, 2, "", "pelt-regsvr: cannot load " + text_file + ": *", false},
+      {__LINE__, {dir_.path().string()}, 2, "", "pelt-regsvr: cannot load " + dir_.path().string() + ": *",
+       false},
+      {__LINE__, {PELT_NOT_A_SERVER}, 3, "",
+       "pelt-regsvr: " + not_a_server + " does not export DllRegisterServer: it is not a component library\n",
+       false},
+      {__LINE__, {"-u", PELT_NOT_A_SERVER}, 3, "",
+       "pelt-regsvr: " + not_a_server + " does not export DllUnregisterServer*", false},
       {__LINE__, {PELT_SERVER_LIBRARY}, 0, "registered " + server_ + " in " + registry_ + "\n", "", true},
-      {__LINE__, {"-u", PELT_SERVER_LIBRARY}, 0, "unregistered " + server_ + " from " + registry_ + "\n", "", false},
+      {__LINE__, {"-u", PELT_SERVER_LIBRARY}, 0, "unregistered " + server_ + " from " + registry_ + "\n", "",
+       false},
       // Silent runs print nothing; the exit status alone tells.
       {__LINE__, {"-s", PELT_SERVER_LIBRARY}, 0, "", "", true},
       {__LINE__, {"-us", PELT_SERVER_LIBRARY}, 0, "", "", false},
@@ -95,8 +100,8 @@ TEST_F(RegsvrTest, ARegistryThatCannotBeWrittenFailsTheEntryPoint) {
   run = Regsvr({PELT_SERVER_LIBRARY});
   EXPECT_EQ(run.exit_code, 4);
   EXPECT_EQ(run.err, "pelt-regsvr: DllRegisterServer in " + server_ +
-                         " failed: registry read-only: The component registry file is read-only.\n  " + registry_ +
-                         "\n");
+                         " failed: registry read-only: The component registry file is read-only.\n  " +
+                         registry_ + "\n");
 }
 
 }  // namespace
