@@ -171,156 +171,6 @@ TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
   EXPECT_EQ(object->MemberIds(nullptr, 1, &id), Result::kInvalidPointer);
 }
 
-TEST_F(DualInterfaceTest, ShowMessagesIsASixteenBitBooleanBothWays) {
-  Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
-  Ref<Dispatch> object = evaluator.As<Dispatch>();
-  ASSERT_TRUE(object);
-  runtime::Boolean value = 7;
-  ASSERT_EQ(evaluator->ShowMessages(&value), Result::kOk);
-  EXPECT_EQ(value, 0);  // off when new
-  Variant integer;
-  integer.type = runtime::VariantType::kInteger;
-  integer.integer = 1;
-  struct Row {
-    int line;
-    Variant written;
-    std::string read;
-  } rows[] = {
-      {__LINE__, runtime::MakeBooleanVariant(true), "ok Boolean:-1"},
-      {__LINE__, runtime::MakeBooleanVariant(false), "ok Boolean:0"},
-      {__LINE__, integer, "ok Boolean:-1"},  // any non-zero value is true
-      {__LINE__, runtime::MakeLongVariant(0), "ok Boolean:0"},
-      {__LINE__, runtime::MakeLongVariant(65536), "ok Boolean:-1"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(Invoke(*object.get(), kShowMessagesDispatchId, CallKind::kPut, {row.written}), "ok Empty");
-    EXPECT_EQ(Invoke(*object.get(), kShowMessagesDispatchId, CallKind::kGet, {}), row.read);
-    EXPECT_EQ(Invoke(*object.get(), kShowMessagesDispatchId, CallKind::kMethod | CallKind::kGet, {}),
-              row.read);
-    ASSERT_EQ(evaluator->ShowMessages(&value), Result::kOk);
-    EXPECT_EQ("ok Boolean:" + std::to_string(value), row.read);
-  }
-  ASSERT_EQ(evaluator->ShowMessages(runtime::Boolean{1}), Result::kOk);
-  ASSERT_EQ(evaluator->ShowMessages(&value), Result::kOk);
-  EXPECT_EQ(value, -1);
-}
-
-TEST_F(DualInterfaceTest, BadLateBoundCallsFailWithARecord) {
-  Ref<Dispatch> object = CreateEvaluator().As<Dispatch>();
-  ASSERT_TRUE(object);
-  MemoryTable table = Cities();
-  Ref<HostTableObject> served_table = runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
-  Ref<HostRowObject> served_row = runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(0)));
-  const auto tbl = [&] { return runtime::MakeObjectVariant(served_table.get()); };
-  const auto row = [&] { return runtime::MakeObjectVariant(served_row.get()); };
-  const auto text = [](std::u16string_view t) { return runtime::MakeTextVariant(t); };
-  const auto of_type = [](runtime::VariantType type) {
-    Variant v;
-    v.type = type;
-    return v;
-  };
-  const Variant null = of_type(runtime::VariantType::kNull);
-  const Variant broken = of_type(runtime::VariantType::kReference);
-  const Variant empty;
-  const DispatchId verify = kVerifyExpressionDispatchId;
-  const DispatchId make_label = kMakeLabelDispatchId;
-  const std::string mismatch = "type mismatch arg ";
-  struct Row {
-    int line;
-    runtime::DispatchId id;
-    CallKind kind;
-    std::vector<Variant> arguments;
-    std::string expected;
-  } rows[] = {
-      {__LINE__, 0x60030005, CallKind::kMethod, {},
-       "member not found: PeltExpressionEvaluator has no member with dispatch identifier 1610809349."},
-      {__LINE__, verify, CallKind::kMethod, {tbl()},
-       "bad argument count: VerifyExpression takes 2 arguments, not 1."},
-      {__LINE__, make_label, CallKind::kMethod, {tbl(), row(), text(u"x")},
-       "bad argument count: MakeLabel takes 4 arguments, not 3."},
-      {__LINE__, kMessageDispatchId, CallKind::kGet, {text(u"x")},
-       "bad argument count: Message takes 0 arguments, not 1."},
-      {__LINE__, kShowMessagesDispatchId, CallKind::kPut, {},
-       "bad argument count: ShowMessages takes 1 argument, not 0."},
-      {__LINE__, verify, CallKind::kMethod, {text(u"t"), text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be an object, not Text."},
-      {__LINE__, verify, CallKind::kMethod, {tbl(), runtime::MakeLongVariant(5)},
-       mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Long."},
-      {__LINE__, verify, CallKind::kMethod, {tbl(), null},
-       mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Null."},
-      {__LINE__, verify, CallKind::kMethod, {row(), text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of "
-                  "another kind."},
-      {__LINE__, make_label, CallKind::kMethod, {tbl(), tbl(), text(u"x"), empty},
-       mismatch + "2: Argument 2 (pRow) of MakeLabel must be a host row, not an object of another kind."},
-      {__LINE__, make_label, CallKind::kMethod, {tbl(), row(), text(u"x"), row()},
-       mismatch + "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object "
-                  "of another kind."},
-      {__LINE__, kEditExpressionDispatchId, CallKind::kMethod,
-       {empty, text(u"x"), empty, runtime::MakeBooleanVariant(true)},
-       mismatch + "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not "
-                  "Boolean."},
-      {__LINE__, verify, CallKind::kMethod, {broken, text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, "
-                  "not a broken reference."},
-      {__LINE__, kShowMessagesDispatchId, CallKind::kPut, {text(u"True")},
-       mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Text."},
-      {__LINE__, kMessageDispatchId, CallKind::kPut, {text(u"x")},
-       "bad call kind: Message is a read-only property."},
-      {__LINE__, make_label, CallKind::kPut, {empty, empty, empty, empty},
-       "bad call kind: MakeLabel is a method."},
-      {__LINE__, verify, CallKind::kMethod | CallKind::kPut, {empty, empty},
-       "bad call kind: VerifyExpression is a method."},
-      {__LINE__, kShowMessagesDispatchId, static_cast<CallKind>(0), {},
-       "bad call kind: ShowMessages is read or written."},
-  };
-  for (Row& r : rows) {
-    SCOPED_TRACE(r.line);
-    EXPECT_EQ(Invoke(*object.get(), r.id, r.kind, std::move(r.arguments)), r.expected);
-  }
-  // A failed call changed nothing; null arrays and records are handled, not followed.
-  EXPECT_EQ(Invoke(*object.get(), kMessageDispatchId, CallKind::kGet, {}), "ok Text:");
-  EXPECT_EQ(object->Call(kMessageDispatchId, CallKind::kGet, nullptr, 1, nullptr, nullptr),
-            Result::kInvalidPointer);
-  EXPECT_EQ(object->Call(kMessageDispatchId, CallKind::kGet, nullptr, 0, nullptr, nullptr), Result::kOk);
-  EXPECT_EQ(object->Call(12, CallKind::kGet, nullptr, 0, nullptr, nullptr), Result::kMemberNotFound);
-}
-
-TEST_F(DualInterfaceTest, AbsentObjectsAreNullReferencesButAbsentVariablesAreRefused) {
-  Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
-  Ref<Dispatch> object = evaluator.As<Dispatch>();
-  ASSERT_TRUE(object);
-  // Late bound: empty and null variants mean "no object", and an empty
-  // expression variant is the empty text.
-  Variant null;
-  null.type = runtime::VariantType::kNull;
-  EXPECT_EQ(Invoke(*object.get(), kVerifyExpressionDispatchId, CallKind::kMethod, {null, Variant()}),
-            "ok Boolean:0");
-  EXPECT_EQ(Invoke(*object.get(), kMakeLabelDispatchId, CallKind::kMethod,
-                   {Variant(), null, runtime::MakeTextVariant(u"Text only"), null})
-                ,
-            "ok Text:Text only");
-
-  HostTableObject* no_table = nullptr;
-  HostRowObject* no_row = nullptr;
-  CollectionObject* no_values = nullptr;
-  Text no_text = nullptr;  // the empty text
-  runtime::Boolean verdict = 0;
-  OwnedText label;
-  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, &no_values, &no_values, label.Put()), Result::kOk);
-  EXPECT_EQ(evaluator->VerifyExpression(nullptr, &no_text, &verdict), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->VerifyExpression(&no_table, nullptr, &verdict), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->VerifyExpression(&no_table, &no_text, nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()),
-            Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()),
-            Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->Message(nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->ShowMessages(nullptr), Result::kInvalidPointer);
-}
-
 // A collection whose every call fails, as a broken host's might.
 class FailingCollection final : public CollectionObject {
  public:
@@ -341,27 +191,143 @@ class FailingCollection final : public CollectionObject {
   std::uint32_t refs = 1;
 };
 
-TEST_F(DualInterfaceTest, AFailingCollectionFailsTheCallWithItsOwnRecord) {
-  Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
-  Ref<Dispatch> object = evaluator.As<Dispatch>();
+// Late-bound calls made in order on one object, each with its outcome.
+TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
+  Ref<Dispatch> object = CreateEvaluator().As<Dispatch>();
   ASSERT_TRUE(object);
-  FailingCollection values;
-  EXPECT_EQ(Invoke(*object.get(), kMakeLabelDispatchId, CallKind::kMethod,
-                   {Variant(), Variant(), runtime::MakeTextVariant(u"$$PAGE"),
-                    runtime::MakeObjectVariant(&values)}),
-            "exception 1004: The collection is gone.");
-  EXPECT_EQ(Invoke(*object.get(), kEditExpressionDispatchId, CallKind::kMethod,
-                   {Variant(), runtime::MakeTextVariant(u""), Variant(), runtime::MakeObjectVariant(&values)})
-                ,
-            "exception 1004: The collection is gone.");
+  MemoryTable table = Cities();
+  Ref<HostTableObject> served_table = runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
+  Ref<HostRowObject> served_row = runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(0)));
+  FailingCollection failing;
+  const auto tbl = [&] { return runtime::MakeObjectVariant(served_table.get()); };
+  const auto row = [&] { return runtime::MakeObjectVariant(served_row.get()); };
+  const auto text = [](std::u16string_view t) { return runtime::MakeTextVariant(t); };
+  const auto of_type = [](runtime::VariantType type, std::int16_t integer = 0) {
+    Variant v;
+    v.type = type;
+    v.integer = integer;
+    return v;
+  };
+  const Variant null = of_type(runtime::VariantType::kNull);
+  const Variant broken = of_type(runtime::VariantType::kReference);
+  const Variant one = of_type(runtime::VariantType::kInteger, 1);
+  const Variant empty;
+  const DispatchId verify = kVerifyExpressionDispatchId;
+  const DispatchId make_label = kMakeLabelDispatchId;
+  const DispatchId show = kShowMessagesDispatchId;
+  const CallKind get = CallKind::kGet;
+  const CallKind put = CallKind::kPut;
+  const CallKind method = CallKind::kMethod;
+  const std::string mismatch = "type mismatch arg ";
+  struct Row {
+    int line;
+    runtime::DispatchId id;
+    CallKind kind;
+    std::vector<Variant> arguments;
+    std::string expected;
+  } rows[] = {
+      {__LINE__, kMessageDispatchId, get, {}, "ok Text:"},
+      {__LINE__, show, get, {}, "ok Boolean:0"},  // off when new
+      {__LINE__, 0x60030005, method, {},
+       "member not found: PeltExpressionEvaluator has no member with dispatch identifier 1610809349."},
+      {__LINE__, verify, method, {tbl()}, "bad argument count: VerifyExpression takes 2 arguments, not 1."},
+      {__LINE__, make_label, method, {tbl(), row(), text(u"x")},
+       "bad argument count: MakeLabel takes 4 arguments, not 3."},
+      {__LINE__, kMessageDispatchId, get, {text(u"x")},
+       "bad argument count: Message takes 0 arguments, not 1."},
+      {__LINE__, show, put, {}, "bad argument count: ShowMessages takes 1 argument, not 0."},
+      {__LINE__, verify, method, {text(u"t"), text(u"x")},
+       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be an object, not Text."},
+      {__LINE__, verify, method, {tbl(), runtime::MakeLongVariant(5)},
+       mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Long."},
+      {__LINE__, verify, method, {tbl(), null},
+       mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Null."},
+      {__LINE__, verify, method, {row(), text(u"x")},
+       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of "
+                  "another kind."},
+      {__LINE__, make_label, method, {tbl(), tbl(), text(u"x"), empty},
+       mismatch + "2: Argument 2 (pRow) of MakeLabel must be a host row, not an object of another kind."},
+      {__LINE__, make_label, method, {tbl(), row(), text(u"x"), row()},
+       mismatch + "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object "
+                  "of another kind."},
+      {__LINE__, kEditExpressionDispatchId, method,
+       {empty, text(u"x"), empty, runtime::MakeBooleanVariant(true)},
+       mismatch + "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not "
+                  "Boolean."},
+      {__LINE__, verify, method, {broken, text(u"x")},
+       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, "
+                  "not a broken reference."},
+      {__LINE__, show, put, {text(u"True")},
+       mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Text."},
+      {__LINE__, kMessageDispatchId, put, {text(u"x")}, "bad call kind: Message is a read-only property."},
+      {__LINE__, make_label, put, {empty, empty, empty, empty}, "bad call kind: MakeLabel is a method."},
+      {__LINE__, verify, method | put, {empty, empty}, "bad call kind: VerifyExpression is a method."},
+      {__LINE__, show, static_cast<CallKind>(0), {}, "bad call kind: ShowMessages is read or written."},
+      {__LINE__, kMessageDispatchId, method, {}, "ok Text:"},  // the failed calls changed nothing
+      // ShowMessages crosses as a 16-bit Boolean; any non-zero number is true.
+      {__LINE__, show, put, {runtime::MakeBooleanVariant(true)}, "ok Empty"},
+      {__LINE__, show, get, {}, "ok Boolean:-1"},
+      {__LINE__, show, put, {runtime::MakeBooleanVariant(false)}, "ok Empty"},
+      {__LINE__, show, method | get, {}, "ok Boolean:0"},
+      {__LINE__, show, put, {one}, "ok Empty"},
+      {__LINE__, show, get, {}, "ok Boolean:-1"},
+      {__LINE__, show, put, {runtime::MakeLongVariant(0)}, "ok Empty"},
+      {__LINE__, show, get, {}, "ok Boolean:0"},
+      {__LINE__, show, put, {runtime::MakeLongVariant(65536)}, "ok Empty"},
+      {__LINE__, show, get, {}, "ok Boolean:-1"},
+      {__LINE__, show, put, {runtime::MakeBooleanVariant(false)}, "ok Empty"},
+      // Empty and null variants are "no object"; an empty expression is "".
+      {__LINE__, verify, method, {null, empty}, "ok Boolean:0"},
+      {__LINE__, make_label, method, {empty, null, text(u"Text only"), null}, "ok Text:Text only"},
+      // A failing collection fails the call with its own record.
+      {__LINE__, make_label, method, {empty, empty, text(u"$$PAGE"), runtime::MakeObjectVariant(&failing)},
+       "exception 1004: The collection is gone."},
+      {__LINE__, kEditExpressionDispatchId, method,
+       {empty, text(u""), empty, runtime::MakeObjectVariant(&failing)},
+       "exception 1004: The collection is gone."},
+  };
+  for (Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(Invoke(*object.get(), r.id, r.kind, std::move(r.arguments)), r.expected);
+  }
+  EXPECT_EQ(failing.refs, 1u);  // every reference taken was given back
+  // Null arrays and records are handled, not followed.
+  EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 1, nullptr, nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 0, nullptr, nullptr), Result::kOk);
+  EXPECT_EQ(object->Call(12, get, nullptr, 0, nullptr, nullptr), Result::kMemberNotFound);
+}
+
+TEST_F(DualInterfaceTest, EarlyBoundSlotsRefuseAbsentVariablesAndPassFailuresOn) {
+  Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
+  ASSERT_TRUE(evaluator);
+  runtime::Boolean value = 7;
+  ASSERT_EQ(evaluator->ShowMessages(runtime::Boolean{1}), Result::kOk);  // any non-zero value is true
+  ASSERT_EQ(evaluator->ShowMessages(&value), Result::kOk);
+  EXPECT_EQ(value, -1);
+  ASSERT_EQ(evaluator->ShowMessages(runtime::kFalse), Result::kOk);
+
   HostTableObject* no_table = nullptr;
   HostRowObject* no_row = nullptr;
-  CollectionObject* failing = &values;
-  Text expression = nullptr;
-  OwnedText result;
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &expression, &failing, result.Put()),
+  CollectionObject* no_values = nullptr;
+  Text no_text = nullptr;  // the empty text
+  OwnedText label;
+  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, &no_values, &no_values, label.Put()), Result::kOk);
+  EXPECT_EQ(evaluator->VerifyExpression(nullptr, &no_text, &value), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->VerifyExpression(&no_table, nullptr, &value), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->VerifyExpression(&no_table, &no_text, nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()),
+            Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()),
+            Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->Message(nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->ShowMessages(nullptr), Result::kInvalidPointer);
+
+  FailingCollection failing;
+  CollectionObject* failing_variable = &failing;
+  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &failing_variable, label.Put()),
             Result::kException);
-  EXPECT_EQ(values.refs, 1u);  // every reference taken was given back
+  EXPECT_EQ(failing.refs, 1u);
 }
 
 }  // namespace
