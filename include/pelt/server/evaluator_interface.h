@@ -53,7 +53,9 @@ using Collection = runtime::CollectionObject*;
 // Every other parameter is passed by reference (a pointer to the caller's
 // variable, which the evaluator reads and never changes); object references
 // inside may be null. Results go to the last parameter; a Text result
-// becomes the caller's to free.
+// becomes the caller's to free. For example:
+//   Result MakeLabel(HostTableObject** pTable, HostRowObject** pRow, Text* pExpression,
+//                    CollectionObject** pReservedWordValues, Text* result);
 class _PeltExpressionEvaluator : public runtime::Dispatch {
  public:
   static constexpr runtime::InterfaceId kId =
