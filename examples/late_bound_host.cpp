@@ -15,7 +15,7 @@
 
 #include "pelt/host/memory_table.h"
 #include "pelt/runtime/dispatch.h"
-#include "pelt/runtime/host_adapters.h"
+#include "pelt/runtime/served_objects.h"
 #include "pelt/runtime/loader.h"
 #include "pelt/value/text.h"
 

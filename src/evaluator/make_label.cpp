@@ -36,9 +36,7 @@ std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host:
                                                   const std::u16string& pExpression,
                                                   CollectionRef pReservedWordValues) {
   try {
-    // Through the object's own interface, as a host would call it.
-    _PeltExpressionEvaluator& self = *this;
-    bool ok = self.VerifyExpression(pTable, pExpression) != kFalse;
+    bool ok = VerifyExpression(pTable, pExpression) != kFalse;
     if (ok) {
       m_pReservedWordValues = std::move(pReservedWordValues);
       ok = MakeLabelString(pTable, pRow);

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "pelt/runtime/boundary_guard.h"
 #include "pelt/runtime/registry.h"
 #include "pelt/runtime/server_support.h"
 
@@ -89,7 +90,7 @@ Result FindClass(const std::function<const ClassEntry*(const RegistryContents&)>
                  std::string_view what, ClassEntry& out, std::string* message) {
   const std::filesystem::path path = RegistryPath();
   RegistryContents contents;
-  if (Result r = ReadRegistry(path, contents, message); Failed(r)) return r;
+  PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message));
   const ClassEntry* entry = find(contents);
   if (entry == nullptr) {
     LibraryTable::SetMessage(message, std::string(what) + " is not registered in " + path.string());
@@ -99,12 +100,15 @@ Result FindClass(const std::function<const ClassEntry*(const RegistryContents&)>
   return Result::kOk;
 }
 
+Result FindProgramId(std::string_view program_id, ClassEntry& out, std::string* message) {
+  const auto find = [&](const RegistryContents& c) { return c.FindProgramId(program_id); };
+  return FindClass(find, "program id " + std::string(program_id), out, message);
+}
+
 Result CreateFromEntry(const ClassEntry& entry, const InterfaceId& interface_id, void** out,
                        std::string* message) {
   GetClassObjectEntry get_class_object = nullptr;
-  if (Result r = LibraryTable::Instance().Load(entry.library, get_class_object, message); Failed(r)) {
-    return r;
-  }
+  PELT_RETURN_IF_FAILED(LibraryTable::Instance().Load(entry.library, get_class_object, message));
   Ref<ClassFactory> factory;
   const ClassId id = entry.id;
   const InterfaceId factory_id = ClassFactory::kId;
@@ -126,25 +130,19 @@ Result CreateFromEntry(const ClassEntry& entry, const InterfaceId& interface_id,
 
 Result CreateObject(const ClassId& class_id, const InterfaceId& interface_id, void** out,
                     std::string* message) {
-  if (out == nullptr) return Result::kInvalidPointer;
-  *out = nullptr;
-  return GuardBoundary([&] {
+  return GuardMember(Inputs(), Outputs(out), [&] {
     ClassEntry entry;
     const auto find = [&](const RegistryContents& c) { return c.FindClass(class_id); };
-    if (Result r = FindClass(find, "class " + ToString(class_id), entry, message); Failed(r)) return r;
+    PELT_RETURN_IF_FAILED(FindClass(find, "class " + ToString(class_id), entry, message));
     return CreateFromEntry(entry, interface_id, out, message);
   });
 }
 
 Result CreateObject(std::string_view program_id, const InterfaceId& interface_id, void** out,
                     std::string* message) {
-  if (out == nullptr) return Result::kInvalidPointer;
-  *out = nullptr;
-  return GuardBoundary([&] {
+  return GuardMember(Inputs(), Outputs(out), [&] {
     ClassEntry entry;
-    const auto find = [&](const RegistryContents& c) { return c.FindProgramId(program_id); };
-    const std::string what = "program id " + std::string(program_id);
-    if (Result r = FindClass(find, what, entry, message); Failed(r)) return r;
+    PELT_RETURN_IF_FAILED(FindProgramId(program_id, entry, message));
     return CreateFromEntry(entry, interface_id, out, message);
   });
 }
@@ -152,9 +150,7 @@ Result CreateObject(std::string_view program_id, const InterfaceId& interface_id
 Result ClassIdFromProgramId(std::string_view program_id, ClassId& out, std::string* message) {
   return GuardBoundary([&] {
     ClassEntry entry;
-    const auto find = [&](const RegistryContents& c) { return c.FindProgramId(program_id); };
-    const std::string what = "program id " + std::string(program_id);
-    if (Result r = FindClass(find, what, entry, message); Failed(r)) return r;
+    PELT_RETURN_IF_FAILED(FindProgramId(program_id, entry, message));
     out = entry.id;
     return Result::kOk;
   });

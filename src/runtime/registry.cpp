@@ -65,6 +65,83 @@ bool ParseVersion(std::string_view text, std::uint16_t& major, std::uint16_t& mi
   return parse(text.substr(0, dot), major) && parse(text.substr(dot + 1), minor);
 }
 
+// One property of a record: its name in the file, its value as written
+// (an empty value is left out), and how a value read back is stored (the
+// fault, or "" when the value is fine).
+template <class Entry>
+struct Property {
+  std::string_view name;
+  std::string (*write)(const Entry& entry);
+  std::string (*read)(std::string_view value, Entry& entry);
+};
+
+template <class Entry, std::string Entry::*field>
+constexpr Property<Entry> TextProperty(std::string_view name) {
+  return {name, [](const Entry& entry) { return entry.*field; },
+          [](std::string_view value, Entry& entry) {
+            entry.*field = value;
+            return std::string();
+          }};
+}
+
+// A kind of record: the word that opens it, its name in messages, its
+// properties in the order they are written.
+template <class Entry, std::size_t kCount>
+struct RecordKind {
+  std::string_view keyword;
+  std::string_view description;
+  Property<Entry> properties[kCount];
+};
+
+constexpr RecordKind<ClassEntry, 5> kClassRecord{
+    "class",
+    "class",
+    {TextProperty<ClassEntry, &ClassEntry::program_id>("program-id"),
+     TextProperty<ClassEntry, &ClassEntry::name>("name"),
+     TextProperty<ClassEntry, &ClassEntry::library>("library"),
+     {"threading", [](const ClassEntry& entry) { return std::string(ThreadingModelName(entry.threading)); },
+      [](std::string_view value, ClassEntry& entry) {
+        const std::optional<ThreadingModel> model = ParseThreading(value);
+        if (!model) return "unknown threading model '" + std::string(value) + "'";
+        entry.threading = *model;
+        return std::string();
+      }},
+     {"type-library",
+      [](const ClassEntry& entry) {
+        return entry.type_library ? ToString(*entry.type_library) : std::string();
+      },
+      [](std::string_view value, ClassEntry& entry) {
+        const std::optional<Uuid> id = ParseUuid(value);
+        if (!id) return "malformed type library id '" + std::string(value) + "'";
+        entry.type_library = *id;
+        return std::string();
+      }}}};
+
+constexpr RecordKind<TypeLibraryEntry, 4> kTypeLibraryRecord{
+    "type-library",
+    "type library",
+    {TextProperty<TypeLibraryEntry, &TypeLibraryEntry::name>("name"),
+     TextProperty<TypeLibraryEntry, &TypeLibraryEntry::description>("description"),
+     {"version",
+      [](const TypeLibraryEntry& entry) {
+        return std::to_string(entry.major_version) + "." + std::to_string(entry.minor_version);
+      },
+      [](std::string_view value, TypeLibraryEntry& entry) {
+        if (ParseVersion(value, entry.major_version, entry.minor_version)) return std::string();
+        return "malformed version '" + std::string(value) + "'";
+      }},
+     TextProperty<TypeLibraryEntry, &TypeLibraryEntry::library>("library")}};
+
+template <class Entry, std::size_t kCount>
+void WriteRecord(const RecordKind<Entry, kCount>& kind, const Entry& entry, std::string& text) {
+  text += std::string(kind.keyword) + " " + ToString(entry.id) + "\n";
+  for (const Property<Entry>& property : kind.properties) {
+    const std::string value = property.write(entry);
+    if (value.empty()) continue;
+    text += std::string(kIndent) + std::string(property.name) + " " + value + "\n";
+  }
+}
+
 // Reads the registry text line by line; Fail records the first fault.
 class Parser {
  public:
@@ -85,30 +162,20 @@ class Parser {
         continue;
       }
       if (line.starts_with(kIndent)) {
-        if (Result r = Property(line.substr(kIndent.size())); Failed(r)) return r;
+        PELT_RETURN_IF_FAILED(Property(line.substr(kIndent.size())));
         continue;
       }
       const auto [word, rest] = Split(line);
-      if (word == "class") {
-        if (Result r = CloseRecord(); Failed(r)) return r;
-        const std::optional<Uuid> id = ParseUuid(rest);
-        if (!id) return Fail("malformed class id '" + std::string(rest) + "'");
-        if (contents_.FindClass(*id) != nullptr) return Fail("class " + std::string(rest) + " appears twice");
-        contents_.classes.emplace_back().id = *id;
+      if (word == kClassRecord.keyword) {
+        PELT_RETURN_IF_FAILED(OpenRecord(kClassRecord, rest, contents_.classes));
         current_ = Kind::kClass;
         ++records;
-      } else if (word == "type-library") {
-        if (Result r = CloseRecord(); Failed(r)) return r;
-        const std::optional<Uuid> id = ParseUuid(rest);
-        if (!id) return Fail("malformed type library id '" + std::string(rest) + "'");
-        if (contents_.FindTypeLibrary(*id) != nullptr) {
-          return Fail("type library " + std::string(rest) + " appears twice");
-        }
-        contents_.type_libraries.emplace_back().id = *id;
+      } else if (word == kTypeLibraryRecord.keyword) {
+        PELT_RETURN_IF_FAILED(OpenRecord(kTypeLibraryRecord, rest, contents_.type_libraries));
         current_ = Kind::kTypeLibrary;
         ++records;
       } else if (word == "end") {
-        if (Result r = CloseRecord(); Failed(r)) return r;
+        PELT_RETURN_IF_FAILED(CloseRecord());
         std::size_t count = 0;
         auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), count);
         if (ec != std::errc() || end != rest.data() + rest.size()) {
@@ -153,45 +220,37 @@ class Parser {
 
   Result Property(std::string_view line) {
     const auto [name, value] = Split(line);
-    if (current_ == Kind::kClass) {
-      ClassEntry& entry = contents_.classes.back();
-      if (name == "program-id") {
-        entry.program_id = value;
-      } else if (name == "name") {
-        entry.name = value;
-      } else if (name == "library") {
-        entry.library = value;
-      } else if (name == "threading") {
-        const std::optional<ThreadingModel> model = ParseThreading(value);
-        if (!model) return Fail("unknown threading model '" + std::string(value) + "'");
-        entry.threading = *model;
-      } else if (name == "type-library") {
-        const std::optional<Uuid> id = ParseUuid(value);
-        if (!id) return Fail("malformed type library id '" + std::string(value) + "'");
-        entry.type_library = *id;
-      } else {
-        return Fail("unknown class property '" + std::string(name) + "'");
-      }
-      return Result::kOk;
-    }
+    if (current_ == Kind::kClass) return ReadProperty(kClassRecord, name, value, contents_.classes.back());
     if (current_ == Kind::kTypeLibrary) {
-      TypeLibraryEntry& entry = contents_.type_libraries.back();
-      if (name == "name") {
-        entry.name = value;
-      } else if (name == "description") {
-        entry.description = value;
-      } else if (name == "version") {
-        if (!ParseVersion(value, entry.major_version, entry.minor_version)) {
-          return Fail("malformed version '" + std::string(value) + "'");
-        }
-      } else if (name == "library") {
-        entry.library = value;
-      } else {
-        return Fail("unknown type library property '" + std::string(name) + "'");
-      }
-      return Result::kOk;
+      return ReadProperty(kTypeLibraryRecord, name, value, contents_.type_libraries.back());
     }
     return Fail("a property outside any record");
+  }
+
+  // Closes the record in progress and starts one of kind with the id text.
+  template <class Entry, std::size_t kCount>
+  Result OpenRecord(const RecordKind<Entry, kCount>& kind, std::string_view id_text,
+                    std::vector<Entry>& entries) {
+    PELT_RETURN_IF_FAILED(CloseRecord());
+    const std::string description(kind.description);
+    const std::optional<Uuid> id = ParseUuid(id_text);
+    if (!id) return Fail("malformed " + description + " id '" + std::string(id_text) + "'");
+    for (const Entry& entry : entries) {
+      if (entry.id == *id) return Fail(description + " " + std::string(id_text) + " appears twice");
+    }
+    entries.emplace_back().id = *id;
+    return Result::kOk;
+  }
+
+  template <class Entry, std::size_t kCount>
+  Result ReadProperty(const RecordKind<Entry, kCount>& kind, std::string_view name,
+                      std::string_view value, Entry& entry) {
+    for (const auto& property : kind.properties) {
+      if (property.name != name) continue;
+      const std::string fault = property.read(value, entry);
+      return fault.empty() ? Result::kOk : Fail(fault);
+    }
+    return Fail("unknown " + std::string(kind.description) + " property '" + std::string(name) + "'");
   }
 
   // Checks the record just finished.
@@ -317,29 +376,8 @@ std::string FormatRegistry(const RegistryContents& contents) {
                      "# the runtime: edit with care, the closing line counts the records.\n";
   text += kHeader;
   text += '\n';
-  const auto property = [&text](std::string_view name, std::string_view value) {
-    if (value.empty()) return;
-    text += kIndent;
-    text += name;
-    text += ' ';
-    text += value;
-    text += '\n';
-  };
-  for (const ClassEntry& c : contents.classes) {
-    text += "class " + ToString(c.id) + "\n";
-    property("program-id", c.program_id);
-    property("name", c.name);
-    property("library", c.library);
-    property("threading", ThreadingModelName(c.threading));
-    if (c.type_library) property("type-library", ToString(*c.type_library));
-  }
-  for (const TypeLibraryEntry& t : contents.type_libraries) {
-    text += "type-library " + ToString(t.id) + "\n";
-    property("name", t.name);
-    property("description", t.description);
-    property("version", std::to_string(t.major_version) + "." + std::to_string(t.minor_version));
-    property("library", t.library);
-  }
+  for (const ClassEntry& c : contents.classes) WriteRecord(kClassRecord, c, text);
+  for (const TypeLibraryEntry& t : contents.type_libraries) WriteRecord(kTypeLibraryRecord, t, text);
   text += "end " + std::to_string(contents.classes.size() + contents.type_libraries.size()) + "\n";
   return text;
 }

@@ -4,19 +4,7 @@
 #include <limits.h>
 #include <stdlib.h>
 
-#include <new>
-
 namespace pelt::runtime {
-
-Result CurrentExceptionResult() noexcept {
-  try {
-    throw;
-  } catch (const std::bad_alloc&) {
-    return Result::kOutOfMemory;
-  } catch (...) {
-    return Result::kUnexpected;
-  }
-}
 
 std::optional<std::string> LibraryPathOf(const void* address) {
   Dl_info info{};

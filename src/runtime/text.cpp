@@ -34,6 +34,11 @@ Text TextAllocate(std::u16string_view units) {
   return text;
 }
 
+Result HandOutText(std::u16string_view units, Text& out) {
+  out = TextAllocate(units);
+  return out != nullptr ? Result::kOk : Result::kOutOfMemory;
+}
+
 void TextFree(Text text) {
   if (text == nullptr) return;
   std::free(reinterpret_cast<char*>(text) - kHeader);

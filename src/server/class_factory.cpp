@@ -1,6 +1,7 @@
 #include "class_factory.h"
 
 #include "evaluator_object.h"
+#include "pelt/runtime/boundary_guard.h"
 #include "pelt/server/evaluator_interface.h"
 
 namespace pelt::server {
@@ -20,10 +21,10 @@ std::uint32_t EvaluatorFactory::Release() {
 }
 
 Result EvaluatorFactory::Create(const runtime::InterfaceId& id, void** out) {
-  if (out == nullptr) return Result::kInvalidPointer;
-  *out = nullptr;
-  auto object = runtime::Ref<EvaluatorObject>::Adopt(new EvaluatorObject);
-  return object->Query(id, out);
+  return runtime::GuardMember(runtime::Inputs(), runtime::Outputs(out), [&] {
+    auto object = runtime::Ref<EvaluatorObject>::Adopt(new EvaluatorObject);
+    return object->Query(id, out);
+  });
 }
 
 Result EvaluatorFactory::Lock(bool lock) {
@@ -36,12 +37,11 @@ Result EvaluatorFactory::Lock(bool lock) {
 
 Result GetClassObject(const runtime::ClassId* class_id, const runtime::InterfaceId* interface_id,
                       void** out) {
-  if (out == nullptr) return Result::kInvalidPointer;
-  *out = nullptr;
-  if (class_id == nullptr || interface_id == nullptr) return Result::kInvalidPointer;
-  if (*class_id != kPeltExpressionEvaluatorClassId) return Result::kClassNotAvailable;
-  auto factory = runtime::Ref<EvaluatorFactory>::Adopt(new EvaluatorFactory);
-  return factory->Query(*interface_id, out);
+  return runtime::GuardMember(runtime::Inputs(class_id, interface_id), runtime::Outputs(out), [&] {
+    if (*class_id != kPeltExpressionEvaluatorClassId) return Result::kClassNotAvailable;
+    auto factory = runtime::Ref<EvaluatorFactory>::Adopt(new EvaluatorFactory);
+    return factory->Query(*interface_id, out);
+  });
 }
 
 }  // namespace pelt::server

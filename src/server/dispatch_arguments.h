@@ -4,46 +4,51 @@
 #include <string>
 #include <string_view>
 
+#include "pelt/runtime/dispatch.h"
+#include "pelt/runtime/host_objects.h"
 #include "pelt/runtime/object.h"
 #include "pelt/runtime/variant.h"
 
 namespace pelt::server {
 
-// The arguments of one late-bound call as a member reads them. Each reader
-// follows a by-reference argument to the caller's variant, converts what it
-// finds, and on a fault fills the caller's exception record (naming the
-// member, the argument and the types) before returning the failure.
+// What kind of member a late-bound call reaches.
+enum class MemberKind { kProperty, kReadOnlyProperty, kMethod };
+
+// Reads: a property get, or a method call from a caller that cannot tell.
+bool IsRead(runtime::CallKind kind);
+// Writes: a property put and nothing else.
+bool IsWrite(runtime::CallKind kind);
+
+// One late-bound call as a member sees it: its call kind and its arguments.
+// Each reader follows a by-reference argument to the caller's variant,
+// checks and converts what it finds, and on a fault fills the caller's
+// exception record (naming the member, the argument and the types) before
+// returning the failure.
 class CallArguments {
  public:
   CallArguments(std::u16string_view member, runtime::Variant* values, std::uint32_t count,
                 runtime::ExceptionRecord* exception)
       : member_(member), values_(values), count_(count), exception_(exception) {}
 
-  std::uint32_t count() const { return count_; }
-
+  // kBadCallKind unless a member of that kind may be called so.
+  runtime::Result CheckCallKind(MemberKind member, runtime::CallKind kind);
   // kBadArgumentCount unless exactly expected arguments were given.
   runtime::Result ExpectCount(std::uint32_t expected);
 
-  // Position is 1-based; name is the parameter's name, for messages.
-  // Text: a text (a null Text is "") or an empty variant ("").
-  runtime::Result ReadText(std::uint32_t position, std::u16string_view name, std::u16string& out);
-  // Boolean: a Boolean, or an integer (non-zero is true).
-  runtime::Result ReadBoolean(std::uint32_t position, std::u16string_view name,
-                              runtime::Boolean& out);
-  // An object offering T, a null object, or an empty or null variant (both
-  // meaning "no object"). kind names T in messages ("a host table").
-  template <class T>
-  runtime::Result ReadObject(std::uint32_t position, std::u16string_view name,
-                             std::u16string_view kind, runtime::Ref<T>& out) {
-    runtime::Object* object = nullptr;
-    if (runtime::Result r = ReadAnyObject(position, name, object); runtime::Failed(r)) return r;
-    out = nullptr;
-    if (object == nullptr) return runtime::Result::kOk;
-    if (runtime::Failed(object->Query(T::kId, out.PutVoid()))) {
-      return Mismatch(position, name, kind, u"an object of another kind");
-    }
-    return runtime::Result::kOk;
-  }
+  // The argument at position (1-based); name is the parameter's, for
+  // messages.
+  // A Boolean, or an integer (non-zero is true).
+  runtime::Result Read(std::uint32_t position, std::u16string_view name, runtime::Boolean& out);
+  // A text, or an empty variant (""): out points into the caller's variant.
+  runtime::Result Read(std::uint32_t position, std::u16string_view name, runtime::Text& out);
+  // A host table, a host row or a collection; a null object or an empty or
+  // null variant is no object.
+  runtime::Result Read(std::uint32_t position, std::u16string_view name,
+                       runtime::Ref<runtime::HostTableObject>& out);
+  runtime::Result Read(std::uint32_t position, std::u16string_view name,
+                       runtime::Ref<runtime::HostRowObject>& out);
+  runtime::Result Read(std::uint32_t position, std::u16string_view name,
+                       runtime::Ref<runtime::CollectionObject>& out);
 
   // Fills the exception record with description and gives back result.
   runtime::Result Fail(runtime::Result result, std::u16string_view description,
@@ -53,8 +58,9 @@ class CallArguments {
   // The argument at position after following a reference; nullptr (and the
   // record filled) for a broken reference.
   const runtime::Variant* Target(std::uint32_t position, std::u16string_view name);
-  runtime::Result ReadAnyObject(std::uint32_t position, std::u16string_view name,
-                                runtime::Object*& out);
+  template <class T>
+  runtime::Result ReadObject(std::uint32_t position, std::u16string_view name,
+                             std::u16string_view kind, runtime::Ref<T>& out);
   runtime::Result Mismatch(std::uint32_t position, std::u16string_view name,
                            std::u16string_view wanted, std::u16string_view found);
 

@@ -3,7 +3,7 @@
 
 #include "class_factory.h"
 #include "module_state.h"
-#include "pelt/runtime/server_support.h"
+#include "pelt/runtime/boundary_guard.h"
 #include "pelt/server/export.h"
 #include "registration.h"
 

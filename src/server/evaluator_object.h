@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <initializer_list>
 #include <string_view>
 #include <thread>
 
@@ -11,10 +11,13 @@
 
 namespace pelt::server {
 
+class CallArguments;
+
 // PeltExpressionEvaluator as a component object: the evaluator behind its
-// dual default interface. Early-bound slots and late-bound calls meet in the
-// same three operations below, which turn the runtime's tables, rows,
-// collections and texts into the evaluator's own and back.
+// dual default interface. Early-bound slots and late-bound calls both come
+// from evaluator_members.def and meet in one path (Run) that turns the
+// runtime's tables, rows, collections and texts into the evaluator's own and
+// its results back.
 //
 // Apartment threading: the object lives in the thread that created it and
 // refuses calls from any other with kWrongThread (Retain and Release
@@ -35,46 +38,40 @@ class EvaluatorObject final : public _PeltExpressionEvaluator {
               runtime::ExceptionRecord* exception) override;
 
   // _PeltExpressionEvaluator
-  Result ShowMessages(Boolean* result) override;
-  Result ShowMessages(Boolean DisplayMessages) override;
-  Result Message(Text* result) override;
-  Result EditExpression(runtime::HostTableObject** pTable, Text* pExpression,
-                        runtime::CollectionObject** ReservedWords,
-                        runtime::CollectionObject** ReservedWordDescriptions,
-                        Text* result) override;
-  Result MakeLabel(runtime::HostTableObject** pTable, runtime::HostRowObject** pRow,
-                   Text* pExpression, runtime::CollectionObject** pReservedWordValues,
-                   Text* result) override;
-  Result VerifyExpression(runtime::HostTableObject** pTable, Text* pExpression,
-                          Boolean* result) override;
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
+  Result Name(boundary::Kind* result) override;               \
+  Result Name(boundary::Kind PutParameter) override;
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) Result Name(boundary::Kind* result) override;
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                            \
+  Result Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__), boundary::ResultKind* result) \
+      override;
+#include "pelt/evaluator/evaluator_members.def"
 
  private:
   ~EvaluatorObject();
 
   Result CheckThread() const;
 
-  // The operations on the evaluator's own types. exception may be null.
-  Result Verify(runtime::HostTableObject* table, const std::u16string& expression,
-                Boolean& verdict);
-  Result Label(runtime::HostTableObject* table, runtime::HostRowObject* row,
-               const std::u16string& expression, runtime::CollectionObject* values,
-               std::u16string& label, runtime::ExceptionRecord* exception);
-  Result Edit(runtime::HostTableObject* table, const std::u16string& expression,
-              runtime::CollectionObject* words, runtime::CollectionObject* descriptions,
-              std::u16string& accepted, runtime::ExceptionRecord* exception);
+  // The evaluator's member call made with the boundary values: each is
+  // turned into the evaluator's parameter in order (exception, which may be
+  // null, tells why one could not be), and the member's result goes to
+  // deliver.
+  template <class... B, class Member, class Deliver>
+  Result Run(Member member, Deliver deliver, runtime::ExceptionRecord* exception, B... values);
 
-  // One late-bound member each.
-  Result CallShowMessages(runtime::CallKind kind, runtime::Variant* arguments, std::uint32_t count,
-                          runtime::Variant* result, runtime::ExceptionRecord* exception);
-  Result CallMessage(runtime::CallKind kind, runtime::Variant* arguments, std::uint32_t count,
-                     runtime::Variant* result, runtime::ExceptionRecord* exception);
-  Result CallEditExpression(runtime::CallKind kind, runtime::Variant* arguments, std::uint32_t count,
-                            runtime::Variant* result, runtime::ExceptionRecord* exception);
-  Result CallMakeLabel(runtime::CallKind kind, runtime::Variant* arguments, std::uint32_t count,
-                       runtime::Variant* result, runtime::ExceptionRecord* exception);
-  Result CallVerifyExpression(runtime::CallKind kind, runtime::Variant* arguments,
-                              std::uint32_t count, runtime::Variant* result,
-                              runtime::ExceptionRecord* exception);
+  // An early-bound slot: the caller's variables must be passed; the result
+  // goes to *result.
+  template <class Out, class Member, class... B>
+  Result EarlyBound(Out* result, Member member, B*... variables);
+  // An early-bound property write.
+  template <class B, class Member>
+  Result EarlyPut(Member member, B value);
+
+  // A late-bound call of a member with parameters of the kinds B…, named
+  // names; result may be null.
+  template <class... B, class Member>
+  Result LateBound(CallArguments& args, std::initializer_list<std::u16string_view> names,
+                   Member member, runtime::Variant* result, runtime::ExceptionRecord* exception);
 
   LiveObjectToken live_;  // first in, last out: counts the object until it is gone
   runtime::RefCount refs_;

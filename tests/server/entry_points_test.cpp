@@ -7,11 +7,11 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "pelt/runtime/registry.h"
 #include "server_fixture.h"
+#include "support/run_program.h"
 
 namespace pelt::server {
 namespace {
@@ -20,45 +20,26 @@ using runtime::ClassFactory;
 using runtime::Dispatch;
 using runtime::Object;
 using runtime::Ref;
-using runtime::Result;
-using testing::ServerTest;
+using pelt::testing::ReadFile;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string RealPath(const char* path) {
-  char resolved[PATH_MAX];
-  return realpath(path, resolved) != nullptr ? resolved : "";
-}
-
-using EntryPointTest = ServerTest;
+using EntryPointTest = testing::ServerTest;
 
 TEST_F(EntryPointTest, RegistersTheClassAndItsTypeLibrary) {
   ASSERT_EQ(register_(), Result::kOk);
+  char library[PATH_MAX];
+  ASSERT_NE(realpath(PELT_SERVER_LIBRARY, library), nullptr);
+  runtime::RegistryContents expected;
+  expected.classes.push_back({kPeltExpressionEvaluatorClassId, "PeltExpressions.PeltExpressionEvaluator",
+                              "PeltExpressionEvaluator", library, runtime::ThreadingModel::kApartment,
+                              kTypeLibraryId});
+  expected.type_libraries.push_back(
+      {kTypeLibraryId, "PeltExpressions", "Brindle Expression Builder", 1, 0, library});
   runtime::RegistryContents contents;
-  std::string message;
-  ASSERT_EQ(runtime::ReadRegistry(registry_path(), contents, &message), Result::kOk) << message;
-  const runtime::ClassEntry* entry = contents.FindClass(kPeltExpressionEvaluatorClassId);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->program_id, "PeltExpressions.PeltExpressionEvaluator");
-  EXPECT_EQ(entry->name, "PeltExpressionEvaluator");
-  EXPECT_EQ(entry->library, RealPath(PELT_SERVER_LIBRARY));
-  EXPECT_EQ(entry->threading, runtime::ThreadingModel::kApartment);
-  EXPECT_EQ(entry->type_library, kTypeLibraryId);
-  const runtime::TypeLibraryEntry* library = contents.FindTypeLibrary(kTypeLibraryId);
-  ASSERT_NE(library, nullptr);
-  EXPECT_EQ(library->name, "PeltExpressions");
-  EXPECT_EQ(library->description, "Brindle Expression Builder");
-  EXPECT_EQ(library->major_version, 1);
-  EXPECT_EQ(library->minor_version, 0);
-  // Registering twice changes nothing.
+  ASSERT_EQ(runtime::ReadRegistry(registry_path(), contents, nullptr), Result::kOk);
+  EXPECT_EQ(contents, expected);
   const std::string once = ReadFile(registry_path());
   ASSERT_EQ(register_(), Result::kOk);
-  EXPECT_EQ(ReadFile(registry_path()), once);
+  EXPECT_EQ(ReadFile(registry_path()), once);  // registering twice changes nothing
 }
 
 TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
@@ -70,15 +51,12 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
     Result expected;
   } rows[] = {
       {__LINE__, true, kPeltExpressionEvaluatorClassId, "", Result::kOk},
-      {__LINE__, true, std::nullopt, "PeltExpressions.PeltExpressionEvaluator", Result::kOk},
       {__LINE__, true, std::nullopt, "peltexpressions.peltexpressionevaluator", Result::kOk},
       {__LINE__, true, std::nullopt, "PeltExpressions.Nothing", Result::kClassNotRegistered},
-      {__LINE__, true, std::nullopt, "", Result::kClassNotRegistered},
       {__LINE__, true, runtime::UuidLiteral("00000000-0000-4000-8000-000000000001"), "",
        Result::kClassNotRegistered},
       {__LINE__, false, kPeltExpressionEvaluatorClassId, "", Result::kClassNotRegistered},
-      {__LINE__, false, std::nullopt, "PeltExpressions.PeltExpressionEvaluator",
-       Result::kClassNotRegistered},
+      {__LINE__, false, std::nullopt, kPeltExpressionEvaluatorProgramId, Result::kClassNotRegistered},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -90,8 +68,7 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
     EXPECT_EQ(r, row.expected) << message;
     EXPECT_EQ(static_cast<bool>(object), row.expected == Result::kOk);
     if (row.expected != Result::kOk) {
-      EXPECT_NE(message.find("not registered in " + registry_path().string()), std::string::npos)
-          << message;
+      EXPECT_NE(message.find("not registered in " + registry_path().string()), std::string::npos) << message;
     }
   }
 }
@@ -110,7 +87,7 @@ TEST_F(EntryPointTest, ClassObjectIsRefusedForOtherClassesAndNullPointers) {
     Result expected;
   } rows[] = {
       {__LINE__, &ours, &factory_id, &out, Result::kOk},
-      {__LINE__, &ours, &runtime::Object::kId, &out, Result::kOk},
+      {__LINE__, &ours, &Object::kId, &out, Result::kOk},
       {__LINE__, &other, &factory_id, &out, Result::kClassNotAvailable},
       {__LINE__, &ours, &dispatch_id, &out, Result::kNoInterface},  // a factory is no evaluator
       {__LINE__, nullptr, &factory_id, &out, Result::kInvalidPointer},
@@ -137,8 +114,6 @@ TEST_F(EntryPointTest, EveryInterfaceLeadsToOneObject) {
   EXPECT_EQ(from_evaluator.get(), from_dispatch.get());
   EXPECT_EQ(static_cast<Dispatch*>(evaluator.get()), dispatch.get());  // dual: one table of members
   EXPECT_FALSE(evaluator.As<ClassFactory>());
-  EXPECT_FALSE(evaluator.As<runtime::HostTableObject>());
-  // Retain and Release report the count they leave.
   EXPECT_EQ(evaluator->Retain(), 5u);  // evaluator, dispatch and two Object refs hold one each
   EXPECT_EQ(evaluator->Release(), 4u);
 }
@@ -162,10 +137,8 @@ TEST_F(EntryPointTest, LiveObjectsAndLocksKeepTheLibraryLoaded) {
   ASSERT_EQ(factory->Lock(true), Result::kOk);
   factory.Reset();
   evaluator.Reset();
-  EXPECT_EQ(can_unload_now_(), Result::kFalse);
   second.Reset();
   EXPECT_EQ(can_unload_now_(), Result::kFalse);  // the lock still holds it
-
   ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
             Result::kOk);
   EXPECT_EQ(factory->Lock(false), Result::kOk);
@@ -183,28 +156,9 @@ TEST_F(EntryPointTest, TheRuntimeUnloadsTheLibraryOnlyWhenItIsUnused) {
   EXPECT_EQ(runtime::FreeUnusedLibraries(), 0u);
 }
 
-TEST_F(EntryPointTest, UnregisteringLeavesOtherClassesIntact) {
-  runtime::ClassEntry other;
-  other.id = runtime::UuidLiteral("00000000-0000-4000-8000-00000000000a");
-  other.program_id = "Other.Thing";
-  other.library = "/opt/other/libother.so";
-  ASSERT_EQ(runtime::RegisterClasses(registry_path(), {other}, std::nullopt, nullptr), Result::kOk);
-  ASSERT_EQ(register_(), Result::kOk);
-  ASSERT_EQ(unregister_(), Result::kOk);
-  runtime::RegistryContents contents;
-  ASSERT_EQ(runtime::ReadRegistry(registry_path(), contents, nullptr), Result::kOk);
-  ASSERT_EQ(contents.classes.size(), 1u);
-  EXPECT_EQ(contents.classes[0], other);
-  EXPECT_TRUE(contents.type_libraries.empty());
-  EXPECT_EQ(unregister_(), Result::kOk);  // unregistering twice is harmless
-}
-
 TEST_F(EntryPointTest, ACorruptRegistryIsReportedAndLeftAlone) {
   const std::string corrupt = "pelt-component-registry 1\nclass 1234\n";
-  {
-    std::ofstream out(registry_path());
-    out << corrupt;
-  }
+  std::ofstream(registry_path()) << corrupt;
   EXPECT_EQ(register_(), Result::kRegistryCorrupt);
   EXPECT_EQ(unregister_(), Result::kRegistryCorrupt);
   EXPECT_EQ(ReadFile(registry_path()), corrupt);
@@ -212,32 +166,18 @@ TEST_F(EntryPointTest, ACorruptRegistryIsReportedAndLeftAlone) {
   std::string message;
   EXPECT_EQ(runtime::CreateObject(kPeltExpressionEvaluatorProgramId, object, &message),
             Result::kRegistryCorrupt);
-  EXPECT_NE(message.find(registry_path().string()), std::string::npos) << message;
-  EXPECT_NE(message.find("line 2: malformed class id"), std::string::npos) << message;
-}
-
-TEST_F(EntryPointTest, AReadOnlyRegistryStillServesCreation) {
-  ASSERT_EQ(register_(), Result::kOk);
-  const std::string before = ReadFile(registry_path());
-  std::filesystem::permissions(registry_path(), std::filesystem::perms::owner_read);
-  EXPECT_EQ(unregister_(), Result::kRegistryReadOnly);
-  EXPECT_EQ(register_(), Result::kRegistryReadOnly);
-  EXPECT_EQ(ReadFile(registry_path()), before);
-  Ref<Dispatch> object;
-  EXPECT_EQ(runtime::CreateObject(kPeltExpressionEvaluatorClassId, object), Result::kOk);
+  EXPECT_NE(message.find(registry_path().string() + ": corrupt, line 2: malformed class id"),
+            std::string::npos)
+      << message;
 }
 
 TEST_F(EntryPointTest, AnObjectRefusesCallsFromOtherThreads) {
   Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
   ASSERT_TRUE(evaluator);
-  Result from_other = Result::kOk;
-  std::thread other([&] {
-    runtime::Boolean value = 0;
-    from_other = evaluator->ShowMessages(&value);
-  });
-  other.join();
-  EXPECT_EQ(from_other, Result::kWrongThread);
   runtime::Boolean value = 0;
+  Result from_other = Result::kOk;
+  std::thread([&] { from_other = evaluator->ShowMessages(&value); }).join();
+  EXPECT_EQ(from_other, Result::kWrongThread);
   EXPECT_EQ(evaluator->ShowMessages(&value), Result::kOk);  // its own thread still may
 }
 

@@ -69,22 +69,11 @@ class ServerTest : public ::testing::Test {
   runtime::CanUnloadNowEntry can_unload_now_ = nullptr;
 };
 
-// A variant as text for comparisons: "Boolean:-1", "Text:abc", "Empty" …
-std::string DumpVariant(const runtime::Variant& v);
-
-// The outcome of one late-bound call, as one line:
-// "ok Text:label", "type mismatch arg 2: Argument 2 (pExpression) of …".
-struct CallOutcome {
-  runtime::Result result = runtime::Result::kOk;
-  std::string value;        // the result variant, dumped
-  std::int32_t number = 0;  // from the exception record
-  std::string description;
-  std::uint32_t argument = 0;
-  std::string Line() const;
-};
-
-// Calls a member with the given arguments (which the call owns and clears).
-CallOutcome Invoke(runtime::Dispatch& object, runtime::DispatchId id, runtime::CallKind kind,
+// Calls a member late-bound with the given arguments (which the call owns
+// and clears), and tells the outcome as one line: "ok Boolean:-1",
+// "ok Text:label", "ok Empty", "type mismatch arg 2: Argument 2 (…) of …",
+// "exception 1004: The collection is gone.".
+std::string Invoke(runtime::Dispatch& object, runtime::DispatchId id, runtime::CallKind kind,
                    std::vector<runtime::Variant> arguments);
 
 }  // namespace pelt::server::testing

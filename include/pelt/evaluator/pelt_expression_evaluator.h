@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pelt/evaluator/evaluator_members.h"
 #include "pelt/evaluator/expression_builder.h"
 #include "pelt/host/host_table.h"
 #include "pelt/language/token_list.h"
@@ -19,60 +20,30 @@ struct FormatParseResult;
 
 namespace pelt::evaluator {
 
-// Booleans cross the interface as 16-bit values: true is -1, false is 0.
-using Boolean = std::int16_t;
-inline constexpr Boolean kTrue = -1;
-inline constexpr Boolean kFalse = 0;
-inline constexpr Boolean ToBoolean(bool b) { return b ? kTrue : kFalse; }
-
-// A caller's collection, shared by reference; may be null.
-using CollectionRef = std::shared_ptr<value::Collection>;
-
-// The evaluator's default interface, its operations in the order of their
-// interface slots. Nothing is thrown out of any of them. (The name is the
-// interface's registered name, leading underscore included.)
-class _PeltExpressionEvaluator {
- public:
-  // Slots 1 and 2: the ShowMessages property.
-  virtual Boolean ShowMessages() = 0;
-  virtual void ShowMessages(Boolean DisplayMessages) = 0;
-  // Slot 3: the Message property (read only).
-  virtual std::u16string Message() = 0;
-  // Slot 4.
-  virtual std::u16string EditExpression(host::HostTable* pTable, const std::u16string& pExpression,
-                                        CollectionRef ReservedWords,
-                                        CollectionRef ReservedWordDescriptions) = 0;
-  // Slot 5.
-  virtual std::u16string MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
-                                   const std::u16string& pExpression,
-                                   CollectionRef pReservedWordValues) = 0;
-  // Slot 6.
-  virtual Boolean VerifyExpression(host::HostTable* pTable, const std::u16string& pExpression) = 0;
-
-  // Declared after the slots so that the six operations keep their places.
-  virtual ~_PeltExpressionEvaluator() = default;
-};
-
 // The one creatable class: verifies label expressions against a table, makes
 // the label of a row, and lets the user edit an expression in the builder.
 // One call at a time per object; every call runs on the caller's thread.
-class PeltExpressionEvaluator final : public _PeltExpressionEvaluator {
+// Hosts reach it through its default interface (pelt/server), whose slots
+// evaluator_members.def lists; nothing is thrown out of any of them.
+class PeltExpressionEvaluator final {
  public:
   PeltExpressionEvaluator();
-  ~PeltExpressionEvaluator() override;
+  ~PeltExpressionEvaluator();
   PeltExpressionEvaluator(const PeltExpressionEvaluator&) = delete;
   PeltExpressionEvaluator& operator=(const PeltExpressionEvaluator&) = delete;
 
-  Boolean ShowMessages() override;
-  void ShowMessages(Boolean DisplayMessages) override;
-  std::u16string Message() override;
-  std::u16string EditExpression(host::HostTable* pTable, const std::u16string& pExpression,
-                                CollectionRef ReservedWords,
-                                CollectionRef ReservedWordDescriptions) override;
-  std::u16string MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
-                           const std::u16string& pExpression,
-                           CollectionRef pReservedWordValues) override;
-  Boolean VerifyExpression(host::HostTable* pTable, const std::u16string& pExpression) override;
+  // The interface's members, as in
+  //   std::u16string MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
+  //                            const std::u16string& pExpression, CollectionRef pReservedWordValues);
+#define PELT_CPP_PARAMETER(kind, name) parameter::kind name
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
+  result::Kind Name();                                        \
+  void Name(parameter::Kind PutParameter);
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) result::Kind Name();
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...) \
+  result::ResultKind Name(PELT_FOR_EACH(PELT_CPP_PARAMETER, __VA_ARGS__));
+#include "pelt/evaluator/evaluator_members.def"
+#undef PELT_CPP_PARAMETER
 
   // The tokens the last scan left (an empty list before any scan). For
   // callers that inspect a verified expression, such as the command line.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "pelt/runtime/boundary_guard.h"
 #include "pelt/runtime/result.h"
 #include "pelt/runtime/uuid.h"
 
@@ -123,13 +124,13 @@ class RefCount {
 // ask for, Object included.
 template <class... Interfaces, class Self>
 Result QueryChain(Self* self, const InterfaceId& id, void** out) {
-  if (out == nullptr) return Result::kInvalidPointer;
-  *out = nullptr;
-  const bool found =
-      ((id == Interfaces::kId ? (*out = static_cast<Interfaces*>(self), true) : false) || ...);
-  if (!found) return Result::kNoInterface;
-  self->Retain();
-  return Result::kOk;
+  return GuardMember(Inputs(), Outputs(out), [&] {
+    const bool found =
+        ((id == Interfaces::kId ? (*out = static_cast<Interfaces*>(self), true) : false) || ...);
+    if (!found) return Result::kNoInterface;
+    self->Retain();
+    return Result::kOk;
+  });
 }
 
 }  // namespace pelt::runtime

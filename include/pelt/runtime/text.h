@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "pelt/runtime/result.h"
+
 namespace pelt::runtime {
 
 // Wide strings cross the boundary as Text: a pointer to UTF-16 units that
@@ -18,6 +20,9 @@ using Text = char16_t*;
 
 // A new Text with a copy of the units, or nullptr when memory is short.
 Text TextAllocate(std::u16string_view units);
+// Hands a new Text with a copy of the units out through out: kOutOfMemory
+// (and out null) when memory is short.
+Result HandOutText(std::u16string_view units, Text& out);
 // Frees a Text made by TextAllocate; nullptr is ignored.
 void TextFree(Text text);
 // The number of units; 0 for nullptr.

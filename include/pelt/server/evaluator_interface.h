@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "pelt/evaluator/evaluator_members.h"
 #include "pelt/runtime/dispatch.h"
 #include "pelt/runtime/host_objects.h"
 #include "pelt/runtime/object.h"
@@ -25,43 +26,51 @@ inline constexpr runtime::Uuid kTypeLibraryId =
 inline constexpr char kTypeLibraryName[] = "PeltExpressions";
 inline constexpr char kTypeLibraryDescription[] = "Brindle Expression Builder";
 
-// The members' dispatch identifiers for late-bound callers. Both accessors
-// of ShowMessages share one identifier; the call kind tells them apart.
-inline constexpr runtime::DispatchId kShowMessagesDispatchId = 0x68030001;
-inline constexpr runtime::DispatchId kMessageDispatchId = 0x68030000;
-inline constexpr runtime::DispatchId kEditExpressionDispatchId = 0x60030002;
-inline constexpr runtime::DispatchId kMakeLabelDispatchId = 0x60030003;
-inline constexpr runtime::DispatchId kVerifyExpressionDispatchId = 0x60030004;
+// The members' dispatch identifiers for late-bound callers:
+// kShowMessagesDispatchId and so on. Both accessors of a property share one
+// identifier; the call kind tells them apart.
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
+  inline constexpr runtime::DispatchId k##Name##DispatchId = id;
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) \
+  inline constexpr runtime::DispatchId k##Name##DispatchId = id;
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...) \
+  inline constexpr runtime::DispatchId k##Name##DispatchId = id;
+#include "pelt/evaluator/evaluator_members.def"
+
+// How each kind of parameter and result crosses the boundary.
+namespace boundary {
+using Boolean = runtime::Boolean;
+using Text = runtime::Text;
+using Table = runtime::HostTableObject*;
+using Row = runtime::HostRowObject*;
+using Collection = runtime::CollectionObject*;
+}  // namespace boundary
 
 // The evaluator's default interface. It is dual: late-bound callers use the
-// Dispatch members, early-bound callers the six slots below, which follow
-// Dispatch's in this order. Every parameter is passed by reference (a pointer
-// to the caller's variable, which the evaluator reads and never changes);
-// object references inside may be null. Results go to the last parameter; a
-// Text result becomes the caller's to free.
+// Dispatch members, early-bound callers the slots below, which follow
+// Dispatch's in the order of evaluator_members.def: a property's reader, then
+// its writer (which takes the value itself; any non-zero Boolean is true).
+// Every other parameter is passed by reference (a pointer to the caller's
+// variable, which the evaluator reads and never changes); object references
+// inside may be null. Results go to the last parameter; a Text result
+// becomes the caller's to free. For example:
+//   Result MakeLabel(HostTableObject** pTable, HostRowObject** pRow, Text* pExpression,
+//                    CollectionObject** pReservedWordValues, Text* result);
 class _PeltExpressionEvaluator : public runtime::Dispatch {
  public:
   static constexpr runtime::InterfaceId kId =
       runtime::UuidLiteral("6b0c7e59-1f7f-49c0-9ccb-20a1b1da2d79");
 
-  // Slot 1: ShowMessages, read.
-  virtual Result ShowMessages(Boolean* result) = 0;
-  // Slot 2: ShowMessages, write. Any non-zero value is true.
-  virtual Result ShowMessages(Boolean DisplayMessages) = 0;
-  // Slot 3: Message, read (there is no writer).
-  virtual Result Message(Text* result) = 0;
-  // Slot 4.
-  virtual Result EditExpression(runtime::HostTableObject** pTable, Text* pExpression,
-                                runtime::CollectionObject** ReservedWords,
-                                runtime::CollectionObject** ReservedWordDescriptions,
-                                Text* result) = 0;
-  // Slot 5.
-  virtual Result MakeLabel(runtime::HostTableObject** pTable, runtime::HostRowObject** pRow,
-                           Text* pExpression, runtime::CollectionObject** pReservedWordValues,
-                           Text* result) = 0;
-  // Slot 6.
-  virtual Result VerifyExpression(runtime::HostTableObject** pTable, Text* pExpression,
-                                  Boolean* result) = 0;
+// (Kind, Parameter) as a slot parameter; the server declares its slots with it too.
+#define PELT_BOUNDARY_PARAMETER(kind, name) boundary::kind* name
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
+  virtual Result Name(boundary::Kind* result) = 0;            \
+  virtual Result Name(boundary::Kind PutParameter) = 0;
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) virtual Result Name(boundary::Kind* result) = 0;
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                  \
+  virtual Result Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__), \
+                      boundary::ResultKind* result) = 0;
+#include "pelt/evaluator/evaluator_members.def"
 
  protected:
   ~_PeltExpressionEvaluator() = default;

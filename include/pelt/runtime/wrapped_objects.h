@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "pelt/errors/status.h"
+#include "pelt/host/host_table.h"
+#include "pelt/runtime/host_objects.h"
+#include "pelt/value/collection.h"
+
+namespace pelt::runtime {
+
+// Host objects from across the boundary wrapped as the component's C++ host
+// interfaces. A failed call becomes the status the object gives through
+// LastFailure, so the host's own error text reaches the user unchanged.
+
+// The status of a failed call on object: the object's own account of its
+// last failure when it has one, else ToStatus(result).
+errors::Status FailureStatus(Result result, HostObject* object);
+
+// A HostTable served by a HostTableObject. Every call is passed on, so the
+// host sees the calls the component makes; FieldList and FieldAt hand out
+// wrappers that this table owns (one per object the host handed out), valid
+// while it lives.
+class RemoteHostTable final : public host::HostTable {
+ public:
+  explicit RemoteHostTable(Ref<HostTableObject> table);
+  ~RemoteHostTable() override;
+  RemoteHostTable(const RemoteHostTable&) = delete;
+  RemoteHostTable& operator=(const RemoteHostTable&) = delete;
+
+  errors::Status FieldList(host::HostFields*& fields) override;
+  errors::Status IndexOfField(std::u16string_view name, std::int32_t& index) override;
+
+ private:
+  class Fields;
+  Ref<HostTableObject> table_;
+  std::vector<std::unique_ptr<Fields>> fields_;
+};
+
+// A HostRow served by a HostRowObject.
+class RemoteHostRow final : public host::HostRow {
+ public:
+  explicit RemoteHostRow(Ref<HostRowObject> row);
+  errors::Status ValueAt(std::int32_t index, value::Variant& value) override;
+
+ private:
+  Ref<HostRowObject> row_;
+};
+
+// A copy of a collection from across the boundary, items and keys in order.
+// On failure out is left alone and the status tells why.
+errors::Status CopyCollection(CollectionObject& from, value::Collection& out);
+
+}  // namespace pelt::runtime

@@ -1,0 +1,228 @@
+#include "pelt/runtime/served_objects.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "pelt/runtime/boundary_guard.h"
+#include "pelt/runtime/status_conversion.h"
+#include "pelt/runtime/value_conversion.h"
+#include "pelt/value/error_code.h"
+
+namespace pelt::runtime {
+namespace {
+
+using errors::Status;
+
+// The common part of every served host object: reference counting, queries
+// along the interface chain, and the record of the last failure.
+template <class Interface>
+class Served : public Interface {
+ public:
+  Result Query(const InterfaceId& id, void** out) override {
+    return QueryChain<Object, HostObject, Interface>(this, id, out);
+  }
+  std::uint32_t Retain() override { return refs_.Increment(); }
+  std::uint32_t Release() override {
+    const std::uint32_t left = refs_.Decrement();
+    if (left == 0) delete this;
+    return left;
+  }
+  Result LastFailure(ExceptionRecord* record) override {
+    return GuardMember(Inputs(), Outputs(record), [&] {
+      // The call itself succeeds; kFalse tells that nothing has failed yet.
+      return Failed(ToResult(last_failure_, record)) ? Result::kOk : Result::kFalse;
+    });
+  }
+
+ protected:
+  virtual ~Served() = default;
+
+  // kOk for a success; a failure is remembered for LastFailure and answers
+  // `failure`.
+  Result Check(Status status, Result failure = Result::kFailed) {
+    if (status.ok()) return Result::kOk;
+    last_failure_ = std::move(status);
+    return failure;
+  }
+
+ private:
+  RefCount refs_;
+  Status last_failure_;  // ok until a call fails
+};
+
+// The one served object of each C++ object handed out (a fields list, a
+// field), so that callers see one identity for it. The target belongs to
+// owner, which the aliasing pointer keeps alive.
+template <class Interface, class Server, class Target, class Owner>
+Result ServeOnce(std::map<Target*, Ref<Interface>>& served, const std::shared_ptr<Owner>& owner,
+                 Target* target, Interface** out) {
+  Ref<Interface>& object = served[target];
+  if (!object) object = Ref<Interface>::Adopt(new Server(std::shared_ptr<Target>(owner, target)));
+  *out = Ref<Interface>(object).Detach();
+  return Result::kOk;
+}
+
+class FieldServer final : public Served<HostFieldObject> {
+ public:
+  explicit FieldServer(std::shared_ptr<host::HostField> field) : field_(std::move(field)) {}
+
+  Result FieldName(Text* name) override {
+    return GuardMember(Inputs(), Outputs(name), [&] {
+      std::u16string text;
+      PELT_RETURN_IF_FAILED(Check(field_->FieldName(text)));
+      return HandOutText(text, *name);
+    });
+  }
+
+  Result FieldTypeCode(std::int32_t* code) override {
+    return GuardMember(Inputs(), Outputs(code), [&] {
+      host::FieldType type{};
+      PELT_RETURN_IF_FAILED(Check(field_->FieldTypeCode(type)));
+      *code = static_cast<std::int32_t>(type);
+      return Result::kOk;
+    });
+  }
+
+ private:
+  std::shared_ptr<host::HostField> field_;
+};
+
+class FieldsServer final : public Served<HostFieldsObject> {
+ public:
+  explicit FieldsServer(std::shared_ptr<host::HostFields> fields) : fields_(std::move(fields)) {}
+
+  Result FieldCount(std::int32_t* count) override {
+    return GuardMember(Inputs(), Outputs(count), [&] { return Check(fields_->FieldCount(*count)); });
+  }
+
+  Result FieldAt(std::int32_t index, HostFieldObject** field) override {
+    return GuardMember(Inputs(), Outputs(field), [&] {
+      host::HostField* found = nullptr;
+      PELT_RETURN_IF_FAILED(Check(fields_->FieldAt(index, found)));
+      if (found == nullptr) return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt"));
+      return ServeOnce<HostFieldObject, FieldServer>(served_, fields_, found, field);
+    });
+  }
+
+ private:
+  std::shared_ptr<host::HostFields> fields_;
+  std::map<host::HostField*, Ref<HostFieldObject>> served_;
+};
+
+class TableServer final : public Served<HostTableObject> {
+ public:
+  explicit TableServer(std::shared_ptr<host::HostTable> table) : table_(std::move(table)) {}
+
+  Result FieldList(HostFieldsObject** fields) override {
+    return GuardMember(Inputs(), Outputs(fields), [&] {
+      host::HostFields* found = nullptr;
+      PELT_RETURN_IF_FAILED(Check(table_->FieldList(found)));
+      if (found == nullptr) return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList"));
+      return ServeOnce<HostFieldsObject, FieldsServer>(served_, table_, found, fields);
+    });
+  }
+
+  Result IndexOfField(const char16_t* name, std::int32_t* index) override {
+    return GuardMember(Inputs(), Outputs(index),
+                       [&] { return Check(table_->IndexOfField(TextView(name), *index)); });
+  }
+
+ private:
+  std::shared_ptr<host::HostTable> table_;
+  std::map<host::HostFields*, Ref<HostFieldsObject>> served_;
+};
+
+class RowServer final : public Served<HostRowObject> {
+ public:
+  explicit RowServer(std::shared_ptr<host::HostRow> row) : row_(std::move(row)) {}
+
+  Result ValueAt(std::int32_t index, Variant* out) override {
+    return GuardMember(Inputs(), Outputs(out), [&] {
+      value::Variant v;
+      PELT_RETURN_IF_FAILED(Check(row_->ValueAt(index, v)));
+      return ToRuntimeVariant(v, *out);
+    });
+  }
+
+ private:
+  std::shared_ptr<host::HostRow> row_;
+};
+
+class CollectionServer final : public Served<CollectionObject> {
+ public:
+  explicit CollectionServer(std::shared_ptr<value::Collection> items) : items_(std::move(items)) {}
+
+  Result Count(std::int32_t* count) override {
+    return GuardMember(Inputs(), Outputs(count), [&] {
+      *count = items_->Count();
+      return Result::kOk;
+    });
+  }
+
+  Result ItemAt(std::int32_t position, Variant* item) override {
+    return GuardMember(Inputs(), Outputs(item), [&] {
+      const value::Variant* found = items_->ItemAt(position);
+      if (found == nullptr) return Refuse(value::ErrorCode::kSubscriptOutOfRange);
+      return ToRuntimeVariant(*found, *item);
+    });
+  }
+
+  Result KeyAt(std::int32_t position, Text* key) override {
+    return GuardMember(Inputs(), Outputs(key), [&] {
+      if (position < 1 || position > items_->Count()) {
+        return Refuse(value::ErrorCode::kSubscriptOutOfRange);
+      }
+      const std::u16string* found = items_->KeyAt(position);
+      return found != nullptr ? HandOutText(*found, *key) : Result::kOk;
+    });
+  }
+
+  Result ItemByKey(const char16_t* key, Variant* item) override {
+    return GuardMember(Inputs(), Outputs(item), [&] {
+      const value::Variant* found = items_->ItemByKey(TextView(key));
+      if (found == nullptr) return Refuse(value::ErrorCode::kInvalidProcedureCall);
+      return ToRuntimeVariant(*found, *item);
+    });
+  }
+
+  Result Add(const Variant* item, const char16_t* key) override {
+    return GuardMember(Inputs(item), Outputs(), [&] {
+      value::Variant v;
+      PELT_RETURN_IF_FAILED(FromRuntimeVariant(*item, v));
+      std::optional<std::u16string_view> k;
+      if (key != nullptr) k = TextView(key);
+      const value::ErrorCode code = items_->Add(std::move(v), k);
+      return code == value::ErrorCode::kNone ? Result::kOk : Refuse(code);
+    });
+  }
+
+ private:
+  // A position or key the collection does not have, or a key it has already.
+  Result Refuse(value::ErrorCode code) {
+    return Check(Status::FromCode(code, u"Collection"), Result::kInvalidArgument);
+  }
+
+  std::shared_ptr<value::Collection> items_;
+};
+
+template <class Interface, class Server, class Target>
+Ref<Interface> Serve(std::shared_ptr<Target> target) {
+  if (!target) return nullptr;
+  return Ref<Interface>::Adopt(new Server(std::move(target)));
+}
+
+}  // namespace
+
+Ref<HostTableObject> ServeHostTable(std::shared_ptr<host::HostTable> table) {
+  return Serve<HostTableObject, TableServer>(std::move(table));
+}
+Ref<HostRowObject> ServeHostRow(std::shared_ptr<host::HostRow> row) {
+  return Serve<HostRowObject, RowServer>(std::move(row));
+}
+Ref<CollectionObject> ServeCollection(std::shared_ptr<value::Collection> collection) {
+  return Serve<CollectionObject, CollectionServer>(std::move(collection));
+}
+
+}  // namespace pelt::runtime

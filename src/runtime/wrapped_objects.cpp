@@ -1,0 +1,151 @@
+#include "pelt/runtime/wrapped_objects.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "pelt/runtime/status_conversion.h"
+#include "pelt/runtime/value_conversion.h"
+#include "pelt/value/error_code.h"
+
+namespace pelt::runtime {
+
+using errors::Status;
+
+Status FailureStatus(Result result, HostObject* object) {
+  ScopedExceptionRecord record;
+  const bool described = object != nullptr && object->LastFailure(record.get()) == Result::kOk;
+  return ToStatus(result, described ? &*record : nullptr);
+}
+
+namespace {
+
+// The status of one call on object.
+Status Checked(Result result, HostObject* object) {
+  return Succeeded(result) ? Status::Ok() : FailureStatus(result, object);
+}
+
+// The identity of an object: its Object interface pointer, which is the same
+// whichever interface it is reached through.
+Object* Identity(Object* object) {
+  Ref<Object> canonical;
+  if (Failed(object->Query(Object::kId, canonical.PutVoid())) || !canonical) return object;
+  return canonical.get();  // the object stays alive through the caller's reference
+}
+
+class RemoteField final : public host::HostField {
+ public:
+  explicit RemoteField(Ref<HostFieldObject> field) : field_(std::move(field)) {}
+
+  Status FieldName(std::u16string& name) override {
+    OwnedText text;
+    PELT_RETURN_IF_FAILED(Checked(field_->FieldName(text.Put()), field_.get()));
+    name.assign(text.view());
+    return Status::Ok();
+  }
+
+  Status FieldTypeCode(host::FieldType& code) override {
+    std::int32_t raw = 0;
+    PELT_RETURN_IF_FAILED(Checked(field_->FieldTypeCode(&raw), field_.get()));
+    code = static_cast<host::FieldType>(raw);
+    return Status::Ok();
+  }
+
+ private:
+  Ref<HostFieldObject> field_;
+};
+
+}  // namespace
+
+class RemoteHostTable::Fields final : public host::HostFields {
+ public:
+  explicit Fields(Ref<HostFieldsObject> fields) : fields_(std::move(fields)) {}
+  HostFieldsObject* object() const { return fields_.get(); }
+
+  Status FieldCount(std::int32_t& count) override {
+    return Checked(fields_->FieldCount(&count), fields_.get());
+  }
+
+  // Every call reaches the host; the wrapper handed out is the one already
+  // made for the same field object, or a new one kept as long as this one.
+  Status FieldAt(std::int32_t index, host::HostField*& field) override {
+    Ref<HostFieldObject> remote;
+    PELT_RETURN_IF_FAILED(Checked(fields_->FieldAt(index, remote.Put()), fields_.get()));
+    if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt");
+    Object* identity = Identity(remote.get());
+    auto found = fields_by_identity_.find(identity);
+    if (found == fields_by_identity_.end()) {
+      found = fields_by_identity_.emplace(identity, std::make_unique<RemoteField>(std::move(remote))).first;
+    }
+    field = found->second.get();
+    return Status::Ok();
+  }
+
+ private:
+  Ref<HostFieldsObject> fields_;
+  std::map<Object*, std::unique_ptr<RemoteField>> fields_by_identity_;
+};
+
+RemoteHostTable::RemoteHostTable(Ref<HostTableObject> table) : table_(std::move(table)) {}
+RemoteHostTable::~RemoteHostTable() = default;
+
+// Every call reaches the host, as the evaluator's own calls would; wrappers
+// are reused for the same fields object and kept while this table lives.
+Status RemoteHostTable::FieldList(host::HostFields*& fields) {
+  Ref<HostFieldsObject> remote;
+  PELT_RETURN_IF_FAILED(Checked(table_->FieldList(remote.Put()), table_.get()));
+  if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList");
+  Object* identity = Identity(remote.get());
+  for (const std::unique_ptr<Fields>& known : fields_) {
+    if (Identity(known->object()) == identity) {
+      fields = known.get();
+      return Status::Ok();
+    }
+  }
+  fields_.push_back(std::make_unique<Fields>(std::move(remote)));
+  fields = fields_.back().get();
+  return Status::Ok();
+}
+
+Status RemoteHostTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
+  OwnedText text(name);
+  if (text.get() == nullptr) return ToStatus(Result::kOutOfMemory);
+  return Checked(table_->IndexOfField(text.get(), &index), table_.get());
+}
+
+RemoteHostRow::RemoteHostRow(Ref<HostRowObject> row) : row_(std::move(row)) {}
+
+Status RemoteHostRow::ValueAt(std::int32_t index, value::Variant& out) {
+  ScopedVariant v;
+  PELT_RETURN_IF_FAILED(Checked(row_->ValueAt(index, &v.get()), row_.get()));
+  if (Failed(FromRuntimeVariant(v.get(), out))) {
+    return Status::FromCode(value::ErrorCode::kTypeMismatch, u"ValueAt");
+  }
+  return Status::Ok();
+}
+
+Status CopyCollection(CollectionObject& from, value::Collection& out) {
+  std::int32_t count = 0;
+  PELT_RETURN_IF_FAILED(Checked(from.Count(&count), &from));
+  value::Collection copy;
+  for (std::int32_t position = 1; position <= count; ++position) {
+    ScopedVariant item;
+    PELT_RETURN_IF_FAILED(Checked(from.ItemAt(position, &item.get()), &from));
+    OwnedText key;
+    PELT_RETURN_IF_FAILED(Checked(from.KeyAt(position, key.Put()), &from));
+    value::Variant v;
+    if (Failed(FromRuntimeVariant(item.get(), v))) {
+      return Status::FromCode(value::ErrorCode::kTypeMismatch, u"Collection");
+    }
+    std::optional<std::u16string_view> k;
+    if (key.get() != nullptr) k = key.view();
+    if (const value::ErrorCode code = copy.Add(std::move(v), k); code != value::ErrorCode::kNone) {
+      return Status::FromCode(code, u"Collection");
+    }
+  }
+  out = std::move(copy);
+  return Status::Ok();
+}
+
+}  // namespace pelt::runtime

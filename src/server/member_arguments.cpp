@@ -1,0 +1,75 @@
+#include "member_arguments.h"
+
+#include "pelt/runtime/status_conversion.h"
+
+namespace pelt::server {
+
+using runtime::Ref;
+using runtime::Variant;
+
+Result Argument<boundary::Boolean>::Localize(boundary::Boolean in, Local& out,
+                                             runtime::ExceptionRecord*) {
+  out = in != runtime::kFalse ? evaluator::kTrue : evaluator::kFalse;
+  return Result::kOk;
+}
+
+Result Argument<boundary::Text>::Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*) {
+  out.assign(runtime::TextView(in));
+  return Result::kOk;
+}
+
+Result Argument<boundary::Table>::Localize(boundary::Table in, Local& out, runtime::ExceptionRecord*) {
+  if (in != nullptr) out.emplace(Ref<runtime::HostTableObject>::Share(in));
+  return Result::kOk;
+}
+
+Result Argument<boundary::Row>::Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*) {
+  if (in != nullptr) out.emplace(Ref<runtime::HostRowObject>::Share(in));
+  return Result::kOk;
+}
+
+Result Argument<boundary::Collection>::Localize(boundary::Collection in, Local& out,
+                                                runtime::ExceptionRecord* exception) {
+  out = nullptr;
+  if (in == nullptr) return Result::kOk;
+  auto copy = std::make_shared<value::Collection>();
+  PELT_RETURN_IF_FAILED(runtime::ToResult(runtime::CopyCollection(*in, *copy), exception));
+  out = std::move(copy);
+  return Result::kOk;
+}
+
+Result HandOut(evaluator::Boolean value, boundary::Boolean& out) {
+  out = value != evaluator::kFalse ? runtime::kTrue : runtime::kFalse;
+  return Result::kOk;
+}
+
+Result HandOut(const std::u16string& value, boundary::Text& out) {
+  return runtime::HandOutText(value, out);
+}
+
+namespace {
+
+void Write(Variant* result, Variant value) {
+  if (result == nullptr) {
+    runtime::VariantClear(value);
+    return;
+  }
+  runtime::VariantClear(*result);
+  *result = value;
+}
+
+}  // namespace
+
+Result SetResult(Variant* result, evaluator::Boolean value) {
+  Write(result, runtime::MakeBooleanVariant(value != evaluator::kFalse));
+  return Result::kOk;
+}
+
+Result SetResult(Variant* result, const std::u16string& value) {
+  Variant v = runtime::MakeTextVariant(value);
+  if (v.type != runtime::VariantType::kText) return Result::kOutOfMemory;
+  Write(result, v);
+  return Result::kOk;
+}
+
+}  // namespace pelt::server

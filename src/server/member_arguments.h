@@ -1,0 +1,87 @@
+#pragma once
+
+// How each kind of argument of the evaluator's members goes from its
+// boundary form to the evaluator's own, and each kind of result back.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "pelt/evaluator/evaluator_members.h"
+#include "pelt/runtime/wrapped_objects.h"
+#include "pelt/server/evaluator_interface.h"
+
+namespace pelt::server {
+
+// Argument<B>::Local is what the evaluator's parameter is made from for the
+// length of one call; Localize fills it from the boundary value (a failure
+// fills exception, which may be null), Pass gives the parameter.
+template <class B>
+struct Argument;
+
+template <>
+struct Argument<boundary::Boolean> {
+  using Local = evaluator::Boolean;
+  static Result Localize(boundary::Boolean in, Local& out, runtime::ExceptionRecord*);
+  static evaluator::Boolean Pass(Local& local) { return local; }
+};
+
+template <>
+struct Argument<boundary::Text> {
+  using Local = std::u16string;
+  static Result Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*);
+  static const std::u16string& Pass(Local& local) { return local; }
+};
+
+template <>
+struct Argument<boundary::Table> {
+  using Local = std::optional<runtime::RemoteHostTable>;
+  static Result Localize(boundary::Table in, Local& out, runtime::ExceptionRecord*);
+  static host::HostTable* Pass(Local& local) { return local ? &*local : nullptr; }
+};
+
+template <>
+struct Argument<boundary::Row> {
+  using Local = std::optional<runtime::RemoteHostRow>;
+  static Result Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*);
+  static host::HostRow* Pass(Local& local) { return local ? &*local : nullptr; }
+};
+
+// The evaluator gets a copy of the caller's collection (null stays null)
+// and keeps its own reference to the copy, as it would to the original.
+template <>
+struct Argument<boundary::Collection> {
+  using Local = evaluator::CollectionRef;
+  static Result Localize(boundary::Collection in, Local& out, runtime::ExceptionRecord* exception);
+  static evaluator::CollectionRef Pass(Local& local) { return std::move(local); }
+};
+
+// What a late-bound argument is read into: the boundary value itself, or a
+// reference that keeps the caller's object alive for the call.
+template <class B>
+struct Held {
+  using Type = B;
+  static B Get(const Type& held) { return held; }
+};
+template <class T>
+struct Held<T*> {
+  using Type = runtime::Ref<T>;
+  static T* Get(const Type& held) { return held.get(); }
+};
+template <>
+struct Held<boundary::Text> {
+  using Type = boundary::Text;
+  static boundary::Text Get(const Type& held) { return held; }
+};
+
+// An evaluator result handed out through an early-bound slot's last
+// parameter (a Text becomes the caller's).
+Result HandOut(evaluator::Boolean value, boundary::Boolean& out);
+Result HandOut(const std::u16string& value, boundary::Text& out);
+
+// An evaluator result written to a late-bound caller's result variant, or
+// dropped when the caller wants none.
+Result SetResult(runtime::Variant* result, evaluator::Boolean value);
+Result SetResult(runtime::Variant* result, const std::u16string& value);
+
+}  // namespace pelt::server

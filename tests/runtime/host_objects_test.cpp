@@ -1,0 +1,180 @@
+// Host tables, rows and collections served across the boundary and wrapped
+// back as C++ host interfaces: the round trip must be invisible to both the
+// caller and the host.
+
+#include <gtest/gtest.h>
+
+#include "pelt/host/memory_table.h"
+#include "pelt/runtime/served_objects.h"
+#include "pelt/runtime/wrapped_objects.h"
+#include "support/dump.h"
+
+namespace pelt::runtime {
+namespace {
+
+using host::FieldType;
+using host::MemoryTable;
+using testing::Dump;
+using testing::U8;
+using value::Variant;
+
+MemoryTable Cities() {
+  MemoryTable table({{u"NAME", FieldType::kString},
+                     {u"POP", FieldType::kInteger},
+                     {u"FOUNDED", FieldType::kDate},
+                     {u"Shape", FieldType::kGeometry}});
+  table.AddRow({Variant::FromText(u"Zürich"), Variant::FromLong(421878), Variant::FromDate({-25000.5})});
+  table.AddRow({Variant::FromText(u"Łódź")});
+  return table;
+}
+
+std::string Describe(const errors::Status& status) {
+  return " failed: " + std::to_string(status.number()) + " " + U8(status.source()) + " " +
+         U8(status.description());
+}
+
+// Everything a caller learns from a table through the host interfaces, as
+// one line that ends at the first failure: field names and codes, a few
+// lookups, and each row's values.
+std::string Describe(host::HostTable& table, std::vector<host::HostRow*> rows) {
+  std::string out;
+  host::HostFields* fields = nullptr;
+  std::int32_t count = 0;
+  if (errors::Status s = table.FieldList(fields); !s.ok()) return "FieldList" + Describe(s);
+  if (errors::Status s = fields->FieldCount(count); !s.ok()) return "FieldCount" + Describe(s);
+  for (std::int32_t i = 0; i < count; ++i) {
+    host::HostField* field = nullptr;
+    std::u16string name;
+    FieldType type{};
+    errors::Status s = fields->FieldAt(i, field);
+    if (s.ok()) s = field->FieldName(name);
+    if (s.ok()) s = field->FieldTypeCode(type);
+    if (!s.ok()) return out + "field" + Describe(s);
+    out += U8(name) + ":" + std::to_string(static_cast<int>(type)) + " ";
+  }
+  for (std::u16string_view name : {u"name", u"POP", u"missing", u""}) {
+    std::int32_t index = -2;
+    if (errors::Status s = table.IndexOfField(name, index); !s.ok())
+      return out + "IndexOfField" + Describe(s);
+    out += "[" + U8(name) + "]=" + std::to_string(index) + " ";
+  }
+  for (host::HostRow* row : rows) {
+    out += "|";
+    for (std::int32_t i = 0; i < count; ++i) {
+      Variant v;
+      if (errors::Status s = row->ValueAt(i, v); !s.ok()) return out + "ValueAt" + Describe(s);
+      out += " " + Dump(v);
+    }
+  }
+  return out;
+}
+
+TEST(HostObjectsTest, AServedTableReadsAsTheTableItselfEvenWhenACallFails) {
+  // Fails no call, then each call in turn: the wrapped table must give what
+  // the table itself gives, through the same host calls in the same order.
+  for (std::int64_t failing = 0; failing <= 28; ++failing) {  // 27 calls in all
+    SCOPED_TRACE(failing);
+    std::string outcome[2];
+    std::string calls[2];
+    for (int remote : {0, 1}) {
+      MemoryTable table = Cities();
+      table.RecordCalls(true);
+      if (failing > 0)
+        table.FailCall(std::nullopt, failing, MemoryTable::InjectedFailure(host::Operation::kFieldAt));
+      if (remote == 0) {
+        outcome[remote] = Describe(table, {&table.Row(0), &table.Row(1)});
+      } else {
+        RemoteHostTable wrapped(ServeHostTable(Borrow<host::HostTable>(table)));
+        RemoteHostRow row0(ServeHostRow(Borrow<host::HostRow>(table.Row(0))));
+        RemoteHostRow row1(ServeHostRow(Borrow<host::HostRow>(table.Row(1))));
+        outcome[remote] = Describe(wrapped, {&row0, &row1});
+      }
+      calls[remote] = U8(table.CallTrace());
+    }
+    EXPECT_EQ(outcome[1], outcome[0]);
+    EXPECT_EQ(calls[1], calls[0]);
+  }
+}
+
+TEST(HostObjectsTest, WrappersHandedOutStayValidAndAreReused) {
+  MemoryTable table = Cities();
+  RemoteHostTable remote(ServeHostTable(Borrow<host::HostTable>(table)));
+  host::HostFields* first = nullptr;
+  host::HostFields* second = nullptr;
+  ASSERT_TRUE(remote.FieldList(first).ok());
+  ASSERT_TRUE(remote.FieldList(second).ok());
+  EXPECT_EQ(first, second);
+  host::HostField* a = nullptr;
+  host::HostField* b = nullptr;
+  ASSERT_TRUE(first->FieldAt(1, a).ok());
+  ASSERT_TRUE(first->FieldAt(1, b).ok());
+  EXPECT_EQ(a, b);
+}
+
+TEST(HostObjectsTest, ServedObjectsAnswerOnlyTheirOwnInterfaces) {
+  MemoryTable table = Cities();
+  Ref<HostTableObject> served = ServeHostTable(Borrow<host::HostTable>(table));
+  for (const auto& [id, offered] : {std::pair{Object::kId, true}, std::pair{HostObject::kId, true},
+                                    std::pair{HostTableObject::kId, true},
+                                    std::pair{HostRowObject::kId, false}}) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(served->Query(id, &out), offered ? Result::kOk : Result::kNoInterface);
+    EXPECT_EQ(out != nullptr, offered);
+    if (out != nullptr) static_cast<Object*>(out)->Release();
+  }
+  EXPECT_EQ(served->Query(Object::kId, nullptr), Result::kInvalidPointer);
+  ScopedExceptionRecord record;
+  EXPECT_EQ(served->LastFailure(record.get()), Result::kFalse);  // nothing failed yet
+  EXPECT_FALSE(ServeHostTable(nullptr) || ServeHostRow(nullptr) || ServeCollection(nullptr));
+}
+
+TEST(HostObjectsTest, CollectionsCopyItemsAndKeysInOrder) {
+  auto original = std::make_shared<value::Collection>();
+  ASSERT_EQ(original->Add(Variant::FromText(u"12"), u"PAGE_NUMBER"), value::ErrorCode::kNone);
+  ASSERT_EQ(original->Add(Variant::FromLong(3)), value::ErrorCode::kNone);
+  ASSERT_EQ(original->Add(Variant::Null(), u"Empty One"), value::ErrorCode::kNone);
+  Ref<CollectionObject> served = ServeCollection(original);
+  value::Collection copy;
+  ASSERT_TRUE(CopyCollection(*served.get(), copy).ok());
+  std::string items;
+  for (std::int32_t position = 1; position <= copy.Count(); ++position) {
+    const std::u16string* key = copy.KeyAt(position);
+    items += Dump(*copy.ItemAt(position)) + "@" + (key != nullptr ? U8(*key) : "-") + " ";
+  }
+  EXPECT_EQ(items, "String:12@PAGE_NUMBER Long:3@- Null@Empty One ");
+  EXPECT_NE(copy.ItemByKey(u"page_number"), nullptr);
+}
+
+TEST(HostObjectsTest, CollectionFaultsAreResultsWithARecord) {
+  auto original = std::make_shared<value::Collection>();
+  ASSERT_EQ(original->Add(Variant::FromText(u"x"), u"KEY"), value::ErrorCode::kNone);
+  Ref<CollectionObject> served = ServeCollection(original);
+  ScopedVariant item;
+  OwnedText key(u"key");
+  EXPECT_EQ(served->ItemByKey(key.get(), &item.get()), Result::kOk);
+  EXPECT_EQ(TextView(item->text), u"x");
+  struct Row {
+    int line;
+    std::function<Result()> call;
+    std::int32_t number;
+  } rows[] = {
+      {__LINE__, [&] { return served->ItemAt(0, &item.get()); }, 9},
+      {__LINE__, [&] { return served->ItemAt(2, &item.get()); }, 9},
+      {__LINE__, [&] { OwnedText k; return served->KeyAt(5, k.Put()); }, 9},
+      {__LINE__, [&] { OwnedText k(u"nope"); return served->ItemByKey(k.get(), &item.get()); }, 5},
+      {__LINE__, [&] { ScopedVariant v(MakeLongVariant(1)); return served->Add(&v.get(), key.get()); }, 457},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(row.call(), Result::kInvalidArgument);
+    ScopedExceptionRecord record;
+    ASSERT_EQ(served->LastFailure(record.get()), Result::kOk);
+    EXPECT_EQ(record->number, row.number);
+    EXPECT_EQ(TextView(record->source), u"Collection");
+  }
+  EXPECT_EQ(original->Count(), 1);
+  EXPECT_EQ(served->ItemAt(1, nullptr), Result::kInvalidPointer);
+}
+
+}  // namespace
+}  // namespace pelt::runtime
