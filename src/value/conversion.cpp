@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "date_pattern.h"
+#include "digits.h"
 #include "pelt/value/date_serial.h"
 #include "pelt/value/text.h"
 
@@ -64,9 +65,7 @@ void AppendCurrency(Currency c, const LocaleData& locale, std::u16string& out) {
   const auto scale = static_cast<std::uint64_t>(Currency::kScale);
   std::uint64_t fraction = magnitude % scale;
   if (negative) out.push_back(u'-');
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / scale);
-  AppendAscii(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  internal::AppendInteger(out, static_cast<std::int64_t>(magnitude / scale));
   if (fraction == 0) return;
   int digits = 4;
   while (fraction % 10 == 0) {
@@ -74,10 +73,7 @@ void AppendCurrency(Currency c, const LocaleData& locale, std::u16string& out) {
     --digits;
   }
   out += locale.decimal_separator;
-  result = std::to_chars(buffer, buffer + sizeof buffer, fraction);
-  const auto length = static_cast<int>(result.ptr - buffer);
-  out.append(static_cast<std::size_t>(digits - length), u'0');
-  AppendAscii(out, std::string_view(buffer, static_cast<std::size_t>(length)));
+  internal::AppendInteger(out, static_cast<std::int64_t>(fraction), digits);
 }
 
 void AppendDate(Date date, const LocaleData& locale, std::u16string& out) {
@@ -88,15 +84,7 @@ void AppendDate(Date date, const LocaleData& locale, std::u16string& out) {
     AppendDouble(date.serial, locale, out);
     return;
   }
-  if (IsTimeOnly(date)) {
-    internal::AppendDatePattern(locale.medium_time_pattern, *parts, locale, out);
-    return;
-  }
-  internal::AppendDatePattern(locale.short_date_pattern, *parts, locale, out);
-  if (!IsMidnight(date)) {
-    out.push_back(u' ');
-    internal::AppendDatePattern(locale.medium_time_pattern, *parts, locale, out);
-  }
+  internal::AppendGeneralDate(date, *parts, locale, out);
 }
 
 }  // namespace
@@ -265,7 +253,6 @@ void AppendDouble(double d, const LocaleData& locale, std::u16string& out) {
 }
 
 ErrorCode AppendText(const Variant& v, const LocaleData& locale, std::u16string& out) {
-  char buffer[16];
   switch (v.type()) {
     case VarType::kEmpty:
       return ErrorCode::kNone;
@@ -274,16 +261,12 @@ ErrorCode AppendText(const Variant& v, const LocaleData& locale, std::u16string&
     case VarType::kBoolean:
       out += v.AsBoolean() ? u"True" : u"False";
       return ErrorCode::kNone;
-    case VarType::kInteger: {
-      const auto r = std::to_chars(buffer, buffer + sizeof buffer, v.AsInteger());
-      AppendAscii(out, std::string_view(buffer, static_cast<std::size_t>(r.ptr - buffer)));
+    case VarType::kInteger:
+      internal::AppendInteger(out, v.AsInteger());
       return ErrorCode::kNone;
-    }
-    case VarType::kLong: {
-      const auto r = std::to_chars(buffer, buffer + sizeof buffer, v.AsLong());
-      AppendAscii(out, std::string_view(buffer, static_cast<std::size_t>(r.ptr - buffer)));
+    case VarType::kLong:
+      internal::AppendInteger(out, v.AsLong());
       return ErrorCode::kNone;
-    }
     case VarType::kDouble:
       AppendDouble(v.AsDouble(), locale, out);
       return ErrorCode::kNone;

@@ -260,88 +260,37 @@ class SectionCompiler {
   }
 
   // number := integer-part [ '.' fraction-part ] [ E± exponent-digits ], with
-  // literals anywhere. A separator between integer placeholders groups; one
-  // right after the last integer placeholder divides by 1000.
+  // literals anywhere, read in one pass. The first point of the integer part
+  // starts the fraction; the first E± after a digit placeholder starts the
+  // exponent. A separator between integer placeholders groups; those after
+  // the last integer placeholder divide by 1000 each; the rest mean nothing.
   void CompileNumber(const std::vector<RawToken>& tokens) {
-    const std::size_t n = tokens.size();
-    std::size_t exponent_at = n;
-    bool digit_seen = false;
-    for (std::size_t k = 0; k < n && exponent_at == n; ++k) {
-      if (tokens[k].kind == Raw::kZero || tokens[k].kind == Raw::kHash) digit_seen = true;
-      if (tokens[k].kind == Raw::kExponent && digit_seen) exponent_at = k;
-    }
-    std::size_t point_at = n;
-    for (std::size_t k = 0; k < exponent_at; ++k) {
-      if (tokens[k].kind == Raw::kPoint) {
-        point_at = k;
-        break;
-      }
-    }
-    const std::size_t integer_end = point_at < exponent_at ? point_at : exponent_at;
-    const auto is_digit = [&](std::size_t k) {
-      return tokens[k].kind == Raw::kZero || tokens[k].kind == Raw::kHash;
-    };
-    int integer_count = 0, fraction_count = 0, exponent_count = 0, exponent_zeros = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-      if (!is_digit(k)) continue;
-      if (k < integer_end) ++integer_count;
-      else if (k < exponent_at) ++fraction_count;
-      else ++exponent_count;
-    }
-
-    int integer_seen = 0, fraction_seen = 0, exponent_seen = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-      const RawToken& t = tokens[k];
-      const bool zero = t.kind == Raw::kZero;
-      if (k == integer_end && integer_count == 0) {
-        // No integer placeholder: the integer digits still show, before the
-        // point (.00 shows 12.5 as 12.50).
-        Add(ItemKind::kIntegerDigit, 0);
-        integer_count = 1;
-        integer_seen = 1;
-      }
-      if (is_digit(k)) {
-        if (k < integer_end) {
-          const int place = integer_count - 1 - integer_seen++;
-          if (zero && section_.min_integer_digits == 0) section_.min_integer_digits = place + 1;
-          Add(ItemKind::kIntegerDigit, place, zero ? 1 : 0);
-        } else if (k < exponent_at) {
-          const int place = ++fraction_seen;
-          if (zero) section_.min_fraction_digits = place;
-          Add(ItemKind::kFractionDigit, place, zero ? 1 : 0);
-        } else {
-          const int place = exponent_count - 1 - exponent_seen++;
-          if (zero) ++exponent_zeros;
-          Add(ItemKind::kExponentDigit, place, zero ? 1 : 0);
-        }
-        continue;
-      }
-      if (k == point_at) {
-        Add(ItemKind::kDecimalPoint);
-        continue;
-      }
-      if (k == exponent_at) {
-        const bool lower = source_[t.begin] == u'e';
-        Add(ItemKind::kExponent, 0,
-            static_cast<std::uint8_t>((t.plus ? kExponentPlus : 0) | (lower ? kExponentLower : 0)));
-        continue;
-      }
+    for (const RawToken& t : tokens) {
       switch (t.kind) {
-        case Raw::kComma: {
-          if (k >= integer_end) break;  // separators after the point mean nothing
-          const bool digit_after = [&] {
-            for (std::size_t j = k + 1; j < integer_end; ++j) {
-              if (is_digit(j)) return true;
-            }
-            return false;
-          }();
-          if (integer_seen > 0 && digit_after) {
-            section_.grouping = true;
-          } else if (integer_seen > 0) {
-            section_.shift -= 3;
-          }
+        case Raw::kZero:
+        case Raw::kHash:
+          AddDigit(t.kind == Raw::kZero);
           break;
-        }
+        case Raw::kPoint:
+          if (part_ != NumberPart::kInteger) {
+            CompileCommon(t);
+            break;
+          }
+          EndIntegerPart();
+          Add(ItemKind::kDecimalPoint);
+          part_ = NumberPart::kFraction;
+          break;
+        case Raw::kExponent:
+          if (part_ == NumberPart::kExponent || !digit_seen_) {
+            CompileCommon(t);
+            break;
+          }
+          if (part_ == NumberPart::kInteger) EndIntegerPart();
+          AddExponent(t);
+          break;
+        case Raw::kComma:
+          if (part_ == NumberPart::kInteger && section_.integer_places > 0) ++trailing_separators_;
+          break;
         case Raw::kPercent:
           section_.shift += 2;
           AddLiteral(t.begin, t.end);
@@ -351,15 +300,52 @@ class SectionCompiler {
           break;
       }
     }
-    if (integer_count == 0) {  // the point and exponent never came: digits at the end
-      Add(ItemKind::kIntegerDigit, 0);
-      integer_count = 1;
+    if (part_ == NumberPart::kInteger) EndIntegerPart();
+    if (exponent_zeros_ > 0) section_.exponent_min_digits = exponent_zeros_;
+  }
+
+  // Integer and exponent placeholders are numbered from the left; the
+  // formatter turns the number into a place once the count is known.
+  void AddDigit(bool zero) {
+    digit_seen_ = true;
+    switch (part_) {
+      case NumberPart::kInteger:
+        if (trailing_separators_ > 0) section_.grouping = true;
+        trailing_separators_ = 0;
+        if (zero && first_integer_zero_ < 0) first_integer_zero_ = section_.integer_places;
+        Add(ItemKind::kIntegerDigit, section_.integer_places++, zero ? 1 : 0);
+        break;
+      case NumberPart::kFraction:
+        if (zero) section_.min_fraction_digits = section_.fraction_places + 1;
+        Add(ItemKind::kFractionDigit, ++section_.fraction_places, zero ? 1 : 0);
+        break;
+      case NumberPart::kExponent:
+        if (zero) ++exponent_zeros_;
+        Add(ItemKind::kExponentDigit, section_.exponent_places++, zero ? 1 : 0);
+        break;
     }
-    section_.integer_places = integer_count;
-    section_.fraction_places = fraction_count;
-    section_.exponent = exponent_at < n;
-    section_.exponent_places = exponent_count;
-    section_.exponent_min_digits = exponent_zeros > 0 ? exponent_zeros : 1;
+  }
+
+  void EndIntegerPart() {
+    if (section_.integer_places == 0) {
+      // No integer placeholder: the integer digits still show, before the
+      // point (.00 shows 12.5 as 12.50).
+      Add(ItemKind::kIntegerDigit, 0);
+      section_.integer_places = 1;
+    }
+    if (first_integer_zero_ >= 0) {
+      section_.min_integer_digits = section_.integer_places - first_integer_zero_;
+    }
+    section_.shift -= 3 * trailing_separators_;
+    trailing_separators_ = 0;
+  }
+
+  void AddExponent(const RawToken& t) {
+    const bool lower = source_[t.begin] == u'e';
+    Add(ItemKind::kExponent, 0,
+        static_cast<std::uint8_t>((t.plus ? kExponentPlus : 0) | (lower ? kExponentLower : 0)));
+    section_.exponent = true;
+    part_ = NumberPart::kExponent;
   }
 
   // A lone m or mm is the minute when the nearest date or time token before
@@ -373,39 +359,43 @@ class SectionCompiler {
           if (after_hour && field == DateField::kMonth) field = DateField::kMinute;
           if (after_hour && field == DateField::kMonth2) field = DateField::kMinute2;
           after_hour = field == DateField::kHour || field == DateField::kHour2;
-          Item item;
-          item.kind = ItemKind::kDateField;
-          item.field = field;
-          section_.items.push_back(item);
+          AddDateField(field);
           break;
         }
-        case Raw::kAmPm: {
+        case Raw::kAmPm:
+        case Raw::kAmPmLocale:
           after_hour = false;
           section_.twelve_hour = true;
-          Item item;
-          item.kind = ItemKind::kAmPmLiteral;
-          item.offset = static_cast<std::uint32_t>(pool_.size());
-          item.length = static_cast<std::uint32_t>(t.half);
-          pool_.append(source_.substr(t.begin, t.half));
-          item.place = static_cast<std::int32_t>(pool_.size());
-          pool_.append(source_.substr(t.end - t.half, t.half));
-          section_.items.push_back(item);
+          if (t.kind == Raw::kAmPm) {
+            AddAmPmLiteral(t);
+          } else {
+            AddDateField(DateField::kAmPmLocale);
+          }
           break;
-        }
-        case Raw::kAmPmLocale: {
-          after_hour = false;
-          section_.twelve_hour = true;
-          Item item;
-          item.kind = ItemKind::kDateField;
-          item.field = DateField::kAmPmLocale;
-          section_.items.push_back(item);
-          break;
-        }
         case Raw::kSlash: Add(ItemKind::kDateSeparator); break;
         case Raw::kColon: Add(ItemKind::kTimeSeparator); break;
         default: CompileCommon(t); break;
       }
     }
+  }
+
+  void AddDateField(DateField field) {
+    Item item;
+    item.kind = ItemKind::kDateField;
+    item.field = field;
+    section_.items.push_back(item);
+  }
+
+  // Both halves of "AM/PM" go to the pool as written.
+  void AddAmPmLiteral(const RawToken& t) {
+    Item item;
+    item.kind = ItemKind::kAmPmLiteral;
+    item.offset = static_cast<std::uint32_t>(pool_.size());
+    item.length = static_cast<std::uint32_t>(t.half);
+    pool_.append(source_.substr(t.begin, t.half));
+    item.place = static_cast<std::int32_t>(pool_.size());
+    pool_.append(source_.substr(t.end - t.half, t.half));
+    section_.items.push_back(item);
   }
 
   void CompileText(const std::vector<RawToken>& tokens) {
@@ -425,6 +415,14 @@ class SectionCompiler {
   std::u16string_view source_;
   std::u16string& pool_;
   Section& section_;
+
+  // Number sections: where the pass stands.
+  enum class NumberPart : std::uint8_t { kInteger, kFraction, kExponent };
+  NumberPart part_ = NumberPart::kInteger;
+  bool digit_seen_ = false;
+  int trailing_separators_ = 0;  // since the last integer placeholder
+  int first_integer_zero_ = -1;  // number of the leftmost integer 0
+  int exponent_zeros_ = 0;
 };
 
 // Splits at semicolons outside quotes and escapes; a fifth section and
