@@ -1,5 +1,7 @@
 #include "date_pattern.h"
 
+#include <optional>
+
 #include "digits.h"
 
 namespace pelt::value::internal {
@@ -16,46 +18,39 @@ void AppendName(const std::array<std::u16string, N>& names,
   out += count >= 4 ? names[index] : abbreviations[index];
 }
 
+// The number a pattern letter shows; nullopt for names, designators and
+// letters without a meaning here.
+std::optional<int> NumberFor(char16_t letter, std::size_t count, const DateParts& p) {
+  switch (letter) {
+    case u'y': return count == 2 ? p.year % 100 : p.year;
+    case u'M':
+    case u'L': return count >= 3 ? std::nullopt : std::optional<int>(p.month);
+    case u'd': return p.day;
+    case u'H': return p.hour;
+    case u'k': return p.hour == 0 ? 24 : p.hour;
+    case u'h': return p.hour % 12 == 0 ? 12 : p.hour % 12;
+    case u'K': return p.hour % 12;
+    case u'm': return p.minute;
+    case u's': return p.second;
+    default: return std::nullopt;
+  }
+}
+
 void AppendField(char16_t letter, std::size_t count, const DateParts& p, const LocaleData& locale,
                  std::u16string& out) {
-  const int width = static_cast<int>(count);
+  if (const std::optional<int> number = NumberFor(letter, count, p)) {
+    AppendInteger(out, *number, static_cast<int>(count));
+    return;
+  }
   switch (letter) {
-    case u'y':
-      AppendInteger(out, count == 2 ? p.year % 100 : p.year, width);
-      break;
     case u'M':
     case u'L':
-      if (count >= 3) {
-        AppendName(locale.month_names, locale.month_abbreviations, p.month, count, out);
-      } else {
-        AppendInteger(out, p.month, width);
-      }
-      break;
-    case u'd':
-      AppendInteger(out, p.day, width);
+      AppendName(locale.month_names, locale.month_abbreviations, p.month, count, out);
       break;
     case u'E':
     case u'c':
     case u'e':
       AppendName(locale.day_names, locale.day_abbreviations, p.weekday, count, out);
-      break;
-    case u'H':
-      AppendInteger(out, p.hour, width);
-      break;
-    case u'k':
-      AppendInteger(out, p.hour == 0 ? 24 : p.hour, width);
-      break;
-    case u'h':
-      AppendInteger(out, p.hour % 12 == 0 ? 12 : p.hour % 12, width);
-      break;
-    case u'K':
-      AppendInteger(out, p.hour % 12, width);
-      break;
-    case u'm':
-      AppendInteger(out, p.minute, width);
-      break;
-    case u's':
-      AppendInteger(out, p.second, width);
       break;
     case u'a':
       out += p.hour < 12 ? locale.am_designator : locale.pm_designator;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <utility>
 
 namespace pelt::value::internal {
 namespace {
@@ -126,6 +127,21 @@ std::size_t ScanDateLetters(std::u16string_view s, std::size_t i, RawToken& toke
   }
 }
 
+// Characters that are a token on their own.
+constexpr std::pair<char16_t, Raw> kSingleCharacterTokens[] = {
+    {u'0', Raw::kZero},      {u'#', Raw::kHash},      {u'.', Raw::kPoint},  {u',', Raw::kComma},
+    {u'%', Raw::kPercent},   {u'@', Raw::kAt},        {u'&', Raw::kAmpersand},
+    {u'<', Raw::kLower},     {u'>', Raw::kUpper},     {u'!', Raw::kBang},
+    {u'/', Raw::kSlash},     {u':', Raw::kColon},
+};
+
+const Raw* SingleCharacterToken(char16_t c) {
+  for (const auto& [character, kind] : kSingleCharacterTokens) {
+    if (character == c) return &kind;
+  }
+  return nullptr;
+}
+
 // section := ( '"' text '"' | '\' char | placeholder | letters | char )*
 std::vector<RawToken> Tokenize(std::u16string_view s) {
   std::vector<RawToken> tokens;
@@ -151,18 +167,6 @@ std::vector<RawToken> Tokenize(std::u16string_view s) {
         if (i + 1 < s.size()) push(Raw::kLiteral, i + 1, i + 2);
         i += 2;
         continue;
-      case u'0': push(Raw::kZero, i, i + 1); break;
-      case u'#': push(Raw::kHash, i, i + 1); break;
-      case u'.': push(Raw::kPoint, i, i + 1); break;
-      case u',': push(Raw::kComma, i, i + 1); break;
-      case u'%': push(Raw::kPercent, i, i + 1); break;
-      case u'@': push(Raw::kAt, i, i + 1); break;
-      case u'&': push(Raw::kAmpersand, i, i + 1); break;
-      case u'<': push(Raw::kLower, i, i + 1); break;
-      case u'>': push(Raw::kUpper, i, i + 1); break;
-      case u'!': push(Raw::kBang, i, i + 1); break;
-      case u'/': push(Raw::kSlash, i, i + 1); break;
-      case u':': push(Raw::kColon, i, i + 1); break;
       case u'E':
       case u'e':
         if (i + 1 < s.size() && (s[i + 1] == u'+' || s[i + 1] == u'-')) {
@@ -174,6 +178,10 @@ std::vector<RawToken> Tokenize(std::u16string_view s) {
         push(Raw::kLiteral, i, i + 1);
         break;
       default: {
+        if (const Raw* kind = SingleCharacterToken(c)) {
+          push(*kind, i, i + 1);
+          break;
+        }
         RawToken token;
         const std::size_t n = ScanDateLetters(s, i, token);
         if (n == 0) {
