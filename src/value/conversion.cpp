@@ -14,29 +14,6 @@
 namespace pelt::value {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u00A0'; }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-bool StartsWith(std::u16string_view text, std::size_t at, std::u16string_view prefix) {
-  return !prefix.empty() && text.substr(at, prefix.size()) == prefix;
-}
-
-// Grouping blanks are often no-break spaces; users type ordinary ones.
-bool IsGroupSeparatorAt(std::u16string_view text, std::size_t at, const LocaleData& locale,
-                        std::size_t& length) {
-  if (StartsWith(text, at, locale.group_separator)) {
-    length = locale.group_separator.size();
-    return true;
-  }
-  const bool blank_grouping = locale.group_separator == u"\u00A0" ||
-                              locale.group_separator == u"\u202F";
-  if (blank_grouping && text[at] == u' ') {
-    length = 1;
-    return true;
-  }
-  return false;
-}
-
 // Rounds half to even; the caller checks the range.
 double RoundHalfEven(double d) {
   const double floor = std::floor(d);
@@ -88,99 +65,6 @@ void AppendDate(Date date, const LocaleData& locale, std::u16string& out) {
 }
 
 }  // namespace
-
-Converted<double> ParseNumber(std::u16string_view text, const LocaleData& locale) {
-  const Converted<double> not_a_number{0.0, ErrorCode::kTypeMismatch};
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  text = text.substr(begin, end - begin);
-
-  // Build "-123.45e6" in ASCII and let from_chars do the correctly rounded
-  // conversion.
-  std::string ascii;
-  ascii.reserve(text.size());
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-' ||
-                          StartsWith(text, i, locale.minus_sign) ||
-                          StartsWith(text, i, locale.plus_sign))) {
-    const bool minus = text[i] == u'-' || StartsWith(text, i, locale.minus_sign);
-    if (minus) ascii.push_back('-');
-    i += (text[i] == u'+' || text[i] == u'-') ? 1 : (minus ? locale.minus_sign.size()
-                                                           : locale.plus_sign.size());
-  }
-  std::size_t mantissa_digits = 0;
-  std::size_t group_length = 0;
-  while (i < text.size()) {
-    if (IsDigit(text[i])) {
-      ascii.push_back(static_cast<char>(text[i]));
-      ++mantissa_digits;
-      ++i;
-    } else if (mantissa_digits > 0 && i + 1 < text.size() &&
-               !StartsWith(text, i, locale.decimal_separator) &&
-               IsGroupSeparatorAt(text, i, locale, group_length) &&
-               i + group_length < text.size() && IsDigit(text[i + group_length])) {
-      i += group_length;  // a group separator must stand between digits
-    } else {
-      break;
-    }
-  }
-  if (StartsWith(text, i, locale.decimal_separator)) {
-    ascii.push_back('.');
-    i += locale.decimal_separator.size();
-    while (i < text.size() && IsDigit(text[i])) {
-      ascii.push_back(static_cast<char>(text[i]));
-      ++mantissa_digits;
-      ++i;
-    }
-  }
-  if (mantissa_digits == 0) return not_a_number;
-  if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
-    ascii.push_back('e');
-    ++i;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-      ascii.push_back(static_cast<char>(text[i]));
-      ++i;
-    }
-    std::size_t exponent_digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-      ascii.push_back(static_cast<char>(text[i]));
-      ++exponent_digits;
-      ++i;
-    }
-    if (exponent_digits == 0) return not_a_number;
-  }
-  if (i != text.size()) return not_a_number;
-
-  double value = 0.0;
-  const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Too small rounds to zero; too large is an overflow. Tell them apart by
-    // the decimal exponent of the first digit.
-    std::size_t e = ascii.find('e');
-    long exponent = 0;
-    if (e != std::string::npos) {
-      std::from_chars(ascii.data() + e + 1 + (ascii[e + 1] == '+' ? 1 : 0),
-                      ascii.data() + ascii.size(), exponent);
-    }
-    const std::size_t point = ascii.find('.');
-    const std::size_t first = ascii.find_first_of("123456789");
-    const long integer_digits =
-        static_cast<long>(point == std::string::npos ? std::min(e, ascii.size()) : point) -
-        static_cast<long>(first);
-    if (first == std::string::npos || exponent + integer_digits < 0) {
-      return {ascii[0] == '-' ? -0.0 : 0.0, ErrorCode::kNone};
-    }
-    return {0.0, ErrorCode::kOverflow};
-  }
-  if (result.ec != std::errc()) return not_a_number;
-  return {value, ErrorCode::kNone};
-}
-
-bool IsNumericText(std::u16string_view text, const LocaleData& locale) {
-  return ParseNumber(text, locale).ok();
-}
 
 bool IsNumeric(const Variant& v, const LocaleData& locale) {
   if (v.IsNumber()) return true;
