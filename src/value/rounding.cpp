@@ -134,10 +134,6 @@ void RoundDecimal(Decimal& d, int fraction_digits, RoundingMode mode) {
   RoundAt(d, keep > d.count ? d.count : (keep < -1 ? -1 : static_cast<int>(keep)), mode);
 }
 
-void RoundSignificant(Decimal& d, int significant_digits, RoundingMode mode) {
-  RoundAt(d, significant_digits < 1 ? 1 : significant_digits, mode);
-}
-
 std::string DecimalToAscii(const Decimal& d) {
   std::string out;
   if (d.IsZero()) return "0";
