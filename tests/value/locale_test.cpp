@@ -14,27 +14,6 @@ namespace {
 
 using testing::U8;
 
-TEST(LocaleTest, CanonicalIdsFromPosixAndBcp47Names) {
-  struct Row {
-    int line;
-    const char* input;
-    const char* canonical;
-  } rows[] = {
-      {__LINE__, "de_DE.UTF-8", "de_DE"},
-      {__LINE__, "de-DE", "de_DE"},
-      {__LINE__, "de_DE.UTF-8@euro", "de_DE"},
-      {__LINE__, "fr_FR@euro", "fr_FR"},
-      {__LINE__, "C", "en_US"},
-      {__LINE__, "POSIX", "en_US"},
-      {__LINE__, "C.UTF-8", "en_US"},
-      {__LINE__, "", "en_US"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(CanonicalLocaleId(row.input), row.canonical);
-  }
-}
-
 // What each locale's data holds shows in the golden files of
 // tests/data/format.
 TEST(LocaleTest, SameIdGivesTheSameSharedDataAndUnknownLanguagesAreKnown) {
@@ -45,7 +24,9 @@ TEST(LocaleTest, SameIdGivesTheSameSharedDataAndUnknownLanguagesAreKnown) {
   EXPECT_FALSE(IsKnownLocale("!!"));
 }
 
-TEST(LocaleTest, EnvironmentPrecedence) {
+// The first of LC_ALL, LC_NUMERIC and LANG that is set and not empty, as a
+// canonical id.
+TEST(LocaleTest, EnvironmentPrecedenceAndCanonicalIds) {
   struct Row {
     int line;
     const char* lc_all;
@@ -58,6 +39,12 @@ TEST(LocaleTest, EnvironmentPrecedence) {
       {__LINE__, nullptr, nullptr, "en_GB.UTF-8", "en_GB"},
       {__LINE__, nullptr, nullptr, nullptr, "en_US"},
       {__LINE__, "C", nullptr, "de_DE", "en_US"},
+      {__LINE__, nullptr, nullptr, "de-DE", "de_DE"},
+      {__LINE__, nullptr, nullptr, "de_DE.UTF-8@euro", "de_DE"},
+      {__LINE__, nullptr, nullptr, "fr_FR@euro", "fr_FR"},
+      {__LINE__, nullptr, nullptr, "POSIX", "en_US"},
+      {__LINE__, nullptr, nullptr, "C.UTF-8", "en_US"},
+      {__LINE__, nullptr, nullptr, "", "en_US"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
