@@ -39,36 +39,15 @@ namespace {
 
 using testing::U8;
 
-enum class Function {
-  kFormat, kFormatNumber, kFormatCurrency, kRound, kText, kNumber, kInteger, kLong, kNumeric,
-  kLiteral,
-};
-
-// Directives that choose the function, and whether the rest of the line is
-// its argument.
-constexpr struct {
-  std::string_view word;
-  Function function;
-} kDirectives[] = {
-    {"format", Function::kFormat},   {"formatnumber", Function::kFormatNumber},
-    {"formatcurrency", Function::kFormatCurrency}, {"round", Function::kRound},
-    {"text", Function::kText},       {"number", Function::kNumber},
-    {"integer", Function::kInteger}, {"long", Function::kLong},
-    {"numeric", Function::kNumeric}, {"literal", Function::kLiteral},
-};
-
 struct GoldenRow {
   std::string file;
   int line = 0;
   std::string locale;
-  Function function = Function::kFormat;
+  std::string function = "format";
   std::string argument;  // picture (UTF-8) or decimals
   std::string value;     // typed literal
   std::string expected;
 };
-
-// Parameter names in gtest's output: the row's place in its file.
-void PrintTo(const GoldenRow& row, std::ostream* os) { *os << row.file << ".txt:" << row.line; }
 
 constexpr std::string_view kOpen = "\xC2\xAB";   // «
 constexpr std::string_view kClose = "\xC2\xBB";  // »
@@ -85,6 +64,63 @@ std::string Unquoted(std::string_view text) {
     return std::string(text);
   }
   return std::string(text.substr(kOpen.size(), close - kOpen.size()));
+}
+
+std::string Failure(ErrorCode error) { return "error " + U8(ErrorDescription(error)); }
+
+template <class T, class Show>
+std::string Shown(const Converted<T>& result, Show show) {
+  return result.ok() ? show(result.value) : Failure(result.error);
+}
+
+std::string ShowVariant(const Variant& v) { return v.IsNull() ? "null" : Quoted(v.AsText()); }
+std::string ShowNumber(double d) {
+  char buffer[32];
+  return Quoted(FromAscii(std::string_view(buffer, std::to_chars(buffer, buffer + 32, d).ptr)));
+}
+std::string ShowInteger(std::int32_t n) { return Quoted(FromAscii(std::to_string(n))); }
+
+// One row's call: the value, the directive's argument and the locale.
+struct Call {
+  const Variant& value;
+  const std::string& argument;
+  const LocaleData& locale;
+  int Decimals() const { return std::atoi(argument.c_str()); }
+};
+using Run = std::string (*)(const Call&);
+
+// The functions a directive chooses; the literal directive runs on the
+// row's value as written and has none.
+const std::pair<std::string_view, Run> kFunctions[] = {
+    {"format",
+     [](const Call& c) { return Shown(Format(c.value, FromUtf8(c.argument), c.locale), ShowVariant); }},
+    {"formatnumber",
+     [](const Call& c) { return Shown(FormatNumber(c.value, c.Decimals(), c.locale), Quoted); }},
+    {"formatcurrency", [](const Call& c) { return Shown(FormatCurrency(c.value, c.locale), Quoted); }},
+    {"round",
+     [](const Call& c) {
+       return Shown(Round(c.value, c.Decimals(), c.locale), [&](const Variant& r) {
+         return Quoted(ToText(r, c.locale).value) + " " + U8(TypeName(r.type()));
+       });
+     }},
+    {"text", [](const Call& c) { return Shown(ToText(c.value, c.locale), Quoted); }},
+    {"number",
+     [](const Call& c) {
+       if (!c.value.IsText()) return std::string("<number reads text only>");
+       return Shown(ParseNumber(c.value.AsText(), c.locale), ShowNumber);
+     }},
+    {"integer", [](const Call& c) { return Shown(ToInteger(c.value, c.locale), ShowInteger); }},
+    {"long", [](const Call& c) { return Shown(ToLong(c.value, c.locale), ShowInteger); }},
+    {"numeric",
+     [](const Call& c) { return std::string(IsNumeric(c.value, c.locale) ? "«True»" : "«False»"); }},
+    {"literal", nullptr},
+};
+
+const std::pair<std::string_view, Run>* FunctionNamed(std::string_view word) {
+  for (const auto& function : kFunctions) {
+    if (function.first == word) return &function;
+  }
+  return nullptr;
 }
 
 std::filesystem::path DataDirectory() {
@@ -127,10 +163,8 @@ void LoadFile(const std::filesystem::path& path, std::vector<GoldenRow>& rows) {
       state.locale = std::string(tail);
       continue;
     }
-    const auto directive = std::find_if(std::begin(kDirectives), std::end(kDirectives),
-                                         [&](const auto& d) { return d.word == word; });
-    if (directive != std::end(kDirectives)) {
-      state.function = directive->function;
+    if (FunctionNamed(word) != nullptr) {
+      state.function = std::string(word);
       state.argument = Unquoted(tail);
       continue;
     }
@@ -152,55 +186,13 @@ std::vector<GoldenRow> LoadRows() {
   return rows;
 }
 
-std::string Failure(ErrorCode error) { return "error " + U8(ErrorDescription(error)); }
-
-template <class T, class Show>
-std::string Shown(const Converted<T>& result, Show show) {
-  return result.ok() ? show(result.value) : Failure(result.error);
-}
-
-std::string ShowVariant(const Variant& v) { return v.IsNull() ? "null" : Quoted(v.AsText()); }
-std::string ShowNumber(double d) {
-  char buffer[32];
-  return Quoted(FromAscii(std::string_view(buffer, std::to_chars(buffer, buffer + 32, d).ptr)));
-}
-std::string ShowInteger(std::int32_t n) { return Quoted(FromAscii(std::to_string(n))); }
-
 // What the row's function gives, written the way the golden files write it.
 std::string RunRow(const GoldenRow& row) {
   const std::optional<Variant> value = ParseTypedLiteral(row.value);
-  if (row.function == Function::kLiteral) {
-    return value ? Quoted(FromUtf8(testing::Dump(*value))) : "refused";
-  }
+  const Run run = FunctionNamed(row.function)->second;
+  if (run == nullptr) return value ? Quoted(FromUtf8(testing::Dump(*value))) : "refused";
   if (!value) return "<bad value " + row.value + ">";
-  const LocaleData& locale = LocaleDataFor(row.locale);
-  const int decimals = std::atoi(row.argument.c_str());
-  switch (row.function) {
-    case Function::kFormat:
-      return Shown(Format(*value, FromUtf8(row.argument), locale), ShowVariant);
-    case Function::kFormatNumber:
-      return Shown(FormatNumber(*value, decimals, locale), Quoted);
-    case Function::kFormatCurrency:
-      return Shown(FormatCurrency(*value, locale), Quoted);
-    case Function::kRound:
-      return Shown(Round(*value, decimals, locale), [&](const Variant& v) {
-        return Quoted(ToText(v, locale).value) + " " + U8(TypeName(v.type()));
-      });
-    case Function::kText:
-      return Shown(ToText(*value, locale), Quoted);
-    case Function::kNumber:
-      if (!value->IsText()) return "<number reads text only>";
-      return Shown(ParseNumber(value->AsText(), locale), ShowNumber);
-    case Function::kInteger:
-      return Shown(ToInteger(*value, locale), ShowInteger);
-    case Function::kLong:
-      return Shown(ToLong(*value, locale), ShowInteger);
-    case Function::kNumeric:
-      return IsNumeric(*value, locale) ? "«True»" : "«False»";
-    case Function::kLiteral:
-      break;
-  }
-  return "<unknown function>";
+  return run(Call{*value, row.argument, LocaleDataFor(row.locale)});
 }
 
 class FormatGoldenTest : public ::testing::TestWithParam<GoldenRow> {};
