@@ -50,8 +50,8 @@ void AppendTextForm(const Subject& subject, const LocaleData& locale, std::u16st
   }
 }
 
-ErrorCode AppendSection(const CompiledPicture& picture, const Section& s, const Subject& subject,
-                        bool minus, const LocaleData& locale, std::u16string& out) {
+Outcome AppendSection(const CompiledPicture& picture, const Section& s, const Subject& subject,
+                      bool minus, const LocaleData& locale, std::u16string& out) {
   const std::size_t start = out.size();
   static const Numeric kZero;
   const Numeric& number = subject.number != nullptr ? *subject.number : kZero;
@@ -59,14 +59,14 @@ ErrorCode AppendSection(const CompiledPicture& picture, const Section& s, const 
     case SectionKind::kNumber:
       if (!number.finite) {
         AppendTextForm(subject, locale, out);
-        return ErrorCode::kNone;
+        return Outcome::kText;
       }
       AppendNumberSection(picture, s, number.decimal, minus, locale, out);
       break;
     case SectionKind::kDate:
       if (!number.finite || !AppendDateSection(picture, s, number.serial, locale, out)) {
         out.resize(start);
-        return ErrorCode::kOverflow;
+        return Outcome::kOverflow;
       }
       break;
     case SectionKind::kText:
@@ -92,7 +92,7 @@ ErrorCode AppendSection(const CompiledPicture& picture, const Section& s, const 
     out += s.case_force == CaseForce::kUpper ? ToUpper(shown, locale.name.c_str())
                                              : ToLower(shown, locale.name.c_str());
   }
-  return ErrorCode::kNone;
+  return Outcome::kText;
 }
 
 void AppendNamed(NamedFormat named, const Variant& value, const Numeric& number,
@@ -139,29 +139,27 @@ void AppendNamed(NamedFormat named, const Variant& value, const Numeric& number,
 
 // Named formats with a form of their own: null stays null and text that is
 // not a number comes back as it is.
-ErrorCode AppendNamedFormat(const Variant& value, const CompiledPicture& picture,
-                            const LocaleData& locale, std::u16string& out, bool& is_null) {
-  is_null = value.IsNull();
-  if (is_null) return ErrorCode::kNone;
+Outcome AppendNamedFormat(const Variant& value, const CompiledPicture& picture,
+                          const LocaleData& locale, std::u16string& out) {
+  if (value.IsNull()) return Outcome::kNull;
   const std::optional<Numeric> number = ToNumeric(value, locale);
   if (!number) {
     out += value.AsText();
   } else {
     AppendNamed(picture.named, value, *number, locale, out);
   }
-  return ErrorCode::kNone;
+  return Outcome::kText;
 }
 
 }  // namespace
 
-ErrorCode AppendFormatted(const Variant& value, const CompiledPicture& picture,
-                          const LocaleData& locale, std::u16string& out, bool& is_null) {
-  is_null = false;
-  if (picture.named != NamedFormat::kNone) return AppendNamedFormat(value, picture, locale, out, is_null);
-  if (picture.sections.empty()) {
-    // The empty picture: the value's text form.
-    is_null = value.IsNull();
-    return is_null ? ErrorCode::kNone : AppendText(value, locale, out);
+Outcome AppendFormatted(const Variant& value, const CompiledPicture& picture,
+                        const LocaleData& locale, std::u16string& out) {
+  if (picture.named != NamedFormat::kNone) return AppendNamedFormat(value, picture, locale, out);
+  if (value.IsNull() && picture.sections.empty()) return Outcome::kNull;
+  if (picture.sections.empty()) {  // the empty picture: the value's text form
+    static_cast<void>(AppendText(value, locale, out));  // fails for null only
+    return Outcome::kText;
   }
 
   std::u16string text_form;  // what a text picture shows
@@ -169,6 +167,7 @@ ErrorCode AppendFormatted(const Variant& value, const CompiledPicture& picture,
   Subject subject;
   subject.null = value.IsNull();
   if (picture.text_picture) {
+    // Null has no text form and shows as the empty text where it shows.
     static_cast<void>(AppendText(value, locale, text_form));
     subject.text = text_form;
   } else if (value.IsText() && picture.literal_only) {
@@ -179,17 +178,14 @@ ErrorCode AppendFormatted(const Variant& value, const CompiledPicture& picture,
       // Text that is not a number comes back as it is from number and date
       // pictures.
       out += value.AsText();
-      return ErrorCode::kNone;
+      return Outcome::kText;
     }
     subject.value = &value;
     subject.number = &*number;
   }
 
   const SectionChoice choice = ChooseSection(picture, subject);
-  if (choice.section == nullptr) {
-    is_null = true;
-    return ErrorCode::kNone;
-  }
+  if (choice.section == nullptr) return Outcome::kNull;
   return AppendSection(picture, *choice.section, subject, choice.WritesMinus(), locale, out);
 }
 
