@@ -1,7 +1,9 @@
 #include "picture.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 namespace pelt::value::internal {
@@ -57,74 +59,64 @@ std::size_t RunLength(std::u16string_view text, std::size_t at, char16_t lower) 
   return n;
 }
 
+// The date and time letters: for each length of a run of the letter, the
+// field it stands for. A longer run is read as the longest length that has a
+// field, and the rest of the run starts the next token (yyy is yy then y).
+struct DateLetter {
+  char16_t letter;  // lower case
+  std::array<std::optional<DateField>, 6> by_length;
+};
+
+constexpr DateLetter kDateLetters[] = {
+    {u'c', {DateField::kGeneralDate}},
+    {u'd', {DateField::kDay, DateField::kDay2, DateField::kDayAbbreviation, DateField::kDayName,
+            DateField::kShortDate, DateField::kLongDate}},
+    {u'w', {DateField::kWeekday, DateField::kWeekOfYear}},
+    {u'm', {DateField::kMonth, DateField::kMonth2, DateField::kMonthAbbreviation,
+            DateField::kMonthName}},
+    {u'q', {DateField::kQuarter}},
+    {u'y', {DateField::kDayOfYear, DateField::kYear2, std::nullopt, DateField::kYear4}},
+    {u'h', {DateField::kHour, DateField::kHour2}},
+    {u'n', {DateField::kMinute, DateField::kMinute2}},
+    {u's', {DateField::kSecond, DateField::kSecond2}},
+    {u't', {std::nullopt, std::nullopt, std::nullopt, std::nullopt, DateField::kLongTime}},
+};
+
+// The day-half tokens, longest first where one begins another.
+constexpr struct {
+  std::u16string_view lower;
+  Raw kind;
+  std::size_t half;  // the length of each half of a literal pair
+} kDayHalves[] = {
+    {u"am/pm", Raw::kAmPm, 2},
+    {u"a/p", Raw::kAmPm, 1},
+    {u"ampm", Raw::kAmPmLocale, 0},
+};
+
 // letters := d{1,6} | w{1,2} | m{1,4} | q | y | yy | yyyy | h{1,2} | n{1,2} | s{1,2}
 //          | c | ttttt | AM/PM | A/P | AMPM   (any case)
 // Returns the length consumed; 0 when the letter starts no date token.
 std::size_t ScanDateLetters(std::u16string_view s, std::size_t i, RawToken& token) {
-  static constexpr std::array kDays = {DateField::kDay, DateField::kDay2,
-                                       DateField::kDayAbbreviation, DateField::kDayName,
-                                       DateField::kShortDate, DateField::kLongDate};
-  static constexpr std::array kMonths = {DateField::kMonth, DateField::kMonth2,
-                                         DateField::kMonthAbbreviation, DateField::kMonthName};
-  const char16_t c = LowerAscii(s[i]);
-  const std::size_t run = RunLength(s, i, c);
-  token.kind = Raw::kDate;
-  const auto take = [&](std::size_t most, auto fields) {
-    const std::size_t n = run < most ? run : most;
-    token.field = fields[n - 1];
-    return n;
-  };
-  switch (c) {
-    case u'a':
-      if (MatchesNoCase(s, i, u"am/pm")) {
-        token.kind = Raw::kAmPm;
-        token.half = 2;
-        return 5;
-      }
-      if (MatchesNoCase(s, i, u"a/p")) {
-        token.kind = Raw::kAmPm;
-        token.half = 1;
-        return 3;
-      }
-      if (MatchesNoCase(s, i, u"ampm")) {
-        token.kind = Raw::kAmPmLocale;
-        return 4;
-      }
-      return 0;
-    case u'c':
-      token.field = DateField::kGeneralDate;
-      return 1;
-    case u'd':
-      return take(6, kDays);
-    case u'w':
-      return take(2, std::array{DateField::kWeekday, DateField::kWeekOfYear});
-    case u'm':
-      return take(4, kMonths);
-    case u'q':
-      token.field = DateField::kQuarter;
-      return 1;
-    case u'y':
-      if (run >= 4) {
-        token.field = DateField::kYear4;
-        return 4;
-      }
-      token.field = run >= 2 ? DateField::kYear2 : DateField::kDayOfYear;
-      return run >= 2 ? 2 : 1;
-    case u'h':
-      return take(2, std::array{DateField::kHour, DateField::kHour2});
-    case u'n':
-      return take(2, std::array{DateField::kMinute, DateField::kMinute2});
-    case u's':
-      return take(2, std::array{DateField::kSecond, DateField::kSecond2});
-    case u't':
-      if (run >= 5) {
-        token.field = DateField::kLongTime;
-        return 5;
-      }
-      return 0;
-    default:
-      return 0;
+  for (const auto& day_half : kDayHalves) {
+    if (MatchesNoCase(s, i, day_half.lower)) {
+      token.kind = day_half.kind;
+      token.half = day_half.half;
+      return day_half.lower.size();
+    }
   }
+  const char16_t c = LowerAscii(s[i]);
+  for (const DateLetter& letter : kDateLetters) {
+    if (letter.letter != c) continue;
+    const std::size_t run = RunLength(s, i, c);
+    for (std::size_t n = std::min(run, letter.by_length.size()); n > 0; --n) {
+      if (const std::optional<DateField> field = letter.by_length[n - 1]) {
+        token.kind = Raw::kDate;
+        token.field = *field;
+        return n;
+      }
+    }
+  }
+  return 0;
 }
 
 // Characters that are a token on their own.
