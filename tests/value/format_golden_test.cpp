@@ -49,6 +49,9 @@ struct GoldenRow {
   std::string expected;
 };
 
+// Parameter names in gtest's output: the row's place in its file.
+void PrintTo(const GoldenRow& row, std::ostream* os) { *os << row.file << ".txt:" << row.line; }
+
 constexpr std::string_view kOpen = "\xC2\xAB";   // «
 constexpr std::string_view kClose = "\xC2\xBB";  // »
 
