@@ -4,15 +4,11 @@ namespace pelt::host {
 
 std::u16string_view FieldTypeName(FieldType type) {
   switch (type) {
-    case FieldType::kSmallInteger: return u"SmallInteger";
-    case FieldType::kInteger: return u"Integer";
-    case FieldType::kSingle: return u"Single";
-    case FieldType::kDouble: return u"Double";
-    case FieldType::kString: return u"String";
-    case FieldType::kDate: return u"Date";
-    case FieldType::kObjectId: return u"ObjectId";
-    case FieldType::kGeometry: return u"Geometry";
-    case FieldType::kBlob: return u"Blob";
+#define PELT_FIELD_TYPE(id, code, name) \
+  case FieldType::id:                   \
+    return name;
+#include "pelt/host/field_types.def"
+#undef PELT_FIELD_TYPE
   }
   return u"Unknown";
 }

@@ -210,13 +210,11 @@ void MemoryRow::Set(std::size_t zero_based_field, Variant value) {
 
 std::u16string_view OperationName(Operation op) {
   switch (op) {
-    case Operation::kFieldList: return u"FieldList";
-    case Operation::kIndexOfField: return u"IndexOfField";
-    case Operation::kFieldCount: return u"FieldCount";
-    case Operation::kFieldAt: return u"FieldAt";
-    case Operation::kFieldName: return u"FieldName";
-    case Operation::kFieldTypeCode: return u"FieldTypeCode";
-    case Operation::kValueAt: return u"ValueAt";
+#define PELT_HOST_OPERATION(id, name) \
+  case Operation::id:                 \
+    return name;
+#include "pelt/host/operations.def"
+#undef PELT_HOST_OPERATION
   }
   return u"?";
 }

@@ -1,71 +1,56 @@
 #include "date_pattern.h"
 
-#include <charconv>
+#include <optional>
 
-#include "pelt/value/text.h"
+#include "digits.h"
 
 namespace pelt::value::internal {
 namespace {
 
-void AppendNumber(std::int32_t value, std::size_t min_digits, std::u16string& out) {
-  char buffer[16];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  const auto length = static_cast<std::size_t>(result.ptr - buffer);
-  if (length < min_digits) out.append(min_digits - length, u'0');
-  AppendAscii(out, std::string_view(buffer, length));
+bool IsPatternLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// Four letters or more ask for the full name, fewer for the abbreviation.
+template <std::size_t N>
+void AppendName(const std::array<std::u16string, N>& names,
+                const std::array<std::u16string, N>& abbreviations, int one_based,
+                std::size_t count, std::u16string& out) {
+  const auto index = static_cast<std::size_t>(one_based - 1);
+  out += count >= 4 ? names[index] : abbreviations[index];
 }
 
-bool IsPatternLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+// The number a pattern letter shows; nullopt for names, designators and
+// letters without a meaning here.
+std::optional<int> NumberFor(char16_t letter, std::size_t count, const DateParts& p) {
+  switch (letter) {
+    case u'y': return count == 2 ? p.year % 100 : p.year;
+    case u'M':
+    case u'L': return count >= 3 ? std::nullopt : std::optional<int>(p.month);
+    case u'd': return p.day;
+    case u'H': return p.hour;
+    case u'k': return p.hour == 0 ? 24 : p.hour;
+    case u'h': return p.hour % 12 == 0 ? 12 : p.hour % 12;
+    case u'K': return p.hour % 12;
+    case u'm': return p.minute;
+    case u's': return p.second;
+    default: return std::nullopt;
+  }
+}
 
 void AppendField(char16_t letter, std::size_t count, const DateParts& p, const LocaleData& locale,
                  std::u16string& out) {
+  if (const std::optional<int> number = NumberFor(letter, count, p)) {
+    AppendInteger(out, *number, static_cast<int>(count));
+    return;
+  }
   switch (letter) {
-    case u'y':
-      if (count == 2) {
-        AppendNumber(p.year % 100, 2, out);
-      } else {
-        AppendNumber(p.year, count, out);
-      }
-      break;
     case u'M':
     case u'L':
-      if (count >= 4) {
-        out += locale.month_names[static_cast<std::size_t>(p.month - 1)];
-      } else if (count == 3) {
-        out += locale.month_abbreviations[static_cast<std::size_t>(p.month - 1)];
-      } else {
-        AppendNumber(p.month, count, out);
-      }
-      break;
-    case u'd':
-      AppendNumber(p.day, count, out);
+      AppendName(locale.month_names, locale.month_abbreviations, p.month, count, out);
       break;
     case u'E':
     case u'c':
     case u'e':
-      if (count >= 4) {
-        out += locale.day_names[static_cast<std::size_t>(p.weekday - 1)];
-      } else {
-        out += locale.day_abbreviations[static_cast<std::size_t>(p.weekday - 1)];
-      }
-      break;
-    case u'H':
-      AppendNumber(p.hour, count, out);
-      break;
-    case u'k':
-      AppendNumber(p.hour == 0 ? 24 : p.hour, count, out);
-      break;
-    case u'h':
-      AppendNumber(p.hour % 12 == 0 ? 12 : p.hour % 12, count, out);
-      break;
-    case u'K':
-      AppendNumber(p.hour % 12, count, out);
-      break;
-    case u'm':
-      AppendNumber(p.minute, count, out);
-      break;
-    case u's':
-      AppendNumber(p.second, count, out);
+      AppendName(locale.day_names, locale.day_abbreviations, p.weekday, count, out);
       break;
     case u'a':
       out += p.hour < 12 ? locale.am_designator : locale.pm_designator;
@@ -76,6 +61,19 @@ void AppendField(char16_t letter, std::size_t count, const DateParts& p, const L
 }
 
 }  // namespace
+
+void AppendGeneralDate(Date date, const DateParts& parts, const LocaleData& locale,
+                       std::u16string& out) {
+  if (IsTimeOnly(date)) {
+    AppendDatePattern(locale.medium_time_pattern, parts, locale, out);
+    return;
+  }
+  AppendDatePattern(locale.short_date_pattern, parts, locale, out);
+  if (!IsMidnight(date)) {
+    out.push_back(u' ');
+    AppendDatePattern(locale.medium_time_pattern, parts, locale, out);
+  }
+}
 
 void AppendDatePattern(std::u16string_view pattern, const DateParts& parts,
                        const LocaleData& locale, std::u16string& out) {

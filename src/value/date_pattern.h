@@ -15,4 +15,9 @@ namespace pelt::value::internal {
 void AppendDatePattern(std::u16string_view pattern, const DateParts& parts,
                        const LocaleData& locale, std::u16string& out);
 
+// The general date form: the short date, followed by the medium time unless
+// it is midnight; a time without a date shows the time alone.
+void AppendGeneralDate(Date date, const DateParts& parts, const LocaleData& locale,
+                       std::u16string& out);
+
 }  // namespace pelt::value::internal

@@ -48,11 +48,12 @@ const CompiledPicture& CachedPicture(std::u16string_view picture) {
 Converted<Variant> Apply(const Variant& value, const CompiledPicture& picture,
                          const LocaleData& locale) {
   std::u16string text;
-  bool is_null = false;
-  const ErrorCode error = internal::AppendFormatted(value, picture, locale, text, is_null);
-  if (error != ErrorCode::kNone) return {Variant(), error};
-  if (is_null) return {Variant::Null(), ErrorCode::kNone};
-  return {Variant::FromText(std::move(text)), ErrorCode::kNone};
+  switch (internal::AppendFormatted(value, picture, locale, text)) {
+    case internal::Outcome::kText: return {Variant::FromText(std::move(text)), ErrorCode::kNone};
+    case internal::Outcome::kNull: return {Variant::Null(), ErrorCode::kNone};
+    case internal::Outcome::kOverflow: break;
+  }
+  return {Variant(), ErrorCode::kOverflow};
 }
 
 // The decimal digits of a numeric value: exact for integers and currency,

@@ -84,19 +84,6 @@ std::u16string FirstSeparator(const std::u16string& pattern, std::u16string_view
   return std::u16string(fallback);
 }
 
-DateOrder OrderOf(const std::u16string& pattern) {
-  const auto y = pattern.find(u'y');
-  const auto m = pattern.find(u'M');
-  const auto d = pattern.find(u'd');
-  if (y != std::u16string::npos && (m == std::u16string::npos || y < m)) {
-    return DateOrder::kYearMonthDay;
-  }
-  if (d != std::u16string::npos && m != std::u16string::npos && d < m) {
-    return DateOrder::kDayMonthYear;
-  }
-  return DateOrder::kMonthDayYear;
-}
-
 std::u16string DatePattern(icu::DateFormat::EStyle date_style, icu::DateFormat::EStyle time_style,
                            const icu::Locale& locale) {
   std::unique_ptr<icu::DateFormat> format(
@@ -116,8 +103,6 @@ void LoadNumbers(const icu::Locale& locale, LocaleData& data) {
   data.group_separator = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol));
   data.minus_sign = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kMinusSignSymbol));
   data.plus_sign = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kPlusSignSymbol));
-  data.percent_sign = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kPercentSymbol));
-  data.exponent_symbol = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kExponentialSymbol));
 
   std::unique_ptr<icu::NumberFormat> number(icu::NumberFormat::createInstance(locale, status));
   Check(status, "number format");
@@ -131,7 +116,6 @@ void LoadNumbers(const icu::Locale& locale, LocaleData& data) {
       icu::NumberFormat::createCurrencyInstance(locale, status));
   Check(status, "currency format");
   data.currency_code = currency->getCurrency();
-  data.currency_symbol = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kCurrencySymbol));
   const int32_t digits = ucurr_getDefaultFractionDigits(
       reinterpret_cast<const UChar*>(data.currency_code.c_str()), &status);
   Check(status, "currency digits");
@@ -181,7 +165,6 @@ void LoadDates(const icu::Locale& locale, LocaleData& data) {
   data.medium_time_pattern = PlainBlanks(DatePattern(Style::kNone, Style::kMedium, locale));
   data.date_separator = FirstSeparator(data.short_date_pattern, u"/");
   data.time_separator = FirstSeparator(data.medium_time_pattern, u":");
-  data.date_order = OrderOf(data.short_date_pattern);
 }
 
 }  // namespace

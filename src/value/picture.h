@@ -19,11 +19,11 @@ enum class CaseForce : std::uint8_t { kNone, kLower, kUpper };
 
 enum class ItemKind : std::uint8_t {
   kLiteral,        // pool text [offset, offset + length)
-  kIntegerDigit,   // place: the power of ten it stands for (0 = units)
+  kIntegerDigit,   // place: its number among the integer placeholders, from the left
   kDecimalPoint,   // the locale's decimal separator
   kFractionDigit,  // place: 1 = tenths, 2 = hundredths …
   kExponent,       // flag: kExponentPlus when + shows, kExponentLower for e
-  kExponentDigit,  // place: the power of ten within the exponent
+  kExponentDigit,  // place: its number among the exponent placeholders, from the left
   kDateField,      // field: one of DateField
   kDateSeparator,  // the locale's date separator
   kTimeSeparator,  // the locale's time separator

@@ -1,18 +1,19 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "picture.h"
-#include "pelt/value/error_code.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/variant.h"
 
 namespace pelt::value::internal {
 
-// Appends the value formatted by a compiled picture. Sets is_null (and
-// appends nothing) when the result is null rather than text. kOverflow when
-// a date picture meets a value outside the calendar.
-ErrorCode AppendFormatted(const Variant& value, const CompiledPicture& picture,
-                          const LocaleData& locale, std::u16string& out, bool& is_null);
+// What formatting a value gave: text, appended to out; null, with nothing
+// appended; or a value outside the calendar met by a date picture.
+enum class Outcome : std::uint8_t { kText, kNull, kOverflow };
+
+Outcome AppendFormatted(const Variant& value, const CompiledPicture& picture,
+                        const LocaleData& locale, std::u16string& out);
 
 }  // namespace pelt::value::internal

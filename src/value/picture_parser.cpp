@@ -3,194 +3,10 @@
 #include <array>
 #include <cstddef>
 
+#include "picture_tokens.h"
+
 namespace pelt::value::internal {
 namespace {
-
-// Raw tokens of one section, before the section's kind gives them their
-// meaning: in a number section a date letter is literal text, in a text
-// section a 0 is.
-enum class Raw : std::uint8_t {
-  kLiteral,
-  kZero,
-  kHash,
-  kPoint,
-  kComma,
-  kPercent,
-  kExponent,  // E+ E- e+ e-
-  kAt,
-  kAmpersand,
-  kLower,
-  kUpper,
-  kBang,
-  kSlash,
-  kColon,
-  kDate,        // a date or time letter run
-  kAmPm,        // AM/PM or A/P in any case
-  kAmPmLocale,  // AMPM
-};
-
-struct RawToken {
-  Raw kind = Raw::kLiteral;
-  DateField field = DateField::kDay;
-  bool plus = false;  // E+ rather than E-
-  // The text the token prints as when it is literal: for a quoted run its
-  // inside, for an escape the escaped character, otherwise its own span.
-  std::size_t begin = 0;
-  std::size_t end = 0;
-  std::size_t half = 0;  // AM/PM: the length of each half
-};
-
-char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-bool MatchesNoCase(std::u16string_view text, std::size_t at, std::u16string_view lower) {
-  if (text.size() - at < lower.size()) return false;
-  for (std::size_t i = 0; i < lower.size(); ++i) {
-    if (LowerAscii(text[at + i]) != lower[i]) return false;
-  }
-  return true;
-}
-
-std::size_t RunLength(std::u16string_view text, std::size_t at, char16_t lower) {
-  std::size_t n = 0;
-  while (at + n < text.size() && LowerAscii(text[at + n]) == lower) ++n;
-  return n;
-}
-
-// letters := d{1,6} | w{1,2} | m{1,4} | q | y | yy | yyyy | h{1,2} | n{1,2} | s{1,2}
-//          | c | ttttt | AM/PM | A/P | AMPM   (any case)
-// Returns the length consumed; 0 when the letter starts no date token.
-std::size_t ScanDateLetters(std::u16string_view s, std::size_t i, RawToken& token) {
-  static constexpr std::array kDays = {DateField::kDay, DateField::kDay2,
-                                       DateField::kDayAbbreviation, DateField::kDayName,
-                                       DateField::kShortDate, DateField::kLongDate};
-  static constexpr std::array kMonths = {DateField::kMonth, DateField::kMonth2,
-                                         DateField::kMonthAbbreviation, DateField::kMonthName};
-  const char16_t c = LowerAscii(s[i]);
-  const std::size_t run = RunLength(s, i, c);
-  token.kind = Raw::kDate;
-  const auto take = [&](std::size_t most, auto fields) {
-    const std::size_t n = run < most ? run : most;
-    token.field = fields[n - 1];
-    return n;
-  };
-  switch (c) {
-    case u'a':
-      if (MatchesNoCase(s, i, u"am/pm")) {
-        token.kind = Raw::kAmPm;
-        token.half = 2;
-        return 5;
-      }
-      if (MatchesNoCase(s, i, u"a/p")) {
-        token.kind = Raw::kAmPm;
-        token.half = 1;
-        return 3;
-      }
-      if (MatchesNoCase(s, i, u"ampm")) {
-        token.kind = Raw::kAmPmLocale;
-        return 4;
-      }
-      return 0;
-    case u'c':
-      token.field = DateField::kGeneralDate;
-      return 1;
-    case u'd':
-      return take(6, kDays);
-    case u'w':
-      return take(2, std::array{DateField::kWeekday, DateField::kWeekOfYear});
-    case u'm':
-      return take(4, kMonths);
-    case u'q':
-      token.field = DateField::kQuarter;
-      return 1;
-    case u'y':
-      if (run >= 4) {
-        token.field = DateField::kYear4;
-        return 4;
-      }
-      token.field = run >= 2 ? DateField::kYear2 : DateField::kDayOfYear;
-      return run >= 2 ? 2 : 1;
-    case u'h':
-      return take(2, std::array{DateField::kHour, DateField::kHour2});
-    case u'n':
-      return take(2, std::array{DateField::kMinute, DateField::kMinute2});
-    case u's':
-      return take(2, std::array{DateField::kSecond, DateField::kSecond2});
-    case u't':
-      if (run >= 5) {
-        token.field = DateField::kLongTime;
-        return 5;
-      }
-      return 0;
-    default:
-      return 0;
-  }
-}
-
-// section := ( '"' text '"' | '\' char | placeholder | letters | char )*
-std::vector<RawToken> Tokenize(std::u16string_view s) {
-  std::vector<RawToken> tokens;
-  std::size_t i = 0;
-  const auto push = [&](Raw kind, std::size_t begin, std::size_t end) {
-    RawToken t;
-    t.kind = kind;
-    t.begin = begin;
-    t.end = end;
-    tokens.push_back(t);
-  };
-  while (i < s.size()) {
-    const char16_t c = s[i];
-    switch (c) {
-      case u'"': {
-        std::size_t close = s.find(u'"', i + 1);
-        if (close == std::u16string_view::npos) close = s.size();
-        push(Raw::kLiteral, i + 1, close);
-        i = close + 1;
-        continue;
-      }
-      case u'\\':
-        if (i + 1 < s.size()) push(Raw::kLiteral, i + 1, i + 2);
-        i += 2;
-        continue;
-      case u'0': push(Raw::kZero, i, i + 1); break;
-      case u'#': push(Raw::kHash, i, i + 1); break;
-      case u'.': push(Raw::kPoint, i, i + 1); break;
-      case u',': push(Raw::kComma, i, i + 1); break;
-      case u'%': push(Raw::kPercent, i, i + 1); break;
-      case u'@': push(Raw::kAt, i, i + 1); break;
-      case u'&': push(Raw::kAmpersand, i, i + 1); break;
-      case u'<': push(Raw::kLower, i, i + 1); break;
-      case u'>': push(Raw::kUpper, i, i + 1); break;
-      case u'!': push(Raw::kBang, i, i + 1); break;
-      case u'/': push(Raw::kSlash, i, i + 1); break;
-      case u':': push(Raw::kColon, i, i + 1); break;
-      case u'E':
-      case u'e':
-        if (i + 1 < s.size() && (s[i + 1] == u'+' || s[i + 1] == u'-')) {
-          push(Raw::kExponent, i, i + 2);
-          tokens.back().plus = s[i + 1] == u'+';
-          i += 2;
-          continue;
-        }
-        push(Raw::kLiteral, i, i + 1);
-        break;
-      default: {
-        RawToken token;
-        const std::size_t n = ScanDateLetters(s, i, token);
-        if (n == 0) {
-          push(Raw::kLiteral, i, i + 1);
-          break;
-        }
-        token.begin = i;
-        token.end = i + n;
-        tokens.push_back(token);
-        i += n;
-        continue;
-      }
-    }
-    ++i;
-  }
-  return tokens;
-}
 
 class SectionCompiler {
  public:
@@ -260,88 +76,37 @@ class SectionCompiler {
   }
 
   // number := integer-part [ '.' fraction-part ] [ E± exponent-digits ], with
-  // literals anywhere. A separator between integer placeholders groups; one
-  // right after the last integer placeholder divides by 1000.
+  // literals anywhere, read in one pass. The first point of the integer part
+  // starts the fraction; the first E± after a digit placeholder starts the
+  // exponent. A separator between integer placeholders groups; those after
+  // the last integer placeholder divide by 1000 each; the rest mean nothing.
   void CompileNumber(const std::vector<RawToken>& tokens) {
-    const std::size_t n = tokens.size();
-    std::size_t exponent_at = n;
-    bool digit_seen = false;
-    for (std::size_t k = 0; k < n && exponent_at == n; ++k) {
-      if (tokens[k].kind == Raw::kZero || tokens[k].kind == Raw::kHash) digit_seen = true;
-      if (tokens[k].kind == Raw::kExponent && digit_seen) exponent_at = k;
-    }
-    std::size_t point_at = n;
-    for (std::size_t k = 0; k < exponent_at; ++k) {
-      if (tokens[k].kind == Raw::kPoint) {
-        point_at = k;
-        break;
-      }
-    }
-    const std::size_t integer_end = point_at < exponent_at ? point_at : exponent_at;
-    const auto is_digit = [&](std::size_t k) {
-      return tokens[k].kind == Raw::kZero || tokens[k].kind == Raw::kHash;
-    };
-    int integer_count = 0, fraction_count = 0, exponent_count = 0, exponent_zeros = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-      if (!is_digit(k)) continue;
-      if (k < integer_end) ++integer_count;
-      else if (k < exponent_at) ++fraction_count;
-      else ++exponent_count;
-    }
-
-    int integer_seen = 0, fraction_seen = 0, exponent_seen = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-      const RawToken& t = tokens[k];
-      const bool zero = t.kind == Raw::kZero;
-      if (k == integer_end && integer_count == 0) {
-        // No integer placeholder: the integer digits still show, before the
-        // point (.00 shows 12.5 as 12.50).
-        Add(ItemKind::kIntegerDigit, 0);
-        integer_count = 1;
-        integer_seen = 1;
-      }
-      if (is_digit(k)) {
-        if (k < integer_end) {
-          const int place = integer_count - 1 - integer_seen++;
-          if (zero && section_.min_integer_digits == 0) section_.min_integer_digits = place + 1;
-          Add(ItemKind::kIntegerDigit, place, zero ? 1 : 0);
-        } else if (k < exponent_at) {
-          const int place = ++fraction_seen;
-          if (zero) section_.min_fraction_digits = place;
-          Add(ItemKind::kFractionDigit, place, zero ? 1 : 0);
-        } else {
-          const int place = exponent_count - 1 - exponent_seen++;
-          if (zero) ++exponent_zeros;
-          Add(ItemKind::kExponentDigit, place, zero ? 1 : 0);
-        }
-        continue;
-      }
-      if (k == point_at) {
-        Add(ItemKind::kDecimalPoint);
-        continue;
-      }
-      if (k == exponent_at) {
-        const bool lower = source_[t.begin] == u'e';
-        Add(ItemKind::kExponent, 0,
-            static_cast<std::uint8_t>((t.plus ? kExponentPlus : 0) | (lower ? kExponentLower : 0)));
-        continue;
-      }
+    for (const RawToken& t : tokens) {
       switch (t.kind) {
-        case Raw::kComma: {
-          if (k >= integer_end) break;  // separators after the point mean nothing
-          const bool digit_after = [&] {
-            for (std::size_t j = k + 1; j < integer_end; ++j) {
-              if (is_digit(j)) return true;
-            }
-            return false;
-          }();
-          if (integer_seen > 0 && digit_after) {
-            section_.grouping = true;
-          } else if (integer_seen > 0) {
-            section_.shift -= 3;
-          }
+        case Raw::kZero:
+        case Raw::kHash:
+          AddDigit(t.kind == Raw::kZero);
           break;
-        }
+        case Raw::kPoint:
+          if (part_ != NumberPart::kInteger) {
+            CompileCommon(t);
+            break;
+          }
+          EndIntegerPart();
+          Add(ItemKind::kDecimalPoint);
+          part_ = NumberPart::kFraction;
+          break;
+        case Raw::kExponent:
+          if (part_ == NumberPart::kExponent || !digit_seen_) {
+            CompileCommon(t);
+            break;
+          }
+          if (part_ == NumberPart::kInteger) EndIntegerPart();
+          AddExponent(t);
+          break;
+        case Raw::kComma:
+          if (part_ == NumberPart::kInteger && section_.integer_places > 0) ++trailing_separators_;
+          break;
         case Raw::kPercent:
           section_.shift += 2;
           AddLiteral(t.begin, t.end);
@@ -351,15 +116,52 @@ class SectionCompiler {
           break;
       }
     }
-    if (integer_count == 0) {  // the point and exponent never came: digits at the end
-      Add(ItemKind::kIntegerDigit, 0);
-      integer_count = 1;
+    if (part_ == NumberPart::kInteger) EndIntegerPart();
+    if (exponent_zeros_ > 0) section_.exponent_min_digits = exponent_zeros_;
+  }
+
+  // Integer and exponent placeholders are numbered from the left; the
+  // formatter turns the number into a place once the count is known.
+  void AddDigit(bool zero) {
+    digit_seen_ = true;
+    switch (part_) {
+      case NumberPart::kInteger:
+        if (trailing_separators_ > 0) section_.grouping = true;
+        trailing_separators_ = 0;
+        if (zero && first_integer_zero_ < 0) first_integer_zero_ = section_.integer_places;
+        Add(ItemKind::kIntegerDigit, section_.integer_places++, zero ? 1 : 0);
+        break;
+      case NumberPart::kFraction:
+        if (zero) section_.min_fraction_digits = section_.fraction_places + 1;
+        Add(ItemKind::kFractionDigit, ++section_.fraction_places, zero ? 1 : 0);
+        break;
+      case NumberPart::kExponent:
+        if (zero) ++exponent_zeros_;
+        Add(ItemKind::kExponentDigit, section_.exponent_places++, zero ? 1 : 0);
+        break;
     }
-    section_.integer_places = integer_count;
-    section_.fraction_places = fraction_count;
-    section_.exponent = exponent_at < n;
-    section_.exponent_places = exponent_count;
-    section_.exponent_min_digits = exponent_zeros > 0 ? exponent_zeros : 1;
+  }
+
+  void EndIntegerPart() {
+    if (section_.integer_places == 0) {
+      // No integer placeholder: the integer digits still show, before the
+      // point (.00 shows 12.5 as 12.50).
+      Add(ItemKind::kIntegerDigit, 0);
+      section_.integer_places = 1;
+    }
+    if (first_integer_zero_ >= 0) {
+      section_.min_integer_digits = section_.integer_places - first_integer_zero_;
+    }
+    section_.shift -= 3 * trailing_separators_;
+    trailing_separators_ = 0;
+  }
+
+  void AddExponent(const RawToken& t) {
+    const bool lower = source_[t.begin] == u'e';
+    Add(ItemKind::kExponent, 0,
+        static_cast<std::uint8_t>((t.plus ? kExponentPlus : 0) | (lower ? kExponentLower : 0)));
+    section_.exponent = true;
+    part_ = NumberPart::kExponent;
   }
 
   // A lone m or mm is the minute when the nearest date or time token before
@@ -373,39 +175,43 @@ class SectionCompiler {
           if (after_hour && field == DateField::kMonth) field = DateField::kMinute;
           if (after_hour && field == DateField::kMonth2) field = DateField::kMinute2;
           after_hour = field == DateField::kHour || field == DateField::kHour2;
-          Item item;
-          item.kind = ItemKind::kDateField;
-          item.field = field;
-          section_.items.push_back(item);
+          AddDateField(field);
           break;
         }
-        case Raw::kAmPm: {
+        case Raw::kAmPm:
+        case Raw::kAmPmLocale:
           after_hour = false;
           section_.twelve_hour = true;
-          Item item;
-          item.kind = ItemKind::kAmPmLiteral;
-          item.offset = static_cast<std::uint32_t>(pool_.size());
-          item.length = static_cast<std::uint32_t>(t.half);
-          pool_.append(source_.substr(t.begin, t.half));
-          item.place = static_cast<std::int32_t>(pool_.size());
-          pool_.append(source_.substr(t.end - t.half, t.half));
-          section_.items.push_back(item);
+          if (t.kind == Raw::kAmPm) {
+            AddAmPmLiteral(t);
+          } else {
+            AddDateField(DateField::kAmPmLocale);
+          }
           break;
-        }
-        case Raw::kAmPmLocale: {
-          after_hour = false;
-          section_.twelve_hour = true;
-          Item item;
-          item.kind = ItemKind::kDateField;
-          item.field = DateField::kAmPmLocale;
-          section_.items.push_back(item);
-          break;
-        }
         case Raw::kSlash: Add(ItemKind::kDateSeparator); break;
         case Raw::kColon: Add(ItemKind::kTimeSeparator); break;
         default: CompileCommon(t); break;
       }
     }
+  }
+
+  void AddDateField(DateField field) {
+    Item item;
+    item.kind = ItemKind::kDateField;
+    item.field = field;
+    section_.items.push_back(item);
+  }
+
+  // Both halves of "AM/PM" go to the pool as written.
+  void AddAmPmLiteral(const RawToken& t) {
+    Item item;
+    item.kind = ItemKind::kAmPmLiteral;
+    item.offset = static_cast<std::uint32_t>(pool_.size());
+    item.length = static_cast<std::uint32_t>(t.half);
+    pool_.append(source_.substr(t.begin, t.half));
+    item.place = static_cast<std::int32_t>(pool_.size());
+    pool_.append(source_.substr(t.end - t.half, t.half));
+    section_.items.push_back(item);
   }
 
   void CompileText(const std::vector<RawToken>& tokens) {
@@ -425,6 +231,14 @@ class SectionCompiler {
   std::u16string_view source_;
   std::u16string& pool_;
   Section& section_;
+
+  // Number sections: where the pass stands.
+  enum class NumberPart : std::uint8_t { kInteger, kFraction, kExponent };
+  NumberPart part_ = NumberPart::kInteger;
+  bool digit_seen_ = false;
+  int trailing_separators_ = 0;  // since the last integer placeholder
+  int first_integer_zero_ = -1;  // number of the leftmost integer 0
+  int exponent_zeros_ = 0;
 };
 
 // Splits at semicolons outside quotes and escapes; a fifth section and

@@ -74,36 +74,38 @@ void RoundAt(Decimal& d, int keep, RoundingMode mode) {
   StripTrailingZeros(d);
 }
 
+// Writes a positive finite double in scientific form with at most 15
+// significant digits, correctly rounded; returns the end of the text.
+const char* ScientificDigits(double magnitude, char* buffer, std::size_t size) {
+  // The shortest form that reads back as the same double is much cheaper to
+  // get. When it has at most 15 significant digits it is also the correctly
+  // rounded 15-digit form: a normal double's spacing is below a fifth of the
+  // spacing of 15-digit decimals, so no other 15-digit decimal lies as close.
+  // Subnormal doubles are coarser and always take the long way.
+  auto result = std::to_chars(buffer, buffer + size, magnitude, std::chars_format::scientific);
+  int significant = 0;
+  for (const char* p = buffer; p != result.ptr && *p != 'e'; ++p) {
+    if (*p != '.') ++significant;
+  }
+  if (significant > 15 || magnitude < std::numeric_limits<double>::min()) {
+    result = std::to_chars(buffer, buffer + size, magnitude, std::chars_format::scientific, 14);
+  }
+  return result.ptr;
+}
+
 }  // namespace
 
 Decimal DecimalFromDouble(double v) {
   Decimal d;
   if (v == 0.0) return d;
   d.negative = v < 0;
-  const double magnitude = v < 0 ? -v : v;
-  // The shortest form that reads back as the same double is much cheaper to
-  // get. When it has at most 15 significant digits it is also the correctly
-  // rounded 15-digit form: a normal double's spacing is below a fifth of the
-  // spacing of 15-digit decimals, so no other 15-digit decimal lies as close.
-  // Subnormal doubles are coarser and always take the long way.
   char buffer[40];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                              std::chars_format::scientific);
-  int significant = 0;
-  for (const char* p = buffer; p != result.ptr && *p != 'e'; ++p) {
-    if (*p != '.') ++significant;
-  }
-  if (significant > 15 || magnitude < std::numeric_limits<double>::min()) {
-    // d.dddddddddddddde±x: 15 significant digits, correctly rounded.
-    result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                           std::chars_format::scientific, 14);
-  }
+  const char* const end = ScientificDigits(v < 0 ? -v : v, buffer, sizeof buffer);
+  // d.ddddde±x: the digits without the point, and the exponent.
   const char* e = buffer;
-  while (e != result.ptr && *e != 'e') ++e;
+  while (e != end && *e != 'e') ++e;
   int exponent = 0;
-  const char* exponent_begin = e + 1;
-  if (exponent_begin != result.ptr && *exponent_begin == '+') ++exponent_begin;
-  std::from_chars(exponent_begin, result.ptr, exponent);
+  std::from_chars(e + 1 + (e + 1 != end && e[1] == '+' ? 1 : 0), end, exponent);
   char digits[20];
   int n = 0;
   for (const char* p = buffer; p != e && n < 20; ++p) {
@@ -132,10 +134,6 @@ void RoundDecimal(Decimal& d, int fraction_digits, RoundingMode mode) {
   // In 64 bits: a shifted point plus a long picture's decimals must not wrap.
   const long long keep = static_cast<long long>(d.point) + fraction_digits;
   RoundAt(d, keep > d.count ? d.count : (keep < -1 ? -1 : static_cast<int>(keep)), mode);
-}
-
-void RoundSignificant(Decimal& d, int significant_digits, RoundingMode mode) {
-  RoundAt(d, significant_digits < 1 ? 1 : significant_digits, mode);
 }
 
 std::string DecimalToAscii(const Decimal& d) {

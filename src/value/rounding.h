@@ -48,9 +48,6 @@ Decimal DecimalFromCurrency(Currency c);
 // hundreds …). A result of zero loses its sign.
 void RoundDecimal(Decimal& d, int fraction_digits, RoundingMode mode);
 
-// Rounds to the given number of significant digits (at least 1).
-void RoundSignificant(Decimal& d, int significant_digits, RoundingMode mode);
-
 // The nearest double.
 double DecimalToDouble(const Decimal& d);
 

@@ -44,36 +44,36 @@ std::u16string CallIcuStringFunction(std::size_t guess, Call&& call) {
   return out;
 }
 
+// Turkish (any locale id starting with t) maps i and I to dotted and dotless
+// forms even in ASCII text, so ICU maps those.
+bool AsciiRulesHold(std::u16string_view text, const char* locale) {
+  return IsAscii(text) && (locale == nullptr || locale[0] != 't');
+}
+
+std::u16string MapAscii(std::u16string_view text, char16_t (*map)(char16_t)) {
+  std::u16string out(text);
+  for (char16_t& c : out) c = map(c);
+  return out;
+}
+
 }  // namespace
 
 std::u16string ToUpper(std::u16string_view text, const char* locale) {
-  if (IsAscii(text) && (locale == nullptr || locale[0] != 't')) {  // tr/az dot the i
-    std::u16string out(text);
-    for (char16_t& c : out) c = AsciiUpper(c);
-    return out;
-  }
+  if (AsciiRulesHold(text, locale)) return MapAscii(text, AsciiUpper);
   return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
     return u_strToUpper(dest, cap, Data(text), Length(text), locale, st);
   });
 }
 
 std::u16string ToLower(std::u16string_view text, const char* locale) {
-  if (IsAscii(text) && (locale == nullptr || locale[0] != 't')) {
-    std::u16string out(text);
-    for (char16_t& c : out) c = AsciiLower(c);
-    return out;
-  }
+  if (AsciiRulesHold(text, locale)) return MapAscii(text, AsciiLower);
   return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
     return u_strToLower(dest, cap, Data(text), Length(text), locale, st);
   });
 }
 
 std::u16string CaseFold(std::u16string_view text) {
-  if (IsAscii(text)) {
-    std::u16string out(text);
-    for (char16_t& c : out) c = AsciiLower(c);
-    return out;
-  }
+  if (IsAscii(text)) return MapAscii(text, AsciiLower);
   return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
     return u_strFoldCase(dest, cap, Data(text), Length(text), U_FOLD_CASE_DEFAULT, st);
   });

@@ -4,15 +4,11 @@ namespace pelt::value {
 
 std::u16string_view TypeName(VarType type) {
   switch (type) {
-    case VarType::kEmpty: return u"Empty";
-    case VarType::kNull: return u"Null";
-    case VarType::kBoolean: return u"Boolean";
-    case VarType::kInteger: return u"Integer";
-    case VarType::kLong: return u"Long";
-    case VarType::kDouble: return u"Double";
-    case VarType::kCurrency: return u"Currency";
-    case VarType::kDate: return u"Date";
-    case VarType::kString: return u"String";
+#define PELT_VAR_TYPE(id, name) \
+  case VarType::id:             \
+    return name;
+#include "pelt/value/var_types.def"
+#undef PELT_VAR_TYPE
   }
   return u"Unknown";
 }

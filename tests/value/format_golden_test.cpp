@@ -1,20 +1,27 @@
-// Runs the golden files of tests/data/format: every row formats one value in
-// one locale with one function and compares the text a label would show.
+// Runs the golden files of tests/data/format: every row puts one value
+// through one function of the value layer in one locale and compares the
+// text a label (or a caller) would see.
 //
 // File syntax (one directive or row per line, # starts a comment line):
 //   locale de_DE             the locale of the rows that follow
 //   format «picture»         Format with that picture (may be «»)
 //   formatnumber 2           FormatNumber with 2 decimals
 //   formatcurrency           FormatCurrency
-//   round 2                  Round to 2 decimals
+//   round 2                  Round to 2 decimals: the text form and the type name
+//   text                     ToText: the value's text form
+//   number                   ParseNumber of a text: the double, shortest form
+//   integer, long            ToInteger, ToLong
+//   numeric                  IsNumeric: «True» or «False»
+//   literal                  ParseTypedLiteral of the row's value as written:
+//                            the value's dump, or "refused"
 //   <value> «expected»       a row: a typed literal (str:«…» for text with
 //                            blanks) and the expected text
 //   <value> null             the result is null
-//   <value> error            the function refuses the value
-//   <value> «text» Type      Round: the text form and the type name
+//   <value> error Overflow   the function refuses the value with that error
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,16 +37,16 @@
 namespace pelt::value {
 namespace {
 
-enum class Function { kFormat, kFormatNumber, kFormatCurrency, kRound };
+using testing::U8;
 
 struct GoldenRow {
   std::string file;
   int line = 0;
   std::string locale;
-  Function function = Function::kFormat;
+  std::string function = "format";
   std::string argument;  // picture (UTF-8) or decimals
   std::string value;     // typed literal
-  std::string expected;  // "«text»", "null", "error", or "«text» Type"
+  std::string expected;
 };
 
 // Parameter names in gtest's output: the row's place in its file.
@@ -48,14 +55,75 @@ void PrintTo(const GoldenRow& row, std::ostream* os) { *os << row.file << ".txt:
 constexpr std::string_view kOpen = "\xC2\xAB";   // «
 constexpr std::string_view kClose = "\xC2\xBB";  // »
 
-// «…» at the start of text: the inside, and the rest after the closing mark.
-bool Guillemets(std::string_view text, std::string& inside, std::string_view& rest) {
-  if (text.substr(0, kOpen.size()) != kOpen) return false;
+std::string Quoted(std::u16string_view text) {
+  return std::string(kOpen) + U8(text) + std::string(kClose);
+}
+
+// A picture argument is written «…»: the inside.
+std::string Unquoted(std::string_view text) {
   const std::size_t close = text.rfind(kClose);
-  if (close == std::string_view::npos || close < kOpen.size()) return false;
-  inside = std::string(text.substr(kOpen.size(), close - kOpen.size()));
-  rest = text.substr(close + kClose.size());
-  return true;
+  if (text.substr(0, kOpen.size()) != kOpen || close == std::string_view::npos ||
+      close < kOpen.size()) {
+    return std::string(text);
+  }
+  return std::string(text.substr(kOpen.size(), close - kOpen.size()));
+}
+
+std::string Failure(ErrorCode error) { return "error " + U8(ErrorDescription(error)); }
+
+template <class T, class Show>
+std::string Shown(const Converted<T>& result, Show show) {
+  return result.ok() ? show(result.value) : Failure(result.error);
+}
+
+std::string ShowVariant(const Variant& v) { return v.IsNull() ? "null" : Quoted(v.AsText()); }
+std::string ShowNumber(double d) {
+  char buffer[32];
+  return Quoted(FromAscii(std::string_view(buffer, std::to_chars(buffer, buffer + 32, d).ptr)));
+}
+std::string ShowInteger(std::int32_t n) { return Quoted(FromAscii(std::to_string(n))); }
+
+// One row's call: the value, the directive's argument and the locale.
+struct Call {
+  const Variant& value;
+  const std::string& argument;
+  const LocaleData& locale;
+  int Decimals() const { return std::atoi(argument.c_str()); }
+};
+using Run = std::string (*)(const Call&);
+
+// The functions a directive chooses; the literal directive runs on the
+// row's value as written and has none.
+const std::pair<std::string_view, Run> kFunctions[] = {
+    {"format",
+     [](const Call& c) { return Shown(Format(c.value, FromUtf8(c.argument), c.locale), ShowVariant); }},
+    {"formatnumber",
+     [](const Call& c) { return Shown(FormatNumber(c.value, c.Decimals(), c.locale), Quoted); }},
+    {"formatcurrency", [](const Call& c) { return Shown(FormatCurrency(c.value, c.locale), Quoted); }},
+    {"round",
+     [](const Call& c) {
+       return Shown(Round(c.value, c.Decimals(), c.locale), [&](const Variant& r) {
+         return Quoted(ToText(r, c.locale).value) + " " + U8(TypeName(r.type()));
+       });
+     }},
+    {"text", [](const Call& c) { return Shown(ToText(c.value, c.locale), Quoted); }},
+    {"number",
+     [](const Call& c) {
+       if (!c.value.IsText()) return std::string("<number reads text only>");
+       return Shown(ParseNumber(c.value.AsText(), c.locale), ShowNumber);
+     }},
+    {"integer", [](const Call& c) { return Shown(ToInteger(c.value, c.locale), ShowInteger); }},
+    {"long", [](const Call& c) { return Shown(ToLong(c.value, c.locale), ShowInteger); }},
+    {"numeric",
+     [](const Call& c) { return std::string(IsNumeric(c.value, c.locale) ? "«True»" : "«False»"); }},
+    {"literal", nullptr},
+};
+
+const std::pair<std::string_view, Run>* FunctionNamed(std::string_view word) {
+  for (const auto& function : kFunctions) {
+    if (function.first == word) return &function;
+  }
+  return nullptr;
 }
 
 std::filesystem::path DataDirectory() {
@@ -63,6 +131,22 @@ std::filesystem::path DataDirectory() {
     return std::filesystem::path(root) / "tests" / "data" / "format";
   }
   return PELT_FORMAT_DATA_DIR;
+}
+
+// A row: the value (str:«…» may hold blanks) and the expected result.
+void ReadRow(std::string_view text, GoldenRow& row) {
+  std::string_view after;
+  if (text.substr(0, 4) == "str:" && text.substr(4, kOpen.size()) == kOpen) {
+    const std::size_t close = text.find(kClose, 4 + kOpen.size());
+    row.value = "str:" + std::string(text.substr(4 + kOpen.size(), close - 4 - kOpen.size()));
+    after = close == std::string_view::npos ? "" : text.substr(close + kClose.size());
+  } else {
+    const std::size_t blank = std::min(text.find(' '), text.size());
+    row.value = std::string(text.substr(0, blank));
+    after = text.substr(blank);
+  }
+  while (!after.empty() && after.front() == ' ') after.remove_prefix(1);
+  row.expected = std::string(after);
 }
 
 void LoadFile(const std::filesystem::path& path, std::vector<GoldenRow>& rows) {
@@ -74,42 +158,22 @@ void LoadFile(const std::filesystem::path& path, std::vector<GoldenRow>& rows) {
   while (std::getline(in, line)) {
     ++state.line;
     if (line.empty() || line[0] == '#') continue;
-    std::string_view text(line);
-    const auto word_end = text.find(' ');
-    const std::string_view word = text.substr(0, word_end);
-    const std::string_view tail =
-        word_end == std::string_view::npos ? std::string_view() : text.substr(word_end + 1);
-    std::string inside;
-    std::string_view rest;
+    const std::string_view text(line);
+    const std::size_t blank = std::min(text.find(' '), text.size());
+    const std::string_view word = text.substr(0, blank);
+    const std::string_view tail = text.substr(std::min(blank + 1, text.size()));
     if (word == "locale") {
       state.locale = std::string(tail);
-    } else if (word == "format") {
-      state.function = Function::kFormat;
-      state.argument = Guillemets(tail, inside, rest) ? inside : "<bad picture line>";
-    } else if (word == "formatnumber") {
-      state.function = Function::kFormatNumber;
-      state.argument = std::string(tail);
-    } else if (word == "formatcurrency") {
-      state.function = Function::kFormatCurrency;
-      state.argument.clear();
-    } else if (word == "round") {
-      state.function = Function::kRound;
-      state.argument = std::string(tail);
-    } else {
-      GoldenRow row = state;
-      std::string_view after;
-      if (text.substr(0, 4) == "str:" && text.substr(4, kOpen.size()) == kOpen) {
-        const std::size_t close = text.find(kClose, 4 + kOpen.size());
-        row.value = "str:" + std::string(text.substr(4 + kOpen.size(), close - 4 - kOpen.size()));
-        after = close == std::string_view::npos ? "" : text.substr(close + kClose.size());
-      } else {
-        row.value = std::string(word);
-        after = tail;
-      }
-      while (!after.empty() && after.front() == ' ') after.remove_prefix(1);
-      row.expected = std::string(after);
-      rows.push_back(row);
+      continue;
     }
+    if (FunctionNamed(word) != nullptr) {
+      state.function = std::string(word);
+      state.argument = Unquoted(tail);
+      continue;
+    }
+    GoldenRow row = state;
+    ReadRow(text, row);
+    rows.push_back(row);
   }
 }
 
@@ -128,34 +192,10 @@ std::vector<GoldenRow> LoadRows() {
 // What the row's function gives, written the way the golden files write it.
 std::string RunRow(const GoldenRow& row) {
   const std::optional<Variant> value = ParseTypedLiteral(row.value);
+  const Run run = FunctionNamed(row.function)->second;
+  if (run == nullptr) return value ? Quoted(FromUtf8(testing::Dump(*value))) : "refused";
   if (!value) return "<bad value " + row.value + ">";
-  const LocaleData& locale = LocaleDataFor(row.locale);
-  const auto quoted = [](std::u16string_view text) {
-    return std::string(kOpen) + testing::U8(text) + std::string(kClose);
-  };
-  switch (row.function) {
-    case Function::kFormat: {
-      const Converted<Variant> r = Format(*value, FromUtf8(row.argument), locale);
-      if (!r.ok()) return "error";
-      if (r.value.IsNull()) return "null";
-      return quoted(r.value.AsText());
-    }
-    case Function::kFormatNumber: {
-      const Converted<std::u16string> r = FormatNumber(*value, std::stoi(row.argument), locale);
-      return r.ok() ? quoted(r.value) : "error";
-    }
-    case Function::kFormatCurrency: {
-      const Converted<std::u16string> r = FormatCurrency(*value, locale);
-      return r.ok() ? quoted(r.value) : "error";
-    }
-    case Function::kRound: {
-      const Converted<Variant> r = Round(*value, std::stoi(row.argument), locale);
-      if (!r.ok()) return "error";
-      const Converted<std::u16string> text = ToText(r.value, locale);
-      return quoted(text.value) + " " + testing::U8(TypeName(r.value.type()));
-    }
-  }
-  return "<unknown function>";
+  return run(Call{*value, row.argument, LocaleDataFor(row.locale)});
 }
 
 class FormatGoldenTest : public ::testing::TestWithParam<GoldenRow> {};

@@ -11,19 +11,12 @@ namespace pelt::host {
 
 using errors::Status;
 
-// The type code of a field. The component refuses kGeometry and kBlob wherever
-// a field is bound or added; every other code is an ordinary attribute type.
-// A host may report codes outside this list: they are accepted like 0 to 6.
+// The type code of a field, listed in field_types.def. A host may report
+// codes outside this list: they are accepted like 0 to 6.
 enum class FieldType : std::int32_t {
-  kSmallInteger = 0,  // 16-bit integers and Booleans
-  kInteger = 1,       // 32- and 64-bit integers
-  kSingle = 2,        // single-precision reals
-  kDouble = 3,        // double-precision reals and decimals
-  kString = 4,        // text, and values with no better match (lists, JSON)
-  kDate = 5,          // dates, times and date-times
-  kObjectId = 6,      // the feature identifier column
-  kGeometry = 7,
-  kBlob = 8,          // binary data
+#define PELT_FIELD_TYPE(id, code, name) id = code,
+#include "pelt/host/field_types.def"
+#undef PELT_FIELD_TYPE
 };
 
 // The seven read-only operations the component calls on the host's objects.

@@ -11,15 +11,11 @@
 
 namespace pelt::host {
 
-// The seven host operations, for call records and fault injection.
+// The seven host operations, listed in operations.def.
 enum class Operation {
-  kFieldList,
-  kIndexOfField,
-  kFieldCount,
-  kFieldAt,
-  kFieldName,
-  kFieldTypeCode,
-  kValueAt,
+#define PELT_HOST_OPERATION(id, name) id,
+#include "pelt/host/operations.def"
+#undef PELT_HOST_OPERATION
 };
 std::u16string_view OperationName(Operation op);  // "FieldList", "ValueAt" …
 

@@ -5,20 +5,11 @@
 
 namespace pelt::value {
 
-// Run-time error numbers that the value layer and the layers above report.
-// The numbers are the ones label-expression users have always seen in the
-// "Error Number" block of the error report, so they are part of the product.
+// Run-time error numbers, listed in error_codes.def.
 enum class ErrorCode : std::int32_t {
-  kNone = 0,
-  kInvalidProcedureCall = 5,
-  kOverflow = 6,
-  kOutOfMemory = 7,
-  kSubscriptOutOfRange = 9,
-  kTypeMismatch = 13,
-  kInternalError = 51,
-  kInvalidUseOfNull = 94,
-  kObjectRequired = 424,
-  kKeyAlreadyAssociated = 457,
+#define PELT_ERROR_CODE(id, number, description) id = number,
+#include "pelt/value/error_codes.def"
+#undef PELT_ERROR_CODE
 };
 
 // The standard description of an error number ("Overflow", "Type mismatch" …).

@@ -6,9 +6,6 @@
 
 namespace pelt::value {
 
-// Order of day, month and year in the locale's short date.
-enum class DateOrder { kMonthDayYear, kDayMonthYear, kYearMonthDay };
-
 // Everything the value layer needs to know about one locale, read once from
 // ICU and then shared read-only. Nothing here comes from the process-wide C
 // or C++ locale.
@@ -20,15 +17,13 @@ struct LocaleData {
   std::u16string group_separator;
   std::u16string minus_sign;
   std::u16string plus_sign;
-  std::u16string percent_sign;
-  std::u16string exponent_symbol;
   int grouping_size = 3;            // primary grouping, 0 when the locale does not group
   int secondary_grouping_size = 3;  // further groups (2 in Indian English)
 
-  // Currency: the locale's currency, its symbol and its digits, and ICU's
-  // currency pattern split into what comes before and after the digits.
+  // Currency: the locale's currency and its digits, and ICU's currency
+  // pattern (symbol included) split into what comes before and after the
+  // digits.
   std::u16string currency_code;  // ISO 4217, such as u"EUR"
-  std::u16string currency_symbol;
   int currency_digits = 2;
   std::u16string currency_positive_prefix, currency_positive_suffix;
   std::u16string currency_negative_prefix, currency_negative_suffix;
@@ -41,7 +36,6 @@ struct LocaleData {
   std::u16string am_designator, pm_designator;
   std::u16string date_separator;  // the one the short date uses
   std::u16string time_separator;  // the one the medium time uses
-  DateOrder date_order = DateOrder::kMonthDayYear;
 
   // ICU date and time patterns ("M/d/yy", "EEEE, MMMM d, y", "h:mm:ss a").
   // short_date_pattern has its year widened to four digits.

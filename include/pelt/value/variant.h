@@ -8,16 +8,11 @@
 
 namespace pelt::value {
 
+// The types listed in var_types.def.
 enum class VarType : std::uint8_t {
-  kEmpty,     // never assigned
-  kNull,      // no valid data (a null field)
-  kBoolean,
-  kInteger,   // 16-bit signed
-  kLong,      // 32-bit signed
-  kDouble,
-  kCurrency,  // fixed point, four decimals
-  kDate,      // date and time of day
-  kString,
+#define PELT_VAR_TYPE(id, name) id,
+#include "pelt/value/var_types.def"
+#undef PELT_VAR_TYPE
 };
 
 // A fixed-point amount: the value times 10 000, so four decimals are exact.

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "picture.h"
+#include "pelt/value/locale.h"
+
+namespace pelt::value::internal {
+
+// Appends the serial date as a date section shows it. False (with
+// something possibly appended) when the serial lies outside the calendar.
+bool AppendDateSection(const CompiledPicture& picture, const Section& section, double serial,
+                       const LocaleData& locale, std::u16string& out);
+
+}  // namespace pelt::value::internal
