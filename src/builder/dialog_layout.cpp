@@ -2,66 +2,67 @@
 
 #include <cmath>
 
+#include "errors/messages.h"
+
 namespace pelt::builder {
 namespace {
 
 using C = Control;
 using K = ControlKind;
 
-constexpr std::u16string_view kAddFieldTip = u"Add Selected Field to Expression";
-constexpr std::u16string_view kNoDescription = u"Formatting Description";
+using M = errors::MessageId;
+constexpr std::u16string_view T(M id) { return errors::MessageText(id); }
 
 // Legend: name, kind, container, design-time text, tool tip,
 // {left, top, width, height} in twips, tab index.
 constexpr ControlSpec kLayout[] = {
     {C::kFraReservedWords, "fraReservedWords", K::kFrame, std::nullopt,
-     u"Reserved Words: (page numbers, dates, etc.)", u"", {120, 120, 7815, 1095}, 13},
+     T(M::kReservedWordsFrame), u"", {120, 120, 7815, 1095}, 13},
     {C::kCmbReservedWords, "cmbReservedWords", K::kDropDownList, C::kFraReservedWords, u"", u"",
      {240, 360, 3015, 315}, 20},
     // The reserved-word and tag buttons carry the field button's tip.
-    {C::kCmdAddReservedWord, "cmdAddReservedWord", K::kButton, C::kFraReservedWords, u"Add",
-     kAddFieldTip, {3360, 360, 1215, 345}, 19},
+    {C::kCmdAddReservedWord, "cmdAddReservedWord", K::kButton, C::kFraReservedWords, T(M::kAddButton),
+     T(M::kAddFieldTip), {3360, 360, 1215, 345}, 19},
     {C::kLblReservedWordDescription, "lblReservedWordDescription", K::kLabel,
-     C::kFraReservedWords, kNoDescription, u"", {240, 720, 7455, 255}, 15},
+     C::kFraReservedWords, T(M::kDescriptionPlaceholder), u"", {240, 720, 7455, 255}, 15},
 
     {C::kFraLabelFields, "FraLabelFields", K::kFrame, std::nullopt,
-     u"Database Fields and Formats: (fields from the selected table)", u"",
+     T(M::kLabelFieldsFrame), u"",
      {120, 1320, 7815, 1575}, 3},
     {C::kCmbLabelFields, "cmbLabelFields", K::kDropDownList, C::kFraLabelFields, u"", u"",
      {240, 360, 3015, 315}, 9},
-    {C::kCmdAddField, "CmdAddField", K::kButton, C::kFraLabelFields, u"Add", kAddFieldTip,
+    {C::kCmdAddField, "CmdAddField", K::kButton, C::kFraLabelFields, T(M::kAddButton), T(M::kAddFieldTip),
      {3360, 360, 1215, 345}, 4},
     {C::kCmbFormattingStatements, "CmbFormattingStatements", K::kDropDownList,
      C::kFraLabelFields, u"", u"", {240, 840, 3015, 315}, 12},
     {C::kCmdAddFormattingStatement, "CmdAddFormattingStatement", K::kButton, C::kFraLabelFields,
-     u"Add", u"Add Formatting Statement to Expression", {3360, 840, 1215, 345}, 11},
+     T(M::kAddButton), T(M::kAddStatementTip), {3360, 840, 1215, 345}, 11},
     {C::kLblFormatDescription, "lblFormatDescription", K::kLabel, C::kFraLabelFields,
-     kNoDescription, u"", {240, 1200, 7455, 255}, 10},
+     T(M::kDescriptionPlaceholder), u"", {240, 1200, 7455, 255}, 10},
 
-    {C::kFraTextFormatting, "fraTextFormatting", K::kFrame, std::nullopt, u"Text Formatting Tags:",
+    {C::kFraTextFormatting, "fraTextFormatting", K::kFrame, std::nullopt, T(M::kTextFormattingFrame),
      u"", {120, 3000, 7815, 1095}, 14},
     {C::kCmbTags, "cmbTags", K::kDropDownList, C::kFraTextFormatting, u"", u"",
      {240, 360, 3015, 315}, 18},
-    {C::kCmdAddTag, "cmdAddTag", K::kButton, C::kFraTextFormatting, u"Add", kAddFieldTip,
+    {C::kCmdAddTag, "cmdAddTag", K::kButton, C::kFraTextFormatting, T(M::kAddButton), T(M::kAddFieldTip),
      {3360, 360, 1215, 345}, 17},
     {C::kLblTagDescription, "lblTagDescription", K::kLabel, C::kFraTextFormatting,
-     kNoDescription, u"", {240, 720, 7455, 255}, 16},
+     T(M::kDescriptionPlaceholder), u"", {240, 720, 7455, 255}, 16},
 
-    {C::kFraExpression, "FraExpression", K::kFrame, std::nullopt, u"Expression:", u"",
+    {C::kFraExpression, "FraExpression", K::kFrame, std::nullopt, T(M::kExpressionFrame), u"",
      {120, 4200, 7815, 2175}, 5},
     {C::kLblExpression, "LblExpression", K::kLabel, C::kFraExpression,
-     u"Compose an expression by using reserved words, database fields, formatting statements "
-     u"and other text.",
+     T(M::kExpressionHint),
      u"", {240, 240, 7335, 255}, 8},
     {C::kTxtExpression, "TxtExpression", K::kTextBox, C::kFraExpression, u"", u"",
      {240, 480, 7335, 1095}, 6},
-    {C::kCmdVerifyExpression, "CmdVerifyExpression", K::kButton, C::kFraExpression, u"Verify",
-     u"Verify that Expression is Correct", {240, 1680, 1215, 345}, 7},
+    {C::kCmdVerifyExpression, "CmdVerifyExpression", K::kButton, C::kFraExpression, T(M::kVerifyButton),
+     T(M::kVerifyTip), {240, 1680, 1215, 345}, 7},
 
-    {C::kCmdHelp, "CmdHelp", K::kButton, std::nullopt, u"Help", u"", {120, 6480, 1215, 345}, 0},
-    {C::kCmdCancel, "CmdCancel", K::kButton, std::nullopt, u"Cancel", u"Close, Exit, Terminate",
+    {C::kCmdHelp, "CmdHelp", K::kButton, std::nullopt, T(M::kHelpButton), u"", {120, 6480, 1215, 345}, 0},
+    {C::kCmdCancel, "CmdCancel", K::kButton, std::nullopt, T(M::kCancelButton), T(M::kCancelTip),
      {5400, 6480, 1215, 345}, 1},
-    {C::kCmdOK, "CmdOK", K::kButton, std::nullopt, u"OK", u"Apply Expression to Layer's Legend",
+    {C::kCmdOK, "CmdOK", K::kButton, std::nullopt, T(M::kOkButton), T(M::kOkTip),
      {6720, 6480, 1215, 345}, 2},
 };
 

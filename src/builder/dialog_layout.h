@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "errors/messages.h"
+
 namespace pelt::builder {
 
 // The controls of the expression builder, in the order of its layout.
@@ -61,7 +63,8 @@ struct ControlSpec {
   int tab_index;  // place in the focus sequence; frames and labels never take the focus
 };
 
-inline constexpr std::u16string_view kDialogCaption = u"Brindle Expression Builder";
+inline constexpr std::u16string_view kDialogCaption =
+    errors::MessageText(errors::MessageId::kBuilderCaption);
 inline constexpr int kClientWidthTwips = 8040;
 inline constexpr int kClientHeightTwips = 6900;
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "errors/messages.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
 
@@ -18,17 +19,17 @@ void AppendNumber(std::int32_t number, std::u16string& out) {
   value::AppendAscii(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
-// CR LF "Error Number " CR LF TAB number CR LF "Description" CR LF TAB
-// description CR LF CR LF
+// CR LF, number heading, CR LF TAB number CR LF, description heading, CR LF
+// TAB description CR LF CR LF
 std::u16string FormattedDescription(std::int32_t number, std::u16string_view description) {
   std::u16string out;
   out += kCrLf;
-  out += u"Error Number ";
+  out += MessageText(MessageId::kErrorNumberHeading);
   out += kCrLf;
   out += u'\t';
   AppendNumber(number, out);
   out += kCrLf;
-  out += u"Description";
+  out += MessageText(MessageId::kErrorDescriptionHeading);
   out += kCrLf;
   out += u'\t';
   out += description;
@@ -43,7 +44,7 @@ namespace ErrorHandling {
 
 std::u16string LineLabel(std::int32_t lineNumber) {
   if (lineNumber == 0) return u"";
-  std::u16string label = u"Line : ";
+  std::u16string label(MessageText(MessageId::kLineLabelOpening));
   AppendNumber(lineNumber, label);
   return label;
 }
@@ -68,12 +69,12 @@ void ReportError(bool showHere, std::u16string_view callStack, std::int32_t numb
 
 void ShowErrorReport(std::u16string_view callStack, std::u16string_view description) {
   std::u16string text;
-  text += u"An error has occured in the application.   Record the call stack sequence";
+  text += MessageText(MessageId::kErrorReportOpening);
   text += kCrLf;
-  text += u"and the description of the error.";
+  text += MessageText(MessageId::kErrorReportRecordHint);
   text += kCrLf;
   text += kCrLf;
-  text += u"Error Call Stack Sequence ";
+  text += MessageText(MessageId::kErrorReportCallStack);
   text += kCrLf;
   text += u'\t';
   text += callStack;
@@ -81,7 +82,7 @@ void ShowErrorReport(std::u16string_view callStack, std::u16string_view descript
   text += description;
   ui::MessageBoxes& boxes = ui::ActiveMessageBoxes();
   boxes.Beep();
-  boxes.Show(text, u"Unexpected Program Error", ui::MessageBoxStyle::kExclamation);
+  boxes.Show(text, MessageText(MessageId::kErrorReportTitle), ui::MessageBoxStyle::kExclamation);
 }
 
 bool DescriptionFormatted() { return t_description_formatted; }
