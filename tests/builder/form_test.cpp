@@ -93,51 +93,39 @@ TEST(BuilderFormTest, VerifyAndOkFollowTheTextFromLoadOn) {
 }
 
 TEST(BuilderFormTest, ActivationFillsReservedWordsAndSetsGroupStates) {
-  const auto kPage = MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Today"}});
-  const auto kNoDescription = MakeReservedWords({{u"$$PAGE", nullptr}, {u"$$DATE", u"Today"}});
   const struct {
     int line;
     testing::ReservedWords words;
-    bool with_fields;
-    std::string word_description;
-    std::string format_description;
+    std::string description;
     std::string reported;  // the procedure in a report, "" for none
   } rows[] = {
-      {__LINE__, kPage, true, "Page", kAbsDescription, ""},
-      {__LINE__, {}, true, "No reserved words available.", kAbsDescription, ""},
+      {__LINE__, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Today"}}), "Page", ""},
+      {__LINE__, {}, "No reserved words available.", ""},
       // Absent collections count as empty ones.
-      {__LINE__, {nullptr, nullptr}, true, "No reserved words available.", kAbsDescription, ""},
+      {__LINE__, {nullptr, nullptr}, "No reserved words available.", ""},
       // A word without a description: the selection handler reports it,
       // activation leaves the description empty.
-      {__LINE__, kNoDescription, true, "", kAbsDescription,
+      {__LINE__, MakeReservedWords({{u"$$PAGE", nullptr}, {u"$$DATE", u"Today"}}), "",
        "cmbReservedWords_Click PeltExpressions:frmExpressionBuilder "},
-      {__LINE__, kPage, false, "Page", "No database fields available.", ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
-    MemoryTable table = PlacesTable();
-    Builder builder(&table, row.words, u"", {});
-    if (row.with_fields) builder.form->AddLabelField(u"Name");
+    Builder builder(nullptr, row.words, u"", {u"Name"});
     builder.Show();
     const std::int32_t words = row.words.words ? row.words.words->Count() : 0;
     EXPECT_EQ(Entries(builder, Control::kCmbReservedWords).size(), static_cast<std::size_t>(words));
-    EXPECT_EQ(builder.Label(Control::kLblReservedWordDescription), row.word_description);
-    for (const Control control : {Control::kCmbReservedWords, Control::kCmdAddReservedWord}) {
-      EXPECT_EQ(builder.Enabled(control), words > 0);
-    }
-    for (const Control control : {Control::kCmbLabelFields, Control::kCmdAddField,
-                                  Control::kCmbFormattingStatements,
-                                  Control::kCmdAddFormattingStatement}) {
-      EXPECT_EQ(builder.Enabled(control), row.with_fields);
-    }
-    for (const Control control : {Control::kCmbTags, Control::kCmdAddTag, Control::kTxtExpression,
+    EXPECT_EQ(builder.Label(Control::kLblReservedWordDescription), row.description);
+    EXPECT_EQ(builder.Enabled(Control::kCmbReservedWords), words > 0);
+    EXPECT_EQ(builder.Enabled(Control::kCmdAddReservedWord), words > 0);
+    // A listed field enables its group; the other groups are always enabled.
+    for (const Control control : {Control::kCmdAddField, Control::kCmdAddFormattingStatement,
+                                  Control::kCmdAddTag, Control::kTxtExpression,
                                   Control::kCmdCancel, Control::kCmdHelp}) {
       EXPECT_TRUE(builder.Enabled(control));
     }
-    EXPECT_EQ(builder.Label(Control::kLblFormatDescription), row.format_description);
-    const auto boxes = builder.boxes.Boxes();
-    ASSERT_EQ(boxes.size(), row.reported.empty() ? 0u : 1u);
-    if (!boxes.empty()) { EXPECT_EQ(ReportedProcedure(boxes[0]), row.reported); }
+    EXPECT_EQ(builder.Label(Control::kLblFormatDescription), kAbsDescription);
+    EXPECT_EQ(testing::BoxTitles(builder.boxes), row.reported.empty() ? "" : "Unexpected Program Error");
+    if (!row.reported.empty()) { EXPECT_EQ(ReportedProcedure(builder.boxes.Boxes()[0]), row.reported); }
   }
 }
 
