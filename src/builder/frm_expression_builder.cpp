@@ -84,9 +84,9 @@ void frmExpressionBuilder::CreateControls() {
     widget->setObjectName(QString::fromLatin1(control_spec.name.data(),
                                               static_cast<qsizetype>(control_spec.name.size())));
     if (!control_spec.tool_tip.empty()) widget->setToolTip(ToQString(control_spec.tool_tip));
-    widget->setGeometry(TwipsToPixels(control_spec.rect.left, dpi_x), TwipsToPixels(control_spec.rect.top, dpi_y),
-                        TwipsToPixels(control_spec.rect.width, dpi_x),
-                        TwipsToPixels(control_spec.rect.height, dpi_y));
+    const TwipRect& rect = control_spec.rect;
+    widget->setGeometry(TwipsToPixels(rect.left, dpi_x), TwipsToPixels(rect.top, dpi_y),
+                        TwipsToPixels(rect.width, dpi_x), TwipsToPixels(rect.height, dpi_y));
     widgets_[Index(control_spec.id)] = widget;
   }
 }
@@ -114,7 +114,9 @@ void frmExpressionBuilder::ApplyFonts() {
   // A font set on a frame passes to what it holds; its controls keep the
   // dialog's standard font, each property set so that none is inherited.
   for (const ControlSpec& control_spec : DialogLayout()) {
-    if (control_spec.container == kBoldCaptionFrame) widgets_[Index(control_spec.id)]->setFont(StandardFont());
+    if (control_spec.container == kBoldCaptionFrame) {
+      widgets_[Index(control_spec.id)]->setFont(StandardFont());
+    }
   }
 }
 

@@ -206,7 +206,8 @@ TEST(DialogWindowTest, TheScreenshotShowsALoadedDialog) {
   EXPECT_TRUE(picture.save(QDir::current().filePath("expression-builder.png")));
   const QByteArray update = qgetenv("PELT_UPDATE_SCREENSHOT");
   if (!update.isEmpty()) {
-    EXPECT_TRUE(picture.save(QDir(QString::fromLocal8Bit(update)).filePath("expression-builder.png")));
+    const QDir directory(QString::fromLocal8Bit(update));
+    EXPECT_TRUE(picture.save(directory.filePath("expression-builder.png")));
   }
   builder.dialog->hide();
 }
@@ -226,8 +227,9 @@ TEST(DialogWindowTest, OnlyTheInterfaceThreadOpensDialogs) {
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(testing::ReportedProcedure(boxes.Boxes()[0]),
             "EditExpression PeltExpressions:PeltExpressionEvaluator ");
-  EXPECT_NE(U8(boxes.Boxes()[0].text).find("\t429\r\nDescription\r\n\tCan't show the expression "
-                                           "builder: not on the thread that runs the user interface"),
+  EXPECT_NE(U8(boxes.Boxes()[0].text)
+                .find("\t429\r\nDescription\r\n\tCan't show the expression builder: not on the "
+                      "thread that runs the user interface\r\n"),
             std::string::npos);
 }
 

@@ -174,7 +174,8 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
     if (row.factory) evaluator::SetExpressionBuilderFactory(*row.factory);
     MemoryTable table = testing::PlacesTable();
     if (row.failing_call > 0) {
-      table.FailCall(std::nullopt, row.failing_call, errors::Status(91, u"MemoryTable", u"Injected"));
+      table.FailCall(std::nullopt, row.failing_call,
+                     errors::Status(91, u"MemoryTable", u"Injected"));
     }
     PeltExpressionEvaluator evaluator;
     EXPECT_EQ(U8(evaluator.EditExpression(&table, u"[Name]", nullptr, nullptr)), "");

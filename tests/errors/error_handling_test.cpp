@@ -20,7 +20,8 @@ using testing::U8;
 using ui::RecordingMessageBoxes;
 
 constexpr ProcedureSite kFormLoad{u"Form_Load ", u"PeltExpressions:frmExpressionBuilder"};
-constexpr ProcedureSite kEvaluateText2{u"EvaluateText2 ", u"PeltExpressions:PeltExpressionEvaluator"};
+constexpr ProcedureSite kEvaluateText2{u"EvaluateText2 ",
+                                       u"PeltExpressions:PeltExpressionEvaluator"};
 
 // The report box's text down to the first call-stack line.
 std::u16string Header(std::u16string_view call_stack) {
