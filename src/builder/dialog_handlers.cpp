@@ -31,11 +31,4 @@ errors::ProcedureSite SiteOf(Handler handler) {
   return {SpecOf(handler).procedure, kDialogModule};
 }
 
-std::optional<Handler> HandlerOn(Control source, HandlerEvent event) {
-  for (const HandlerSpec& handler : kHandlers) {
-    if (handler.source == source && handler.event == event) return handler.id;
-  }
-  return std::nullopt;
-}
-
 }  // namespace pelt::builder

@@ -36,7 +36,4 @@ const HandlerSpec& SpecOf(Handler handler);
 // Where a handler sits in call-stack reports.
 errors::ProcedureSite SiteOf(Handler handler);
 
-// The handler that an event of a control runs, if any.
-std::optional<Handler> HandlerOn(Control source, HandlerEvent event);
-
 }  // namespace pelt::builder

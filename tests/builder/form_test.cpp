@@ -81,15 +81,20 @@ TEST(BuilderFormTest, VerifyAndOkFollowTheTextFromLoadOn) {
   builder.Show();
   QWidget* text = builder.Widget(Control::kTxtExpression);
   std::vector<bool> states;
-  for (const char* typed : {"a", "", " "}) {
-    builder.Select(0, static_cast<int>(builder.Text().size()));
+  // Enter starts a new line (no button is the default); then all is
+  // deleted; then a blank is typed.
+  for (const auto& [keys, expected] : {std::pair{"a\nb", "a\r\nb"}, {"", ""}, {" ", " "}}) {
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(text, Qt::Key_Delete);
-    QTest::keyClicks(text, typed);
+    for (const char key : std::string_view(keys)) {
+      key == '\n' ? QTest::keyClick(text, Qt::Key_Return) : QTest::keyClick(text, key);
+    }
+    EXPECT_EQ(builder.Text(), expected);
     states.push_back(builder.Enabled(Control::kCmdVerifyExpression));
     states.push_back(builder.Enabled(Control::kCmdOK));
   }
   EXPECT_EQ(states, (std::vector<bool>{true, true, false, false, true, true}));
-  EXPECT_TRUE(builder.boxes.events().empty());
+  EXPECT_TRUE(builder.boxes.events().empty() && builder.dialog->isVisible());
 }
 
 TEST(BuilderFormTest, ActivationFillsReservedWordsAndSetsGroupStates) {

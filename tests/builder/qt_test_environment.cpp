@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -23,7 +22,6 @@
 namespace pelt::builder::testing {
 namespace {
 
-constexpr int kPollMilliseconds = 5;
 constexpr int kGiveUpMilliseconds = 5000;
 
 class QtEnvironment final : public ::testing::Environment {
@@ -45,25 +43,18 @@ class QtEnvironment final : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-// Polls until found() gives a widget, then runs act on it; gives up (and
-// closes whatever modal widget is up, so the test cannot hang) after a while.
-template <class Find, class Act>
-void Poll(Find found, Act act, std::shared_ptr<QElapsedTimer> clock = nullptr) {
-  if (!clock) {
-    clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-  }
-  QTimer::singleShot(kPollMilliseconds, [found, act, clock] {
-    if (auto* widget = found()) {
-      act(*widget);
+// Once the event loop of the next modal window runs, waits for found() to
+// give a widget and runs act on it; gives up after a while (closing whatever
+// modal widget is up, so that the test cannot hang).
+template <class Found, class Act>
+void WhenFound(Found found, Act act) {
+  QTimer::singleShot(0, [found, act] {
+    if (QTest::qWaitFor([&] { return found() != nullptr; }, kGiveUpMilliseconds)) {
+      act(*found());
       return;
     }
-    if (clock->elapsed() > kGiveUpMilliseconds) {
-      ADD_FAILURE() << "the expected window never came up";
-      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-      return;
-    }
-    Poll(found, act, clock);
+    ADD_FAILURE() << "the expected window never came up";
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
 }
 
@@ -152,23 +143,20 @@ std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box) {
 }
 
 void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {
-  Poll(
+  WhenFound(
       []() -> frmExpressionBuilder* {
         auto* dialog = qobject_cast<frmExpressionBuilder*>(QApplication::activeModalWidget());
         return dialog != nullptr && dialog->activated() ? dialog : nullptr;
       },
-      [step](frmExpressionBuilder& dialog) { step(dialog); });
+      step);
 }
 
 void AnswerNextBox(SeenBox& seen) {
-  Poll([]() { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-       [&seen](QMessageBox& box) {
-         seen.seen = true;
-         seen.title = box.windowTitle();
-         seen.text = box.text();
-         seen.icon = static_cast<int>(box.icon());
-         box.button(QMessageBox::Ok)->click();
-       });
+  WhenFound([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+            [&seen](QMessageBox& box) {
+              seen = {true, box.windowTitle(), box.text(), static_cast<int>(box.icon())};
+              box.button(QMessageBox::Ok)->click();
+            });
 }
 
 }  // namespace pelt::builder::testing
