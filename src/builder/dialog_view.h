@@ -44,7 +44,6 @@ class DialogView {
 
   // Disabling a frame disables the controls inside it as a group.
   virtual void SetEnabled(Control control, bool enabled) = 0;
-  virtual bool IsEnabled(Control control) = 0;
 
   // The expression box. Line breaks are CR LF in every text that crosses.
   virtual std::u16string ExpressionText() = 0;

@@ -138,19 +138,19 @@ void frmExpressionBuilder::SetTabOrder() {
 
 void frmExpressionBuilder::Connect() {
   for (const HandlerSpec& handler : DialogHandlers()) {
-    if (!handler.source) continue;  // the window's own events: see Activate and reject
-    QWidget* widget = widgets_[Index(*handler.source)];
     const auto run = [this, id = handler.id] { form_.Run(id); };
     switch (handler.event) {
       case HandlerEvent::kClick:
-        connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this, run);
+        connect(Button(*handler.source), &QPushButton::clicked, this, run);
         break;
       case HandlerEvent::kSelect:
-        connect(static_cast<QComboBox*>(widget), &QComboBox::currentIndexChanged, this, run);
+        connect(List(*handler.source), &QComboBox::currentIndexChanged, this, run);
         break;
       case HandlerEvent::kChange:
-        connect(static_cast<QPlainTextEdit*>(widget), &QPlainTextEdit::textChanged, this, run);
+        connect(expression_, &QPlainTextEdit::textChanged, this, run);
         break;
+      // The window's own events: the form runs load and unload itself, and
+      // Activate runs the activation step.
       case HandlerEvent::kLoad:
       case HandlerEvent::kActivate:
       case HandlerEvent::kUnload: break;
@@ -297,10 +297,6 @@ std::u16string frmExpressionBuilder::LabelText(Control label) {
 
 void frmExpressionBuilder::SetEnabled(Control control, bool enabled) {
   widgets_[Index(control)]->setEnabled(enabled);
-}
-
-bool frmExpressionBuilder::IsEnabled(Control control) {
-  return widgets_[Index(control)]->isEnabled();
 }
 
 std::u16string frmExpressionBuilder::ExpressionText() {

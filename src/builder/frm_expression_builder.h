@@ -41,7 +41,6 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   void SetLabelText(Control label, std::u16string_view text) override;
   std::u16string LabelText(Control label) override;
   void SetEnabled(Control control, bool enabled) override;
-  bool IsEnabled(Control control) override;
   std::u16string ExpressionText() override;
   void SetExpressionText(std::u16string_view text) override;
   std::u16string SelectedExpressionText() override;

@@ -160,7 +160,8 @@ TEST(DialogWindowTest, LineBreaksCrossAsCrLf) {
 }
 
 TEST(DialogWindowTest, HelpOpensAWindowBesideTheDialog) {
-  Builder builder(nullptr, MakeReservedWords({{u"$$PAGE_NUMBER", u"Page <number>"}}), u"", {});
+  const auto words = MakeReservedWords({{u"$$PAGE_NUMBER", u"<Page> & \"number\""}});
+  Builder builder(nullptr, words, u"", {});
   builder.Show();
   builder.Click(Control::kCmdHelp);
   QDialog* help = builder.dialog->help_window();
@@ -170,7 +171,7 @@ TEST(DialogWindowTest, HelpOpensAWindowBesideTheDialog) {
   const QString text = help->findChild<QTextBrowser*>()->toPlainText();
   // Texts are escaped, not read as markup.
   for (const char* expected : {".Replace(Search,Replace)", "[VALUE].Left(2)", "Hello World",
-                               "$$PAGE_NUMBER", "Page <number>", "<LIN></LIN>"}) {
+                               "$$PAGE_NUMBER", "<Page> & \"number\"", "<LIN></LIN>"}) {
     EXPECT_NE(text.indexOf(expected), -1) << expected;
   }
   // Every example is made by the evaluator, and none is refused.
