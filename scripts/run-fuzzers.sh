@@ -28,6 +28,9 @@ fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# The targets run side by side, one per core, each with its own log; the
+# script fails when any of them finds something.
+pids=()
 for target in "${targets[@]}"; do
   name=$(basename "$target")
   stem=${name%_fuzzer}
@@ -41,6 +44,17 @@ for target in "${targets[@]}"; do
   corpora=("$scratch")
   [[ -d "$seeds" ]] && corpora+=("$seeds")
   echo "== $name for ${seconds}s ==" >&2
-  "$target" "${args[@]}" "${corpora[@]}"
+  "$target" "${args[@]}" "${corpora[@]}" >"$build/$name.log" 2>&1 &
+  pids+=("$!:$name")
 done
+failed=0
+for entry in "${pids[@]}"; do
+  if ! wait "${entry%%:*}"; then
+    name=${entry#*:}
+    echo "run-fuzzers: $name found a fault; its log:" >&2
+    tail -n 60 "$build/$name.log" >&2
+    failed=1
+  fi
+done
+((failed == 0)) || exit 1
 echo "run-fuzzers: every target ran ${seconds}s without a finding" >&2

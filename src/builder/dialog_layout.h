@@ -4,33 +4,22 @@
 #include <span>
 #include <string_view>
 
+#include "errors/messages.h"
+
 namespace pelt::builder {
 
-// The controls of the expression builder, in the order of its layout.
+// The controls of the expression builder, in the order of its layout
+// (dialog_controls.def).
 enum class Control {
-  kFraReservedWords,
-  kCmbReservedWords,
-  kCmdAddReservedWord,
-  kLblReservedWordDescription,
-  kFraLabelFields,
-  kCmbLabelFields,
-  kCmdAddField,
-  kCmbFormattingStatements,
-  kCmdAddFormattingStatement,
-  kLblFormatDescription,
-  kFraTextFormatting,
-  kCmbTags,
-  kCmdAddTag,
-  kLblTagDescription,
-  kFraExpression,
-  kLblExpression,
-  kTxtExpression,
-  kCmdVerifyExpression,
-  kCmdHelp,
-  kCmdCancel,
-  kCmdOK,
+#define PELT_CONTROL(id, name, kind, container, text, tool_tip, left, top, width, height, tab) id,
+#include "builder/dialog_controls.def"
+#undef PELT_CONTROL
 };
-inline constexpr int kControlCount = 21;
+inline constexpr int kControlCount = 0
+#define PELT_CONTROL(id, name, kind, container, text, tool_tip, left, top, width, height, tab) +1
+#include "builder/dialog_controls.def"
+#undef PELT_CONTROL
+    ;
 
 enum class ControlKind {
   kFrame,         // a captioned group; disabling it disables what it holds
@@ -61,7 +50,8 @@ struct ControlSpec {
   int tab_index;  // place in the focus sequence; frames and labels never take the focus
 };
 
-inline constexpr std::u16string_view kDialogCaption = u"Brindle Expression Builder";
+inline constexpr std::u16string_view kDialogCaption =
+    errors::MessageText(errors::MessageId::kBuilderCaption);
 inline constexpr int kClientWidthTwips = 8040;
 inline constexpr int kClientHeightTwips = 6900;
 

@@ -13,10 +13,11 @@ namespace pelt::builder {
 // frames and a multi-line text box, and the window itself. The toolkit's
 // dialog implements it; tests use one that keeps the controls in memory.
 //
-// Notifications: the implementation runs the form's selection handler when a
-// list's selection changes (by the user or by code) and TxtExpression_Change
-// on every change of the expression text (by the user or by code). Nothing
-// else calls back. Operations do not throw, except that running a handler may
+// Notifications: for every control event that dialog_handlers.def lists, the
+// implementation runs the form's handler for it (ExpressionBuilderForm::Run):
+// a list's selection changing and the expression text changing count whether
+// the user or code made the change. It runs Form_Activate once per showing.
+// Nothing else calls back. Operations do not throw, except that running a handler may
 // not be interrupted by anything but a raised errors::Failure.
 class DialogView {
  public:
@@ -43,7 +44,6 @@ class DialogView {
 
   // Disabling a frame disables the controls inside it as a group.
   virtual void SetEnabled(Control control, bool enabled) = 0;
-  virtual bool IsEnabled(Control control) = 0;
 
   // The expression box. Line breaks are CR LF in every text that crosses.
   virtual std::u16string ExpressionText() = 0;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "builder_sites.h"
+#include "errors/messages.h"
 #include "help_page.h"
 #include "pelt/errors/failure.h"
 #include "pelt/language/statements.h"
@@ -18,13 +18,11 @@
 namespace pelt::builder {
 namespace {
 
-using errors::GuardProcedure;
-using errors::OnFailure;
+using errors::MessageId;
+using errors::MessageText;
 using errors::ThrowIfFailed;
 using value::ErrorCode;
 
-constexpr std::u16string_view kNoReservedWords = u"No reserved words available.";
-constexpr std::u16string_view kNoDatabaseFields = u"No database fields available.";
 
 // The type codes Add field accepts, in the order they are compared. Geometry
 // (7), blob (8) and every code from 9 up are refused, although verification
@@ -113,19 +111,30 @@ void ExpressionBuilderForm::SelectFirstLabelField() {
 
 void ExpressionBuilderForm::ShowModal() { Controls().ShowModal(); }
 
+void ExpressionBuilderForm::Run(Handler handler) {
+  using Body = void (ExpressionBuilderForm::*)();
+  static constexpr Body kBodies[] = {
+#define PELT_HANDLER(name, source, event) &ExpressionBuilderForm::name,
+#include "builder/dialog_handlers.def"
+#undef PELT_HANDLER
+  };
+  errors::GuardProcedure(SiteOf(handler), errors::OnFailure::kShowHere,
+                         [&] { (this->*kBodies[static_cast<std::size_t>(handler)])(); });
+}
+
 DialogView& ExpressionBuilderForm::Controls() {
   if (!loaded_) {
     // Marked loaded first: the load step itself reaches the controls.
     loaded_ = true;
     ++load_count_;
-    Form_Load();
+    Run(Handler::kForm_Load);
   }
   return *view_;
 }
 
 void ExpressionBuilderForm::Unload() {
   if (!loaded_) return;
-  Form_Unload();
+  Run(Handler::kForm_Unload);
   loaded_ = false;
   view_->DiscardControls();
 }
@@ -133,63 +142,59 @@ void ExpressionBuilderForm::Unload() {
 // --- Load, activation, unload ---
 
 void ExpressionBuilderForm::Form_Load() {
-  GuardProcedure(kFormLoadSite, OnFailure::kShowHere, [&] {
-    DialogView& controls = *view_;
-    m_pEvaluator = std::make_unique<evaluator::PeltExpressionEvaluator>();
+  DialogView& controls = *view_;
+  m_pEvaluator = std::make_unique<evaluator::PeltExpressionEvaluator>();
 
-    for (const language::StatementInfo& info : language::Statements()) {
-      controls.AppendEntry(Control::kCmbFormattingStatements, info.catalogue_entry);
-    }
-    const std::u16string_view first_statement = language::Statements().front().catalogue_entry;
-    controls.SelectEntry(Control::kCmbFormattingStatements, first_statement);
-    controls.SetLabelText(Control::kLblFormatDescription, StatementDescription(first_statement));
+  for (const language::StatementInfo& info : language::Statements()) {
+    controls.AppendEntry(Control::kCmbFormattingStatements, info.catalogue_entry);
+  }
+  const std::u16string_view first_statement = language::Statements().front().catalogue_entry;
+  controls.SelectEntry(Control::kCmbFormattingStatements, first_statement);
+  controls.SetLabelText(Control::kLblFormatDescription, StatementDescription(first_statement));
 
-    for (const TagInfo& tag : Tags()) controls.AppendEntry(Control::kCmbTags, tag.entry);
-    const std::u16string_view first_tag = Tags().front().entry;
-    controls.SelectEntry(Control::kCmbTags, first_tag);
-    controls.SetLabelText(Control::kLblTagDescription, TagDescription(first_tag));
+  for (const TagInfo& tag : Tags()) controls.AppendEntry(Control::kCmbTags, tag.entry);
+  const std::u16string_view first_tag = Tags().front().entry;
+  controls.SelectEntry(Control::kCmbTags, first_tag);
+  controls.SetLabelText(Control::kLblTagDescription, TagDescription(first_tag));
 
-    controls.SetExpressionText(m_sExpression);
-    controls.SetEnabled(Control::kCmdVerifyExpression, false);
-    controls.SetEnabled(Control::kCmdOK, false);
-  });
+  controls.SetExpressionText(m_sExpression);
+  controls.SetEnabled(Control::kCmdVerifyExpression, false);
+  controls.SetEnabled(Control::kCmdOK, false);
 }
 
 void ExpressionBuilderForm::Form_Activate() {
-  GuardProcedure(kFormActivateSite, OnFailure::kShowHere, [&] {
-    DialogView& controls = *view_;
-    // An absent collection counts as an empty one.
-    const std::int32_t count = m_pReservedWords ? m_pReservedWords->Count() : 0;
-    for (std::int32_t i = 1; i <= count; ++i) {
-      controls.AppendEntry(Control::kCmbReservedWords, ItemText(*m_pReservedWords->ItemAt(i)));
-    }
-    if (count == 0) {
-      controls.SetLabelText(Control::kLblReservedWordDescription, kNoReservedWords);
-      controls.SetEnabled(Control::kFraReservedWords, false);
-    } else {
-      const std::u16string first = ItemText(*m_pReservedWords->ItemAt(1));
-      controls.SelectEntry(Control::kCmbReservedWords, first);
-      controls.SetLabelText(Control::kLblReservedWordDescription,
-                            DescriptionOrEmpty(m_pReservedWordDescriptions.get(), first));
-      controls.SetEnabled(Control::kFraReservedWords, true);
-    }
+  DialogView& controls = *view_;
+  // An absent collection counts as an empty one.
+  const std::int32_t count = m_pReservedWords ? m_pReservedWords->Count() : 0;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    controls.AppendEntry(Control::kCmbReservedWords, ItemText(*m_pReservedWords->ItemAt(i)));
+  }
+  if (count == 0) {
+    controls.SetLabelText(Control::kLblReservedWordDescription,
+                          MessageText(MessageId::kNoReservedWords));
+    controls.SetEnabled(Control::kFraReservedWords, false);
+  } else {
+    const std::u16string first = ItemText(*m_pReservedWords->ItemAt(1));
+    controls.SelectEntry(Control::kCmbReservedWords, first);
+    controls.SetLabelText(Control::kLblReservedWordDescription,
+                          DescriptionOrEmpty(m_pReservedWordDescriptions.get(), first));
+    controls.SetEnabled(Control::kFraReservedWords, true);
+  }
 
-    if (controls.EntryCount(Control::kCmbLabelFields) > 0) {
-      controls.SetEnabled(Control::kFraLabelFields, true);
-    } else {
-      controls.SetLabelText(Control::kLblFormatDescription, kNoDatabaseFields);
-      controls.SetEnabled(Control::kFraLabelFields, false);
-    }
-  });
+  if (controls.EntryCount(Control::kCmbLabelFields) > 0) {
+    controls.SetEnabled(Control::kFraLabelFields, true);
+  } else {
+    controls.SetLabelText(Control::kLblFormatDescription,
+                          MessageText(MessageId::kNoDatabaseFields));
+    controls.SetEnabled(Control::kFraLabelFields, false);
+  }
 }
 
 void ExpressionBuilderForm::Form_Unload() {
-  GuardProcedure(kFormUnloadSite, OnFailure::kShowHere, [&] {
-    m_pEvaluator.reset();
-    m_pTable = nullptr;
-    m_pReservedWords.reset();
-    m_pReservedWordDescriptions.reset();
-  });
+  m_pEvaluator.reset();
+  m_pTable = nullptr;
+  m_pReservedWords.reset();
+  m_pReservedWordDescriptions.reset();
 }
 
 void ExpressionBuilderForm::WindowClosed() { Unload(); }
@@ -197,130 +202,107 @@ void ExpressionBuilderForm::WindowClosed() { Unload(); }
 // --- Selection handlers ---
 
 void ExpressionBuilderForm::CmbFormattingStatements_Click() {
-  GuardProcedure(kCmbFormattingStatementsClickSite, OnFailure::kShowHere, [&] {
-    const std::u16string text = view_->ListText(Control::kCmbFormattingStatements);
-    view_->SetLabelText(Control::kLblFormatDescription, StatementDescription(text));
-  });
+  const std::u16string text = view_->ListText(Control::kCmbFormattingStatements);
+  view_->SetLabelText(Control::kLblFormatDescription, StatementDescription(text));
 }
 
 void ExpressionBuilderForm::cmbTags_Click() {
-  GuardProcedure(kCmbTagsClickSite, OnFailure::kShowHere, [&] {
-    const std::u16string text = view_->ListText(Control::kCmbTags);
-    view_->SetLabelText(Control::kLblTagDescription, TagDescription(text));
-  });
+  const std::u16string text = view_->ListText(Control::kCmbTags);
+  view_->SetLabelText(Control::kLblTagDescription, TagDescription(text));
 }
 
 void ExpressionBuilderForm::cmbReservedWords_Click() {
-  GuardProcedure(kCmbReservedWordsClickSite, OnFailure::kShowHere, [&] {
-    view_->SetLabelText(Control::kLblReservedWordDescription, u"");
-    if (!m_pReservedWordDescriptions) RaiseObjectRequired();
-    const std::u16string key = view_->ListText(Control::kCmbReservedWords);
-    const value::Variant* description = m_pReservedWordDescriptions->ItemByKey(key);
-    if (description == nullptr) {
-      errors::Raise(ErrorCode::kInvalidProcedureCall, std::u16string(kDialogModule));
-    }
-    view_->SetLabelText(Control::kLblReservedWordDescription, ItemText(*description));
-  });
+  view_->SetLabelText(Control::kLblReservedWordDescription, u"");
+  if (!m_pReservedWordDescriptions) RaiseObjectRequired();
+  const std::u16string key = view_->ListText(Control::kCmbReservedWords);
+  const value::Variant* description = m_pReservedWordDescriptions->ItemByKey(key);
+  if (description == nullptr) {
+    errors::Raise(ErrorCode::kInvalidProcedureCall, std::u16string(kDialogModule));
+  }
+  view_->SetLabelText(Control::kLblReservedWordDescription, ItemText(*description));
 }
 
 // --- Buttons ---
 
 void ExpressionBuilderForm::CmdAddField_Click() {
-  GuardProcedure(kCmdAddFieldClickSite, OnFailure::kShowHere, [&] {
-    const std::u16string name = view_->ListText(Control::kCmbLabelFields);
-    if (m_pTable == nullptr) RaiseObjectRequired();
-    std::int32_t index = 0;
-    ThrowIfFailed(m_pTable->IndexOfField(name, index));
-    // Field indices are 16-bit here; -1 (no such field) passes on to FieldAt.
-    if (index < std::numeric_limits<std::int16_t>::min() ||
-        index > std::numeric_limits<std::int16_t>::max()) {
-      errors::Raise(ErrorCode::kOverflow, std::u16string(kDialogModule));
-    }
-    const auto narrowed = static_cast<std::int16_t>(index);
-    host::HostFields* fields = nullptr;
-    ThrowIfFailed(m_pTable->FieldList(fields));
-    host::HostField* field = nullptr;
-    ThrowIfFailed(fields->FieldAt(narrowed, field));
-    host::FieldType type{};
-    ThrowIfFailed(field->FieldTypeCode(type));
+  const std::u16string name = view_->ListText(Control::kCmbLabelFields);
+  if (m_pTable == nullptr) RaiseObjectRequired();
+  std::int32_t index = 0;
+  ThrowIfFailed(m_pTable->IndexOfField(name, index));
+  // Field indices are 16-bit here; -1 (no such field) passes on to FieldAt.
+  if (index < std::numeric_limits<std::int16_t>::min() ||
+      index > std::numeric_limits<std::int16_t>::max()) {
+    errors::Raise(ErrorCode::kOverflow, std::u16string(kDialogModule));
+  }
+  const auto narrowed = static_cast<std::int16_t>(index);
+  host::HostFields* fields = nullptr;
+  ThrowIfFailed(m_pTable->FieldList(fields));
+  host::HostField* field = nullptr;
+  ThrowIfFailed(fields->FieldAt(narrowed, field));
+  host::FieldType type{};
+  ThrowIfFailed(field->FieldTypeCode(type));
 
-    const auto code = static_cast<std::int32_t>(type);
-    if (std::find(kAddableTypeCodes.begin(), kAddableTypeCodes.end(), code) ==
-        kAddableTypeCodes.end()) {
-      ui::ActiveMessageBoxes().Show(u"Can't use Geometry or Blob Fields", u"Invalid Field Type!",
-                                    ui::MessageBoxStyle::kCritical);
-      return;
-    }
-    std::u16string bracketed = u"[";
-    bracketed += name;
-    bracketed += u"]";
-    view_->ReplaceExpressionSelection(bracketed);
-    view_->FocusExpression();
-  });
+  const auto code = static_cast<std::int32_t>(type);
+  if (std::find(kAddableTypeCodes.begin(), kAddableTypeCodes.end(), code) ==
+      kAddableTypeCodes.end()) {
+    ui::ActiveMessageBoxes().Show(MessageText(MessageId::kRefusedFieldType),
+                                  MessageText(MessageId::kRefusedFieldTypeTitle),
+                                  ui::MessageBoxStyle::kCritical);
+    return;
+  }
+  std::u16string bracketed = u"[";
+  bracketed += name;
+  bracketed += u"]";
+  view_->ReplaceExpressionSelection(bracketed);
+  view_->FocusExpression();
 }
 
 void ExpressionBuilderForm::CmdAddFormattingStatement_Click() {
-  GuardProcedure(kCmdAddFormattingStatementClickSite, OnFailure::kShowHere, [&] {
-    view_->ReplaceExpressionSelection(view_->ListText(Control::kCmbFormattingStatements));
-    view_->FocusExpression();
-  });
+  view_->ReplaceExpressionSelection(view_->ListText(Control::kCmbFormattingStatements));
+  view_->FocusExpression();
 }
 
 void ExpressionBuilderForm::cmdAddReservedWord_Click() {
-  GuardProcedure(kCmdAddReservedWordClickSite, OnFailure::kShowHere, [&] {
-    view_->ReplaceExpressionSelection(view_->ListText(Control::kCmbReservedWords));
-  });
+  view_->ReplaceExpressionSelection(view_->ListText(Control::kCmbReservedWords));
 }
 
 void ExpressionBuilderForm::cmdAddTag_Click() {
-  GuardProcedure(kCmdAddTagClickSite, OnFailure::kShowHere, [&] {
-    const std::u16string selected = view_->SelectedExpressionText();
-    const std::u16string tag = view_->ListText(Control::kCmbTags);
-    std::u16string wrapped(LeftOf(tag, kOpeningTagLength));
-    wrapped += selected;
-    wrapped += RightOf(tag, kClosingTagLength);
-    view_->ReplaceExpressionSelection(wrapped);
-  });
+  const std::u16string selected = view_->SelectedExpressionText();
+  const std::u16string tag = view_->ListText(Control::kCmbTags);
+  std::u16string wrapped(LeftOf(tag, kOpeningTagLength));
+  wrapped += selected;
+  wrapped += RightOf(tag, kClosingTagLength);
+  view_->ReplaceExpressionSelection(wrapped);
 }
 
 void ExpressionBuilderForm::CmdVerifyExpression_Click() {
-  GuardProcedure(kCmdVerifyExpressionClickSite, OnFailure::kShowHere, [&] {
-    if (!m_pEvaluator) RaiseObjectRequired();
-    m_pEvaluator->ShowMessages(evaluator::kTrue);
-    // The verdict reaches the user through the evaluator's own boxes; the
-    // dialog's state does not depend on it.
-    static_cast<void>(m_pEvaluator->VerifyExpression(m_pTable, view_->ExpressionText()));
-  });
+  if (!m_pEvaluator) RaiseObjectRequired();
+  m_pEvaluator->ShowMessages(evaluator::kTrue);
+  // The verdict reaches the user through the evaluator's own boxes; the
+  // dialog's state does not depend on it.
+  static_cast<void>(m_pEvaluator->VerifyExpression(m_pTable, view_->ExpressionText()));
 }
 
 void ExpressionBuilderForm::CmdOK_Click() {
-  GuardProcedure(kCmdOKClickSite, OnFailure::kShowHere, [&] {
-    m_sExpression = view_->ExpressionText();
-    view_->Hide();
-    Unload();
-  });
+  m_sExpression = view_->ExpressionText();
+  view_->Hide();
+  Unload();
 }
 
 void ExpressionBuilderForm::CmdCancel_Click() {
-  GuardProcedure(kCmdCancelClickSite, OnFailure::kShowHere, [&] {
-    view_->Hide();
-    Unload();
-  });
+  view_->Hide();
+  Unload();
 }
 
 void ExpressionBuilderForm::CmdHelp_Click() {
-  GuardProcedure(kCmdHelpClickSite, OnFailure::kShowHere, [&] {
-    view_->ShowHelp(MakeHelpPage(m_pReservedWords.get(), m_pReservedWordDescriptions.get()));
-  });
+  view_->ShowHelp(MakeHelpPage(m_pReservedWords.get(), m_pReservedWordDescriptions.get()));
 }
 
 void ExpressionBuilderForm::TxtExpression_Change() {
-  GuardProcedure(kTxtExpressionChangeSite, OnFailure::kShowHere, [&] {
-    // Blanks count: only the empty text disables.
-    const bool has_text = !view_->ExpressionText().empty();
-    view_->SetEnabled(Control::kCmdVerifyExpression, has_text);
-    view_->SetEnabled(Control::kCmdOK, has_text);
-  });
+  // Blanks count: only the empty text disables.
+  const bool has_text = !view_->ExpressionText().empty();
+  view_->SetEnabled(Control::kCmdVerifyExpression, has_text);
+  view_->SetEnabled(Control::kCmdOK, has_text);
 }
 
 }  // namespace pelt::builder

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "dialog_handlers.h"
 #include "dialog_view.h"
 #include "pelt/evaluator/expression_builder.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -14,15 +15,14 @@
 namespace pelt::builder {
 
 // The expression builder's logic, apart from any toolkit: its members, its
-// load, activation and unload steps and one handler per control event, each
-// named after the control and the event. It reaches its controls only
-// through a DialogView, which runs the handlers when the user acts.
+// load, activation and unload steps and one handler per control event (the
+// list in dialog_handlers.def). It reaches its controls only through a
+// DialogView, which runs the handlers when the user acts.
 //
-// Every handler but Form_Activate follows the call-stack convention: an
-// unexpected failure ends it with the "Unexpected Program Error" report and
-// it returns normally. Form_Activate meets the foreseeable gaps (an absent
-// collection, a reserved word without a description) without failing, and
-// reports anything else the same way, so no handler ever lets a failure out.
+// Every handler follows the call-stack convention. Form_Activate meets the
+// foreseeable gaps (an absent collection, a reserved word without a
+// description) without failing, and reports anything else the same way, so
+// no handler ever lets a failure out.
 class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
  public:
   using ViewFactory = std::function<std::unique_ptr<DialogView>(ExpressionBuilderForm&)>;
@@ -46,22 +46,10 @@ class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
   void ShowModal() override;
   std::u16string AcceptedExpression() const override { return m_sExpression; }
 
-  // --- Handlers, run by the view ---
-  void Form_Load();
-  void Form_Activate();
-  void Form_Unload();
-  void CmbFormattingStatements_Click();
-  void cmbTags_Click();
-  void cmbReservedWords_Click();
-  void CmdAddField_Click();
-  void CmdAddFormattingStatement_Click();
-  void cmdAddReservedWord_Click();
-  void cmdAddTag_Click();
-  void CmdVerifyExpression_Click();
-  void CmdOK_Click();
-  void CmdCancel_Click();
-  void CmdHelp_Click();
-  void TxtExpression_Change();
+  // Runs a handler the way every control event does: an unexpected failure
+  // ends it with the "Unexpected Program Error" report (call-stack line from
+  // dialog_handlers.def) and Run returns normally.
+  void Run(Handler handler);
 
   // The window was closed by the toolkit's own means (a close box): the
   // dialog unloads as after Cancel, without Cancel's handler.
@@ -79,6 +67,12 @@ class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
   DialogView& view() { return *view_; }
 
  private:
+  // The handlers' bodies, one per row of dialog_handlers.def; only Run calls
+  // them.
+#define PELT_HANDLER(name, source, event) void name();
+#include "builder/dialog_handlers.def"
+#undef PELT_HANDLER
+
   // The controls, loading the dialog first when it is not loaded.
   DialogView& Controls();
   // Runs Form_Unload and discards the controls; nothing when not loaded.

@@ -84,9 +84,9 @@ void frmExpressionBuilder::CreateControls() {
     widget->setObjectName(QString::fromLatin1(control_spec.name.data(),
                                               static_cast<qsizetype>(control_spec.name.size())));
     if (!control_spec.tool_tip.empty()) widget->setToolTip(ToQString(control_spec.tool_tip));
-    widget->setGeometry(TwipsToPixels(control_spec.rect.left, dpi_x), TwipsToPixels(control_spec.rect.top, dpi_y),
-                        TwipsToPixels(control_spec.rect.width, dpi_x),
-                        TwipsToPixels(control_spec.rect.height, dpi_y));
+    const TwipRect& rect = control_spec.rect;
+    widget->setGeometry(TwipsToPixels(rect.left, dpi_x), TwipsToPixels(rect.top, dpi_y),
+                        TwipsToPixels(rect.width, dpi_x), TwipsToPixels(rect.height, dpi_y));
     widgets_[Index(control_spec.id)] = widget;
   }
 }
@@ -114,7 +114,9 @@ void frmExpressionBuilder::ApplyFonts() {
   // A font set on a frame passes to what it holds; its controls keep the
   // dialog's standard font, each property set so that none is inherited.
   for (const ControlSpec& control_spec : DialogLayout()) {
-    if (control_spec.container == kBoldCaptionFrame) widgets_[Index(control_spec.id)]->setFont(StandardFont());
+    if (control_spec.container == kBoldCaptionFrame) {
+      widgets_[Index(control_spec.id)]->setFont(StandardFont());
+    }
   }
 }
 
@@ -135,24 +137,25 @@ void frmExpressionBuilder::SetTabOrder() {
 }
 
 void frmExpressionBuilder::Connect() {
-  using Self = frmExpressionBuilder;
-  connect(List(Control::kCmbFormattingStatements), &QComboBox::currentIndexChanged, this,
-          &Self::CmbFormattingStatements_Click);
-  connect(List(Control::kCmbTags), &QComboBox::currentIndexChanged, this, &Self::cmbTags_Click);
-  connect(List(Control::kCmbReservedWords), &QComboBox::currentIndexChanged, this,
-          &Self::cmbReservedWords_Click);
-  connect(Button(Control::kCmdAddField), &QPushButton::clicked, this, &Self::CmdAddField_Click);
-  connect(Button(Control::kCmdAddFormattingStatement), &QPushButton::clicked, this,
-          &Self::CmdAddFormattingStatement_Click);
-  connect(Button(Control::kCmdAddReservedWord), &QPushButton::clicked, this,
-          &Self::cmdAddReservedWord_Click);
-  connect(Button(Control::kCmdAddTag), &QPushButton::clicked, this, &Self::cmdAddTag_Click);
-  connect(Button(Control::kCmdVerifyExpression), &QPushButton::clicked, this,
-          &Self::CmdVerifyExpression_Click);
-  connect(Button(Control::kCmdOK), &QPushButton::clicked, this, &Self::CmdOK_Click);
-  connect(Button(Control::kCmdCancel), &QPushButton::clicked, this, &Self::CmdCancel_Click);
-  connect(Button(Control::kCmdHelp), &QPushButton::clicked, this, &Self::CmdHelp_Click);
-  connect(expression_, &QPlainTextEdit::textChanged, this, &Self::TxtExpression_Change);
+  for (const HandlerSpec& handler : DialogHandlers()) {
+    const auto run = [this, id = handler.id] { form_.Run(id); };
+    switch (handler.event) {
+      case HandlerEvent::kClick:
+        connect(Button(*handler.source), &QPushButton::clicked, this, run);
+        break;
+      case HandlerEvent::kSelect:
+        connect(List(*handler.source), &QComboBox::currentIndexChanged, this, run);
+        break;
+      case HandlerEvent::kChange:
+        connect(expression_, &QPlainTextEdit::textChanged, this, run);
+        break;
+      // The window's own events: the form runs load and unload itself, and
+      // Activate runs the activation step.
+      case HandlerEvent::kLoad:
+      case HandlerEvent::kActivate:
+      case HandlerEvent::kUnload: break;
+    }
+  }
 }
 
 QComboBox* frmExpressionBuilder::List(Control list) const {
@@ -165,33 +168,15 @@ QPushButton* frmExpressionBuilder::Button(Control button) const {
   return static_cast<QPushButton*>(widgets_[Index(button)]);
 }
 
-// --- Slots: each hands its event to the form's handler of the same name ---
+// --- Window events ---
 
-void frmExpressionBuilder::Form_Activate() {
+void frmExpressionBuilder::Activate() {
   if (activated_ || !isVisible()) return;
   activated_ = true;
   activateWindow();
-  form_.Form_Activate();
+  form_.Run(Handler::kForm_Activate);
   FocusFirstControl();
 }
-void frmExpressionBuilder::CmbFormattingStatements_Click() {
-  form_.CmbFormattingStatements_Click();
-}
-void frmExpressionBuilder::cmbTags_Click() { form_.cmbTags_Click(); }
-void frmExpressionBuilder::cmbReservedWords_Click() { form_.cmbReservedWords_Click(); }
-void frmExpressionBuilder::CmdAddField_Click() { form_.CmdAddField_Click(); }
-void frmExpressionBuilder::CmdAddFormattingStatement_Click() {
-  form_.CmdAddFormattingStatement_Click();
-}
-void frmExpressionBuilder::cmdAddReservedWord_Click() { form_.cmdAddReservedWord_Click(); }
-void frmExpressionBuilder::cmdAddTag_Click() { form_.cmdAddTag_Click(); }
-void frmExpressionBuilder::CmdVerifyExpression_Click() { form_.CmdVerifyExpression_Click(); }
-void frmExpressionBuilder::CmdOK_Click() { form_.CmdOK_Click(); }
-void frmExpressionBuilder::CmdCancel_Click() { form_.CmdCancel_Click(); }
-void frmExpressionBuilder::CmdHelp_Click() { form_.CmdHelp_Click(); }
-void frmExpressionBuilder::TxtExpression_Change() { form_.TxtExpression_Change(); }
-
-// --- Window events ---
 
 void frmExpressionBuilder::reject() {
   hide();
@@ -212,7 +197,7 @@ void frmExpressionBuilder::keyPressEvent(QKeyEvent* event) {
 void frmExpressionBuilder::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Activation runs once the window is up, from the event loop that shows it.
-  QMetaObject::invokeMethod(this, &frmExpressionBuilder::Form_Activate, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &frmExpressionBuilder::Activate, Qt::QueuedConnection);
 }
 
 void frmExpressionBuilder::hideEvent(QHideEvent* event) {
@@ -314,10 +299,6 @@ void frmExpressionBuilder::SetEnabled(Control control, bool enabled) {
   widgets_[Index(control)]->setEnabled(enabled);
 }
 
-bool frmExpressionBuilder::IsEnabled(Control control) {
-  return widgets_[Index(control)]->isEnabled();
-}
-
 std::u16string frmExpressionBuilder::ExpressionText() {
   return FromWidgetLines(expression_->toPlainText());
 }
@@ -353,7 +334,8 @@ void frmExpressionBuilder::ShowHelp(const HelpPage& page) {
     // it while composing; it closes with the dialog.
     help_window_ = new QDialog(this, Qt::Window);
     help_window_->setObjectName(QStringLiteral("HelpWindow"));
-    help_window_->setWindowTitle(ToQString(kDialogCaption) + QStringLiteral(" Help"));
+    help_window_->setWindowTitle(ToQString(kDialogCaption) +
+                                  ToQString(errors::MessageText(errors::MessageId::kHelpTitleEnd)));
     help_browser_ = new QTextBrowser(help_window_);
     help_browser_->setObjectName(QStringLiteral("HelpText"));
     auto* layout = new QVBoxLayout(help_window_);

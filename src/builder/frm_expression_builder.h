@@ -20,10 +20,10 @@ class QTextBrowser;
 namespace pelt::builder {
 
 // The expression builder in Qt Widgets: the window, its fixed layout and the
-// controls the form's logic works on. Every control event is wired with a
-// typed connect to one private slot carrying the handler's name; each slot
-// hands the event to the form, whose handler catches and reports every
-// failure, so nothing reaches Qt's event loop.
+// controls the form's logic works on. Every control event that
+// dialog_handlers.def names is connected to the form's Run for its handler,
+// which catches and reports every failure, so nothing reaches Qt's event
+// loop.
 class frmExpressionBuilder final : public QDialog, public DialogView {
   Q_OBJECT
 
@@ -41,7 +41,6 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   void SetLabelText(Control label, std::u16string_view text) override;
   std::u16string LabelText(Control label) override;
   void SetEnabled(Control control, bool enabled) override;
-  bool IsEnabled(Control control) override;
   std::u16string ExpressionText() override;
   void SetExpressionText(std::u16string_view text) override;
   std::u16string SelectedExpressionText() override;
@@ -66,21 +65,6 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
- private Q_SLOTS:
-  void Form_Activate();
-  void CmbFormattingStatements_Click();
-  void cmbTags_Click();
-  void cmbReservedWords_Click();
-  void CmdAddField_Click();
-  void CmdAddFormattingStatement_Click();
-  void cmdAddReservedWord_Click();
-  void cmdAddTag_Click();
-  void CmdVerifyExpression_Click();
-  void CmdOK_Click();
-  void CmdCancel_Click();
-  void CmdHelp_Click();
-  void TxtExpression_Change();
-
  private:
   static constexpr std::size_t Index(Control control) {
     return static_cast<std::size_t>(control);
@@ -89,6 +73,8 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   void ApplyFonts();
   void SetTabOrder();
   void Connect();
+  // Runs the form's activation step once per showing, once the window is up.
+  void Activate();
   void FocusFirstControl();
   void FitLabel(QLabel& label);
   // The dialog's font with every property set, so that a control given it

@@ -12,7 +12,8 @@
 #include <QApplication>
 #include <QThread>
 
-#include "builder_sites.h"
+#include "dialog_handlers.h"
+#include "errors/messages.h"
 #include "expression_builder_form.h"
 #include "frm_expression_builder.h"
 #include "pelt/builder/builder.h"
@@ -27,6 +28,16 @@ namespace {
 
 // The number a host sees when the dialog cannot be created.
 constexpr std::int32_t kCannotCreateDialog = 429;
+
+using errors::MessageId;
+using errors::MessageText;
+
+[[noreturn]] void RaiseCannotShow(const std::u16string& why_not) {
+  std::u16string description(MessageText(MessageId::kCannotShowBuilder));
+  description += why_not;
+  errors::Raise(errors::Status(kCannotCreateDialog, std::u16string(kDialogModule),
+                               std::move(description)));
+}
 
 std::string_view Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -120,8 +131,7 @@ void EnsureApplication() {
     static_cast<void>(application);
     return;
   }
-  errors::Raise(errors::Status(kCannotCreateDialog, std::u16string(kDialogModule),
-                               u"Can't show the expression builder: " + value::FromUtf8(why_not)));
+  RaiseCannotShow(value::FromUtf8(why_not));
 }
 
 std::unique_ptr<evaluator::ExpressionBuilder> CreateQtBuilder() {
@@ -129,9 +139,7 @@ std::unique_ptr<evaluator::ExpressionBuilder> CreateQtBuilder() {
   // Widgets live on the thread that runs the user interface; elsewhere Qt
   // would end the process.
   if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
-    errors::Raise(errors::Status(
-        kCannotCreateDialog, std::u16string(kDialogModule),
-        u"Can't show the expression builder: not on the thread that runs the user interface"));
+    RaiseCannotShow(std::u16string(MessageText(MessageId::kNotOnInterfaceThread)));
   }
   return std::make_unique<ExpressionBuilderForm>(
       [](ExpressionBuilderForm& form) { return std::make_unique<frmExpressionBuilder>(form); });

@@ -1,7 +1,9 @@
 #include "pelt/errors/error_handling.h"
 
 #include <charconv>
+#include <initializer_list>
 
+#include "errors/messages.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
 
@@ -11,30 +13,29 @@ namespace {
 thread_local bool t_description_formatted = false;
 
 constexpr std::u16string_view kCrLf = u"\r\n";
+constexpr std::u16string_view kTab = u"\t";
 
-void AppendNumber(std::int32_t number, std::u16string& out) {
+// In decimal, with a minus sign when negative.
+std::u16string NumberText(std::int32_t number) {
   char buffer[16];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-  value::AppendAscii(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  std::u16string text;
+  value::AppendAscii(text, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  return text;
 }
 
-// CR LF "Error Number " CR LF TAB number CR LF "Description" CR LF TAB
-// description CR LF CR LF
-std::u16string FormattedDescription(std::int32_t number, std::u16string_view description) {
+std::u16string Joined(std::initializer_list<std::u16string_view> pieces) {
   std::u16string out;
-  out += kCrLf;
-  out += u"Error Number ";
-  out += kCrLf;
-  out += u'\t';
-  AppendNumber(number, out);
-  out += kCrLf;
-  out += u"Description";
-  out += kCrLf;
-  out += u'\t';
-  out += description;
-  out += kCrLf;
-  out += kCrLf;
+  for (const std::u16string_view piece : pieces) out += piece;
   return out;
+}
+
+// The block that describes a failure once: its number and its description,
+// each under its heading.
+std::u16string FormattedDescription(std::int32_t number, std::u16string_view description) {
+  return Joined({kCrLf, MessageText(MessageId::kErrorNumberHeading), kCrLf, kTab,
+                 NumberText(number), kCrLf, MessageText(MessageId::kErrorDescriptionHeading),
+                 kCrLf, kTab, description, kCrLf, kCrLf});
 }
 
 }  // namespace
@@ -43,9 +44,7 @@ namespace ErrorHandling {
 
 std::u16string LineLabel(std::int32_t lineNumber) {
   if (lineNumber == 0) return u"";
-  std::u16string label = u"Line : ";
-  AppendNumber(lineNumber, label);
-  return label;
+  return Joined({MessageText(MessageId::kLineLabelOpening), NumberText(lineNumber)});
 }
 
 void ReportError(bool showHere, std::u16string_view callStack, std::int32_t number,
@@ -58,30 +57,18 @@ void ReportError(bool showHere, std::u16string_view callStack, std::int32_t numb
     return;
   }
   t_description_formatted = true;
-  std::u16string passed;
-  passed += u'\t';
-  passed += callStack;
-  passed += kCrLf;
-  passed += text;
-  Raise(Status(number, std::u16string(source), std::move(passed)));
+  Raise(Status(number, std::u16string(source), Joined({kTab, callStack, kCrLf, text})));
 }
 
 void ShowErrorReport(std::u16string_view callStack, std::u16string_view description) {
-  std::u16string text;
-  text += u"An error has occured in the application.   Record the call stack sequence";
-  text += kCrLf;
-  text += u"and the description of the error.";
-  text += kCrLf;
-  text += kCrLf;
-  text += u"Error Call Stack Sequence ";
-  text += kCrLf;
-  text += u'\t';
-  text += callStack;
-  text += kCrLf;
-  text += description;
+  const std::u16string text =
+      Joined({MessageText(MessageId::kErrorReportOpening), kCrLf,
+              MessageText(MessageId::kErrorReportRecordHint), kCrLf, kCrLf,
+              MessageText(MessageId::kErrorReportCallStack), kCrLf, kTab, callStack, kCrLf,
+              description});
   ui::MessageBoxes& boxes = ui::ActiveMessageBoxes();
   boxes.Beep();
-  boxes.Show(text, u"Unexpected Program Error", ui::MessageBoxStyle::kExclamation);
+  boxes.Show(text, MessageText(MessageId::kErrorReportTitle), ui::MessageBoxStyle::kExclamation);
 }
 
 bool DescriptionFormatted() { return t_description_formatted; }

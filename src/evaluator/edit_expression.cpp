@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "errors/messages.h"
 #include "evaluator_sites.h"
 #include "pelt/errors/failure.h"
-#include "language/messages.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
@@ -15,6 +15,8 @@
 namespace pelt::evaluator {
 namespace {
 
+using errors::MessageId;
+using errors::MessageText;
 using errors::ThrowIfFailed;
 
 // The number a caller sees when no dialog can be created: the one hosts have
@@ -25,9 +27,8 @@ std::unique_ptr<ExpressionBuilder> CreateBuilder() {
   const ExpressionBuilderFactory factory = GetExpressionBuilderFactory();
   std::unique_ptr<ExpressionBuilder> builder = factory ? factory() : nullptr;
   if (!builder) {
-    errors::Raise(errors::Status(
-        kCannotCreateDialog, std::u16string(kEvaluatorModule),
-        u"Can't create the expression builder dialog: no dialog toolkit is installed"));
+    errors::Raise(errors::Status(kCannotCreateDialog, std::u16string(kEvaluatorModule),
+                                 std::u16string(MessageText(MessageId::kCannotCreateBuilder))));
   }
   return builder;
 }
@@ -81,10 +82,9 @@ std::u16string PeltExpressionEvaluator::EditExpression(host::HostTable* pTable,
       result = std::move(text);
       return;
     }
-    ui::ActiveMessageBoxes().Show(
-        language::MessageText(language::MessageId::kUnableToChangeExpression),
-        language::MessageText(language::MessageId::kUnableToChangeTitle),
-        ui::MessageBoxStyle::kCritical);
+    ui::ActiveMessageBoxes().Show(MessageText(MessageId::kUnableToChangeExpression),
+                                  MessageText(MessageId::kUnableToChangeTitle),
+                                  ui::MessageBoxStyle::kCritical);
   });
   return result;
 }

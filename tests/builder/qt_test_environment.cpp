@@ -8,18 +8,20 @@
 #include <memory>
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
-#include "builder/frm_expression_builder.h"
 #include "pelt/builder/builder.h"
+#include "support/dump.h"
 
 namespace pelt::builder::testing {
 namespace {
 
-constexpr int kPollMilliseconds = 5;
 constexpr int kGiveUpMilliseconds = 5000;
 
 class QtEnvironment final : public ::testing::Environment {
@@ -41,48 +43,120 @@ class QtEnvironment final : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-// Polls until found() gives a widget, then runs act on it; gives up (and
-// closes whatever modal widget is up, so the test cannot hang) after a while.
-template <class Find, class Act>
-void Poll(Find found, Act act, std::shared_ptr<QElapsedTimer> clock = nullptr) {
-  if (!clock) {
-    clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-  }
-  QTimer::singleShot(kPollMilliseconds, [found, act, clock] {
-    if (auto* widget = found()) {
-      act(*widget);
+// Once the event loop of the next modal window runs, waits for found() to
+// give a widget and runs act on it; gives up after a while (closing whatever
+// modal widget is up, so that the test cannot hang).
+template <class Found, class Act>
+void WhenFound(Found found, Act act) {
+  QTimer::singleShot(0, [found, act] {
+    if (QTest::qWaitFor([&] { return found() != nullptr; }, kGiveUpMilliseconds)) {
+      act(*found());
       return;
     }
-    if (clock->elapsed() > kGiveUpMilliseconds) {
-      ADD_FAILURE() << "the expected window never came up";
-      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-      return;
-    }
-    Poll(found, act, clock);
+    ADD_FAILURE() << "the expected window never came up";
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
 }
 
 }  // namespace
 
+ReservedWords MakeReservedWords(
+    std::initializer_list<std::pair<std::u16string_view, const char16_t*>> rows) {
+  ReservedWords result;
+  for (const auto& [word, description] : rows) {
+    static_cast<void>(result.words->Add(value::Variant::FromText(std::u16string(word))));
+    if (description != nullptr) {
+      static_cast<void>(
+          result.descriptions->Add(value::Variant::FromText(description), std::u16string(word)));
+    }
+  }
+  return result;
+}
+
+host::MemoryTable PlacesTable() {
+  using host::FieldType;
+  return host::MemoryTable({{u"Name", FieldType::kString},
+                            {u"Population", FieldType::kInteger},
+                            {u"Geometry", FieldType::kGeometry},
+                            {u"Picture", FieldType::kBlob}});
+}
+
+Builder::Builder(host::HostTable* table, ReservedWords words, std::u16string_view expression,
+                 std::initializer_list<std::u16string_view> fields) {
+  form = std::make_unique<ExpressionBuilderForm>([this](ExpressionBuilderForm& f) {
+    auto view = std::make_unique<frmExpressionBuilder>(f);
+    dialog = view.get();
+    return view;
+  });
+  form->SetTable(table);
+  form->SetReservedWords(std::move(words.words));
+  form->SetReservedWordDescriptions(std::move(words.descriptions));
+  form->SetExpressionText(expression);
+  for (const std::u16string_view field : fields) form->AddLabelField(field);
+  form->SelectFirstLabelField();
+}
+
+void Builder::Show() {
+  dialog->show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->activated(); }));
+}
+
+void Builder::Click(Control button) {
+  // A real click: the button takes the focus first, as it does for a user.
+  QTest::mouseClick(Widget(button), Qt::LeftButton);
+}
+
+void Builder::Select(int start, int length) {
+  auto* text = qobject_cast<QPlainTextEdit*>(Widget(Control::kTxtExpression));
+  QTextCursor cursor = text->textCursor();
+  cursor.setPosition(start);
+  cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+  text->setTextCursor(cursor);
+}
+
+std::string Builder::Text() const { return pelt::testing::U8(dialog->ExpressionText()); }
+
+std::string Builder::Label(Control label) const {
+  return pelt::testing::U8(dialog->LabelText(label));
+}
+
+std::string Builder::Focus() const {
+  const QWidget* focus = dialog->focusWidget();
+  return focus == nullptr ? "(none)" : focus->objectName().toStdString();
+}
+
+std::string BoxTitles(const ui::RecordingMessageBoxes& boxes) {
+  std::string out;
+  for (const auto& box : boxes.Boxes()) {
+    if (!out.empty()) out += " | ";
+    out += pelt::testing::U8(box.title);
+  }
+  return out;
+}
+
+std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box) {
+  const std::u16string_view marker = u"Error Call Stack Sequence \r\n\t";
+  const std::size_t at = box.text.find(marker);
+  if (at == std::u16string::npos) return "";
+  const std::size_t start = at + marker.size();
+  return pelt::testing::U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
+}
+
 void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {
-  Poll(
+  WhenFound(
       []() -> frmExpressionBuilder* {
         auto* dialog = qobject_cast<frmExpressionBuilder*>(QApplication::activeModalWidget());
         return dialog != nullptr && dialog->activated() ? dialog : nullptr;
       },
-      [step](frmExpressionBuilder& dialog) { step(dialog); });
+      step);
 }
 
 void AnswerNextBox(SeenBox& seen) {
-  Poll([]() { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-       [&seen](QMessageBox& box) {
-         seen.seen = true;
-         seen.title = box.windowTitle();
-         seen.text = box.text();
-         seen.icon = static_cast<int>(box.icon());
-         box.button(QMessageBox::Ok)->click();
-       });
+  WhenFound([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+            [&seen](QMessageBox& box) {
+              seen = {true, box.windowTitle(), box.text(), static_cast<int>(box.icon())};
+              box.button(QMessageBox::Ok)->click();
+            });
 }
 
 }  // namespace pelt::builder::testing

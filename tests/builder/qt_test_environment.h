@@ -1,17 +1,65 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include <QString>
 
-class QMessageBox;
-
-namespace pelt::builder {
-class frmExpressionBuilder;
-}
+#include "builder/expression_builder_form.h"
+#include "builder/frm_expression_builder.h"
+#include "pelt/host/memory_table.h"
+#include "pelt/ui/message_boxes.h"
+#include "pelt/value/collection.h"
 
 namespace pelt::builder::testing {
+
+// A host's two reserved-word collections: the words in order, and each
+// word's description under the word as key (a null description is left out).
+struct ReservedWords {
+  std::shared_ptr<value::Collection> words = std::make_shared<value::Collection>();
+  std::shared_ptr<value::Collection> descriptions = std::make_shared<value::Collection>();
+};
+ReservedWords MakeReservedWords(
+    std::initializer_list<std::pair<std::u16string_view, const char16_t*>> rows);
+
+// Name, Population, Geometry and a blob called Picture.
+host::MemoryTable PlacesTable();
+
+// A form on the Qt dialog, loaded the way EditExpression loads it (members,
+// text, then the field names, first one selected), not yet shown. The boxes
+// it shows are recorded.
+struct Builder {
+  Builder(host::HostTable* table, ReservedWords words, std::u16string_view expression,
+          std::initializer_list<std::u16string_view> fields);
+  // Shows the dialog without a modal loop and waits for its activation.
+  void Show();
+
+  QWidget* Widget(Control control) const { return dialog->Widget(control); }
+  void Click(Control button);  // nothing when it is disabled
+  void Pick(Control list, std::u16string_view entry) { dialog->SelectEntry(list, entry); }
+  // Puts the caret at start and selects length characters after it.
+  void Select(int start, int length = 0);
+  std::string Text() const;
+  std::string Label(Control label) const;
+  std::string Focus() const;
+  bool Enabled(Control control) const { return Widget(control)->isEnabled(); }
+
+  ui::RecordingMessageBoxes boxes;
+  ui::ScopedMessageBoxes scope{boxes};
+  std::unique_ptr<ExpressionBuilderForm> form;
+  frmExpressionBuilder* dialog = nullptr;
+};
+
+// The titles of the recorded boxes, in order, joined by " | ".
+std::string BoxTitles(const ui::RecordingMessageBoxes& boxes);
+
+// The first line of the call stack in an "Unexpected Program Error" box: the
+// line after "Error Call Stack Sequence ", without its TAB.
+std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box);
 
 // Runs step once the expression builder is up as the modal dialog and its
 // activation has run (polling the event loop for at most a few seconds; a

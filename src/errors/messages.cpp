@@ -1,41 +1,34 @@
-#include "language/messages.h"
+#include "errors/messages.h"
 
 #include "pelt/errors/failure.h"
 
-namespace pelt::language {
+namespace pelt::errors {
 namespace {
-
-constexpr std::u16string_view kTexts[] = {
-#define PELT_MESSAGE(id, text) text,
-#include "language/messages.def"
-#undef PELT_MESSAGE
-};
 
 constexpr std::string_view kNames[] = {
 #define PELT_MESSAGE(id, text) #id,
-#include "language/messages.def"
+#include "errors/messages.def"
 #undef PELT_MESSAGE
 };
 
-static_assert(std::size(kTexts) == kMessageCount);
+static_assert(std::size(kNames) == kMessageCount);
 
 }  // namespace
-
-std::u16string_view MessageText(MessageId id) { return kTexts[static_cast<std::size_t>(id)]; }
 
 std::string_view MessageIdName(MessageId id) { return kNames[static_cast<std::size_t>(id)]; }
 
 void SetFailureMessage(std::u16string& message, MessageId when_empty) noexcept {
   try {
-    const errors::Status failure = errors::CurrentFailure();
+    const Status failure = CurrentFailure();
     if (failure.description().empty()) {
       message.assign(MessageText(when_empty));
     } else {
       message = failure.description();
     }
   } catch (...) {
+    // No memory even for the fallback text: an empty message says as much.
     message.clear();
   }
 }
 
-}  // namespace pelt::language
+}  // namespace pelt::errors
