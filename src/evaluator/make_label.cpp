@@ -145,6 +145,8 @@ void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,
     std::u16string text;
     if (value::AppendText(*item, locale, text) == value::ErrorCode::kNone) label += text;
   } catch (...) {
+    // A look-up that fails (the host's collection, or memory) counts as a
+    // missing word: the word gives "" and the rest of the label is made.
   }
 }
 

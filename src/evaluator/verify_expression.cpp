@@ -55,6 +55,8 @@ void ShowBox(std::u16string_view text, MessageId title, ui::MessageBoxStyle styl
   try {
     ui::ActiveMessageBoxes().Show(text, MessageText(title), style);
   } catch (...) {
+    // The verdict is already in Message; a box that cannot be shown changes
+    // nothing the host reads.
   }
 }
 

@@ -440,7 +440,7 @@ Result UpdateRegistry(const std::filesystem::path& path,
     mode = info.st_mode & 07777;
   }
   RegistryContents contents;
-  if (Result r = ReadRegistry(path, contents, message); Failed(r)) return r;
+  PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message));
   change(contents);
   return ReplaceFile(path, FormatRegistry(contents), mode, message);
 }
