@@ -64,7 +64,8 @@ const std::vector<Variant>& DateVariants() {
 // three put in by hand.
 void BaselineGrouped(double d, std::u16string& out) {
   char buffer[64];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::fixed, 2).ptr;
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::fixed, 2).ptr;
   const char* p = buffer;
   if (*p == '-') {
     out.push_back(u'-');
@@ -127,8 +128,7 @@ void BM_FormatNumber2(benchmark::State& state) {
 
 void BM_DateBaseline_IcuDateFormat(benchmark::State& state) {
   UErrorCode status = U_ZERO_ERROR;
-  icu::SimpleDateFormat format(icu::UnicodeString(u"EEEE d MMMM y"), icu::Locale("en_US"),
-                               status);
+  icu::SimpleDateFormat format(icu::UnicodeString(u"EEEE d MMMM y"), icu::Locale("en_US"), status);
   format.adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString(u"GMT")));
   if (U_FAILURE(status)) {
     state.SkipWithError("ICU has no date format");

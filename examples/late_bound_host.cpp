@@ -15,8 +15,8 @@
 
 #include "pelt/host/memory_table.h"
 #include "pelt/runtime/dispatch.h"
-#include "pelt/runtime/served_objects.h"
 #include "pelt/runtime/loader.h"
+#include "pelt/runtime/served_objects.h"
 #include "pelt/value/text.h"
 
 namespace {
@@ -48,15 +48,17 @@ class LateBound {
   }
 
   // Calls a member; on failure prints why and returns false.
-  bool Call(std::u16string_view name, CallKind kind, std::vector<Variant> arguments, ScopedVariant& result) {
+  bool Call(std::u16string_view name, CallKind kind, std::vector<Variant> arguments,
+            ScopedVariant& result) {
     DispatchId id = 0;
     bool ok = Find(name, id);
     if (!ok) {
       std::fprintf(stderr, "the evaluator has no member %s\n", Utf8(name).c_str());
     } else {
       ScopedExceptionRecord exception;
-      const Result r = object_->Call(id, kind, arguments.data(), static_cast<std::uint32_t>(arguments.size()),
-                                     &result.get(), exception.get());
+      const Result r =
+          object_->Call(id, kind, arguments.data(), static_cast<std::uint32_t>(arguments.size()),
+                        &result.get(), exception.get());
       ok = pelt::runtime::Succeeded(r);
       if (!ok) {
         std::fprintf(stderr, "%s failed: %s %s\n", Utf8(name).c_str(),
@@ -79,8 +81,10 @@ pelt::host::MemoryTable Cities() {
                                  {u"COUNTRY", FieldType::kString},
                                  {u"POP", FieldType::kInteger},
                                  {u"Shape", FieldType::kGeometry}});
-  table.AddRow({Variant::FromText(u"Zürich"), Variant::FromText(u"Switzerland"), Variant::FromLong(421878)});
-  table.AddRow({Variant::FromText(u"Łódź"), Variant::FromText(u"Poland"), Variant::FromLong(664860)});
+  table.AddRow(
+      {Variant::FromText(u"Zürich"), Variant::FromText(u"Switzerland"), Variant::FromLong(421878)});
+  table.AddRow(
+      {Variant::FromText(u"Łódź"), Variant::FromText(u"Poland"), Variant::FromLong(664860)});
   table.AddRow({Variant::FromText(u"Évora"), Variant::FromText(u"Portugal"), Variant::Null()});
   return table;
 }
@@ -89,15 +93,18 @@ int Run(std::u16string_view expression) {
   Ref<Dispatch> object;
   std::string message;
   if (pelt::runtime::Failed(pelt::runtime::CreateObject(kProgramId, object, &message))) {
-    std::fprintf(stderr, "cannot create %s: %s\n(register the server first: pelt-regsvr libPeltExpressions.so)\n",
-                 kProgramId, message.c_str());
+    std::fprintf(
+        stderr,
+        "cannot create %s: %s\n(register the server first: pelt-regsvr libPeltExpressions.so)\n",
+        kProgramId, message.c_str());
     return 2;
   }
   std::printf("created %s\n", kProgramId);
   LateBound evaluator(std::move(object));
 
   pelt::host::MemoryTable table = Cities();
-  auto table_object = pelt::runtime::ServeHostTable(pelt::runtime::Borrow<pelt::host::HostTable>(table));
+  auto table_object =
+      pelt::runtime::ServeHostTable(pelt::runtime::Borrow<pelt::host::HostTable>(table));
   auto values = std::make_shared<pelt::value::Collection>();
   static_cast<void>(values->Add(pelt::value::Variant::FromText(u"7"), u"PAGE_NUMBER"));
   auto values_object = pelt::runtime::ServeCollection(values);
@@ -117,7 +124,8 @@ int Run(std::u16string_view expression) {
   if (!valid) return 1;
 
   for (std::size_t i = 0; i < table.RowCount(); ++i) {
-    auto row_object = pelt::runtime::ServeHostRow(pelt::runtime::Borrow<pelt::host::HostRow>(table.Row(i)));
+    auto row_object =
+        pelt::runtime::ServeHostRow(pelt::runtime::Borrow<pelt::host::HostRow>(table.Row(i)));
     ScopedVariant label;
     if (!evaluator.Call(u"MakeLabel", CallKind::kMethod,
                         {pelt::runtime::MakeObjectVariant(table_object.get()),
@@ -135,8 +143,8 @@ int Run(std::u16string_view expression) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::u16string expression =
-      argc > 1 ? pelt::value::FromUtf8(argv[1]) : std::u16string(u"Page $$PAGE_NUMBER: [NAME].UCase");
+  const std::u16string expression = argc > 1 ? pelt::value::FromUtf8(argv[1])
+                                             : std::u16string(u"Page $$PAGE_NUMBER: [NAME].UCase");
   const int status = Run(expression);
   // Every object is released by now, so the runtime may unload the server.
   std::printf("libraries still loaded: %zu\n", pelt::runtime::FreeUnusedLibraries());

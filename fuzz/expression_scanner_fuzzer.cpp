@@ -41,9 +41,7 @@ void CheckTokens(std::u16string_view expression, const ScanOutcome& outcome) {
     const std::u16string_view span = expression.substr(begin, token.length);
     Check(!token.text.empty(), "item 2 never empty");
     switch (token.kind) {
-      case TokenKind::kText:
-        Check(span == token.text, "a text token spells its span");
-        break;
+      case TokenKind::kText: Check(span == token.text, "a text token spells its span"); break;
       case TokenKind::kReservedWord:
         Check(span.size() == token.text.size() + 2 && span.substr(0, 2) == u"$$" &&
                   span.substr(2) == token.text,

@@ -52,9 +52,7 @@ Variant MakeValue(std::uint8_t type, std::string_view text) {
   }
 }
 
-std::size_t Size(const Variant& v) {
-  return v.IsText() ? v.AsText().size() : 0;
-}
+std::size_t Size(const Variant& v) { return v.IsText() ? v.AsText().size() : 0; }
 
 }  // namespace
 

@@ -27,8 +27,6 @@ std::span<const HandlerSpec> DialogHandlers() { return kHandlers; }
 
 const HandlerSpec& SpecOf(Handler handler) { return kHandlers[static_cast<std::size_t>(handler)]; }
 
-errors::ProcedureSite SiteOf(Handler handler) {
-  return {SpecOf(handler).procedure, kDialogModule};
-}
+errors::ProcedureSite SiteOf(Handler handler) { return {SpecOf(handler).procedure, kDialogModule}; }
 
 }  // namespace pelt::builder

@@ -41,7 +41,7 @@ struct TwipRect {
 // One row of the fixed layout. Nothing moves or resizes at run time.
 struct ControlSpec {
   Control id;
-  std::string_view name;         // the control's fixed name, "CmdOK"
+  std::string_view name;  // the control's fixed name, "CmdOK"
   ControlKind kind;
   std::optional<Control> container;  // nullopt: the dialog itself
   std::u16string_view text;          // at design time; "" for none

@@ -23,7 +23,6 @@ using errors::MessageText;
 using errors::ThrowIfFailed;
 using value::ErrorCode;
 
-
 // The type codes Add field accepts, in the order they are compared. Geometry
 // (7), blob (8) and every code from 9 up are refused, although verification
 // refuses only 7 and 8.

@@ -1,8 +1,5 @@
 #include "frm_expression_builder.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -15,6 +12,8 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "qt_text.h"
 
@@ -335,7 +334,7 @@ void frmExpressionBuilder::ShowHelp(const HelpPage& page) {
     help_window_ = new QDialog(this, Qt::Window);
     help_window_->setObjectName(QStringLiteral("HelpWindow"));
     help_window_->setWindowTitle(ToQString(kDialogCaption) +
-                                  ToQString(errors::MessageText(errors::MessageId::kHelpTitleEnd)));
+                                 ToQString(errors::MessageText(errors::MessageId::kHelpTitleEnd)));
     help_browser_ = new QTextBrowser(help_window_);
     help_browser_->setObjectName(QStringLiteral("HelpText"));
     auto* layout = new QVBoxLayout(help_window_);

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QDialog>
 #include <array>
 #include <string>
 #include <string_view>
-
-#include <QDialog>
 
 #include "dialog_layout.h"
 #include "dialog_view.h"
@@ -66,9 +65,7 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   void hideEvent(QHideEvent* event) override;
 
  private:
-  static constexpr std::size_t Index(Control control) {
-    return static_cast<std::size_t>(control);
-  }
+  static constexpr std::size_t Index(Control control) { return static_cast<std::size_t>(control); }
   void CreateControls();
   void ApplyFonts();
   void SetTabOrder();

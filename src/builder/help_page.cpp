@@ -40,7 +40,8 @@ Variant DateTime(int year, int month, int day, int hour, int minute) {
 std::optional<ExampleInput> StatementExample(const language::StatementInfo& info) {
   std::optional<Variant> value = value::ParseTypedLiteral(info.example_value);
   if (!value) return std::nullopt;
-  const host::FieldType type = value->IsText() ? host::FieldType::kString : host::FieldType::kDouble;
+  const host::FieldType type =
+      value->IsText() ? host::FieldType::kString : host::FieldType::kDouble;
   return ExampleInput{type, std::move(*value), info.example};
 }
 
@@ -207,7 +208,8 @@ HelpPage MakeHelpPage(const value::Collection* reserved_words,
     const value::LocaleData& locale = value::UserLocale();
     for (std::int32_t i = 1; i <= reserved_words->Count(); ++i) {
       HelpReservedWord word;
-      const value::Converted<std::u16string> text = value::ToText(*reserved_words->ItemAt(i), locale);
+      const value::Converted<std::u16string> text =
+          value::ToText(*reserved_words->ItemAt(i), locale);
       if (!text.ok()) continue;
       word.word = text.value;
       if (reserved_word_descriptions != nullptr) {

@@ -2,15 +2,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QThread>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-
-#include <QApplication>
-#include <QThread>
 
 #include "dialog_handlers.h"
 #include "errors/messages.h"
@@ -35,8 +34,8 @@ using errors::MessageText;
 [[noreturn]] void RaiseCannotShow(const std::u16string& why_not) {
   std::u16string description(MessageText(MessageId::kCannotShowBuilder));
   description += why_not;
-  errors::Raise(errors::Status(kCannotCreateDialog, std::u16string(kDialogModule),
-                               std::move(description)));
+  errors::Raise(
+      errors::Status(kCannotCreateDialog, std::u16string(kDialogModule), std::move(description)));
 }
 
 std::string_view Environment(const char* name) {

@@ -34,8 +34,8 @@ std::u16string Joined(std::initializer_list<std::u16string_view> pieces) {
 // each under its heading.
 std::u16string FormattedDescription(std::int32_t number, std::u16string_view description) {
   return Joined({kCrLf, MessageText(MessageId::kErrorNumberHeading), kCrLf, kTab,
-                 NumberText(number), kCrLf, MessageText(MessageId::kErrorDescriptionHeading),
-                 kCrLf, kTab, description, kCrLf, kCrLf});
+                 NumberText(number), kCrLf, MessageText(MessageId::kErrorDescriptionHeading), kCrLf,
+                 kTab, description, kCrLf, kCrLf});
 }
 
 }  // namespace
@@ -61,11 +61,10 @@ void ReportError(bool showHere, std::u16string_view callStack, std::int32_t numb
 }
 
 void ShowErrorReport(std::u16string_view callStack, std::u16string_view description) {
-  const std::u16string text =
-      Joined({MessageText(MessageId::kErrorReportOpening), kCrLf,
-              MessageText(MessageId::kErrorReportRecordHint), kCrLf, kCrLf,
-              MessageText(MessageId::kErrorReportCallStack), kCrLf, kTab, callStack, kCrLf,
-              description});
+  const std::u16string text = Joined({MessageText(MessageId::kErrorReportOpening), kCrLf,
+                                      MessageText(MessageId::kErrorReportRecordHint), kCrLf, kCrLf,
+                                      MessageText(MessageId::kErrorReportCallStack), kCrLf, kTab,
+                                      callStack, kCrLf, description});
   ui::MessageBoxes& boxes = ui::ActiveMessageBoxes();
   boxes.Beep();
   boxes.Show(text, MessageText(MessageId::kErrorReportTitle), ui::MessageBoxStyle::kExclamation);

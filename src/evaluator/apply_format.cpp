@@ -74,23 +74,21 @@ Result Cut(Variant& value, const ValueText& text, std::size_t from, std::size_t 
 // of the entry and the locale, and may assume what the statement's operand
 // column promises (no null for text functions, a numeric value for numeric
 // ones); it returns the new value or kNotApplied.
-#define PELT_HANDLER(name)                                                 \
-  Result name(Variant& value, [[maybe_unused]] const Argument& first,      \
-              [[maybe_unused]] const Argument& second,                     \
+#define PELT_HANDLER(name)                                            \
+  Result name(Variant& value, [[maybe_unused]] const Argument& first, \
+              [[maybe_unused]] const Argument& second,                \
               [[maybe_unused]] const value::LocaleData& locale)
 
 PELT_HANDLER(AbsoluteValue) {
   switch (value.type()) {
-    case VarType::kBoolean:
-      return Variant::FromInteger(value.AsBoolean() ? 1 : 0);
+    case VarType::kBoolean: return Variant::FromInteger(value.AsBoolean() ? 1 : 0);
     case VarType::kInteger:
       if (value.AsInteger() == std::numeric_limits<std::int16_t>::min()) return kNotApplied;
       return Variant::FromInteger(static_cast<std::int16_t>(std::abs(value.AsInteger())));
     case VarType::kLong:
       if (value.AsLong() == std::numeric_limits<std::int32_t>::min()) return kNotApplied;
       return Variant::FromLong(std::abs(value.AsLong()));
-    case VarType::kDouble:
-      return Variant::FromDouble(std::fabs(value.AsDouble()));
+    case VarType::kDouble: return Variant::FromDouble(std::fabs(value.AsDouble()));
     case VarType::kCurrency:
       if (value.AsCurrency().scaled == std::numeric_limits<std::int64_t>::min()) {
         return kNotApplied;
@@ -101,8 +99,7 @@ PELT_HANDLER(AbsoluteValue) {
       assert(number.ok() && "the operand column lets numeric text through only");
       return Variant::FromDouble(std::fabs(number.value));
     }
-    default:
-      break;
+    default: break;
   }
   assert(false && "the operand column lets numbers and numeric text through only");
   return kNotApplied;
@@ -258,19 +255,16 @@ static_assert(std::size(kFunctions) == language::kStatementCount + 1);
 bool Takes(language::StatementOperand operand, const Variant& value,
            const value::LocaleData& locale) {
   switch (operand) {
-    case language::StatementOperand::kText:
-      return !value.IsNull();
-    case language::StatementOperand::kNumber:
-      return value::IsNumeric(value, locale);
-    case language::StatementOperand::kAnyValue:
-      return true;
+    case language::StatementOperand::kText: return !value.IsNull();
+    case language::StatementOperand::kNumber: return value::IsNumeric(value, locale);
+    case language::StatementOperand::kAnyValue: return true;
   }
   return false;
 }
 
 // The value after one function, or kNotApplied.
-Result Apply(Variant& value, StatementId function, const Argument& first,
-             const Argument& second, const value::LocaleData& locale) {
+Result Apply(Variant& value, StatementId function, const Argument& first, const Argument& second,
+             const value::LocaleData& locale) {
   const auto index = static_cast<std::size_t>(function);
   if (index == 0 || index >= std::size(kFunctions)) return kNotApplied;
   const FormatFunction& entry = kFunctions[index];

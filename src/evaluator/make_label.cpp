@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "pelt/evaluator/apply_format.h"
 #include "language/messages.h"
 #include "pelt/errors/failure.h"
+#include "pelt/evaluator/apply_format.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/conversion.h"
@@ -26,7 +26,8 @@ constexpr std::u16string_view kSource = u"PeltExpressions";
 
 // Host indices are narrowed to 16 bits; a wider one is an overflow.
 std::int32_t NarrowFieldIndex(std::int32_t index) {
-  if (index < -32768 || index > 32767) errors::Raise(value::ErrorCode::kOverflow, std::u16string(kSource));
+  if (index < -32768 || index > 32767)
+    errors::Raise(value::ErrorCode::kOverflow, std::u16string(kSource));
   return index;
 }
 
@@ -115,12 +116,8 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
           errors::ThrowIfFailed(value::AppendText(field_value, locale, label), kSource);
           break;
         }
-        case TokenKind::kReservedWord:
-          AppendReservedWord(token.text, locale, label);
-          break;
-        case TokenKind::kText:
-          label += token.text;
-          break;
+        case TokenKind::kReservedWord: AppendReservedWord(token.text, locale, label); break;
+        case TokenKind::kText: label += token.text; break;
       }
     }
     // Swapping keeps both buffers' capacity for the next label.

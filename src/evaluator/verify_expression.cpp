@@ -9,8 +9,8 @@
 #include "language/text_scanner.h"
 #include "pelt/errors/error_handling.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
-#include "pelt/value/locale.h"
 #include "pelt/ui/message_boxes.h"
+#include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 
 namespace pelt::evaluator {
@@ -108,8 +108,8 @@ bool PeltExpressionEvaluator::EvaluateExpression(std::u16string_view expression)
     }
     scan_memo_.valid = false;
     LanguageProcedures procedures(*this);
-    const bool scanned = language::ScanExpression(
-        expression, {m_sMessage, m_bValid, TokensForScan()}, procedures);
+    const bool scanned =
+        language::ScanExpression(expression, {m_sMessage, m_bValid, TokensForScan()}, procedures);
     if (scanned) {
       scan_memo_.expression.assign(expression);
       scan_memo_.locale = locale;
@@ -127,8 +127,7 @@ bool PeltExpressionEvaluator::EvaluateExpression(std::u16string_view expression)
 }
 
 void PeltExpressionEvaluator::EvaluateText2(std::u16string_view expression, std::size_t offset,
-                                            std::size_t length,
-                                            std::vector<language::Token>& out) {
+                                            std::size_t length, std::vector<language::Token>& out) {
   errors::GuardProcedure(kEvaluateText2Site, errors::OnFailure::kPassUp,
                          [&] { language::ScanLiteralText(expression, offset, length, out); });
 }

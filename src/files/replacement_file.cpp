@@ -20,8 +20,8 @@ constexpr int kNameAttempts = 100;
 // settles any clash, so they need not be unpredictable.
 std::string UniqueSuffix() {
   static std::atomic<std::uint64_t> counter{0};
-  std::uint64_t bits = static_cast<std::uint64_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  std::uint64_t bits =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   bits ^= static_cast<std::uint64_t>(::getpid()) << 32;
   bits += counter.fetch_add(1) * 0x9E3779B97F4A7C15ULL;
   constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";

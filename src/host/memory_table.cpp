@@ -1,8 +1,8 @@
 #include "pelt/host/memory_table.h"
 
 #include <deque>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 
 #include "pelt/value/text.h"
 
@@ -17,7 +17,8 @@ constexpr std::size_t kLinearLookupLimit = 32;
 
 class MemoryField final : public HostField {
  public:
-  MemoryField(MemoryTable::State* state, FieldSpec field_spec) : state_(state), spec_(std::move(field_spec)) {}
+  MemoryField(MemoryTable::State* state, FieldSpec field_spec)
+      : state_(state), spec_(std::move(field_spec)) {}
   Status FieldName(std::u16string& name) override;
   Status FieldTypeCode(FieldType& code) override;
   const FieldSpec& field_spec() const { return spec_; }
@@ -65,10 +66,10 @@ struct MemoryTable::State {
   Status Enter(Operation op, std::u16string_view name, std::int32_t index = 0) {
     ++total_calls;
     if (recording) {
-      calls.push_back(Call{op, name.empty() && (op == Operation::kFieldAt ||
-                                                op == Operation::kValueAt)
-                                   ? IndexText(index)
-                                   : std::u16string(name)});
+      calls.push_back(
+          Call{op, name.empty() && (op == Operation::kFieldAt || op == Operation::kValueAt)
+                       ? IndexText(index)
+                       : std::u16string(name)});
     }
     if (fault_armed && (!fault_op || *fault_op == op) && ++fault_counter == fault_at) {
       return fault_status;
@@ -105,7 +106,8 @@ Status MemoryFields::FieldAt(std::int32_t index, HostField*& field) {
   Status status = state_->Enter(Operation::kFieldAt, u"", index);
   if (!status.ok()) return status;
   const std::int64_t position = state_->Position(index);
-  if (position < 0) return Status::FromCode(value::ErrorCode::kSubscriptOutOfRange, std::u16string(kSource));
+  if (position < 0)
+    return Status::FromCode(value::ErrorCode::kSubscriptOutOfRange, std::u16string(kSource));
   field = &state_->fields[static_cast<std::size_t>(position)];
   return status;
 }
@@ -199,7 +201,8 @@ Status MemoryRow::ValueAt(std::int32_t index, Variant& value) {
   Status status = state_->Enter(Operation::kValueAt, u"", index);
   if (!status.ok()) return status;
   const std::int64_t position = state_->Position(index);
-  if (position < 0) return Status::FromCode(value::ErrorCode::kSubscriptOutOfRange, std::u16string(kSource));
+  if (position < 0)
+    return Status::FromCode(value::ErrorCode::kSubscriptOutOfRange, std::u16string(kSource));
   value = values_[static_cast<std::size_t>(position)];
   return status;
 }

@@ -63,14 +63,9 @@ void Scanner::FlushText(std::size_t begin, std::size_t end) {
 
 bool Scanner::OpenField(std::size_t index) {
   switch (state_) {
-    case State::kOpen:
-      return Fail(MessageId::kNestedOpenBracket);
-    case State::kClose:
-      FlushText(close_ + 1, index);
-      break;
-    case State::kNone:
-      FlushText(0, index);
-      break;
+    case State::kOpen: return Fail(MessageId::kNestedOpenBracket);
+    case State::kClose: FlushText(close_ + 1, index); break;
+    case State::kNone: FlushText(0, index); break;
   }
   state_ = State::kOpen;
   open_ = index;
@@ -89,8 +84,8 @@ bool Scanner::CloseField(std::size_t& index) {
   }
   // A result that does not describe a chain after this field cannot be
   // trusted to move the scan forward.
-  if (result.position < ToPosition(index) ||
-      ToIndex(result.position) >= expression_.size() || result.entries.empty()) {
+  if (result.position < ToPosition(index) || ToIndex(result.position) >= expression_.size() ||
+      result.entries.empty()) {
     return Fail(MessageId::kMalformedParseResult);
   }
   Token& token = target_.tokens.AppendNew();
@@ -164,8 +159,7 @@ FormatParseResult DirectScanProcedures::ParseStatements(std::u16string_view expr
   return ParseFormattingStatements(expression, position, open_position, target_, allowance);
 }
 
-bool ScanExpression(std::u16string_view expression, ScanTarget target,
-                    ScanProcedures& procedures) {
+bool ScanExpression(std::u16string_view expression, ScanTarget target, ScanProcedures& procedures) {
   try {
     target.tokens.Clear();
     return Scanner(expression, target, procedures).Run();

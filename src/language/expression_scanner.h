@@ -22,8 +22,8 @@ class ScanProcedures {
   virtual void ScanText(std::u16string_view expression, std::size_t offset, std::size_t length,
                         std::vector<Token>& out) = 0;
   // As ParseFormattingStatements.
-  virtual FormatParseResult ParseStatements(std::u16string_view expression,
-                                            std::int32_t& position, std::int32_t open_position,
+  virtual FormatParseResult ParseStatements(std::u16string_view expression, std::int32_t& position,
+                                            std::int32_t open_position,
                                             ArgumentAllowance& allowance) = 0;
 
  protected:
@@ -52,8 +52,7 @@ class DirectScanProcedures final : public ScanProcedures {
 // left for the last field, or the fault found. On a fault the tokens
 // appended before it stay. Never throws: an unexpected failure ends the scan
 // with its description as the message.
-bool ScanExpression(std::u16string_view expression, ScanTarget target,
-                    ScanProcedures& procedures);
+bool ScanExpression(std::u16string_view expression, ScanTarget target, ScanProcedures& procedures);
 
 // The same with DirectScanProcedures.
 bool ScanExpression(std::u16string_view expression, ScanTarget target);

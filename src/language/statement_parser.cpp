@@ -90,16 +90,11 @@ class ArgumentReader {
   Outcome Inside(StatementArguments arguments, std::size_t rest, std::size_t close,
                  FormatEntry& entry) {
     switch (arguments) {
-      case StatementArguments::kNumber:
-        return Number(Slice(rest, close), entry.first);
-      case StatementArguments::kText:
-        return Text(Slice(rest, close), entry.first);
-      case StatementArguments::kTwoNumbers:
-        return Pair(&ArgumentReader::Number, rest, entry);
-      case StatementArguments::kTwoTexts:
-        return Pair(&ArgumentReader::Text, rest, entry);
-      case StatementArguments::kNone:
-        break;
+      case StatementArguments::kNumber: return Number(Slice(rest, close), entry.first);
+      case StatementArguments::kText: return Text(Slice(rest, close), entry.first);
+      case StatementArguments::kTwoNumbers: return Pair(&ArgumentReader::Number, rest, entry);
+      case StatementArguments::kTwoTexts: return Pair(&ArgumentReader::Text, rest, entry);
+      case StatementArguments::kNone: break;
     }
     assert(false && "statements without arguments are read by the caller");
     return Outcome::kUnexpected;
@@ -181,9 +176,9 @@ std::span<const StatementInfo* const> StatementTryOrder() {
   return kOrder;
 }
 
-FormatParseResult ParseFormattingStatements(std::u16string_view expression,
-                                            std::int32_t& position, std::int32_t open_position,
-                                            ScanTarget target, ArgumentAllowance& allowance) {
+FormatParseResult ParseFormattingStatements(std::u16string_view expression, std::int32_t& position,
+                                            std::int32_t open_position, ScanTarget target,
+                                            ArgumentAllowance& allowance) {
   FormatParseResult result;
   const auto finish = [&](bool succeeded) {
     target.valid = succeeded;

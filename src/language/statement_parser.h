@@ -53,8 +53,8 @@ std::span<const StatementInfo* const> StatementTryOrder();
 // statement's message; an unexpected failure (an argument beyond 32 bits, the
 // allowance used up, no memory) fails with "Unknown Error Evaluating
 // Expression". Never throws.
-FormatParseResult ParseFormattingStatements(std::u16string_view expression,
-                                            std::int32_t& position, std::int32_t open_position,
-                                            ScanTarget target, ArgumentAllowance& allowance);
+FormatParseResult ParseFormattingStatements(std::u16string_view expression, std::int32_t& position,
+                                            std::int32_t open_position, ScanTarget target,
+                                            ArgumentAllowance& allowance);
 
 }  // namespace pelt::language

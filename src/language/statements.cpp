@@ -6,10 +6,18 @@ namespace pelt::language {
 namespace {
 
 constexpr StatementInfo kStatements[] = {
-#define PELT_STATEMENT(id, name, arguments, operand, handler, improper, unclosed, entry,   \
+#define PELT_STATEMENT(id, name, arguments, operand, handler, improper, unclosed, entry, \
                        description, example_value, example, offer)                       \
-  {StatementId::id,  name,  StatementArguments::arguments, StatementOperand::operand,     \
-   improper,         unclosed, entry, description, example_value, example,                \
+  {StatementId::id,                                                                      \
+   name,                                                                                 \
+   StatementArguments::arguments,                                                        \
+   StatementOperand::operand,                                                            \
+   improper,                                                                             \
+   unclosed,                                                                             \
+   entry,                                                                                \
+   description,                                                                          \
+   example_value,                                                                        \
+   example,                                                                              \
    StatementOffer::offer},
 #include "pelt/language/statements.def"
 #undef PELT_STATEMENT

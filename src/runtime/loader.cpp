@@ -38,7 +38,8 @@ class LibraryTable {
       void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
       if (handle == nullptr) {
         const char* why = ::dlerror();
-        SetMessage(message, "cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
+        SetMessage(message,
+                   "cannot load " + path + ": " + (why != nullptr ? why : "unknown error"));
         return Result::kLibraryNotLoadable;
       }
       LoadedLibrary library;
@@ -113,8 +114,8 @@ Result CreateFromEntry(const ClassEntry& entry, const InterfaceId& interface_id,
   const ClassId id = entry.id;
   const InterfaceId factory_id = ClassFactory::kId;
   if (Result r = get_class_object(&id, &factory_id, factory.PutVoid()); Failed(r)) {
-    LibraryTable::SetMessage(message, entry.library + " gives no factory for class " + ToString(id) +
-                                          ": " + std::string(ResultDescription(r)));
+    LibraryTable::SetMessage(message, entry.library + " gives no factory for class " +
+                                          ToString(id) + ": " + std::string(ResultDescription(r)));
     return r;
   }
   if (!factory) return Result::kUnexpected;

@@ -32,9 +32,10 @@ constexpr std::string_view kHeader = "pelt-component-registry 1";
 constexpr std::string_view kIndent = "  ";
 
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           const auto lower = [](char c) {
+             return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+           };
            return lower(x) == lower(y);
          });
 }
@@ -48,7 +49,8 @@ void SetMessage(std::string* message, std::string text) {
 }
 
 std::optional<ThreadingModel> ParseThreading(std::string_view text) {
-  for (ThreadingModel m : {ThreadingModel::kApartment, ThreadingModel::kFree, ThreadingModel::kBoth}) {
+  for (ThreadingModel m :
+       {ThreadingModel::kApartment, ThreadingModel::kFree, ThreadingModel::kBoth}) {
     if (text == ThreadingModelName(m)) return m;
   }
   return std::nullopt;
@@ -99,7 +101,8 @@ constexpr RecordKind<ClassEntry, 5> kClassRecord{
     {TextProperty<ClassEntry, &ClassEntry::program_id>("program-id"),
      TextProperty<ClassEntry, &ClassEntry::name>("name"),
      TextProperty<ClassEntry, &ClassEntry::library>("library"),
-     {"threading", [](const ClassEntry& entry) { return std::string(ThreadingModelName(entry.threading)); },
+     {"threading",
+      [](const ClassEntry& entry) { return std::string(ThreadingModelName(entry.threading)); },
       [](std::string_view value, ClassEntry& entry) {
         const std::optional<ThreadingModel> model = ParseThreading(value);
         if (!model) return "unknown threading model '" + std::string(value) + "'";
@@ -220,7 +223,8 @@ class Parser {
 
   Result Property(std::string_view line) {
     const auto [name, value] = Split(line);
-    if (current_ == Kind::kClass) return ReadProperty(kClassRecord, name, value, contents_.classes.back());
+    if (current_ == Kind::kClass)
+      return ReadProperty(kClassRecord, name, value, contents_.classes.back());
     if (current_ == Kind::kTypeLibrary) {
       return ReadProperty(kTypeLibraryRecord, name, value, contents_.type_libraries.back());
     }
@@ -250,7 +254,8 @@ class Parser {
       const std::string fault = property.read(value, entry);
       return fault.empty() ? Result::kOk : Fail(fault);
     }
-    return Fail("unknown " + std::string(kind.description) + " property '" + std::string(name) + "'");
+    return Fail("unknown " + std::string(kind.description) + " property '" + std::string(name) +
+                "'");
   }
 
   // Checks the record just finished.
@@ -304,7 +309,7 @@ Result IoFailure(const std::filesystem::path& path, std::string_view what, int e
                  std::string* message) {
   SetMessage(message, Describe(path, std::string(what) + ": " + ErrnoText(error)));
   return error == EACCES || error == EROFS || error == EPERM ? Result::kRegistryReadOnly
-                                                              : Result::kRegistryIo;
+                                                             : Result::kRegistryIo;
 }
 
 // Replaces the file at path with text, atomically and durably.
@@ -321,8 +326,7 @@ Result ReplaceFile(const std::filesystem::path& path, std::string_view text, mod
       return IoFailure(path, "cannot create " + temporary, file.error(), message);
     case files::FileStep::kReplace:
       return IoFailure(path, "cannot replace the file", file.error(), message);
-    default:
-      return IoFailure(path, "cannot write " + temporary, file.error(), message);
+    default: return IoFailure(path, "cannot write " + temporary, file.error(), message);
   }
 }
 
@@ -338,7 +342,8 @@ std::string_view ThreadingModelName(ThreadingModel model) {
 }
 
 const ClassEntry* RegistryContents::FindClass(const ClassId& id) const {
-  auto it = std::find_if(classes.begin(), classes.end(), [&](const ClassEntry& e) { return e.id == id; });
+  auto it =
+      std::find_if(classes.begin(), classes.end(), [&](const ClassEntry& e) { return e.id == id; });
   return it == classes.end() ? nullptr : &*it;
 }
 
@@ -372,12 +377,14 @@ std::filesystem::path RegistryPath() {
 }
 
 std::string FormatRegistry(const RegistryContents& contents) {
-  std::string text = "# Classes the PeltExpressions component runtime can create. Written by\n"
-                     "# the runtime: edit with care, the closing line counts the records.\n";
+  std::string text =
+      "# Classes the PeltExpressions component runtime can create. Written by\n"
+      "# the runtime: edit with care, the closing line counts the records.\n";
   text += kHeader;
   text += '\n';
   for (const ClassEntry& c : contents.classes) WriteRecord(kClassRecord, c, text);
-  for (const TypeLibraryEntry& t : contents.type_libraries) WriteRecord(kTypeLibraryRecord, t, text);
+  for (const TypeLibraryEntry& t : contents.type_libraries)
+    WriteRecord(kTypeLibraryRecord, t, text);
   text += "end " + std::to_string(contents.classes.size() + contents.type_libraries.size()) + "\n";
   return text;
 }
@@ -386,7 +393,8 @@ Result ParseRegistry(std::string_view text, RegistryContents& out, std::string* 
   return Parser(text, message).Run(out);
 }
 
-Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out, std::string* message) {
+Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out,
+                    std::string* message) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT) {
@@ -423,7 +431,8 @@ Result UpdateRegistry(const std::filesystem::path& path,
   std::filesystem::path lock_path = path;
   lock_path += ".lock";
   FileDescriptor lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (lock.get() < 0) return IoFailure(path, "cannot open the lock file " + lock_path.string(), errno, message);
+  if (lock.get() < 0)
+    return IoFailure(path, "cannot open the lock file " + lock_path.string(), errno, message);
   while (::flock(lock.get(), LOCK_EX) != 0) {
     if (errno != EINTR) return IoFailure(path, "cannot lock " + lock_path.string(), errno, message);
   }
@@ -448,7 +457,8 @@ Result UpdateRegistry(const std::filesystem::path& path,
 Result RegisterClasses(const std::filesystem::path& path, const std::vector<ClassEntry>& classes,
                        const std::optional<TypeLibraryEntry>& type_library, std::string* message) {
   for (const ClassEntry& c : classes) {
-    if (c.library.empty() || !ValueFits(c.library) || !ValueFits(c.program_id) || !ValueFits(c.name)) {
+    if (c.library.empty() || !ValueFits(c.library) || !ValueFits(c.program_id) ||
+        !ValueFits(c.name)) {
       SetMessage(message, "class " + ToString(c.id) + ": no library, or a line break in a value");
       return Result::kInvalidArgument;
     }

@@ -32,7 +32,8 @@ std::string_view ResultName(Result r) {
 std::string_view ResultDescription(Result r) {
   const ResultText* entry = Find(r);
   if (entry != nullptr) return entry->description;
-  return Succeeded(r) ? std::string_view("The call succeeded.") : std::string_view("The call failed.");
+  return Succeeded(r) ? std::string_view("The call succeeded.")
+                      : std::string_view("The call failed.");
 }
 
 }  // namespace pelt::runtime

@@ -94,14 +94,16 @@ class FieldsServer final : public Served<HostFieldsObject> {
   explicit FieldsServer(std::shared_ptr<host::HostFields> fields) : fields_(std::move(fields)) {}
 
   Result FieldCount(std::int32_t* count) override {
-    return GuardMember(Inputs(), Outputs(count), [&] { return Check(fields_->FieldCount(*count)); });
+    return GuardMember(Inputs(), Outputs(count),
+                       [&] { return Check(fields_->FieldCount(*count)); });
   }
 
   Result FieldAt(std::int32_t index, HostFieldObject** field) override {
     return GuardMember(Inputs(), Outputs(field), [&] {
       host::HostField* found = nullptr;
       PELT_RETURN_IF_FAILED(Check(fields_->FieldAt(index, found)));
-      if (found == nullptr) return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt"));
+      if (found == nullptr)
+        return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt"));
       return ServeOnce<HostFieldObject, FieldServer>(served_, fields_, found, field);
     });
   }
@@ -119,7 +121,8 @@ class TableServer final : public Served<HostTableObject> {
     return GuardMember(Inputs(), Outputs(fields), [&] {
       host::HostFields* found = nullptr;
       PELT_RETURN_IF_FAILED(Check(table_->FieldList(found)));
-      if (found == nullptr) return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList"));
+      if (found == nullptr)
+        return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList"));
       return ServeOnce<HostFieldsObject, FieldsServer>(served_, table_, found, fields);
     });
   }

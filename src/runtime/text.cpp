@@ -13,8 +13,8 @@ constexpr std::size_t kHeader = sizeof(std::uint32_t);
 
 std::uint32_t* CountOf(const char16_t* text) {
   // The header was written by TextAllocate at this very address.
-  return reinterpret_cast<std::uint32_t*>(
-      const_cast<char*>(reinterpret_cast<const char*>(text)) - kHeader);
+  return reinterpret_cast<std::uint32_t*>(const_cast<char*>(reinterpret_cast<const char*>(text)) -
+                                          kHeader);
 }
 
 }  // namespace

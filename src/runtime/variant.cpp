@@ -4,14 +4,11 @@ namespace pelt::runtime {
 
 void VariantClear(Variant& v) {
   switch (v.type) {
-    case VariantType::kText:
-      TextFree(v.text);
-      break;
+    case VariantType::kText: TextFree(v.text); break;
     case VariantType::kObject:
       if (v.object != nullptr) v.object->Release();
       break;
-    default:
-      break;  // nothing owned; a reference belongs to the caller
+    default: break;  // nothing owned; a reference belongs to the caller
   }
   v = Variant();
 }

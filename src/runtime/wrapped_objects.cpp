@@ -76,7 +76,9 @@ class RemoteHostTable::Fields final : public host::HostFields {
     Object* identity = Identity(remote.get());
     auto found = fields_by_identity_.find(identity);
     if (found == fields_by_identity_.end()) {
-      found = fields_by_identity_.emplace(identity, std::make_unique<RemoteField>(std::move(remote))).first;
+      found =
+          fields_by_identity_.emplace(identity, std::make_unique<RemoteField>(std::move(remote)))
+              .first;
     }
     field = found->second.get();
     return Status::Ok();

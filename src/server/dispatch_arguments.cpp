@@ -13,13 +13,16 @@ namespace {
 
 std::u16string Number(std::uint32_t n) { return value::FromAscii(std::to_string(n)); }
 
-std::u16string TypeName(const Variant& v) { return value::FromUtf8(runtime::VariantTypeName(v.type)); }
+std::u16string TypeName(const Variant& v) {
+  return value::FromUtf8(runtime::VariantTypeName(v.type));
+}
 
 }  // namespace
 
 bool IsRead(CallKind kind) {
   return !runtime::HasCallKind(kind, CallKind::kPut) &&
-         (runtime::HasCallKind(kind, CallKind::kGet) || runtime::HasCallKind(kind, CallKind::kMethod));
+         (runtime::HasCallKind(kind, CallKind::kGet) ||
+          runtime::HasCallKind(kind, CallKind::kMethod));
 }
 
 bool IsWrite(CallKind kind) { return kind == CallKind::kPut; }
@@ -48,8 +51,8 @@ Result CallArguments::CheckCallKind(MemberKind member, CallKind kind) {
 Result CallArguments::ExpectCount(std::uint32_t expected) {
   if (count_ == expected) return Result::kOk;
   std::u16string text(member_);
-  text += u" takes " + Number(expected) + (expected == 1 ? u" argument, not " : u" arguments, not ") +
-          Number(count_) + u".";
+  text += u" takes " + Number(expected) +
+          (expected == 1 ? u" argument, not " : u" arguments, not ") + Number(count_) + u".";
   return Fail(Result::kBadArgumentCount, text);
 }
 
@@ -64,7 +67,8 @@ Result CallArguments::Mismatch(std::uint32_t position, std::u16string_view name,
 const Variant* CallArguments::Target(std::uint32_t position, std::u16string_view name) {
   const Variant* target = runtime::VariantTarget(values_[position - 1]);
   if (target == nullptr) {
-    static_cast<void>(Mismatch(position, name, u"a value or a reference to one", u"a broken reference"));
+    static_cast<void>(
+        Mismatch(position, name, u"a value or a reference to one", u"a broken reference"));
   }
   return target;
 }
@@ -73,18 +77,14 @@ Result CallArguments::Read(std::uint32_t position, std::u16string_view name, run
   const Variant* v = Target(position, name);
   if (v == nullptr) return Result::kTypeMismatch;
   switch (v->type) {
-    case VariantType::kText:
-      out = v->text;
-      return Result::kOk;
-    case VariantType::kEmpty:
-      out = nullptr;
-      return Result::kOk;
-    default:
-      return Mismatch(position, name, u"Text", TypeName(*v));
+    case VariantType::kText: out = v->text; return Result::kOk;
+    case VariantType::kEmpty: out = nullptr; return Result::kOk;
+    default: return Mismatch(position, name, u"Text", TypeName(*v));
   }
 }
 
-Result CallArguments::Read(std::uint32_t position, std::u16string_view name, runtime::Boolean& out) {
+Result CallArguments::Read(std::uint32_t position, std::u16string_view name,
+                           runtime::Boolean& out) {
   const Variant* v = Target(position, name);
   if (v == nullptr) return Result::kTypeMismatch;
   switch (v->type) {
@@ -97,8 +97,7 @@ Result CallArguments::Read(std::uint32_t position, std::u16string_view name, run
     case VariantType::kLong:
       out = v->long_value != 0 ? runtime::kTrue : runtime::kFalse;
       return Result::kOk;
-    default:
-      return Mismatch(position, name, u"Boolean", TypeName(*v));
+    default: return Mismatch(position, name, u"Boolean", TypeName(*v));
   }
 }
 
@@ -116,10 +115,8 @@ Result CallArguments::ReadObject(std::uint32_t position, std::u16string_view nam
       }
       return Result::kOk;
     case VariantType::kEmpty:
-    case VariantType::kNull:
-      return Result::kOk;
-    default:
-      return Mismatch(position, name, u"an object", TypeName(*v));
+    case VariantType::kNull: return Result::kOk;
+    default: return Mismatch(position, name, u"an object", TypeName(*v));
   }
 }
 

@@ -22,8 +22,8 @@ PELT_SERVER_EXPORT Result DllUnregisterServer() {
   return GuardBoundary([] { return pelt::server::UnregisterServer(); });
 }
 
-PELT_SERVER_EXPORT Result DllGetClassObject(const ClassId* class_id, const InterfaceId* interface_id,
-                                            void** out) {
+PELT_SERVER_EXPORT Result DllGetClassObject(const ClassId* class_id,
+                                            const InterfaceId* interface_id, void** out) {
   return GuardBoundary([&] { return pelt::server::GetClassObject(class_id, interface_id, out); });
 }
 

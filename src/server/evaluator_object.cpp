@@ -37,8 +37,8 @@ constexpr Member kMembers[] = {
 }  // namespace
 
 // Calls the evaluator's member Name with whatever arguments it is given.
-#define PELT_CALL(Name)                                                         \
-  [this](auto&&... forwarded) {                                                 \
+#define PELT_CALL(Name)                                                      \
+  [this](auto&&... forwarded) {                                              \
     return evaluator_.Name(std::forward<decltype(forwarded)>(forwarded)...); \
   }
 
@@ -52,7 +52,8 @@ EvaluatorObject::EvaluatorObject() : home_thread_(std::this_thread::get_id()) {
 EvaluatorObject::~EvaluatorObject() = default;
 
 Result EvaluatorObject::Query(const runtime::InterfaceId& id, void** out) {
-  return runtime::QueryChain<runtime::Object, runtime::Dispatch, _PeltExpressionEvaluator>(this, id, out);
+  return runtime::QueryChain<runtime::Object, runtime::Dispatch, _PeltExpressionEvaluator>(this, id,
+                                                                                           out);
 }
 
 std::uint32_t EvaluatorObject::Retain() { return refs_.Increment(); }
@@ -70,13 +71,15 @@ Result EvaluatorObject::CheckThread() const {
 // --- The one path of every member ---
 
 template <class... B, class Member, class Deliver>
-Result EvaluatorObject::Run(Member member, Deliver deliver, ExceptionRecord* exception, B... values) {
+Result EvaluatorObject::Run(Member member, Deliver deliver, ExceptionRecord* exception,
+                            B... values) {
   std::tuple<typename Argument<B>::Local...> locals;
   Result localized = Result::kOk;
   std::apply(
       [&](auto&... local) {
-        ((localized = runtime::Succeeded(localized) ? Argument<B>::Localize(values, local, exception)
-                                                    : localized),
+        ((localized = runtime::Succeeded(localized)
+                          ? Argument<B>::Localize(values, local, exception)
+                          : localized),
          ...);
       },
       locals);
@@ -111,15 +114,17 @@ Result EvaluatorObject::EarlyPut(Member member, B value) {
 }
 
 template <class... B, class Member>
-Result EvaluatorObject::LateBound(CallArguments& args, std::initializer_list<std::u16string_view> names,
-                                  Member member, Variant* result, ExceptionRecord* exception) {
+Result EvaluatorObject::LateBound(CallArguments& args,
+                                  std::initializer_list<std::u16string_view> names, Member member,
+                                  Variant* result, ExceptionRecord* exception) {
   PELT_RETURN_IF_FAILED(args.ExpectCount(static_cast<std::uint32_t>(sizeof...(B))));
   std::tuple<typename Held<B>::Type...> held;
   Result read = Result::kOk;
   std::uint32_t position = 0;
   std::apply(
       [&](auto&... each) {
-        ((read = runtime::Succeeded(read) ? args.Read(position + 1, names.begin()[position], each) : read,
+        ((read = runtime::Succeeded(read) ? args.Read(position + 1, names.begin()[position], each)
+                                          : read,
           ++position),
          ...);
       },
@@ -127,22 +132,25 @@ Result EvaluatorObject::LateBound(CallArguments& args, std::initializer_list<std
   PELT_RETURN_IF_FAILED(read);
   const auto deliver = [&](const auto& value) { return SetResult(result, value); };
   return std::apply(
-      [&](auto&... each) { return Run<B...>(member, deliver, exception, Held<B>::Get(each)...); }, held);
+      [&](auto&... each) { return Run<B...>(member, deliver, exception, Held<B>::Get(each)...); },
+      held);
 }
 
 // --- Early-bound slots ---
 
-#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter)                  \
-  Result EvaluatorObject::Name(boundary::Kind* result) {                       \
-    return EarlyBound(result, PELT_CALL(Name));                                \
-  }                                                                            \
-  Result EvaluatorObject::Name(boundary::Kind PutParameter) {                  \
-    return EarlyPut<boundary::Kind>(PELT_CALL(Name), PutParameter);            \
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter)       \
+  Result EvaluatorObject::Name(boundary::Kind* result) {            \
+    return EarlyBound(result, PELT_CALL(Name));                     \
+  }                                                                 \
+  Result EvaluatorObject::Name(boundary::Kind PutParameter) {       \
+    return EarlyPut<boundary::Kind>(PELT_CALL(Name), PutParameter); \
   }
 #define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) \
-  Result EvaluatorObject::Name(boundary::Kind* result) { return EarlyBound(result, PELT_CALL(Name)); }
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                          \
-  Result EvaluatorObject::Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__),             \
+  Result EvaluatorObject::Name(boundary::Kind* result) {  \
+    return EarlyBound(result, PELT_CALL(Name));           \
+  }
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                         \
+  Result EvaluatorObject::Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__),              \
                                boundary::ResultKind* result) {                                   \
     return EarlyBound(result, PELT_CALL(Name), PELT_FOR_EACH(PELT_PARAMETER_NAME, __VA_ARGS__)); \
   }
@@ -174,35 +182,37 @@ Result EvaluatorObject::Call(DispatchId id, CallKind kind, Variant* arguments, s
   return runtime::GuardBoundary([&] {
     PELT_RETURN_IF_FAILED(CheckThread());
     switch (id) {
-#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter)                                         \
-  case id: {                                                                                          \
-    CallArguments args(u"" #Name, arguments, count, exception);                                       \
-    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kProperty, kind));                          \
-    if (IsWrite(kind)) {                                                                              \
-      return LateBound<boundary::Kind>(args, {u"" #PutParameter}, PELT_CALL(Name), nullptr, exception); \
-    }                                                                                                 \
-    return LateBound<>(args, {}, PELT_CALL(Name), result, exception);                                 \
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter)                               \
+  case id: {                                                                                \
+    CallArguments args(u"" #Name, arguments, count, exception);                             \
+    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kProperty, kind));                 \
+    if (IsWrite(kind)) {                                                                    \
+      return LateBound<boundary::Kind>(args, {u"" #PutParameter}, PELT_CALL(Name), nullptr, \
+                                       exception);                                          \
+    }                                                                                       \
+    return LateBound<>(args, {}, PELT_CALL(Name), result, exception);                       \
   }
-#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind)                              \
-  case id: {                                                                           \
-    CallArguments args(u"" #Name, arguments, count, exception);                        \
-    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kReadOnlyProperty, kind));   \
-    return LateBound<>(args, {}, PELT_CALL(Name), result, exception);                  \
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind)                           \
+  case id: {                                                                        \
+    CallArguments args(u"" #Name, arguments, count, exception);                     \
+    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kReadOnlyProperty, kind)); \
+    return LateBound<>(args, {}, PELT_CALL(Name), result, exception);               \
   }
 #define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                       \
   case id: {                                                                                   \
     CallArguments args(u"" #Name, arguments, count, exception);                                \
-    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kMethod, kind));                     \
-    return LateBound<PELT_FOR_EACH(PELT_BOUNDARY_TYPE, __VA_ARGS__)>(                         \
+    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kMethod, kind));                      \
+    return LateBound<PELT_FOR_EACH(PELT_BOUNDARY_TYPE, __VA_ARGS__)>(                          \
         args, {PELT_FOR_EACH(PELT_PARAMETER_NAME_TEXT, __VA_ARGS__)}, PELT_CALL(Name), result, \
         exception);                                                                            \
   }
 #include "pelt/evaluator/evaluator_members.def"
       default: {
         CallArguments args(u"PeltExpressionEvaluator", arguments, count, exception);
-        return args.Fail(Result::kMemberNotFound, u"PeltExpressionEvaluator has no member with "
-                                                  u"dispatch identifier " +
-                                                      value::FromAscii(std::to_string(id)) + u".");
+        return args.Fail(Result::kMemberNotFound,
+                         u"PeltExpressionEvaluator has no member with "
+                         u"dispatch identifier " +
+                             value::FromAscii(std::to_string(id)) + u".");
       }
     }
   });

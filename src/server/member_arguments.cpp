@@ -13,12 +13,14 @@ Result Argument<boundary::Boolean>::Localize(boundary::Boolean in, Local& out,
   return Result::kOk;
 }
 
-Result Argument<boundary::Text>::Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*) {
+Result Argument<boundary::Text>::Localize(boundary::Text in, Local& out,
+                                          runtime::ExceptionRecord*) {
   out.assign(runtime::TextView(in));
   return Result::kOk;
 }
 
-Result Argument<boundary::Table>::Localize(boundary::Table in, Local& out, runtime::ExceptionRecord*) {
+Result Argument<boundary::Table>::Localize(boundary::Table in, Local& out,
+                                           runtime::ExceptionRecord*) {
   if (in != nullptr) out.emplace(Ref<runtime::HostTableObject>::Share(in));
   return Result::kOk;
 }

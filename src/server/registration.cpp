@@ -30,7 +30,8 @@ runtime::Result RegisterServer() {
   type_library.major_version = 1;
   type_library.minor_version = 0;
   type_library.library = *library;
-  return runtime::RegisterClasses(runtime::RegistryPath(), {evaluator_class}, type_library, nullptr);
+  return runtime::RegisterClasses(runtime::RegistryPath(), {evaluator_class}, type_library,
+                                  nullptr);
 }
 
 runtime::Result UnregisterServer() {

@@ -37,8 +37,8 @@ Converted<Int> RoundToInt(double d) {
 void AppendCurrency(Currency c, const LocaleData& locale, std::u16string& out) {
   // |INT64_MIN| does not fit: go through unsigned arithmetic.
   const bool negative = c.scaled < 0;
-  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(c.scaled)
-                                           : static_cast<std::uint64_t>(c.scaled);
+  const std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(c.scaled) : static_cast<std::uint64_t>(c.scaled);
   const auto scale = static_cast<std::uint64_t>(Currency::kScale);
   std::uint64_t fraction = magnitude % scale;
   if (negative) out.push_back(u'-');
@@ -74,24 +74,16 @@ bool IsNumeric(const Variant& v, const LocaleData& locale) {
 
 Converted<double> ToDouble(const Variant& v, const LocaleData& locale) {
   switch (v.type()) {
-    case VarType::kEmpty:
-      return {0.0, ErrorCode::kNone};
-    case VarType::kNull:
-      return {0.0, ErrorCode::kInvalidUseOfNull};
-    case VarType::kBoolean:
-      return {v.AsBoolean() ? -1.0 : 0.0, ErrorCode::kNone};
-    case VarType::kInteger:
-      return {static_cast<double>(v.AsInteger()), ErrorCode::kNone};
-    case VarType::kLong:
-      return {static_cast<double>(v.AsLong()), ErrorCode::kNone};
-    case VarType::kDouble:
-      return {v.AsDouble(), ErrorCode::kNone};
+    case VarType::kEmpty: return {0.0, ErrorCode::kNone};
+    case VarType::kNull: return {0.0, ErrorCode::kInvalidUseOfNull};
+    case VarType::kBoolean: return {v.AsBoolean() ? -1.0 : 0.0, ErrorCode::kNone};
+    case VarType::kInteger: return {static_cast<double>(v.AsInteger()), ErrorCode::kNone};
+    case VarType::kLong: return {static_cast<double>(v.AsLong()), ErrorCode::kNone};
+    case VarType::kDouble: return {v.AsDouble(), ErrorCode::kNone};
     case VarType::kCurrency:
       return {static_cast<double>(v.AsCurrency().scaled) / Currency::kScale, ErrorCode::kNone};
-    case VarType::kDate:
-      return {v.AsDate().serial, ErrorCode::kNone};
-    case VarType::kString:
-      return ParseNumber(v.AsText(), locale);
+    case VarType::kDate: return {v.AsDate().serial, ErrorCode::kNone};
+    case VarType::kString: return ParseNumber(v.AsText(), locale);
   }
   return {0.0, ErrorCode::kTypeMismatch};
 }
@@ -123,8 +115,8 @@ void AppendDouble(double d, const LocaleData& locale, std::u16string& out) {
   // %.15g: shortest form within 15 significant digits, exponent form from
   // 1e15 up and below 1e-4, which is exactly the text form users know.
   char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, d,
-                                    std::chars_format::general, 15);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general, 15);
   for (const char* p = buffer; p != result.ptr; ++p) {
     if (*p == '.') {
       out += locale.decimal_separator;
@@ -138,31 +130,15 @@ void AppendDouble(double d, const LocaleData& locale, std::u16string& out) {
 
 ErrorCode AppendText(const Variant& v, const LocaleData& locale, std::u16string& out) {
   switch (v.type()) {
-    case VarType::kEmpty:
-      return ErrorCode::kNone;
-    case VarType::kNull:
-      return ErrorCode::kInvalidUseOfNull;
-    case VarType::kBoolean:
-      out += v.AsBoolean() ? u"True" : u"False";
-      return ErrorCode::kNone;
-    case VarType::kInteger:
-      internal::AppendInteger(out, v.AsInteger());
-      return ErrorCode::kNone;
-    case VarType::kLong:
-      internal::AppendInteger(out, v.AsLong());
-      return ErrorCode::kNone;
-    case VarType::kDouble:
-      AppendDouble(v.AsDouble(), locale, out);
-      return ErrorCode::kNone;
-    case VarType::kCurrency:
-      AppendCurrency(v.AsCurrency(), locale, out);
-      return ErrorCode::kNone;
-    case VarType::kDate:
-      AppendDate(v.AsDate(), locale, out);
-      return ErrorCode::kNone;
-    case VarType::kString:
-      out += v.AsText();
-      return ErrorCode::kNone;
+    case VarType::kEmpty: return ErrorCode::kNone;
+    case VarType::kNull: return ErrorCode::kInvalidUseOfNull;
+    case VarType::kBoolean: out += v.AsBoolean() ? u"True" : u"False"; return ErrorCode::kNone;
+    case VarType::kInteger: internal::AppendInteger(out, v.AsInteger()); return ErrorCode::kNone;
+    case VarType::kLong: internal::AppendInteger(out, v.AsLong()); return ErrorCode::kNone;
+    case VarType::kDouble: AppendDouble(v.AsDouble(), locale, out); return ErrorCode::kNone;
+    case VarType::kCurrency: AppendCurrency(v.AsCurrency(), locale, out); return ErrorCode::kNone;
+    case VarType::kDate: AppendDate(v.AsDate(), locale, out); return ErrorCode::kNone;
+    case VarType::kString: out += v.AsText(); return ErrorCode::kNone;
   }
   return ErrorCode::kTypeMismatch;
 }

@@ -49,14 +49,9 @@ void AppendField(char16_t letter, std::size_t count, const DateParts& p, const L
       break;
     case u'E':
     case u'c':
-    case u'e':
-      AppendName(locale.day_names, locale.day_abbreviations, p.weekday, count, out);
-      break;
-    case u'a':
-      out += p.hour < 12 ? locale.am_designator : locale.pm_designator;
-      break;
-    default:
-      break;  // eras, zones and the like have no place in a label's date
+    case u'e': AppendName(locale.day_names, locale.day_abbreviations, p.weekday, count, out); break;
+    case u'a': out += p.hour < 12 ? locale.am_designator : locale.pm_designator; break;
+    default: break;  // eras, zones and the like have no place in a label's date
   }
 }
 

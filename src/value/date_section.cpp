@@ -64,9 +64,7 @@ void AppendDateField(DateField field, Date date, const DateParts& p, bool twelve
       break;
     case DateField::kMonthAbbreviation: out += locale.month_abbreviations[month]; break;
     case DateField::kMonthName: out += locale.month_names[month]; break;
-    case DateField::kLongTime:
-      AppendDatePattern(locale.medium_time_pattern, p, locale, out);
-      break;
+    case DateField::kLongTime: AppendDatePattern(locale.medium_time_pattern, p, locale, out); break;
     case DateField::kAmPmLocale:
       out += p.hour < 12 ? locale.am_designator : locale.pm_designator;
       break;

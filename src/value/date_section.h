@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "picture.h"
 #include "pelt/value/locale.h"
+#include "picture.h"
 
 namespace pelt::value::internal {
 

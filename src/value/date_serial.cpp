@@ -69,8 +69,8 @@ std::optional<DateParts> SplitDate(Date date) {
   // Serial 0 (30 December 1899) was a Saturday.
   const std::int64_t weekday = ((days % 7) + 7 + 6) % 7;  // 0 = Sunday
   parts.weekday = static_cast<std::int32_t>(weekday + 1);
-  parts.day_of_year = static_cast<std::int32_t>(
-      DaysFromCivil(parts.year, parts.month, parts.day) - DaysFromCivil(parts.year, 1, 1) + 1);
+  parts.day_of_year = static_cast<std::int32_t>(DaysFromCivil(parts.year, parts.month, parts.day) -
+                                                DaysFromCivil(parts.year, 1, 1) + 1);
   return parts;
 }
 

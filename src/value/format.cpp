@@ -60,14 +60,12 @@ Converted<Variant> Apply(const Variant& value, const CompiledPicture& picture,
 // 15 significant digits for doubles and numeric text.
 Converted<Decimal> NumericDecimal(const Variant& value, const LocaleData& locale) {
   switch (value.type()) {
-    case VarType::kNull:
-      return {Decimal{}, ErrorCode::kInvalidUseOfNull};
+    case VarType::kNull: return {Decimal{}, ErrorCode::kInvalidUseOfNull};
     case VarType::kBoolean:
       return {internal::DecimalFromInteger(value.AsBoolean() ? -1 : 0), ErrorCode::kNone};
     case VarType::kInteger:
       return {internal::DecimalFromInteger(value.AsInteger()), ErrorCode::kNone};
-    case VarType::kLong:
-      return {internal::DecimalFromInteger(value.AsLong()), ErrorCode::kNone};
+    case VarType::kLong: return {internal::DecimalFromInteger(value.AsLong()), ErrorCode::kNone};
     case VarType::kCurrency:
       return {internal::DecimalFromCurrency(value.AsCurrency()), ErrorCode::kNone};
     case VarType::kDouble:
@@ -78,8 +76,7 @@ Converted<Decimal> NumericDecimal(const Variant& value, const LocaleData& locale
       return {internal::DecimalFromDouble(d.value), ErrorCode::kNone};
     }
     case VarType::kEmpty:
-    case VarType::kDate:
-      break;
+    case VarType::kDate: break;
   }
   return {Decimal{}, ErrorCode::kTypeMismatch};
 }
@@ -122,8 +119,7 @@ Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& l
   if (decimals < 0) return {Variant(), ErrorCode::kInvalidProcedureCall};
   switch (value.type()) {
     case VarType::kInteger:
-    case VarType::kLong:
-      return {value, ErrorCode::kNone};
+    case VarType::kLong: return {value, ErrorCode::kNone};
     case VarType::kBoolean:
       return {Variant::FromInteger(value.AsBoolean() ? -1 : 0), ErrorCode::kNone};
     case VarType::kCurrency: {
@@ -149,11 +145,9 @@ Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& l
       internal::RoundDecimal(d, decimals, RoundingMode::kHalfEven);
       return {Variant::FromDouble(internal::DecimalToDouble(d)), ErrorCode::kNone};
     }
-    case VarType::kNull:
-      return {Variant(), ErrorCode::kInvalidUseOfNull};
+    case VarType::kNull: return {Variant(), ErrorCode::kInvalidUseOfNull};
     case VarType::kEmpty:
-    case VarType::kDate:
-      break;
+    case VarType::kDate: break;
   }
   return {Variant(), ErrorCode::kTypeMismatch};
 }

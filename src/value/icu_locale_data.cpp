@@ -99,8 +99,10 @@ void LoadNumbers(const icu::Locale& locale, LocaleData& data) {
   UErrorCode status = U_ZERO_ERROR;
   icu::DecimalFormatSymbols symbols(locale, status);
   Check(status, "number symbols");
-  data.decimal_separator = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
-  data.group_separator = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol));
+  data.decimal_separator =
+      ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
+  data.group_separator =
+      ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol));
   data.minus_sign = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kMinusSignSymbol));
   data.plus_sign = ToU16(symbols.getSymbol(icu::DecimalFormatSymbols::kPlusSignSymbol));
 

@@ -130,8 +130,8 @@ void AppendDirect(const Decimal& d, int decimals, Style style, const LocaleData&
 // small numbers (minimum grouping digits, native digits or unusual
 // negative forms make it differ, and ICU then does the work).
 bool DirectMatchesIcu(const LocaleData& locale, Style style) {
-  static constexpr const char* kProbes[] = {"1234567.891", "-1234567.891", "0.5", "-0.5",
-                                            "1234",        "-12",          "0",   "98765432109876.5"};
+  static constexpr const char* kProbes[] = {
+      "1234567.891", "-1234567.891", "0.5", "-0.5", "1234", "-12", "0", "98765432109876.5"};
   const int decimals = style == Style::kCurrency ? locale.currency_digits : 2;
   if (locale.grouping_size < 0 || locale.secondary_grouping_size <= 0) return false;
   for (const char* probe : kProbes) {

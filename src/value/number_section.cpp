@@ -46,8 +46,8 @@ Shown ScaleAndRound(Decimal d, const Section& s) {
 
 bool IsGroupBoundary(int place, const LocaleData& locale) {
   const int primary = locale.grouping_size > 0 ? locale.grouping_size : 3;
-  const int secondary = locale.secondary_grouping_size > 0 ? locale.secondary_grouping_size
-                                                           : primary;
+  const int secondary =
+      locale.secondary_grouping_size > 0 ? locale.secondary_grouping_size : primary;
   return place >= primary && (place - primary) % secondary == 0;
 }
 
@@ -76,16 +76,12 @@ void AppendNumberSection(const CompiledPicture& picture, const Section& s, Decim
   const LocaleData* grouping = s.grouping ? &locale : nullptr;
   for (const Item& item : s.items) {
     switch (item.kind) {
-      case ItemKind::kLiteral:
-        out += picture.Text(item);
-        break;
+      case ItemKind::kLiteral: out += picture.Text(item); break;
       case ItemKind::kIntegerDigit:
-        AppendPlaceholderDigits(shown.mantissa, item.place, s.integer_places,
-                                shown.integer_digits, grouping, out);
+        AppendPlaceholderDigits(shown.mantissa, item.place, s.integer_places, shown.integer_digits,
+                                grouping, out);
         break;
-      case ItemKind::kDecimalPoint:
-        out += locale.decimal_separator;
-        break;
+      case ItemKind::kDecimalPoint: out += locale.decimal_separator; break;
       case ItemKind::kFractionDigit:
         if (item.place <= shown.fraction_digits) {
           out.push_back(static_cast<char16_t>(shown.mantissa.DigitAtPlace(-item.place)));
@@ -103,8 +99,7 @@ void AppendNumberSection(const CompiledPicture& picture, const Section& s, Decim
         AppendPlaceholderDigits(shown.exponent, item.place, s.exponent_places,
                                 shown.exponent_digits, nullptr, out);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }

@@ -23,8 +23,7 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
 // with at least one mantissa digit.
 class AsciiNumber {
  public:
-  AsciiNumber(std::u16string_view text, const LocaleData& locale)
-      : text_(text), locale_(locale) {}
+  AsciiNumber(std::u16string_view text, const LocaleData& locale) : text_(text), locale_(locale) {}
 
   std::optional<std::string> Read() {
     ReadSign();

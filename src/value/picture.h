@@ -37,17 +37,17 @@ enum class DateField : std::uint8_t {
   kDay2,         // dd
   kDayAbbreviation,
   kDayName,
-  kShortDate,    // ddddd
-  kLongDate,     // dddddd
-  kMediumDate,   // only through the named format "Medium Date"
-  kWeekday,      // w, Sunday = 1
-  kWeekOfYear,   // ww
+  kShortDate,   // ddddd
+  kLongDate,    // dddddd
+  kMediumDate,  // only through the named format "Medium Date"
+  kWeekday,     // w, Sunday = 1
+  kWeekOfYear,  // ww
   kMonth,
   kMonth2,
   kMonthAbbreviation,
   kMonthName,
   kQuarter,
-  kDayOfYear,    // y
+  kDayOfYear,  // y
   kYear2,
   kYear4,
   kHour,
@@ -56,8 +56,8 @@ enum class DateField : std::uint8_t {
   kMinute2,
   kSecond,
   kSecond2,
-  kLongTime,     // ttttt
-  kAmPmLocale,   // AMPM
+  kLongTime,    // ttttt
+  kAmPmLocale,  // AMPM
 };
 
 inline constexpr std::uint8_t kExponentPlus = 1;
@@ -75,7 +75,7 @@ struct Item {
 struct Section {
   SectionKind kind = SectionKind::kLiteral;
   CaseForce case_force = CaseForce::kNone;
-  bool empty = true;      // nothing at all between its semicolons
+  bool empty = true;  // nothing at all between its semicolons
   bool has_literal = false;
   std::vector<Item> items;
 

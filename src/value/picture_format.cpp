@@ -105,9 +105,7 @@ void AppendNamed(NamedFormat named, const Variant& value, const Numeric& number,
         case VarType::kInteger:
         case VarType::kLong:
         case VarType::kCurrency:
-        case VarType::kDouble:
-          static_cast<void>(AppendText(value, locale, out));
-          break;
+        case VarType::kDouble: static_cast<void>(AppendText(value, locale, out)); break;
         default:
           if (number.finite) {
             AppendDouble(DecimalToDouble(number.decimal), locale, out);
@@ -127,13 +125,13 @@ void AppendNamed(NamedFormat named, const Variant& value, const Numeric& number,
     case NamedFormat::kYesNo:
     case NamedFormat::kTrueFalse:
     case NamedFormat::kOnOff: {
-      const auto row = static_cast<std::size_t>(named) - static_cast<std::size_t>(NamedFormat::kYesNo);
+      const auto row =
+          static_cast<std::size_t>(named) - static_cast<std::size_t>(NamedFormat::kYesNo);
       const bool zero = number.finite ? number.decimal.IsZero() : false;
       out += kWords[row][zero ? 1 : 0];
       break;
     }
-    case NamedFormat::kNone:
-      break;
+    case NamedFormat::kNone: break;
   }
 }
 
@@ -157,7 +155,7 @@ Outcome AppendFormatted(const Variant& value, const CompiledPicture& picture,
                         const LocaleData& locale, std::u16string& out) {
   if (picture.named != NamedFormat::kNone) return AppendNamedFormat(value, picture, locale, out);
   if (value.IsNull() && picture.sections.empty()) return Outcome::kNull;
-  if (picture.sections.empty()) {  // the empty picture: the value's text form
+  if (picture.sections.empty()) {                       // the empty picture: the value's text form
     static_cast<void>(AppendText(value, locale, out));  // fails for null only
     return Outcome::kText;
   }

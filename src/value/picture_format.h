@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "picture.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/variant.h"
+#include "picture.h"
 
 namespace pelt::value::internal {
 

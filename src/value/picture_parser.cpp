@@ -1,8 +1,7 @@
-#include "picture.h"
-
 #include <array>
 #include <cstddef>
 
+#include "picture.h"
 #include "picture_tokens.h"
 
 namespace pelt::value::internal {
@@ -84,9 +83,7 @@ class SectionCompiler {
     for (const RawToken& t : tokens) {
       switch (t.kind) {
         case Raw::kZero:
-        case Raw::kHash:
-          AddDigit(t.kind == Raw::kZero);
-          break;
+        case Raw::kHash: AddDigit(t.kind == Raw::kZero); break;
         case Raw::kPoint:
           if (part_ != NumberPart::kInteger) {
             CompileCommon(t);
@@ -111,9 +108,7 @@ class SectionCompiler {
           section_.shift += 2;
           AddLiteral(t.begin, t.end);
           break;
-        default:
-          CompileCommon(t);
-          break;
+        default: CompileCommon(t); break;
       }
     }
     if (part_ == NumberPart::kInteger) EndIntegerPart();

@@ -8,7 +8,9 @@
 namespace pelt::value::internal {
 namespace {
 
-char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t LowerAscii(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 }  // namespace
 
@@ -38,11 +40,12 @@ struct DateLetter {
 
 constexpr DateLetter kDateLetters[] = {
     {u'c', {DateField::kGeneralDate}},
-    {u'd', {DateField::kDay, DateField::kDay2, DateField::kDayAbbreviation, DateField::kDayName,
-            DateField::kShortDate, DateField::kLongDate}},
+    {u'd',
+     {DateField::kDay, DateField::kDay2, DateField::kDayAbbreviation, DateField::kDayName,
+      DateField::kShortDate, DateField::kLongDate}},
     {u'w', {DateField::kWeekday, DateField::kWeekOfYear}},
-    {u'm', {DateField::kMonth, DateField::kMonth2, DateField::kMonthAbbreviation,
-            DateField::kMonthName}},
+    {u'm',
+     {DateField::kMonth, DateField::kMonth2, DateField::kMonthAbbreviation, DateField::kMonthName}},
     {u'q', {DateField::kQuarter}},
     {u'y', {DateField::kDayOfYear, DateField::kYear2, std::nullopt, DateField::kYear4}},
     {u'h', {DateField::kHour, DateField::kHour2}},
@@ -90,10 +93,9 @@ std::size_t ScanDateLetters(std::u16string_view s, std::size_t i, RawToken& toke
 
 // Characters that are a token on their own.
 constexpr std::pair<char16_t, Raw> kSingleCharacterTokens[] = {
-    {u'0', Raw::kZero},      {u'#', Raw::kHash},      {u'.', Raw::kPoint},  {u',', Raw::kComma},
-    {u'%', Raw::kPercent},   {u'@', Raw::kAt},        {u'&', Raw::kAmpersand},
-    {u'<', Raw::kLower},     {u'>', Raw::kUpper},     {u'!', Raw::kBang},
-    {u'/', Raw::kSlash},     {u':', Raw::kColon},
+    {u'0', Raw::kZero},    {u'#', Raw::kHash}, {u'.', Raw::kPoint},     {u',', Raw::kComma},
+    {u'%', Raw::kPercent}, {u'@', Raw::kAt},   {u'&', Raw::kAmpersand}, {u'<', Raw::kLower},
+    {u'>', Raw::kUpper},   {u'!', Raw::kBang}, {u'/', Raw::kSlash},     {u':', Raw::kColon},
 };
 
 const Raw* SingleCharacterToken(char16_t c) {

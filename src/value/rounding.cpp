@@ -124,8 +124,8 @@ Decimal DecimalFromInteger(std::int64_t v) {
 
 Decimal DecimalFromCurrency(Currency c) {
   const bool negative = c.scaled < 0;
-  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(c.scaled)
-                                           : static_cast<std::uint64_t>(c.scaled);
+  const std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(c.scaled) : static_cast<std::uint64_t>(c.scaled);
   return FromMagnitude(negative, magnitude, 4);
 }
 

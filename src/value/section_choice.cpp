@@ -41,29 +41,17 @@ std::optional<Numeric> ToNumeric(const Variant& v, const LocaleData& locale) {
     n.serial = static_cast<double>(i);
   };
   switch (v.type()) {
-    case VarType::kEmpty:
-      return n;
-    case VarType::kNull:
-      return std::nullopt;
-    case VarType::kBoolean:
-      from_integer(v.AsBoolean() ? -1 : 0);
-      return n;
-    case VarType::kInteger:
-      from_integer(v.AsInteger());
-      return n;
-    case VarType::kLong:
-      from_integer(v.AsLong());
-      return n;
+    case VarType::kEmpty: return n;
+    case VarType::kNull: return std::nullopt;
+    case VarType::kBoolean: from_integer(v.AsBoolean() ? -1 : 0); return n;
+    case VarType::kInteger: from_integer(v.AsInteger()); return n;
+    case VarType::kLong: from_integer(v.AsLong()); return n;
     case VarType::kCurrency:
       n.decimal = DecimalFromCurrency(v.AsCurrency());
       n.serial = static_cast<double>(v.AsCurrency().scaled) / Currency::kScale;
       return n;
-    case VarType::kDouble:
-      from_double(v.AsDouble());
-      return n;
-    case VarType::kDate:
-      from_double(v.AsDate().serial);
-      return n;
+    case VarType::kDouble: from_double(v.AsDouble()); return n;
+    case VarType::kDate: from_double(v.AsDate().serial); return n;
     case VarType::kString: {
       const Converted<double> parsed = ParseNumber(v.AsText(), locale);
       if (!parsed.ok()) return std::nullopt;

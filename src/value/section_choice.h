@@ -4,9 +4,9 @@
 #include <optional>
 #include <string_view>
 
-#include "picture.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/variant.h"
+#include "picture.h"
 #include "rounding.h"
 
 namespace pelt::value::internal {

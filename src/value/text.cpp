@@ -10,9 +10,7 @@
 namespace pelt::value {
 namespace {
 
-const UChar* Data(std::u16string_view text) {
-  return reinterpret_cast<const UChar*>(text.data());
-}
+const UChar* Data(std::u16string_view text) { return reinterpret_cast<const UChar*>(text.data()); }
 
 int32_t Length(std::u16string_view text) {
   if (text.size() > static_cast<std::size_t>(INT32_MAX)) throw std::length_error("text too long");
@@ -23,8 +21,12 @@ bool IsAscii(std::u16string_view text) {
   return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
 }
 
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t AsciiUpper(char16_t c) {
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
+char16_t AsciiLower(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 // Runs an ICU "preflight and fill" string function: the first call reports the
 // length needed, the second fills a buffer of that size.
@@ -32,8 +34,8 @@ template <class Call>
 std::u16string CallIcuStringFunction(std::size_t guess, Call&& call) {
   std::u16string out(guess, u'\0');
   UErrorCode status = U_ZERO_ERROR;
-  int32_t needed = call(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                        &status);
+  int32_t needed =
+      call(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &status);
   if (status == U_BUFFER_OVERFLOW_ERROR) {
     out.assign(static_cast<std::size_t>(needed), u'\0');
     status = U_ZERO_ERROR;

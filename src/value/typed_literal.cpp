@@ -30,7 +30,8 @@ std::optional<Currency> ReadCurrency(std::string_view text) {
   const std::size_t point = text.find('.');
   const std::string_view whole = text.substr(0, point);
   std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
-  if (whole.empty() || fraction.size() > 4 || (point != std::string_view::npos && fraction.empty())) {
+  if (whole.empty() || fraction.size() > 4 ||
+      (point != std::string_view::npos && fraction.empty())) {
     return std::nullopt;
   }
   std::int64_t scaled = 0;

@@ -4,12 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
-#include <set>
-#include <thread>
-#include <vector>
-
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -18,13 +12,18 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <algorithm>
+#include <map>
+#include <set>
+#include <thread>
+#include <vector>
 
 #include "builder/dialog_handlers.h"
 #include "builder/help_page.h"
 #include "builder/qt_text.h"
-#include "pelt/language/statements.h"
 #include "pelt/builder/builder.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/language/statements.h"
 #include "pelt/value/locale.h"
 #include "qt_test_environment.h"
 #include "support/dump.h"
@@ -46,9 +45,11 @@ TEST(DialogTablesTest, LayoutIsWellFormed) {
     SCOPED_TRACE(spec.name);
     EXPECT_TRUE(tab_indices.insert(spec.tab_index).second) << "tab index used twice";
     // Only buttons carry tool tips; lists and the text box have no text.
-    if (!spec.tool_tip.empty()) { EXPECT_EQ(spec.kind, ControlKind::kButton); }
-    const bool has_text = spec.kind != ControlKind::kDropDownList &&
-                          spec.kind != ControlKind::kTextBox;
+    if (!spec.tool_tip.empty()) {
+      EXPECT_EQ(spec.kind, ControlKind::kButton);
+    }
+    const bool has_text =
+        spec.kind != ControlKind::kDropDownList && spec.kind != ControlKind::kTextBox;
     EXPECT_EQ(!spec.text.empty(), has_text);
     // A control sits inside an earlier frame, or inside the client area.
     TwipRect outer{0, 0, kClientWidthTwips, kClientHeightTwips};
@@ -94,8 +95,11 @@ TEST(DialogTablesTest, EveryButtonAndTheTextHaveOneHandlerNamedAfterThem) {
 
 TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
   // Twips to pixels, rounded to the nearest: {twips, dots per inch, pixels}.
-  for (const auto& [twips, dpi, pixels] : {std::tuple{8040, 96.0, 536}, {7, 96.0, 0}, {8, 96.0, 1},
-                                           {6900, 144.0, 690}, {345, 192.0, 46}}) {
+  for (const auto& [twips, dpi, pixels] : {std::tuple{8040, 96.0, 536},
+                                           {7, 96.0, 0},
+                                           {8, 96.0, 1},
+                                           {6900, 144.0, 690},
+                                           {345, 192.0, 46}}) {
     EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips;
   }
   Builder builder(nullptr, {}, u"", {});
@@ -109,10 +113,9 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
     QWidget* widget = builder.Widget(spec.id);
     EXPECT_EQ(widget->objectName().toStdString(), spec.name);
     EXPECT_EQ(widget->parentWidget(), spec.container ? builder.Widget(*spec.container) : &dialog);
-    EXPECT_EQ(widget->geometry(), QRect(TwipsToPixels(spec.rect.left, 96),
-                                        TwipsToPixels(spec.rect.top, 96),
-                                        TwipsToPixels(spec.rect.width, 96),
-                                        TwipsToPixels(spec.rect.height, 96)));
+    EXPECT_EQ(widget->geometry(),
+              QRect(TwipsToPixels(spec.rect.left, 96), TwipsToPixels(spec.rect.top, 96),
+                    TwipsToPixels(spec.rect.width, 96), TwipsToPixels(spec.rect.height, 96)));
     EXPECT_EQ(widget->toolTip(), ToQString(spec.tool_tip));
     EXPECT_EQ(widget->font().bold(), spec.id == kBoldCaptionFrame);
     QString text;
@@ -125,7 +128,9 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
       text = label->text();
       EXPECT_EQ(label->textFormat(), Qt::PlainText);  // descriptions show tags as written
     }
-    if (auto* list = qobject_cast<QComboBox*>(widget)) { EXPECT_FALSE(list->isEditable()); }
+    if (auto* list = qobject_cast<QComboBox*>(widget)) {
+      EXPECT_FALSE(list->isEditable());
+    }
     // Loading has already replaced two descriptions.
     if (spec.id != Control::kLblFormatDescription && spec.id != Control::kLblTagDescription) {
       EXPECT_EQ(text, ToQString(spec.text));
@@ -186,15 +191,21 @@ TEST(DialogWindowTest, HelpOpensAWindowBesideTheDialog) {
   }
   // Each statement's example shows the label the evaluator really makes, in
   // catalogue order (Spaces pads after the last character too).
-  const std::pair<const char*, const char*> shown[] = {
-      {"[VALUE].Abs", "3"},           {"[VALUE].FormatCurrency", "$100.00"},
-      {"[VALUE].Format(0.00)", "1234.50"}, {"[VALUE].FormatNumber(4)", "2.5300"},
-      {"[VALUE].LCase", "hello world"}, {"[VALUE].Left(2)", "He"},
-      {"[VALUE].LTrim", "Hello World"}, {"[VALUE].Mid(7,3)", "Wor"},
-      {"[VALUE].Replace(o,xx)", "Hellxx Wxxrld"}, {"[VALUE].Right(2)", "ld"},
-      {"[VALUE].Round(0)", "3"},      {"[VALUE].RTrim", "Hello World"},
-      {"[VALUE].Spaces(3)", "G   I   S   "}, {"[VALUE].Trim", "Hello World"},
-      {"[VALUE].UCase", "HELLO WORLD"}};
+  const std::pair<const char*, const char*> shown[] = {{"[VALUE].Abs", "3"},
+                                                       {"[VALUE].FormatCurrency", "$100.00"},
+                                                       {"[VALUE].Format(0.00)", "1234.50"},
+                                                       {"[VALUE].FormatNumber(4)", "2.5300"},
+                                                       {"[VALUE].LCase", "hello world"},
+                                                       {"[VALUE].Left(2)", "He"},
+                                                       {"[VALUE].LTrim", "Hello World"},
+                                                       {"[VALUE].Mid(7,3)", "Wor"},
+                                                       {"[VALUE].Replace(o,xx)", "Hellxx Wxxrld"},
+                                                       {"[VALUE].Right(2)", "ld"},
+                                                       {"[VALUE].Round(0)", "3"},
+                                                       {"[VALUE].RTrim", "Hello World"},
+                                                       {"[VALUE].Spaces(3)", "G   I   S   "},
+                                                       {"[VALUE].Trim", "Hello World"},
+                                                       {"[VALUE].UCase", "HELLO WORLD"}};
   ASSERT_EQ(page.statements.size(), language::Statements().size());
   ASSERT_EQ(page.statements.size(), std::size(shown));
   for (std::size_t i = 0; i < std::size(shown); ++i) {

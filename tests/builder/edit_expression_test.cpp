@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <QComboBox>
-#include <QPlainTextEdit>
-#include <QTest>
 
 #include "builder/qt_text.h"
 #include "pelt/evaluator/expression_builder.h"
@@ -84,10 +83,10 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
     UserTypesAndCloses(row.typed, row.close, [&] { boxes_while_open = boxes.events().size(); });
     evaluator.ShowMessages(row.show_messages ? evaluator::kTrue : evaluator::kFalse);
     const auto words = MakeReservedWords({{u"$$PAGE", u"Page"}});
-    EXPECT_EQ(U8(evaluator.EditExpression(row.with_table ? &table : nullptr,
-                                          std::u16string(row.start), words.words,
-                                          words.descriptions)),
-              row.result);
+    EXPECT_EQ(
+        U8(evaluator.EditExpression(row.with_table ? &table : nullptr, std::u16string(row.start),
+                                    words.words, words.descriptions)),
+        row.result);
     EXPECT_EQ(boxes_while_open, 0u);
     EXPECT_EQ(BoxTitles(boxes), row.boxes_after_closing);
     for (const auto& box : boxes.Boxes()) {
@@ -105,7 +104,9 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
     std::vector<std::u16string> listed;
     std::string trace;  // "" when not checked
   } rows[] = {
-      {__LINE__, {u"Shape", u"Name", u"Population"}, {u"Name", u"Population"},
+      {__LINE__,
+       {u"Shape", u"Name", u"Population"},
+       {u"Name", u"Population"},
        "FieldList FieldCount FieldList FieldAt(0) FieldName(Shape) FieldList FieldAt(1) "
        "FieldName(Name) FieldList FieldAt(2) FieldName(Population)"},
       {__LINE__, {u"SHAPE", u"Name", u"Shape_Area"}, {u"Name", u"Shape_Area"}, ""},
@@ -126,9 +127,9 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
       selected = U8(dialog.ListText(Control::kCmbLabelFields));
       format_description = U8(dialog.LabelText(Control::kLblFormatDescription));
       // With no field the whole group, formatting statements included, is off.
-      for (const Control control : {Control::kCmbLabelFields, Control::kCmdAddField,
-                                    Control::kCmbFormattingStatements,
-                                    Control::kCmdAddFormattingStatement}) {
+      for (const Control control :
+           {Control::kCmbLabelFields, Control::kCmdAddField, Control::kCmbFormattingStatements,
+            Control::kCmdAddFormattingStatement}) {
         EXPECT_EQ(dialog.Widget(control)->isEnabled(), !listed.empty());
       }
       dialog.close();
@@ -140,12 +141,14 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
     table.RecordCalls(true);
     PeltExpressionEvaluator evaluator;
     EXPECT_EQ(U8(evaluator.EditExpression(&table, u"x", nullptr, nullptr)), "");
-    if (!row.trace.empty()) { EXPECT_EQ(U8(table.CallTrace()), row.trace); }
+    if (!row.trace.empty()) {
+      EXPECT_EQ(U8(table.CallTrace()), row.trace);
+    }
     EXPECT_EQ(listed, row.listed);
     EXPECT_EQ(selected, listed.empty() ? "" : "Name");
-    EXPECT_EQ(format_description,
-              listed.empty() ? "No database fields available."
-                             : ".Abs: Absolute value of a number.  Example: -3.Abs = 3");
+    EXPECT_EQ(format_description, listed.empty()
+                                      ? "No database fields available."
+                                      : ".Abs: Absolute value of a number.  Example: -3.Abs = 3");
     EXPECT_TRUE(boxes.events().empty());
   }
 }
@@ -165,8 +168,8 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
   }
   // No dialog toolkit: no factory, or one that makes nothing.
   rows.push_back({"no factory", 0, evaluator::ExpressionBuilderFactory(), "429"});
-  rows.push_back({"no dialog", 0, [] { return std::unique_ptr<evaluator::ExpressionBuilder>(); },
-                  "429"});
+  rows.push_back(
+      {"no dialog", 0, [] { return std::unique_ptr<evaluator::ExpressionBuilder>(); }, "429"});
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ui::RecordingMessageBoxes boxes;

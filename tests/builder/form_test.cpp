@@ -4,20 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <QComboBox>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QTest>
-
 #include "builder/qt_text.h"
 #include "builder/tag_catalogue.h"
-#include "pelt/value/text.h"
 #include "pelt/language/statements.h"
+#include "pelt/value/text.h"
 #include "qt_test_environment.h"
 #include "support/dump.h"
 
@@ -123,15 +122,17 @@ TEST(BuilderFormTest, ActivationFillsReservedWordsAndSetsGroupStates) {
     EXPECT_EQ(builder.Enabled(Control::kCmbReservedWords), words > 0);
     EXPECT_EQ(builder.Enabled(Control::kCmdAddReservedWord), words > 0);
     // A listed field enables its group; the other groups are always enabled.
-    for (const Control control : {Control::kCmdAddField, Control::kCmdAddFormattingStatement,
-                                  Control::kCmdAddTag, Control::kTxtExpression,
-                                  Control::kCmdCancel, Control::kCmdHelp}) {
+    for (const Control control :
+         {Control::kCmdAddField, Control::kCmdAddFormattingStatement, Control::kCmdAddTag,
+          Control::kTxtExpression, Control::kCmdCancel, Control::kCmdHelp}) {
       EXPECT_TRUE(builder.Enabled(control));
     }
     EXPECT_EQ(builder.Label(Control::kLblFormatDescription), kAbsDescription);
     const auto boxes = builder.boxes.Boxes();
     ASSERT_EQ(boxes.size(), row.reported.empty() ? 0u : 1u);
-    if (!boxes.empty()) { EXPECT_EQ(ReportedProcedure(boxes[0]), row.reported); }
+    if (!boxes.empty()) {
+      EXPECT_EQ(ReportedProcedure(boxes[0]), row.reported);
+    }
   }
 }
 
@@ -141,11 +142,11 @@ TEST(BuilderFormTest, PickingAReservedWordShowsItsDescription) {
     std::string description;
     std::size_t reports;
   } rows[] = {{u"$$DATE", "Today's date", 0}, {u"$$NODESC", "", 1}, {u"$$PAGE", "Page number", 0}};
-  Builder builder(nullptr,
-                  MakeReservedWords({{u"$$PAGE", u"Page number"},
-                                     {u"$$DATE", u"Today's date"},
-                                     {u"$$NODESC", nullptr}}),
-                  u"", {});
+  Builder builder(
+      nullptr,
+      MakeReservedWords(
+          {{u"$$PAGE", u"Page number"}, {u"$$DATE", u"Today's date"}, {u"$$NODESC", nullptr}}),
+      u"", {});
   builder.Show();
   for (const auto& row : rows) {
     builder.boxes.Clear();
@@ -193,8 +194,8 @@ TEST(BuilderFormTest, AddButtonsEditAtTheInsertionPoint) {
     // The caret stands just after the inserted text, nothing selected.
     const QTextCursor cursor =
         qobject_cast<QPlainTextEdit*>(builder.Widget(Control::kTxtExpression))->textCursor();
-    EXPECT_EQ(cursor.position(), static_cast<int>(row.result.size() - row.text.size()) +
-                                     row.start + row.length);
+    EXPECT_EQ(cursor.position(),
+              static_cast<int>(row.result.size() - row.text.size()) + row.start + row.length);
     EXPECT_FALSE(cursor.hasSelection());
     EXPECT_EQ(builder.Focus(), row.focus_in_text ? "TxtExpression" : SpecOf(row.button).name);
   }
@@ -305,10 +306,11 @@ TEST(BuilderFormTest, ClosingStoresOnlyOnOkAndReleasesTheMembers) {
   enum class Close { kOk, kCancel, kEscape, kCloseBox };
   // {text at the start, how the dialog is closed, the accepted text}; OK does
   // not verify, so an invalid expression is stored too.
-  for (const auto& row :
-       {std::tuple{u"[Name]", Close::kOk, "[Name] edited"}, {u"[Name]", Close::kCancel, ""},
-        {u"[Name]", Close::kEscape, ""}, {u"[Name]", Close::kCloseBox, ""},
-        {u"[Nobody", Close::kOk, "[Nobody edited"}}) {
+  for (const auto& row : {std::tuple{u"[Name]", Close::kOk, "[Name] edited"},
+                          {u"[Name]", Close::kCancel, ""},
+                          {u"[Name]", Close::kEscape, ""},
+                          {u"[Name]", Close::kCloseBox, ""},
+                          {u"[Nobody", Close::kOk, "[Nobody edited"}}) {
     const std::u16string_view start = std::get<0>(row);
     const Close close = std::get<1>(row);
     const std::string accepted = std::get<2>(row);

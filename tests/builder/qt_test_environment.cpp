@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #include "pelt/builder/builder.h"
 #include "support/dump.h"

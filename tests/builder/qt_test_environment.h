@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
-
-#include <QString>
 
 #include "builder/expression_builder_form.h"
 #include "builder/frm_expression_builder.h"

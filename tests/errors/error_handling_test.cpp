@@ -125,8 +125,10 @@ TEST_F(ErrorHandlingTest, ForeignExceptionsAreReportedAndTheCallerCarriesOn) {
       row.body();
     });
     EXPECT_EQ(result, 2);  // what the body set before the failure stays set
-    EXPECT_NE(LastBox().find(std::string("Error Number \r\n\t") + row.number + "\r\n"
-                             "Description\r\n\t" + row.description + "\r\n"),
+    EXPECT_NE(LastBox().find(std::string("Error Number \r\n\t") + row.number +
+                             "\r\n"
+                             "Description\r\n\t" +
+                             row.description + "\r\n"),
               std::string::npos);
   }
 }
@@ -153,7 +155,7 @@ TEST_F(ErrorHandlingTest, FlagBelongsToEachThread) {
   EXPECT_FALSE(other_flag_before);
   EXPECT_NE(U8(other_text).find("Error Number "), std::string::npos);
   EXPECT_TRUE(ErrorHandling::DescriptionFormatted());  // untouched by the other thread
-  EXPECT_TRUE(boxes_.Boxes().empty());                  // its box went to its own recorder
+  EXPECT_TRUE(boxes_.Boxes().empty());                 // its box went to its own recorder
   GuardProcedure(kFormLoad, OnFailure::kShowHere, [] { Fail(3, u"c"); });
   EXPECT_FALSE(ErrorHandling::DescriptionFormatted());
 }

@@ -104,7 +104,7 @@ TEST(ApplyFormatTest, FailuresReturnTheValueAsItCameIn) {
       {__LINE__, Num(2.5), u"Round", N(-1), {}, "Double:2.5"},
       {__LINE__, Str(u"Hello"), u"Mid", N(0), N(3), "String:Hello"},
       {__LINE__, Str(u"Hello"), u"Mid", N(1), N(-1), "String:Hello"},
-      {__LINE__, Variant::FromLong(7), u"Left", N(-1), {}, "Long:7"},  // not even made text
+      {__LINE__, Variant::FromLong(7), u"Left", N(-1), {}, "Long:7"},   // not even made text
       {__LINE__, Str(u"Hello"), u"Left", T(u"2"), {}, "String:Hello"},  // malformed entry
       {__LINE__, Str(u"Hello"), u"NONE", {}, {}, "String:Hello"},
       {__LINE__, Str(u"Hello"), u"", {}, {}, "String:Hello"},

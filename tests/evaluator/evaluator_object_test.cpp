@@ -1,7 +1,6 @@
-#include "pelt/evaluator/pelt_expression_evaluator.h"
-
 #include <gtest/gtest.h>
 
+#include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/ui/message_boxes.h"
 
 namespace pelt::evaluator {

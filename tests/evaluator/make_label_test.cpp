@@ -145,8 +145,7 @@ TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {
   EXPECT_EQ(Label(u"$$PAGE_NUMBER"), "Page 3");
   // A failed verification neither returns the old label nor drops the words.
   EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"[", nullptr)), "");
-  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", words_)),
-            "Page 3");
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", words_)), "Page 3");
   // A successful one with a null collection replaces the words.
   EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", nullptr)), "");
 }

@@ -3,6 +3,7 @@
 
 #include "pelt/files/replacement_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +12,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -73,8 +72,8 @@ TEST(ReplacementFileTest, UnwritablePlacesFailAtCreation) {
   std::ofstream(dir / "plain") << "a file, not a folder";
   const std::filesystem::path locked = dir / "locked";
   std::filesystem::create_directory(locked);
-  std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   struct Row {
     int line;
     std::filesystem::path path;

@@ -85,7 +85,11 @@ TEST(ExpressionScannerTest, ReportsBracketFaults) {
 }
 
 enum class Fault {
-  kText, kTextWithoutDescription, kTextOutOfMemory, kPositionBeforeField, kPositionPastEnd,
+  kText,
+  kTextWithoutDescription,
+  kTextOutOfMemory,
+  kPositionBeforeField,
+  kPositionPastEnd,
   kNoEntries
 };
 

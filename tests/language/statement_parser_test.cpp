@@ -89,7 +89,7 @@ TEST(StatementParserTest, ReadsNumbersRoundedHalfToEven) {
   value::SetUserLocaleOverride("de_DE");
   CheckRows({
       {__LINE__, u"[N].Left(2,5)", kOk, 13, ".Left(2)"},
-      {__LINE__, u"[N].Mid(7,3)", kOk, 12, ".Mid(7,3)"},  // the comma still separates
+      {__LINE__, u"[N].Mid(7,3)", kOk, 12, ".Mid(7,3)"},   // the comma still separates
       {__LINE__, u"[N].Left(2.5)", kOk, 13, ".Left(25)"},  // "." groups digits in German
   });
   value::ClearUserLocaleOverride();

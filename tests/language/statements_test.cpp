@@ -1,8 +1,8 @@
 #include "pelt/language/statements.h"
 
-#include <set>
-
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "pelt/value/typed_literal.h"
 #include "support/dump.h"

@@ -67,7 +67,7 @@ TEST(TextScannerTest, StaysInsideItsStretch) {
   };
   const Row rows[] = {
       {__LINE__, u"[A]x$$B[C]", 3, 4, "Text{x} | Word{B}"},
-      {__LINE__, u"$$ABC", 0, 4, "Word{AB}"},   // the word ends with the stretch
+      {__LINE__, u"$$ABC", 0, 4, "Word{AB}"},    // the word ends with the stretch
       {__LINE__, u"ab$$CD", 0, 3, "Text{ab$}"},  // so does the search for "$$"
       {__LINE__, u"$$ABC", 1, 4, "Text{$ABC}"},
       {__LINE__, u"[A]$$", 3, 2, "Text{$$}"},

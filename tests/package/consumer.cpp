@@ -14,16 +14,16 @@
 int main() {
   using pelt::value::Variant;
   pelt::value::SetUserLocaleOverride("en_US");
-  pelt::host::MemoryTable table({{u"NAME", pelt::host::FieldType::kString},
-                                 {u"POP", pelt::host::FieldType::kInteger}});
+  pelt::host::MemoryTable table(
+      {{u"NAME", pelt::host::FieldType::kString}, {u"POP", pelt::host::FieldType::kInteger}});
   pelt::host::MemoryRow& row =
       table.AddRow({Variant::FromText(u"Zürich"), Variant::FromLong(421878)});
   auto words = std::make_shared<pelt::value::Collection>();
   (void)words->Add(Variant::FromText(u"7"), u"PAGE");
 
   pelt::evaluator::PeltExpressionEvaluator evaluator;
-  const std::u16string label = evaluator.MakeLabel(
-      &table, &row, u"[NAME].UCase - [POP].FormatNumber(0) (p. $$PAGE)", words);
+  const std::u16string label =
+      evaluator.MakeLabel(&table, &row, u"[NAME].UCase - [POP].FormatNumber(0) (p. $$PAGE)", words);
   if (!evaluator.LastCallSucceeded()) {
     std::cerr << pelt::value::ToUtf8(evaluator.Message()) << '\n';
     return 1;

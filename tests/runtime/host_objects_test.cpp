@@ -23,7 +23,8 @@ MemoryTable Cities() {
                      {u"POP", FieldType::kInteger},
                      {u"FOUNDED", FieldType::kDate},
                      {u"Shape", FieldType::kGeometry}});
-  table.AddRow({Variant::FromText(u"Zürich"), Variant::FromLong(421878), Variant::FromDate({-25000.5})});
+  table.AddRow(
+      {Variant::FromText(u"Zürich"), Variant::FromLong(421878), Variant::FromDate({-25000.5})});
   table.AddRow({Variant::FromText(u"Łódź")});
   return table;
 }
@@ -80,7 +81,8 @@ TEST(HostObjectsTest, AServedTableReadsAsTheTableItselfEvenWhenACallFails) {
       MemoryTable table = Cities();
       table.RecordCalls(true);
       if (failing > 0)
-        table.FailCall(std::nullopt, failing, MemoryTable::InjectedFailure(host::Operation::kFieldAt));
+        table.FailCall(std::nullopt, failing,
+                       MemoryTable::InjectedFailure(host::Operation::kFieldAt));
       if (remote == 0) {
         outcome[remote] = Describe(table, {&table.Row(0), &table.Row(1)});
       } else {
@@ -114,9 +116,9 @@ TEST(HostObjectsTest, WrappersHandedOutStayValidAndAreReused) {
 TEST(HostObjectsTest, ServedObjectsAnswerOnlyTheirOwnInterfaces) {
   MemoryTable table = Cities();
   Ref<HostTableObject> served = ServeHostTable(Borrow<host::HostTable>(table));
-  for (const auto& [id, offered] : {std::pair{Object::kId, true}, std::pair{HostObject::kId, true},
-                                    std::pair{HostTableObject::kId, true},
-                                    std::pair{HostRowObject::kId, false}}) {
+  for (const auto& [id, offered] :
+       {std::pair{Object::kId, true}, std::pair{HostObject::kId, true},
+        std::pair{HostTableObject::kId, true}, std::pair{HostRowObject::kId, false}}) {
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(served->Query(id, &out), offered ? Result::kOk : Result::kNoInterface);
     EXPECT_EQ(out != nullptr, offered);
@@ -160,9 +162,24 @@ TEST(HostObjectsTest, CollectionFaultsAreResultsWithARecord) {
   } rows[] = {
       {__LINE__, [&] { return served->ItemAt(0, &item.get()); }, 9},
       {__LINE__, [&] { return served->ItemAt(2, &item.get()); }, 9},
-      {__LINE__, [&] { OwnedText k; return served->KeyAt(5, k.Put()); }, 9},
-      {__LINE__, [&] { OwnedText k(u"nope"); return served->ItemByKey(k.get(), &item.get()); }, 5},
-      {__LINE__, [&] { ScopedVariant v(MakeLongVariant(1)); return served->Add(&v.get(), key.get()); }, 457},
+      {__LINE__,
+       [&] {
+         OwnedText k;
+         return served->KeyAt(5, k.Put());
+       },
+       9},
+      {__LINE__,
+       [&] {
+         OwnedText k(u"nope");
+         return served->ItemByKey(k.get(), &item.get());
+       },
+       5},
+      {__LINE__,
+       [&] {
+         ScopedVariant v(MakeLongVariant(1));
+         return served->Add(&v.get(), key.get());
+       },
+       457},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);

@@ -30,7 +30,7 @@ constexpr std::string_view kIdB = "22222222-2222-4222-8222-222222222222";
 constexpr std::string_view kLibraryId = "33333333-3333-4333-8333-333333333333";
 
 TypeLibraryEntry Library() {
-  return {*ParseUuid(kLibraryId), "PeltExpressions", "Brindle Expression Builder", 2, 13,
+  return {*ParseUuid(kLibraryId),          "PeltExpressions", "Brindle Expression Builder", 2, 13,
           "/usr/lib/libPeltExpressions.so"};
 }
 
@@ -78,10 +78,12 @@ TEST(RegistryTest, CorruptTextIsRefusedWithTheLineAtFault) {
       {__LINE__, head + "  library /a.so\n", "line 2: a property outside"},
       {__LINE__, head + "widget 1\n", "line 2: expected 'class'"},
       {__LINE__, good + "junk\n", "line 9: text after the closing"},
-      {__LINE__, head + class_a + "  colour red\nend 1\n", "line 3: unknown class property 'colour'"},
+      {__LINE__, head + class_a + "  colour red\nend 1\n",
+       "line 3: unknown class property 'colour'"},
       {__LINE__, head + class_a + "  library /a.so\n  threading sometimes\nend 1\n",
        "line 4: unknown threading model"},
-      {__LINE__, head + class_a + "  type-library nope\n", "line 3: malformed type library id 'nope'"},
+      {__LINE__, head + class_a + "  type-library nope\n",
+       "line 3: malformed type library id 'nope'"},
       {__LINE__, head + class_a + "  library /a.so\n" + class_a + "  library /b.so\nend 2\n",
        "line 4: class 11111111-1111-4111-8111-111111111111 appears twice"},
       {__LINE__, head + "type-library " + std::string(kLibraryId) + "\n  version 1\nend 1\n",
@@ -112,20 +114,29 @@ class RegistryFileTest : public ::testing::Test {
 
 TEST_F(RegistryFileTest, RegisteringReplacesByIdOrProgramIdAndUnregisteringRemovesOnlyItsOwn) {
   EXPECT_TRUE(Read().classes.empty());  // a missing file is an empty registry
-  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/old/a.so")}, Library(), nullptr), Result::kOk);
-  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/new/a.so")}, std::nullopt, nullptr), Result::kOk);
+  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/old/a.so")}, Library(), nullptr),
+            Result::kOk);
+  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/new/a.so")}, std::nullopt, nullptr),
+            Result::kOk);
   EXPECT_EQ(Read().FindProgramId("pelt.a")->library, "/new/a.so");  // program ids ignore case
-  ASSERT_EQ(RegisterClasses(path_, {Class(kIdB, "PELT.A", "/new/b.so")}, std::nullopt, nullptr), Result::kOk);
-  EXPECT_EQ(Read().classes, std::vector{Class(kIdB, "PELT.A", "/new/b.so")});  // B took over A's program id
-  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.C", "/lib/a.so")}, std::nullopt, nullptr), Result::kOk);
-  EXPECT_EQ(Read().FindTypeLibrary(*ParseUuid(kLibraryId))->description, "Brindle Expression Builder");
+  ASSERT_EQ(RegisterClasses(path_, {Class(kIdB, "PELT.A", "/new/b.so")}, std::nullopt, nullptr),
+            Result::kOk);
+  EXPECT_EQ(Read().classes,
+            std::vector{Class(kIdB, "PELT.A", "/new/b.so")});  // B took over A's program id
+  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.C", "/lib/a.so")}, std::nullopt, nullptr),
+            Result::kOk);
+  EXPECT_EQ(Read().FindTypeLibrary(*ParseUuid(kLibraryId))->description,
+            "Brindle Expression Builder");
 
-  ASSERT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, *ParseUuid(kLibraryId), nullptr), Result::kOk);
+  ASSERT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, *ParseUuid(kLibraryId), nullptr),
+            Result::kOk);
   EXPECT_EQ(Read().classes, std::vector{Class(kIdB, "PELT.A", "/new/b.so")});
   EXPECT_TRUE(Read().type_libraries.empty());
-  EXPECT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, std::nullopt, nullptr), Result::kOk);  // not there
+  EXPECT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, std::nullopt, nullptr),
+            Result::kOk);  // not there
   for (const auto& entry : std::filesystem::directory_iterator(path_.parent_path())) {
-    EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos);  // none left behind
+    EXPECT_EQ(entry.path().filename().string().find(".tmp."),
+              std::string::npos);  // none left behind
   }
 }
 
@@ -141,8 +152,8 @@ TEST_F(RegistryFileTest, ACorruptOrReadOnlyFileIsNeverOverwritten) {
       {__LINE__, FormatRegistry(OneClass()).substr(0, 90), std::filesystem::perms::owner_all,
        Result::kRegistryCorrupt, "truncated"},
       {__LINE__, FormatRegistry(OneClass()),
-       std::filesystem::perms::owner_read | std::filesystem::perms::group_read, Result::kRegistryReadOnly,
-       "read-only"},
+       std::filesystem::perms::owner_read | std::filesystem::perms::group_read,
+       Result::kRegistryReadOnly, "read-only"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -161,18 +172,21 @@ TEST_F(RegistryFileTest, ACorruptOrReadOnlyFileIsNeverOverwritten) {
 }
 
 TEST_F(RegistryFileTest, KeepsTheFilesPermissions) {
-  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/lib/a.so")}, std::nullopt, nullptr), Result::kOk);
+  ASSERT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/lib/a.so")}, std::nullopt, nullptr),
+            Result::kOk);
   const auto perms = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
   std::filesystem::permissions(path_, perms);
-  ASSERT_EQ(RegisterClasses(path_, {Class(kIdB, "Pelt.B", "/lib/b.so")}, std::nullopt, nullptr), Result::kOk);
+  ASSERT_EQ(RegisterClasses(path_, {Class(kIdB, "Pelt.B", "/lib/b.so")}, std::nullopt, nullptr),
+            Result::kOk);
   EXPECT_EQ(std::filesystem::status(path_).permissions() & std::filesystem::perms::all, perms);
 }
 
 TEST_F(RegistryFileTest, ValuesWithLineBreaksAreRefused) {
   TypeLibraryEntry broken = Library();
   broken.description += "\nend 0";
-  EXPECT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/lib/a.so\nend 0")}, std::nullopt, nullptr),
-            Result::kInvalidArgument);
+  EXPECT_EQ(
+      RegisterClasses(path_, {Class(kIdA, "Pelt.A", "/lib/a.so\nend 0")}, std::nullopt, nullptr),
+      Result::kInvalidArgument);
   EXPECT_EQ(RegisterClasses(path_, {Class(kIdA, "Pelt.A", "")}, std::nullopt, nullptr),
             Result::kInvalidArgument);
   EXPECT_EQ(RegisterClasses(path_, {}, broken, nullptr), Result::kInvalidArgument);
@@ -187,8 +201,8 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
     std::string registry = path_.string();
     std::string first = std::to_string(w * 1000);
     std::string count = std::to_string(kClassesEach);
-    char* argv[] = {const_cast<char*>(PELT_REGISTRY_WRITER), registry.data(), first.data(), count.data(),
-                    nullptr};
+    char* argv[] = {const_cast<char*>(PELT_REGISTRY_WRITER), registry.data(), first.data(),
+                    count.data(), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, PELT_REGISTRY_WRITER, nullptr, nullptr, argv, environ), 0);
     children.push_back(pid);

@@ -27,7 +27,8 @@ TEST(UuidTest, ParsesAndFormatsTheTextForm) {
        {"", "665db793-3bf2-4cd7-8e73-622745cdc5b", "665db793-3bf2-4cd7-8e73-622745cdc5b5a",
         "665db7933-bf2-4cd7-8e73-622745cdc5b5", "665db793-3bf2-4cd7-8e73-622745cdc5g5",
         "{665db793-3bf2-4cd7-8e73-622745cdc5b5"}) {
-    EXPECT_FALSE(ParseUuid(text)) << text;  // short, long, dash misplaced, not hexadecimal, one brace
+    EXPECT_FALSE(ParseUuid(text))
+        << text;  // short, long, dash misplaced, not hexadecimal, one brace
   }
   static_assert(UuidLiteral("00112233-4455-6677-8899-aabbccddeeff").bytes[15] == 0xff);
 }
@@ -57,7 +58,9 @@ TEST(TextTest, KeepsItsLengthAndEmbeddedZeros) {
 // Counts its references, so tests can see who retains and releases.
 class CountedObject final : public Object {
  public:
-  Result Query(const InterfaceId& id, void** out) override { return QueryChain<Object>(this, id, out); }
+  Result Query(const InterfaceId& id, void** out) override {
+    return QueryChain<Object>(this, id, out);
+  }
   std::uint32_t Retain() override { return ++count; }
   std::uint32_t Release() override { return --count; }
   std::uint32_t count = 1;

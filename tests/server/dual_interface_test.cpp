@@ -29,8 +29,9 @@ using testing::Invoke;
 using value::ToUtf8;
 
 MemoryTable Cities() {
-  MemoryTable table(
-      {{u"NAME", FieldType::kString}, {u"POP", FieldType::kInteger}, {u"Shape", FieldType::kGeometry}});
+  MemoryTable table({{u"NAME", FieldType::kString},
+                     {u"POP", FieldType::kInteger},
+                     {u"Shape", FieldType::kGeometry}});
   table.AddRow({value::Variant::FromText(u"Zürich"), value::Variant::FromLong(421878)});
   table.AddRow({value::Variant::FromText(u"Łódź"), value::Variant::Null()});
   table.RecordCalls(true);
@@ -46,8 +47,9 @@ std::shared_ptr<value::Collection> ReservedWordValues() {
 
 // What one verification and one label tell a caller, and the host calls
 // they made, as one line.
-std::string Line(const std::string& verdict, const std::string& verify_message, const std::string& label,
-                 const std::string& label_message, const MemoryTable& table) {
+std::string Line(const std::string& verdict, const std::string& verify_message,
+                 const std::string& label, const std::string& label_message,
+                 const MemoryTable& table) {
   return verdict + " '" + verify_message + "' '" + label + "' '" + label_message + "' " +
          ToUtf8(table.CallTrace());
 }
@@ -56,18 +58,19 @@ std::string Direct(std::u16string_view expression, std::size_t row, bool with_ta
   MemoryTable table = Cities();
   evaluator::PeltExpressionEvaluator evaluator;
   host::HostTable* t = with_table ? &table : nullptr;
-  const std::string verdict = std::to_string(evaluator.VerifyExpression(t, std::u16string(expression)));
+  const std::string verdict =
+      std::to_string(evaluator.VerifyExpression(t, std::u16string(expression)));
   const std::string verify_message = ToUtf8(evaluator.Message());
-  const std::string label = ToUtf8(evaluator.MakeLabel(t, with_table ? &table.Row(row) : nullptr,
-                                                       std::u16string(expression), ReservedWordValues()));
+  const std::string label = ToUtf8(evaluator.MakeLabel(
+      t, with_table ? &table.Row(row) : nullptr, std::u16string(expression), ReservedWordValues()));
   return Line(verdict, verify_message, label, ToUtf8(evaluator.Message()), table);
 }
 
 enum class Way { kEarlyBound, kLateByValue, kLateByReference };
 
 // The same two calls on the server's object.
-std::string Served(_PeltExpressionEvaluator& object, Way way, std::u16string_view expression, std::size_t row,
-                   bool with_table) {
+std::string Served(_PeltExpressionEvaluator& object, Way way, std::u16string_view expression,
+                   std::size_t row, bool with_table) {
   MemoryTable table = Cities();
   Ref<HostTableObject> served_table =
       with_table ? runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table)) : nullptr;
@@ -84,11 +87,12 @@ std::string Served(_PeltExpressionEvaluator& object, Way way, std::u16string_vie
     OwnedText verify_message;
     OwnedText label;
     OwnedText label_message;
-    EXPECT_EQ(object.VerifyExpression(&table_variable, &expression_variable, &verdict), Result::kOk);
+    EXPECT_EQ(object.VerifyExpression(&table_variable, &expression_variable, &verdict),
+              Result::kOk);
     EXPECT_EQ(object.Message(verify_message.Put()), Result::kOk);
-    EXPECT_EQ(
-        object.MakeLabel(&table_variable, &row_variable, &expression_variable, &values_variable, label.Put()),
-        Result::kOk);
+    EXPECT_EQ(object.MakeLabel(&table_variable, &row_variable, &expression_variable,
+                               &values_variable, label.Put()),
+              Result::kOk);
     EXPECT_EQ(object.Message(label_message.Put()), Result::kOk);
     // The caller's variables are read, never changed.
     EXPECT_EQ(table_variable, served_table.get());
@@ -107,11 +111,12 @@ std::string Served(_PeltExpressionEvaluator& object, Way way, std::u16string_vie
     EXPECT_EQ(runtime::VariantCopy(copy, v.get()), Result::kOk);
     return copy;
   };
-  const std::string verify =
-      Invoke(object, kVerifyExpressionDispatchId, CallKind::kMethod, {pass(table_var), pass(text_var)});
+  const std::string verify = Invoke(object, kVerifyExpressionDispatchId, CallKind::kMethod,
+                                    {pass(table_var), pass(text_var)});
   const std::string verify_message = Invoke(object, kMessageDispatchId, CallKind::kGet, {});
-  const std::string label = Invoke(object, kMakeLabelDispatchId, CallKind::kMethod | CallKind::kGet,
-                                   {pass(table_var), pass(row_var), pass(text_var), pass(values_var)});
+  const std::string label =
+      Invoke(object, kMakeLabelDispatchId, CallKind::kMethod | CallKind::kGet,
+             {pass(table_var), pass(row_var), pass(text_var), pass(values_var)});
   const std::string label_message = Invoke(object, kMessageDispatchId, CallKind::kMethod, {});
   EXPECT_EQ(runtime::TextView(text_var->text), expression);
   // "ok Text:label" → "label"
@@ -125,8 +130,9 @@ TEST_F(DualInterfaceTest, EveryWayOfCallingGivesWhatTheEvaluatorGives) {
   Ref<_PeltExpressionEvaluator> object = CreateEvaluator();
   ASSERT_TRUE(object);
   for (std::u16string_view expression :
-       {u"Page $$PAGE_NUMBER: [NAME].UCase", u"[NAME] has [POP] people", u"[name].Left(2) <BOL>$$TITLE</BOL>",
-        u"[MISSING]", u"[Shape]", u"[NAME", u"NAME]", u"[NAME].Nonsense(", u"", u"$$", u"Text only"}) {
+       {u"Page $$PAGE_NUMBER: [NAME].UCase", u"[NAME] has [POP] people",
+        u"[name].Left(2) <BOL>$$TITLE</BOL>", u"[MISSING]", u"[Shape]", u"[NAME", u"NAME]",
+        u"[NAME].Nonsense(", u"", u"$$", u"Text only"}) {
     for (std::size_t row = 0; row < 2; ++row) {
       for (bool with_table : {true, false}) {
         for (Way way : {Way::kEarlyBound, Way::kLateByValue, Way::kLateByReference}) {
@@ -150,7 +156,9 @@ TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
     Result expected;
     std::vector<runtime::DispatchId> ids;
   } rows[] = {
-      {__LINE__, {u"showmessages", u"MESSAGE", u"makeLabel"}, Result::kOk,
+      {__LINE__,
+       {u"showmessages", u"MESSAGE", u"makeLabel"},
+       Result::kOk,
        {0x68030001, 0x68030000, 0x60030003}},
       {__LINE__, {u"Verify"}, Result::kMemberNotFound, {-1}},
       {__LINE__, {u""}, Result::kMemberNotFound, {-1}},
@@ -175,7 +183,8 @@ TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
 class FailingCollection final : public CollectionObject {
  public:
   Result Query(const runtime::InterfaceId& id, void** out) override {
-    return runtime::QueryChain<runtime::Object, runtime::HostObject, CollectionObject>(this, id, out);
+    return runtime::QueryChain<runtime::Object, runtime::HostObject, CollectionObject>(this, id,
+                                                                                       out);
   }
   std::uint32_t Retain() override { return ++refs; }
   std::uint32_t Release() override { return --refs; }
@@ -196,8 +205,10 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
   Ref<Dispatch> object = CreateEvaluator().As<Dispatch>();
   ASSERT_TRUE(object);
   MemoryTable table = Cities();
-  Ref<HostTableObject> served_table = runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
-  Ref<HostRowObject> served_row = runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(0)));
+  Ref<HostTableObject> served_table =
+      runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
+  Ref<HostRowObject> served_row =
+      runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(0)));
   FailingCollection failing;
   const auto tbl = [&] { return runtime::MakeObjectVariant(served_table.get()); };
   const auto row = [&] { return runtime::MakeObjectVariant(served_row.get()); };
@@ -228,41 +239,102 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
   } rows[] = {
       {__LINE__, kMessageDispatchId, get, {}, "ok Text:"},
       {__LINE__, show, get, {}, "ok Boolean:0"},  // off when new
-      {__LINE__, 0x60030005, method, {},
-       "member not found: PeltExpressionEvaluator has no member with dispatch identifier 1610809349."},
-      {__LINE__, verify, method, {tbl()}, "bad argument count: VerifyExpression takes 2 arguments, not 1."},
-      {__LINE__, make_label, method, {tbl(), row(), text(u"x")},
+      {__LINE__,
+       0x60030005,
+       method,
+       {},
+       "member not found: PeltExpressionEvaluator has no member with dispatch identifier "
+       "1610809349."},
+      {__LINE__,
+       verify,
+       method,
+       {tbl()},
+       "bad argument count: VerifyExpression takes 2 arguments, not 1."},
+      {__LINE__,
+       make_label,
+       method,
+       {tbl(), row(), text(u"x")},
        "bad argument count: MakeLabel takes 4 arguments, not 3."},
-      {__LINE__, kMessageDispatchId, get, {text(u"x")},
+      {__LINE__,
+       kMessageDispatchId,
+       get,
+       {text(u"x")},
        "bad argument count: Message takes 0 arguments, not 1."},
       {__LINE__, show, put, {}, "bad argument count: ShowMessages takes 1 argument, not 0."},
-      {__LINE__, verify, method, {text(u"t"), text(u"x")},
+      {__LINE__,
+       verify,
+       method,
+       {text(u"t"), text(u"x")},
        mismatch + "1: Argument 1 (pTable) of VerifyExpression must be an object, not Text."},
-      {__LINE__, verify, method, {tbl(), runtime::MakeLongVariant(5)},
+      {__LINE__,
+       verify,
+       method,
+       {tbl(), runtime::MakeLongVariant(5)},
        mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Long."},
-      {__LINE__, verify, method, {tbl(), null},
+      {__LINE__,
+       verify,
+       method,
+       {tbl(), null},
        mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Null."},
-      {__LINE__, verify, method, {row(), text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of "
-                  "another kind."},
-      {__LINE__, make_label, method, {tbl(), tbl(), text(u"x"), empty},
-       mismatch + "2: Argument 2 (pRow) of MakeLabel must be a host row, not an object of another kind."},
-      {__LINE__, make_label, method, {tbl(), row(), text(u"x"), row()},
-       mismatch + "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object "
-                  "of another kind."},
-      {__LINE__, kEditExpressionDispatchId, method,
+      {__LINE__,
+       verify,
+       method,
+       {row(), text(u"x")},
+       mismatch +
+           "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of "
+           "another kind."},
+      {__LINE__,
+       make_label,
+       method,
+       {tbl(), tbl(), text(u"x"), empty},
+       mismatch +
+           "2: Argument 2 (pRow) of MakeLabel must be a host row, not an object of another kind."},
+      {__LINE__,
+       make_label,
+       method,
+       {tbl(), row(), text(u"x"), row()},
+       mismatch +
+           "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object "
+           "of another kind."},
+      {__LINE__,
+       kEditExpressionDispatchId,
+       method,
        {empty, text(u"x"), empty, runtime::MakeBooleanVariant(true)},
-       mismatch + "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not "
-                  "Boolean."},
-      {__LINE__, verify, method, {broken, text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, "
-                  "not a broken reference."},
-      {__LINE__, show, put, {text(u"True")},
+       mismatch +
+           "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not "
+           "Boolean."},
+      {__LINE__,
+       verify,
+       method,
+       {broken, text(u"x")},
+       mismatch +
+           "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, "
+           "not a broken reference."},
+      {__LINE__,
+       show,
+       put,
+       {text(u"True")},
        mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Text."},
-      {__LINE__, kMessageDispatchId, put, {text(u"x")}, "bad call kind: Message is a read-only property."},
-      {__LINE__, make_label, put, {empty, empty, empty, empty}, "bad call kind: MakeLabel is a method."},
-      {__LINE__, verify, method | put, {empty, empty}, "bad call kind: VerifyExpression is a method."},
-      {__LINE__, show, static_cast<CallKind>(0), {}, "bad call kind: ShowMessages is read or written."},
+      {__LINE__,
+       kMessageDispatchId,
+       put,
+       {text(u"x")},
+       "bad call kind: Message is a read-only property."},
+      {__LINE__,
+       make_label,
+       put,
+       {empty, empty, empty, empty},
+       "bad call kind: MakeLabel is a method."},
+      {__LINE__,
+       verify,
+       method | put,
+       {empty, empty},
+       "bad call kind: VerifyExpression is a method."},
+      {__LINE__,
+       show,
+       static_cast<CallKind>(0),
+       {},
+       "bad call kind: ShowMessages is read or written."},
       {__LINE__, kMessageDispatchId, method, {}, "ok Text:"},  // the failed calls changed nothing
       // ShowMessages crosses as a 16-bit Boolean; any non-zero number is true.
       {__LINE__, show, put, {runtime::MakeBooleanVariant(true)}, "ok Empty"},
@@ -280,9 +352,14 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
       {__LINE__, verify, method, {null, empty}, "ok Boolean:0"},
       {__LINE__, make_label, method, {empty, null, text(u"Text only"), null}, "ok Text:Text only"},
       // A failing collection fails the call with its own record.
-      {__LINE__, make_label, method, {empty, empty, text(u"$$PAGE"), runtime::MakeObjectVariant(&failing)},
+      {__LINE__,
+       make_label,
+       method,
+       {empty, empty, text(u"$$PAGE"), runtime::MakeObjectVariant(&failing)},
        "exception 1004: The collection is gone."},
-      {__LINE__, kEditExpressionDispatchId, method,
+      {__LINE__,
+       kEditExpressionDispatchId,
+       method,
        {empty, text(u""), empty, runtime::MakeObjectVariant(&failing)},
        "exception 1004: The collection is gone."},
   };
@@ -292,7 +369,8 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
   }
   EXPECT_EQ(failing.refs, 1u);  // every reference taken was given back
   // Null arrays and records are handled, not followed.
-  EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 1, nullptr, nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 1, nullptr, nullptr),
+            Result::kInvalidPointer);
   EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 0, nullptr, nullptr), Result::kOk);
   EXPECT_EQ(object->Call(12, get, nullptr, 0, nullptr, nullptr), Result::kMemberNotFound);
 }
@@ -301,7 +379,8 @@ TEST_F(DualInterfaceTest, EarlyBoundSlotsRefuseAbsentVariablesAndPassFailuresOn)
   Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
   ASSERT_TRUE(evaluator);
   runtime::Boolean value = 7;
-  ASSERT_EQ(evaluator->ShowMessages(runtime::Boolean{1}), Result::kOk);  // any non-zero value is true
+  ASSERT_EQ(evaluator->ShowMessages(runtime::Boolean{1}),
+            Result::kOk);  // any non-zero value is true
   ASSERT_EQ(evaluator->ShowMessages(&value), Result::kOk);
   EXPECT_EQ(value, -1);
   ASSERT_EQ(evaluator->ShowMessages(runtime::kFalse), Result::kOk);
@@ -311,13 +390,15 @@ TEST_F(DualInterfaceTest, EarlyBoundSlotsRefuseAbsentVariablesAndPassFailuresOn)
   CollectionObject* no_values = nullptr;
   Text no_text = nullptr;  // the empty text
   OwnedText label;
-  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, &no_values, &no_values, label.Put()), Result::kOk);
+  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, &no_values, &no_values, label.Put()),
+            Result::kOk);
   EXPECT_EQ(evaluator->VerifyExpression(nullptr, &no_text, &value), Result::kInvalidPointer);
   EXPECT_EQ(evaluator->VerifyExpression(&no_table, nullptr, &value), Result::kInvalidPointer);
   EXPECT_EQ(evaluator->VerifyExpression(&no_table, &no_text, nullptr), Result::kInvalidPointer);
   EXPECT_EQ(evaluator->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()),
             Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr), Result::kInvalidPointer);
+  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr),
+            Result::kInvalidPointer);
   EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()),
             Result::kInvalidPointer);
   EXPECT_EQ(evaluator->Message(nullptr), Result::kInvalidPointer);

@@ -16,11 +16,11 @@
 namespace pelt::server {
 namespace {
 
+using pelt::testing::ReadFile;
 using runtime::ClassFactory;
 using runtime::Dispatch;
 using runtime::Object;
 using runtime::Ref;
-using pelt::testing::ReadFile;
 
 using EntryPointTest = testing::ServerTest;
 
@@ -29,9 +29,9 @@ TEST_F(EntryPointTest, RegistersTheClassAndItsTypeLibrary) {
   char library[PATH_MAX];
   ASSERT_NE(realpath(PELT_SERVER_LIBRARY, library), nullptr);
   runtime::RegistryContents expected;
-  expected.classes.push_back({kPeltExpressionEvaluatorClassId, "PeltExpressions.PeltExpressionEvaluator",
-                              "PeltExpressionEvaluator", library, runtime::ThreadingModel::kApartment,
-                              kTypeLibraryId});
+  expected.classes.push_back({kPeltExpressionEvaluatorClassId,
+                              "PeltExpressions.PeltExpressionEvaluator", "PeltExpressionEvaluator",
+                              library, runtime::ThreadingModel::kApartment, kTypeLibraryId});
   expected.type_libraries.push_back(
       {kTypeLibraryId, "PeltExpressions", "Brindle Expression Builder", 1, 0, library});
   runtime::RegistryContents contents;
@@ -56,7 +56,8 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
       {__LINE__, true, runtime::UuidLiteral("00000000-0000-4000-8000-000000000001"), "",
        Result::kClassNotRegistered},
       {__LINE__, false, kPeltExpressionEvaluatorClassId, "", Result::kClassNotRegistered},
-      {__LINE__, false, std::nullopt, kPeltExpressionEvaluatorProgramId, Result::kClassNotRegistered},
+      {__LINE__, false, std::nullopt, kPeltExpressionEvaluatorProgramId,
+       Result::kClassNotRegistered},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -68,7 +69,8 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
     EXPECT_EQ(r, row.expected) << message;
     EXPECT_EQ(static_cast<bool>(object), row.expected == Result::kOk);
     if (row.expected != Result::kOk) {
-      EXPECT_NE(message.find("not registered in " + registry_path().string()), std::string::npos) << message;
+      EXPECT_NE(message.find("not registered in " + registry_path().string()), std::string::npos)
+          << message;
     }
   }
 }
@@ -121,8 +123,9 @@ TEST_F(EntryPointTest, EveryInterfaceLeadsToOneObject) {
 TEST_F(EntryPointTest, LiveObjectsAndLocksKeepTheLibraryLoaded) {
   EXPECT_EQ(can_unload_now_(), Result::kOk);
   Ref<ClassFactory> factory;
-  ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
-            Result::kOk);
+  ASSERT_EQ(
+      get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
+      Result::kOk);
   EXPECT_EQ(can_unload_now_(), Result::kFalse);  // the factory's code lives there
   Ref<_PeltExpressionEvaluator> evaluator;
   ASSERT_EQ(factory->Create(_PeltExpressionEvaluator::kId, evaluator.PutVoid()), Result::kOk);
@@ -139,8 +142,9 @@ TEST_F(EntryPointTest, LiveObjectsAndLocksKeepTheLibraryLoaded) {
   evaluator.Reset();
   second.Reset();
   EXPECT_EQ(can_unload_now_(), Result::kFalse);  // the lock still holds it
-  ASSERT_EQ(get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
-            Result::kOk);
+  ASSERT_EQ(
+      get_class_object_(&kPeltExpressionEvaluatorClassId, &ClassFactory::kId, factory.PutVoid()),
+      Result::kOk);
   EXPECT_EQ(factory->Lock(false), Result::kOk);
   EXPECT_EQ(factory->Lock(false), Result::kInvalidArgument);  // more unlocks than locks
   factory.Reset();

@@ -53,21 +53,55 @@ TEST_F(RegsvrTest, RegistersUnregistersAndRefusesWithAStatusAndAMessage) {
     bool registered_after;
   } rows[] = {
       {__LINE__, {}, 1, "", "pelt-regsvr: no library given\nusage: pelt-regsvr*", false},
-      {__LINE__, {"-x", PELT_SERVER_LIBRARY}, 1, "", "pelt-regsvr: unknown option '-x'\nusage:*", false},
-      {__LINE__, {PELT_SERVER_LIBRARY, PELT_SERVER_LIBRARY}, 1, "", "pelt-regsvr: one library at a time*",
+      {__LINE__,
+       {"-x", PELT_SERVER_LIBRARY},
+       1,
+       "",
+       "pelt-regsvr: unknown option '-x'\nusage:*",
        false},
-      {__LINE__, {missing}, 2, "", "pelt-regsvr: cannot load " + missing + ": No such file or directory*",
+      {__LINE__,
+       {PELT_SERVER_LIBRARY, PELT_SERVER_LIBRARY},
+       1,
+       "",
+       "pelt-regsvr: one library at a time*",
+       false},
+      {__LINE__,
+       {missing},
+       2,
+       "",
+       "pelt-regsvr: cannot load " + missing + ": No such file or directory*",
        false},
       {__LINE__, {text_file}, 2, "", "pelt-regsvr: cannot load " + text_file + ": *", false},
-      {__LINE__, {dir_.path().string()}, 2, "", "pelt-regsvr: cannot load " + dir_.path().string() + ": *",
+      {__LINE__,
+       {dir_.path().string()},
+       2,
+       "",
+       "pelt-regsvr: cannot load " + dir_.path().string() + ": *",
        false},
-      {__LINE__, {PELT_NOT_A_SERVER}, 3, "",
-       "pelt-regsvr: " + not_a_server + " does not export DllRegisterServer: it is not a component library\n",
+      {__LINE__,
+       {PELT_NOT_A_SERVER},
+       3,
+       "",
+       "pelt-regsvr: " + not_a_server +
+           " does not export DllRegisterServer: it is not a component library\n",
        false},
-      {__LINE__, {"-u", PELT_NOT_A_SERVER}, 3, "",
-       "pelt-regsvr: " + not_a_server + " does not export DllUnregisterServer*", false},
-      {__LINE__, {PELT_SERVER_LIBRARY}, 0, "registered " + server_ + " in " + registry_ + "\n", "", true},
-      {__LINE__, {"-u", PELT_SERVER_LIBRARY}, 0, "unregistered " + server_ + " from " + registry_ + "\n", "",
+      {__LINE__,
+       {"-u", PELT_NOT_A_SERVER},
+       3,
+       "",
+       "pelt-regsvr: " + not_a_server + " does not export DllUnregisterServer*",
+       false},
+      {__LINE__,
+       {PELT_SERVER_LIBRARY},
+       0,
+       "registered " + server_ + " in " + registry_ + "\n",
+       "",
+       true},
+      {__LINE__,
+       {"-u", PELT_SERVER_LIBRARY},
+       0,
+       "unregistered " + server_ + " from " + registry_ + "\n",
+       "",
        false},
       // Silent runs print nothing; the exit status alone tells.
       {__LINE__, {"-s", PELT_SERVER_LIBRARY}, 0, "", "", true},
@@ -93,15 +127,17 @@ TEST_F(RegsvrTest, ARegistryThatCannotBeWrittenFailsTheEntryPoint) {
   EXPECT_EQ(run.exit_code, 4);
   EXPECT_EQ(run.err, "pelt-regsvr: DllRegisterServer in " + server_ +
                          " failed: registry corrupt: The component registry file is corrupt.\n"
-                         "  component registry " + registry_ +
+                         "  component registry " +
+                         registry_ +
                          ": corrupt, line 2: the closing line counts 3 records but 0 precede it\n");
   std::ofstream(registry_, std::ios::trunc) << "pelt-component-registry 1\nend 0\n";
   std::filesystem::permissions(registry_, std::filesystem::perms::owner_read);
   run = Regsvr({PELT_SERVER_LIBRARY});
   EXPECT_EQ(run.exit_code, 4);
-  EXPECT_EQ(run.err, "pelt-regsvr: DllRegisterServer in " + server_ +
-                         " failed: registry read-only: The component registry file is read-only.\n  " +
-                         registry_ + "\n");
+  EXPECT_EQ(run.err,
+            "pelt-regsvr: DllRegisterServer in " + server_ +
+                " failed: registry read-only: The component registry file is read-only.\n  " +
+                registry_ + "\n");
 }
 
 }  // namespace

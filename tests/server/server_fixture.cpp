@@ -24,8 +24,9 @@ std::string Invoke(runtime::Dispatch& object, runtime::DispatchId id, runtime::C
                    std::vector<runtime::Variant> arguments) {
   runtime::ScopedVariant result;
   runtime::ScopedExceptionRecord record;
-  const runtime::Result r = object.Call(
-      id, kind, arguments.data(), static_cast<std::uint32_t>(arguments.size()), &result.get(), record.get());
+  const runtime::Result r =
+      object.Call(id, kind, arguments.data(), static_cast<std::uint32_t>(arguments.size()),
+                  &result.get(), record.get());
   for (runtime::Variant& a : arguments) runtime::VariantClear(a);
   std::string line(runtime::ResultName(r));
   if (runtime::Succeeded(r)) return line + " " + Dump(result.get());

@@ -14,14 +14,10 @@ std::string Dump(const value::Variant& v) {
   char buffer[64];
   switch (v.type()) {
     case value::VarType::kEmpty:
-    case value::VarType::kNull:
-      return type;
-    case value::VarType::kBoolean:
-      return type + ":" + (v.AsBoolean() ? "True" : "False");
-    case value::VarType::kInteger:
-      return type + ":" + std::to_string(v.AsInteger());
-    case value::VarType::kLong:
-      return type + ":" + std::to_string(v.AsLong());
+    case value::VarType::kNull: return type;
+    case value::VarType::kBoolean: return type + ":" + (v.AsBoolean() ? "True" : "False");
+    case value::VarType::kInteger: return type + ":" + std::to_string(v.AsInteger());
+    case value::VarType::kLong: return type + ":" + std::to_string(v.AsLong());
     case value::VarType::kDouble:
       std::snprintf(buffer, sizeof buffer, "%.17g", v.AsDouble());
       return type + ":" + buffer;
@@ -30,8 +26,7 @@ std::string Dump(const value::Variant& v) {
     case value::VarType::kDate:
       std::snprintf(buffer, sizeof buffer, "%.10g", v.AsDate().serial);
       return type + ":" + buffer;
-    case value::VarType::kString:
-      return type + ":" + U8(v.AsText());
+    case value::VarType::kString: return type + ":" + U8(v.AsText());
   }
   return type;
 }
@@ -76,7 +71,8 @@ std::string SpanProblems(std::u16string_view expression, const language::TokenLi
     const std::string where = " at " + std::to_string(begin) + "+" + std::to_string(t.length);
     if (end > expression.size() || begin < previous_end) {
       problems += "span out of order or outside" + where + "; ";
-    } else if (expression.substr(begin, std::min(expected.size(), std::size_t{t.length})) != expected ||
+    } else if (expression.substr(begin, std::min(expected.size(), std::size_t{t.length})) !=
+                   expected ||
                t.length < expected.size() ||
                (t.kind != language::TokenKind::kField && t.length != expected.size())) {
       problems += "span does not spell " + U8(expected) + where + "; ";
@@ -98,12 +94,8 @@ std::string Dump(const language::TokenList& tokens) {
           out += t.formats.empty() ? "(no entries)" : Dump(t.formats);
         }
         break;
-      case language::TokenKind::kText:
-        out += "Text{" + U8(t.text) + "}";
-        break;
-      case language::TokenKind::kReservedWord:
-        out += "Word{" + U8(t.text) + "}";
-        break;
+      case language::TokenKind::kText: out += "Text{" + U8(t.text) + "}"; break;
+      case language::TokenKind::kReservedWord: out += "Word{" + U8(t.text) + "}"; break;
     }
   }
   return out;

@@ -1,13 +1,13 @@
 #include "support/gdal_layers.h"
 
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
+
 #include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string_view>
-
-#include <gdal_priv.h>
-#include <gtest/gtest.h>
-#include <ogrsf_frmts.h>
 
 namespace pelt::gdal::testing {
 namespace {
@@ -54,8 +54,7 @@ void SetValue(OGRFeature& feature, int index, OGRFieldType type, const std::stri
       feature.SetField(index, list.data());
       return;
     }
-    default:
-      feature.SetField(index, text.c_str());
+    default: feature.SetField(index, text.c_str());
   }
 }
 

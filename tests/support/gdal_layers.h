@@ -1,11 +1,11 @@
 #pragma once
 
+#include <ogr_core.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <ogr_core.h>
 
 namespace pelt::gdal::testing {
 

@@ -1,18 +1,16 @@
 #include "support/run_program.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
-#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 extern char** environ;
 

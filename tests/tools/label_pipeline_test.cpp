@@ -28,9 +28,8 @@ std::string WritePlaces(const pelt::testing::TempDir& dir, int count) {
   std::ofstream out(path);
   out << "NAME,POP,AREA,FOUNDED\n";
   for (int i = 1; i <= count; ++i) {
-    out << "place " << i << (i % 7 == 0 ? " Łódź" : "") << ',' << i * 37 % 100003 << ','
-        << i % 1000 << '.' << i % 97 << ",19" << 10 + i % 90 << "-0" << 1 + i % 9 << "-1"
-        << i % 10 << '\n';
+    out << "place " << i << (i % 7 == 0 ? " Łódź" : "") << ',' << i * 37 % 100003 << ',' << i % 1000
+        << '.' << i % 97 << ",19" << 10 + i % 90 << "-0" << 1 + i % 9 << "-1" << i % 10 << '\n';
   }
   std::ofstream types((dir / "places.csvt").string());
   types << "String,Integer,Real,Date\n";
@@ -100,10 +99,14 @@ TEST(LabelPipelineTest, EndsAtTheLimitOrWhenTheConsumerStops) {
     std::int64_t expected;
     LabelRunEnd end;
   } rows[] = {
-      {__LINE__, 1, 250, 0, 250, LabelRunEnd::kFinished},  {__LINE__, 3, 250, 0, 250, LabelRunEnd::kFinished},
-      {__LINE__, 2, 0, 0, 0, LabelRunEnd::kFinished},      {__LINE__, 2, 32, 0, 32, LabelRunEnd::kFinished},
-      {__LINE__, 2, 33, 0, 33, LabelRunEnd::kFinished},    {__LINE__, 3, 1000, 0, 300, LabelRunEnd::kFinished},
-      {__LINE__, 1, -1, 3, 96, LabelRunEnd::kStopped},     {__LINE__, 2, -1, 3, 96, LabelRunEnd::kStopped},
+      {__LINE__, 1, 250, 0, 250, LabelRunEnd::kFinished},
+      {__LINE__, 3, 250, 0, 250, LabelRunEnd::kFinished},
+      {__LINE__, 2, 0, 0, 0, LabelRunEnd::kFinished},
+      {__LINE__, 2, 32, 0, 32, LabelRunEnd::kFinished},
+      {__LINE__, 2, 33, 0, 33, LabelRunEnd::kFinished},
+      {__LINE__, 3, 1000, 0, 300, LabelRunEnd::kFinished},
+      {__LINE__, 1, -1, 3, 96, LabelRunEnd::kStopped},
+      {__LINE__, 2, -1, 3, 96, LabelRunEnd::kStopped},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -135,7 +138,8 @@ TEST(LabelFormatsTest, Records) {
       {__LINE__, LabelFormat::kText, "plain", "plain\n"},
       {__LINE__, LabelFormat::kText, "a\\b\nc\rd", "a\\\\b\\nc\\rd\n"},
       {__LINE__, LabelFormat::kText, "", "\n"},
-      {__LINE__, LabelFormat::kJsonLines, "say \"hi\"\t", "{\"fid\": 12, \"label\": \"say \\\"hi\\\"\\t\"}\n"},
+      {__LINE__, LabelFormat::kJsonLines, "say \"hi\"\t",
+       "{\"fid\": 12, \"label\": \"say \\\"hi\\\"\\t\"}\n"},
       {__LINE__, LabelFormat::kCsv, "plain text", "12,plain text\n"},
       {__LINE__, LabelFormat::kCsv, "", "12,\n"},
       {__LINE__, LabelFormat::kCsv, "a,b", "12,\"a,b\"\n"},
@@ -167,7 +171,8 @@ TEST(ProgressLineTest, ShowsShareRateAndTimeLeft) {
       {__LINE__, 250, 1000, 2, "[#####               ]  25%  250/1000 features  125/s  0:06 left"},
       {__LINE__, 999, 1000, 1, "[################### ]  99%  999/1000 features  999/s  0:01 left"},
       {__LINE__, 1000, 1000, 4, "[####################] 100%  1000/1000 features  250/s"},
-      {__LINE__, 10, 100000, 1, "[                    ]   0%  10/100000 features  10/s  2:46:39 left"},
+      {__LINE__, 10, 100000, 1,
+       "[                    ]   0%  10/100000 features  10/s  2:46:39 left"},
       {__LINE__, 0, 0, 0, "[####################] 100%  0/0 features"},
       {__LINE__, 5000, -1, 2, "5000 features  2500/s"},
   };

@@ -96,10 +96,13 @@ using Run = std::string (*)(const Call&);
 // row's value as written and has none.
 const std::pair<std::string_view, Run> kFunctions[] = {
     {"format",
-     [](const Call& c) { return Shown(Format(c.value, FromUtf8(c.argument), c.locale), ShowVariant); }},
+     [](const Call& c) {
+       return Shown(Format(c.value, FromUtf8(c.argument), c.locale), ShowVariant);
+     }},
     {"formatnumber",
      [](const Call& c) { return Shown(FormatNumber(c.value, c.Decimals(), c.locale), Quoted); }},
-    {"formatcurrency", [](const Call& c) { return Shown(FormatCurrency(c.value, c.locale), Quoted); }},
+    {"formatcurrency",
+     [](const Call& c) { return Shown(FormatCurrency(c.value, c.locale), Quoted); }},
     {"round",
      [](const Call& c) {
        return Shown(Round(c.value, c.Decimals(), c.locale), [&](const Variant& r) {
@@ -115,7 +118,9 @@ const std::pair<std::string_view, Run> kFunctions[] = {
     {"integer", [](const Call& c) { return Shown(ToInteger(c.value, c.locale), ShowInteger); }},
     {"long", [](const Call& c) { return Shown(ToLong(c.value, c.locale), ShowInteger); }},
     {"numeric",
-     [](const Call& c) { return std::string(IsNumeric(c.value, c.locale) ? "«True»" : "«False»"); }},
+     [](const Call& c) {
+       return std::string(IsNumeric(c.value, c.locale) ? "«True»" : "«False»");
+     }},
     {"literal", nullptr},
 };
 
@@ -211,7 +216,8 @@ TEST(FormatGoldenFilesTest, HaveSeveralHundredRows) { EXPECT_GE(LoadRows().size(
 
 INSTANTIATE_TEST_SUITE_P(Golden, FormatGoldenTest, ::testing::ValuesIn(LoadRows()),
                          [](const ::testing::TestParamInfo<GoldenRow>& param_info) {
-                           return param_info.param.file + "_" + std::to_string(param_info.param.line);
+                           return param_info.param.file + "_" +
+                                  std::to_string(param_info.param.line);
                          });
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "value/icu_number_format.h"
 #include "pelt/value/text.h"
-#include "value/rounding.h"
 #include "support/dump.h"
+#include "value/icu_number_format.h"
+#include "value/rounding.h"
 
 namespace pelt::value {
 namespace {
@@ -44,9 +44,9 @@ TEST(FormatNumberTest, MatchesIcuInManyLocales) {
   const char* locales[] = {"en_US", "de_DE", "fr_FR", "ja_JP", "en_GB", "es_ES", "hi_IN",
                            "ar_EG", "de_CH", "sv_SE", "pl_PL", "en_IN", "it_IT", "nl_NL",
                            "pt_BR", "ru_RU", "fa_IR", "he_IL", "de_AT", "fr_CH"};
-  const double values[] = {0,      0.004,   -0.004,    0.5,      -0.5,       1,
-                           -1,     12.345,  -999.995,  1234,     -1234.5,    12345,
-                           123456, 1234567, -7654321.1, 1e12,    -9.87654321e14, 2.675};
+  const double values[] = {0,      0.004,   -0.004,     0.5,  -0.5,           1,
+                           -1,     12.345,  -999.995,   1234, -1234.5,        12345,
+                           123456, 1234567, -7654321.1, 1e12, -9.87654321e14, 2.675};
   for (const char* id : locales) {
     const LocaleData& locale = LocaleDataFor(id);
     for (double v : values) {
@@ -107,8 +107,11 @@ TEST(PictureTest, OutputStaysBounded) {
       std::u16string(3000, u'\\'),
   };
   const Variant values[] = {Variant::FromDouble(1.7976931348623157e308),
-                            Variant::FromDouble(-5e-324), Variant::FromText(u"abc"),
-                            Variant::FromDate(Date{2958465.5}), Variant::Null(), Variant()};
+                            Variant::FromDouble(-5e-324),
+                            Variant::FromText(u"abc"),
+                            Variant::FromDate(Date{2958465.5}),
+                            Variant::Null(),
+                            Variant()};
   for (const std::u16string& picture : pictures) {
     for (const Variant& value : values) {
       const Converted<Variant> r = Format(value, picture, locale);

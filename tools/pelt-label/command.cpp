@@ -46,9 +46,9 @@ ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view mes
   return ExitCode::kUsage;
 }
 
-std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments,
-                                         const OptionSpec& option, std::string_view command,
-                                         Streams& io, RecordFormat& format) {
+std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments, const OptionSpec& option,
+                                         std::string_view command, Streams& io,
+                                         RecordFormat& format) {
   format = RecordFormat::kText;
   const std::optional<std::string_view> name = arguments.Value(option.name);
   if (!name || *name == "text") return std::nullopt;
@@ -62,8 +62,8 @@ std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments,
 
 std::optional<ExitCode> ParseRecordCommandArguments(
     std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
-    const OptionSpec& format_option, std::string_view command, std::string_view usage,
-    Streams& io, ParsedArguments& arguments, RecordFormat& format) {
+    const OptionSpec& format_option, std::string_view command, std::string_view usage, Streams& io,
+    ParsedArguments& arguments, RecordFormat& format) {
   if (const auto done = ParseCommandArguments(args, option_specs, command, usage, io, arguments)) {
     return done;
   }

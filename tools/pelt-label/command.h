@@ -14,8 +14,8 @@ inline constexpr std::string_view kProgramName = "pelt-label";
 // The process exit status. Scripts rely on these values.
 enum class ExitCode : int {
   kOk = 0,
-  kFailure = 1,  // the work itself failed (a feature could not be read …)
-  kUsage = 2,    // bad arguments, or a source or layer that cannot be opened
+  kFailure = 1,           // the work itself failed (a feature could not be read …)
+  kUsage = 2,             // bad arguments, or a source or layer that cannot be opened
   kSomeLabelsFailed = 3,  // labels were written, but some features' labels failed
   // 128 + the signal's number, as a shell reports a program the signal ended.
   kInterrupted = 130,  // Ctrl-C (SIGINT): stopped, an unfinished output removed
@@ -66,16 +66,16 @@ enum class RecordFormat { kText, kJsonLines };
 
 // Reads the format option, text (the default) or jsonl. nullopt: format is set;
 // otherwise the usage problem was reported and the command ends with it.
-std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments,
-                                         const OptionSpec& option, std::string_view command,
-                                         Streams& io, RecordFormat& format);
+std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments, const OptionSpec& option,
+                                         std::string_view command, Streams& io,
+                                         RecordFormat& format);
 
 // ParseCommandArguments, then ReadRecordFormat with format_option, for the
 // commands that list records.
 std::optional<ExitCode> ParseRecordCommandArguments(
     std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
-    const OptionSpec& format_option, std::string_view command, std::string_view usage,
-    Streams& io, ParsedArguments& arguments, RecordFormat& format);
+    const OptionSpec& format_option, std::string_view command, std::string_view usage, Streams& io,
+    ParsedArguments& arguments, RecordFormat& format);
 
 // A usage problem of a subcommand, with the pointer to its help.
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message);

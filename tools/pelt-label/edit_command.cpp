@@ -32,8 +32,8 @@ constexpr std::string_view kCommand = "edit";
 constexpr OptionSpec kSetOption{"set", 'S', "KEY=DESCRIPTION",
                                 "offer $$KEY with this description (repeatable)",
                                 /*repeatable=*/true};
-constexpr OptionSpec kShowMessagesOption{
-    "show-messages", 's', "", "show verification's message boxes when OK is pressed"};
+constexpr OptionSpec kShowMessagesOption{"show-messages", 's', "",
+                                         "show verification's message boxes when OK is pressed"};
 constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kHelpOption};
 
 constexpr std::string_view kUsage =
@@ -119,9 +119,9 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
   std::string error;
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.size() > 2) {
-    return ReportUsage(io, kCommand,
-                       "expects at most SOURCE and EXPR, got " + std::to_string(operands.size()) +
-                           " operands");
+    return ReportUsage(
+        io, kCommand,
+        "expects at most SOURCE and EXPR, got " + std::to_string(operands.size()) + " operands");
   }
   ReservedWordLists reserved_words;
   if (!BuildReservedWords(arguments.Values(kSetOption.name), reserved_words, error)) {
@@ -167,9 +167,8 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
   evaluator::PeltExpressionEvaluator evaluator;
   evaluator.ShowMessages(arguments.Has(kShowMessagesOption.name) ? evaluator::kTrue
                                                                  : evaluator::kFalse);
-  const std::u16string accepted =
-      evaluator.EditExpression(table.get(), expression,
-                               reserved_words.words, reserved_words.descriptions);
+  const std::u16string accepted = evaluator.EditExpression(
+      table.get(), expression, reserved_words.words, reserved_words.descriptions);
   if (accepted.empty()) return ExitCode::kFailure;
   io.out << value::ToUtf8(accepted) << '\n';
   return FlushStandardOutput(io);

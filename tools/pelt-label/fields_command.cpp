@@ -36,7 +36,6 @@ constexpr std::string_view kUsage =
     "8 Blob. Fields of codes 7 and 8 cannot be used in a label.\n"
     "\n";
 
-
 struct FieldLine {
   std::string name;  // UTF-8
   host::FieldType type = host::FieldType::kString;

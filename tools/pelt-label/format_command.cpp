@@ -19,8 +19,8 @@ namespace {
 
 constexpr std::string_view kCommand = "format";
 
-constexpr OptionSpec kLocaleOption{
-    "locale", 'L', "L", "the locale, such as de_DE (default: the environment's)"};
+constexpr OptionSpec kLocaleOption{"locale", 'L', "L",
+                                   "the locale, such as de_DE (default: the environment's)"};
 constexpr std::string_view kFunctionOptionName = "function";
 constexpr language::StatementId kDefaultFunction = language::StatementId::kFormat;
 
@@ -118,8 +118,8 @@ std::optional<std::string> ReadArgument(const language::StatementInfo& function,
 
 ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   const std::string function_help = FunctionHelp();
-  const std::array options{
-      kLocaleOption, OptionSpec{kFunctionOptionName, 'f', "F", function_help}, kHelpOption};
+  const std::array options{kLocaleOption, OptionSpec{kFunctionOptionName, 'f', "F", function_help},
+                           kHelpOption};
   ParsedArguments arguments;
   if (const auto done = ParseCommandArguments(args, options, kCommand, kUsage, io, arguments)) {
     return *done;
@@ -143,8 +143,9 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
 
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.empty() || operands.size() > 2) {
-    return ReportUsage(io, kCommand, "expects VALUE and at most one ARGUMENT, got " +
-                                         std::to_string(operands.size()) + " operands");
+    return ReportUsage(io, kCommand,
+                       "expects VALUE and at most one ARGUMENT, got " +
+                           std::to_string(operands.size()) + " operands");
   }
   const std::optional<value::Variant> input = value::ParseTypedLiteral(operands[0]);
   if (!input) {

@@ -61,8 +61,8 @@ class CopyDestination final : public LabelDestination {
       default: break;
     }
     ReportProblem(io, message);
-    exit_code = error.kind == gdal::CopyErrorKind::kWriteFailed ? ExitCode::kFailure
-                                                                : ExitCode::kUsage;
+    exit_code =
+        error.kind == gdal::CopyErrorKind::kWriteFailed ? ExitCode::kFailure : ExitCode::kUsage;
     return false;
   }
 

@@ -51,9 +51,7 @@ void AppendHeader(LabelFormat format, std::string& out) {
 
 void AppendRecord(LabelFormat format, std::int64_t fid, std::string_view label, std::string& out) {
   switch (format) {
-    case LabelFormat::kText:
-      AppendTextLine(label, out);
-      return;
+    case LabelFormat::kText: AppendTextLine(label, out); return;
     case LabelFormat::kJsonLines:
       out += "{\"fid\": ";
       out += std::to_string(fid);

@@ -17,9 +17,9 @@ std::optional<ExitCode> OpenLabelInput(const LabelRequest& request, Streams& io,
   if (request.where) {
     const host::Status status = input.table->SetAttributeFilter(*request.where);
     if (!status.ok()) {
-      return ReportUsage(io, kLabelCommand,
-                         "--where '" + *request.where +
-                             "' is refused: " + value::ToUtf8(status.description()));
+      return ReportUsage(
+          io, kLabelCommand,
+          "--where '" + *request.where + "' is refused: " + value::ToUtf8(status.description()));
     }
   }
   input.words = ReservedWordInputs{input.table->name(), request.source_path, request.sets,

@@ -20,7 +20,6 @@ struct LabelInput {
 // Opens the request's layer, applies --where and checks --set. nullopt: go
 // on with input; otherwise the problem was reported and the command ends
 // with the code returned.
-std::optional<ExitCode> OpenLabelInput(const LabelRequest& request, Streams& io,
-                                       LabelInput& input);
+std::optional<ExitCode> OpenLabelInput(const LabelRequest& request, Streams& io, LabelInput& input);
 
 }  // namespace pelt::tools

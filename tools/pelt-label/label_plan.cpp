@@ -12,8 +12,8 @@ namespace {
 // names. Words that are no field (keywords, functions) are harmless there.
 void AddConditionWords(std::string_view condition, std::vector<std::u16string>& names) {
   auto is_word = [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-           c == '_' || static_cast<unsigned char>(c) >= 0x80;
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
   };
   std::size_t i = 0;
   while (i < condition.size()) {
@@ -38,9 +38,8 @@ void AddConditionWords(std::string_view condition, std::vector<std::u16string>& 
 
 }  // namespace
 
-std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request,
-                                              gdal::LayerTable& table, Streams& io,
-                                              VerifiedExpression& verified) {
+std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, gdal::LayerTable& table,
+                                              Streams& io, VerifiedExpression& verified) {
   evaluator::PeltExpressionEvaluator evaluator;
   evaluator.ShowMessages(evaluator::ToBoolean(request.show_messages));
   if (evaluator.VerifyExpression(&table, request.expression) == evaluator::kFalse) {

@@ -19,9 +19,8 @@ struct VerifiedExpression {
 // with --show-messages. nullopt: go on with verified; otherwise the
 // expression's message was reported and the command ends with the code
 // returned.
-std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request,
-                                              gdal::LayerTable& table, Streams& io,
-                                              VerifiedExpression& verified);
+std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, gdal::LayerTable& table,
+                                              Streams& io, VerifiedExpression& verified);
 
 // The fields a run decodes from the source.
 struct FieldPlan {

@@ -42,11 +42,11 @@ constexpr OptionSpec kJobsOption{"jobs", 'j', "N",
 constexpr OptionSpec kProgressOption{"progress", 'p', "",
                                      "show a progress bar even when standard error is no terminal"};
 constexpr OptionSpec kQuietOption{"quiet", 'q', "", "show no progress bar"};
-constexpr std::array kOptions{kLayerOption,     kOpenOption,     kWhereOption,  kFidOption,
-                              kLimitOption,     kOffsetOption,   kLocaleOption, kSetOption,
-                              kShowMessagesOption, kFormatOption, kOutputOption, kToOption,
-                              kFieldOption,     kToFormatOption, kOverwriteOption, kJobsOption,
-                              kProgressOption,  kQuietOption,    kHelpOption};
+constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption,     kFidOption,
+                              kLimitOption,        kOffsetOption,   kLocaleOption,    kSetOption,
+                              kShowMessagesOption, kFormatOption,   kOutputOption,    kToOption,
+                              kFieldOption,        kToFormatOption, kOverwriteOption, kJobsOption,
+                              kProgressOption,     kQuietOption,    kHelpOption};
 
 constexpr std::string_view kUsage =
     "Usage: pelt-label label [OPTIONS] [SOURCE] EXPR\n"
@@ -82,8 +82,7 @@ template <class Number>
 bool ParseNumber(std::string_view text, Number low, Number high, Number& number) {
   const char* end = text.data() + text.size();
   const auto [stop, failure] = std::from_chars(text.data(), end, number);
-  return !text.empty() && failure == std::errc() && stop == end && number >= low &&
-         number <= high;
+  return !text.empty() && failure == std::errc() && stop == end && number >= low && number <= high;
 }
 
 bool ReadNumber(const ParsedArguments& arguments, const OptionSpec& option, std::int64_t low,
@@ -93,8 +92,10 @@ bool ReadNumber(const ParsedArguments& arguments, const OptionSpec& option, std:
   std::int64_t value = 0;
   if (!ParseNumber(*text, low, std::numeric_limits<std::int64_t>::max(), value)) {
     error = "--" + std::string(option.name) + " needs a whole number" +
-            (low == 0 ? " from 0" : low == 1 ? " from 1" : "") + ", not '" + std::string(*text) +
-            "'";
+            (low == 0   ? " from 0"
+             : low == 1 ? " from 1"
+                        : "") +
+            ", not '" + std::string(*text) + "'";
     return false;
   }
   number = value;

@@ -147,7 +147,9 @@ LabelRunEnd LabelFeatures(gdal::LayerTable& table, const std::u16string& express
   // Reads the next batch into slot; false at the end of the features.
   auto read = [&](Slot& slot) {
     std::size_t wanted = batch_size;
-    if (remaining >= 0) wanted = static_cast<std::size_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(batch_size)));
+    if (remaining >= 0)
+      wanted = static_cast<std::size_t>(
+          std::min<std::int64_t>(remaining, static_cast<std::int64_t>(batch_size)));
     if (wanted == 0) return false;
     const std::size_t got = cursor.NextBatch(slot.batch.features, wanted);
     if (got == 0) return false;

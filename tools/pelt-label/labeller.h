@@ -31,8 +31,8 @@ struct LabelledBatch {
 };
 
 struct LabelRunOptions {
-  int jobs = 1;               // threads that make labels; 1 labels on the caller's thread
-  std::int64_t limit = -1;    // the most features to label, -1 for no limit
+  int jobs = 1;             // threads that make labels; 1 labels on the caller's thread
+  std::int64_t limit = -1;  // the most features to label, -1 for no limit
   std::size_t batch_size = 512;
 };
 

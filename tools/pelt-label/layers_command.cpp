@@ -35,7 +35,6 @@ constexpr std::string_view kUsage =
     "usage, or a source that cannot be opened.\n"
     "\n";
 
-
 void AppendLayer(std::string& out, std::int32_t index, const std::string& name,
                  std::int64_t features, RecordFormat format) {
   if (format == RecordFormat::kText) {
@@ -88,8 +87,8 @@ ExitCode RunLayers(std::span<const std::string_view> args, Streams& io) {
     gdal::OpenError open_error;
     const std::unique_ptr<gdal::LayerTable> table =
         source->OpenLayer(gdal::LayerChoice::AtIndex(i), open_error);
-    AppendLayer(listing, i, names[static_cast<std::size_t>(i)],
-                table ? table->FeatureCount() : -1, format);
+    AppendLayer(listing, i, names[static_cast<std::size_t>(i)], table ? table->FeatureCount() : -1,
+                format);
   }
   io.out << listing;
   io.out.flush();

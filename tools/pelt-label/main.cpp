@@ -16,9 +16,9 @@
 #include "command.h"
 #include "edit_command.h"
 #include "fields_command.h"
-#include "layers_command.h"
-#include "label_command.h"
 #include "format_command.h"
+#include "label_command.h"
+#include "layers_command.h"
 #include "verify_command.h"
 
 namespace pelt::tools {

@@ -6,8 +6,8 @@ namespace pelt::tools {
 namespace {
 
 const OptionSpec* FindLong(std::span<const OptionSpec> option_specs, std::string_view name) {
-  const auto found =
-      std::find_if(option_specs.begin(), option_specs.end(), [&](const OptionSpec& s) { return s.name == name; });
+  const auto found = std::find_if(option_specs.begin(), option_specs.end(),
+                                  [&](const OptionSpec& s) { return s.name == name; });
   return found != option_specs.end() ? &*found : nullptr;
 }
 
@@ -77,8 +77,9 @@ std::vector<std::string_view> ParsedArguments::Values(std::string_view name) con
   return values;
 }
 
-bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
-                    ParsedArguments& parsed, std::string& error) {
+bool ParseArguments(std::span<const std::string_view> args,
+                    std::span<const OptionSpec> option_specs, ParsedArguments& parsed,
+                    std::string& error) {
   parsed = ParsedArguments();
   bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -139,8 +140,9 @@ void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> option_specs
   std::vector<std::string> spellings;
   std::size_t width = 0;
   for (const OptionSpec& option_spec : option_specs) {
-    std::string spelling = option_spec.short_name != '\0' ? std::string{'-', option_spec.short_name} + ", "
-                                                   : std::string("    ");
+    std::string spelling = option_spec.short_name != '\0'
+                               ? std::string{'-', option_spec.short_name} + ", "
+                               : std::string("    ");
     spelling += LongSpelling(option_spec);
     if (!option_spec.value_name.empty()) {
       spelling += ' ';

@@ -24,8 +24,8 @@ inline constexpr OptionSpec kHelpOption{"help", 'h', "", "show this help and exi
 inline constexpr OptionSpec kLayerOption{
     "layer", 'l', "NAME|INDEX",
     "the layer to read, by name or 0-based index; needed when SOURCE has several"};
-inline constexpr OptionSpec kOpenOption{
-    "open-option", '\0', "KEY=VALUE", "pass an open option to GDAL's driver (repeatable)", true};
+inline constexpr OptionSpec kOpenOption{"open-option", '\0', "KEY=VALUE",
+                                        "pass an open option to GDAL's driver (repeatable)", true};
 
 class ParsedArguments {
  public:
@@ -53,8 +53,9 @@ class ParsedArguments {
 // unless it is repeatable.
 // False with a one-line error for an unknown option, a missing or unexpected
 // value, or a repeated option. The views point into args.
-bool ParseArguments(std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
-                    ParsedArguments& parsed, std::string& error);
+bool ParseArguments(std::span<const std::string_view> args,
+                    std::span<const OptionSpec> option_specs, ParsedArguments& parsed,
+                    std::string& error);
 
 // The "Options:" block of a help text, one aligned line per option.
 void WriteOptionHelp(std::ostream& out, std::span<const OptionSpec> option_specs);

@@ -26,9 +26,8 @@ std::string ProgressLine(std::int64_t done, std::int64_t total, double seconds) 
   std::string line;
   const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
   if (total >= 0) {
-    const double share = total > 0 ? std::min(1.0, static_cast<double>(done) /
-                                                       static_cast<double>(total))
-                                   : 1.0;
+    const double share =
+        total > 0 ? std::min(1.0, static_cast<double>(done) / static_cast<double>(total)) : 1.0;
     const auto filled = static_cast<int>(share * kBarWidth);
     line += '[';
     line.append(static_cast<std::size_t>(filled), '#');

@@ -14,7 +14,8 @@ using value::Variant;
 
 // Ids beyond 32 bits stay exact as doubles up to 2^53.
 Variant WholeNumber(std::int64_t n) {
-  if (n >= std::numeric_limits<std::int32_t>::min() && n <= std::numeric_limits<std::int32_t>::max()) {
+  if (n >= std::numeric_limits<std::int32_t>::min() &&
+      n <= std::numeric_limits<std::int32_t>::max()) {
     return Variant::FromLong(static_cast<std::int32_t>(n));
   }
   return Variant::FromDouble(static_cast<double>(n));
@@ -24,8 +25,8 @@ Variant WholeNumber(std::int64_t n) {
 bool IsWord(std::string_view key) {
   if (key.empty()) return false;
   for (char c : key) {
-    const bool word = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-                      (c >= 'A' && c <= 'Z') || c == '_';
+    const bool word =
+        (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
     if (!word) return false;
   }
   return true;

@@ -43,8 +43,8 @@ std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
                                                    ExitCode& exit_code) {
   exit_code = ExitCode::kUsage;
   if (arguments.operands().size() > 1) {
-    ReportUsage(io, command, "expects at most one SOURCE, got " +
-                                 std::to_string(arguments.operands().size()));
+    ReportUsage(io, command,
+                "expects at most one SOURCE, got " + std::to_string(arguments.operands().size()));
     return nullptr;
   }
 
@@ -77,8 +77,7 @@ std::unique_ptr<gdal::Source> OpenCommandSource(const std::string& source_path,
       ReportProblem(io, "cannot read the source from standard input");
       return nullptr;
     }
-    source = gdal::Source::OpenInMemory(std::move(contents), "standard input", open_options,
-                                        error);
+    source = gdal::Source::OpenInMemory(std::move(contents), "standard input", open_options, error);
   } else {
     source = gdal::Source::Open(source_path, open_options, error);
   }
@@ -105,7 +104,8 @@ std::unique_ptr<gdal::LayerTable> OpenChosenLayer(const gdal::Source& source,
   std::unique_ptr<gdal::LayerTable> table = source.OpenLayer(choice, error);
   if (!table) {
     std::string message = error.message;
-    if (error.kind == gdal::OpenErrorKind::kLayerChoiceNeeded) message += " (use --layer NAME or INDEX)";
+    if (error.kind == gdal::OpenErrorKind::kLayerChoiceNeeded)
+      message += " (use --layer NAME or INDEX)";
     ReportProblem(io, message);
   }
   return table;

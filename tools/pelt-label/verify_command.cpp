@@ -25,8 +25,8 @@ constexpr std::string_view kCommand = "verify";
 
 constexpr OptionSpec kShowMessagesOption{
     "show-messages", 's', "", "also print the message boxes verification shows, on standard error"};
-constexpr OptionSpec kNoTableOption{
-    "no-table", 'n', "", "verify without a table (SOURCE is then not given)"};
+constexpr OptionSpec kNoTableOption{"no-table", 'n', "",
+                                    "verify without a table (SOURCE is then not given)"};
 constexpr OptionSpec kBatchOption{"batch", 'b', "FILE",
                                   "verify every line of FILE (- for standard input) as an "
                                   "expression"};
@@ -103,8 +103,9 @@ ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
   }
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.size() != 1) {
-    return ReportUsage(io, kCommand, "with --batch expects SOURCE, got " +
-                                         std::to_string(operands.size()) + " operands");
+    return ReportUsage(
+        io, kCommand,
+        "with --batch expects SOURCE, got " + std::to_string(operands.size()) + " operands");
   }
   const std::string_view batch_path = *arguments.Value(kBatchOption.name);
   if (batch_path == "-" && operands.front() == "-") {

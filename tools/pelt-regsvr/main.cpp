@@ -130,7 +130,8 @@ Exit Run(const Options& options) {
   void* library = ::dlopen(resolved, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = ::dlerror();
-    reporter.Complain("cannot load " + options.library + ": " + (why != nullptr ? why : "unknown error"));
+    reporter.Complain("cannot load " + options.library + ": " +
+                      (why != nullptr ? why : "unknown error"));
     return Exit::kCannotLoad;
   }
   const char* entry_name =
@@ -145,7 +146,8 @@ Exit Run(const Options& options) {
   // registering is left to the end of the process, as in any other host.
   const Result result = entry();
   if (runtime::Failed(result)) {
-    reporter.Complain(std::string(entry_name) + " in " + resolved + " failed: " + DescribeFailure(result));
+    reporter.Complain(std::string(entry_name) + " in " + resolved +
+                      " failed: " + DescribeFailure(result));
     return Exit::kEntryPointFailed;
   }
   reporter.Say(std::string(options.unregister ? "unregistered " : "registered ") + resolved +

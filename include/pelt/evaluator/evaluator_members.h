@@ -12,7 +12,8 @@
 
 // PELT_FOR_EACH(m, (a, b), (c, d)) is m(a, b), m(c, d): up to eight items.
 #define PELT_FOR_EACH(m, ...) __VA_OPT__(PELT_EXPAND(PELT_FOR_EACH_STEP(m, __VA_ARGS__)))
-#define PELT_FOR_EACH_STEP(m, item, ...) m item __VA_OPT__(, PELT_FOR_EACH_AGAIN PELT_PARENS(m, __VA_ARGS__))
+#define PELT_FOR_EACH_STEP(m, item, ...) \
+  m item __VA_OPT__(, PELT_FOR_EACH_AGAIN PELT_PARENS(m, __VA_ARGS__))
 #define PELT_FOR_EACH_AGAIN() PELT_FOR_EACH_STEP
 #define PELT_PARENS ()
 #define PELT_EXPAND(...) PELT_EXPAND4(PELT_EXPAND4(__VA_ARGS__))

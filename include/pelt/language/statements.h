@@ -53,8 +53,8 @@ struct StatementInfo {
   std::u16string_view unclosed_message;  // "" when it is improper_message
   std::u16string_view catalogue_entry;   // ".Left(0)"
   std::u16string_view description;
-  std::string_view example_value;        // "str:Hello World"
-  std::u16string_view example;           // ".Left(2)"
+  std::string_view example_value;  // "str:Hello World"
+  std::u16string_view example;     // ".Left(2)"
   StatementOffer offer;
 };
 

@@ -41,7 +41,8 @@ struct Outputs {
 // a failure hands out nothing; a null input or output then gives
 // kInvalidPointer; otherwise body runs under GuardBoundary.
 template <class... In, class... Out, class Body>
-Result GuardMember(const Inputs<In...>& inputs, const Outputs<Out...>& outputs, Body&& body) noexcept {
+Result GuardMember(const Inputs<In...>& inputs, const Outputs<Out...>& outputs,
+                   Body&& body) noexcept {
   const auto clear = []<class T>(T* out) {
     if constexpr (std::is_pointer_v<T>) {
       if (out != nullptr) *out = nullptr;
@@ -50,7 +51,8 @@ Result GuardMember(const Inputs<In...>& inputs, const Outputs<Out...>& outputs, 
   };
   bool passed = true;
   std::apply([&](auto*... out) { ((passed = clear(out) && passed), ...); }, outputs.pointers);
-  std::apply([&](const auto*... in) { ((passed = in != nullptr && passed), ...); }, inputs.pointers);
+  std::apply([&](const auto*... in) { ((passed = in != nullptr && passed), ...); },
+             inputs.pointers);
   if (!passed) return Result::kInvalidPointer;
   return GuardBoundary(std::forward<Body>(body));
 }

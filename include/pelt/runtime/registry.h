@@ -24,7 +24,7 @@ struct ClassEntry {
   ClassId id;
   std::string program_id;  // "Library.Class"; matched without regard to ASCII case
   std::string name;
-  std::string library;     // absolute path of the serving library
+  std::string library;  // absolute path of the serving library
   ThreadingModel threading = ThreadingModel::kApartment;
   std::optional<Uuid> type_library;
   friend bool operator==(const ClassEntry&, const ClassEntry&) = default;
@@ -67,8 +67,7 @@ Result ParseRegistry(std::string_view text, RegistryContents& out, std::string* 
 // Reads the registry file. A missing file is an empty registry; a file that
 // cannot be read is kRegistryIo and one that does not parse kRegistryCorrupt,
 // each with a message naming the file.
-Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out,
-                    std::string* message);
+Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out, std::string* message);
 
 // Changes the registry file under an exclusive lock on its lock file (the
 // registry's name plus ".lock"): reads it, applies change, and replaces it
@@ -78,14 +77,12 @@ Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out,
 // overwritten (kRegistryCorrupt), and neither is a file without any write
 // permission bit (kRegistryReadOnly).
 Result UpdateRegistry(const std::filesystem::path& path,
-                      const std::function<void(RegistryContents&)>& change,
-                      std::string* message);
+                      const std::function<void(RegistryContents&)>& change, std::string* message);
 
 // Registers the classes and the type library of one library: each entry
 // replaces any entry with the same class id, program id or type library id.
 Result RegisterClasses(const std::filesystem::path& path, const std::vector<ClassEntry>& classes,
-                       const std::optional<TypeLibraryEntry>& type_library,
-                       std::string* message);
+                       const std::optional<TypeLibraryEntry>& type_library, std::string* message);
 // Removes the entries with those class ids and that type library id; the
 // others stay as they are. Ids that are not registered are not an error.
 Result UnregisterClasses(const std::filesystem::path& path, const std::vector<ClassId>& classes,

@@ -18,17 +18,17 @@ inline constexpr Boolean kFalse = 0;
 
 // What a Variant holds.
 enum class VariantType : std::uint16_t {
-  kEmpty = 0,      // nothing assigned; also an omitted argument
-  kNull = 1,       // no valid data (a null field)
-  kBoolean = 2,    // boolean
-  kInteger = 3,    // integer: 16 bits
-  kLong = 4,       // long_value: 32 bits
-  kDouble = 5,     // double_value
-  kCurrency = 6,   // currency: the amount times 10 000
-  kDate = 7,       // date: days since 30 December 1899, the fraction the time
-  kText = 8,       // text: a Text the variant owns
-  kObject = 9,     // object: an interface with one reference the variant owns
-  kReference = 10, // reference: the caller's own variant, not owned
+  kEmpty = 0,       // nothing assigned; also an omitted argument
+  kNull = 1,        // no valid data (a null field)
+  kBoolean = 2,     // boolean
+  kInteger = 3,     // integer: 16 bits
+  kLong = 4,        // long_value: 32 bits
+  kDouble = 5,      // double_value
+  kCurrency = 6,    // currency: the amount times 10 000
+  kDate = 7,        // date: days since 30 December 1899, the fraction the time
+  kText = 8,        // text: a Text the variant owns
+  kObject = 9,      // object: an interface with one reference the variant owns
+  kReference = 10,  // reference: the caller's own variant, not owned
 };
 
 // A value that crosses the boundary: a type tag and a payload. A variant

@@ -19,7 +19,8 @@ using runtime::Text;
 
 inline constexpr runtime::ClassId kPeltExpressionEvaluatorClassId =
     runtime::UuidLiteral("e8e08a14-cec1-427c-8133-b9399595dd68");
-inline constexpr char kPeltExpressionEvaluatorProgramId[] = "PeltExpressions.PeltExpressionEvaluator";
+inline constexpr char kPeltExpressionEvaluatorProgramId[] =
+    "PeltExpressions.PeltExpressionEvaluator";
 
 inline constexpr runtime::Uuid kTypeLibraryId =
     runtime::UuidLiteral("53eb0bce-bfc9-4f0e-8f34-0310ff2cc9ce");
@@ -66,8 +67,9 @@ class _PeltExpressionEvaluator : public runtime::Dispatch {
 #define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
   virtual Result Name(boundary::Kind* result) = 0;            \
   virtual Result Name(boundary::Kind PutParameter) = 0;
-#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) virtual Result Name(boundary::Kind* result) = 0;
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                  \
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) \
+  virtual Result Name(boundary::Kind* result) = 0;
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                   \
   virtual Result Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__), \
                       boundary::ResultKind* result) = 0;
 #include "pelt/evaluator/evaluator_members.def"

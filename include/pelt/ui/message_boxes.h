@@ -21,8 +21,7 @@ enum class MessageBoxStyle : std::int32_t {
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
-  virtual void Show(std::u16string_view text, std::u16string_view title,
-                    MessageBoxStyle style) = 0;
+  virtual void Show(std::u16string_view text, std::u16string_view title, MessageBoxStyle style) = 0;
   virtual void Beep() = 0;
 };
 

@@ -15,12 +15,12 @@ struct DateParts {
   std::int32_t hour = 0;
   std::int32_t minute = 0;
   std::int32_t second = 0;
-  std::int32_t weekday = 7;  // 1 = Sunday … 7 = Saturday
+  std::int32_t weekday = 7;        // 1 = Sunday … 7 = Saturday
   std::int32_t day_of_year = 364;  // 1-based
 };
 
 // Serial dates cover the years 100 to 9999, as the classic serial dates do.
-constexpr double kMinDateSerial = -657434.0;  // 1 January 100
+constexpr double kMinDateSerial = -657434.0;          // 1 January 100
 constexpr double kMaxDateSerial = 2958465.999988426;  // 31 December 9999 23:59:59
 
 // Splits a serial into its parts, rounding the time to the nearest second.

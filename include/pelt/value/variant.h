@@ -42,12 +42,20 @@ class Variant {
 
   static Variant Null() { return Variant(Storage(std::in_place_type<NullValue>)); }
   static Variant FromBoolean(bool v) { return Variant(Storage(std::in_place_type<bool>, v)); }
-  static Variant FromInteger(std::int16_t v) { return Variant(Storage(std::in_place_type<std::int16_t>, v)); }
-  static Variant FromLong(std::int32_t v) { return Variant(Storage(std::in_place_type<std::int32_t>, v)); }
+  static Variant FromInteger(std::int16_t v) {
+    return Variant(Storage(std::in_place_type<std::int16_t>, v));
+  }
+  static Variant FromLong(std::int32_t v) {
+    return Variant(Storage(std::in_place_type<std::int32_t>, v));
+  }
   static Variant FromDouble(double v) { return Variant(Storage(std::in_place_type<double>, v)); }
-  static Variant FromCurrency(Currency v) { return Variant(Storage(std::in_place_type<Currency>, v)); }
+  static Variant FromCurrency(Currency v) {
+    return Variant(Storage(std::in_place_type<Currency>, v));
+  }
   static Variant FromDate(Date v) { return Variant(Storage(std::in_place_type<Date>, v)); }
-  static Variant FromText(std::u16string v) { return Variant(Storage(std::in_place_type<std::u16string>, std::move(v))); }
+  static Variant FromText(std::u16string v) {
+    return Variant(Storage(std::in_place_type<std::u16string>, std::move(v)));
+  }
 
   VarType type() const { return static_cast<VarType>(data_.index()); }
   bool IsEmpty() const { return type() == VarType::kEmpty; }
@@ -74,8 +82,8 @@ class Variant {
 
  private:
   // The alternatives are in VarType order, so index() is the type.
-  using Storage = std::variant<std::monostate, NullValue, bool, std::int16_t, std::int32_t,
-                               double, Currency, Date, std::u16string>;
+  using Storage = std::variant<std::monostate, NullValue, bool, std::int16_t, std::int32_t, double,
+                               Currency, Date, std::u16string>;
   explicit Variant(Storage data) : data_(std::move(data)) {}
   Storage data_;
 };

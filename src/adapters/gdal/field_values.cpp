@@ -84,8 +84,8 @@ std::u16string IsoText(const DateTimeParts& parts, OGRFieldType type) {
   int length = 0;
   const int seconds = static_cast<int>(parts.second);
   if (type == OFTDate) {
-    length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", parts.year, parts.month,
-                           parts.day);
+    length =
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", parts.year, parts.month, parts.day);
   } else {
     length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", parts.year,
                            parts.month, parts.day, parts.hour, parts.minute, seconds);
@@ -143,8 +143,7 @@ Status ReadAttribute(const OGRFeature& feature, const LayerField& field, Variant
     case ValueKind::kText:
       value = Variant::FromText(value::FromUtf8(feature.GetFieldAsString(index)));
       return Status::Ok();
-    case ValueKind::kDate:
-      return ReadDate(feature, index, value);
+    case ValueKind::kDate: return ReadDate(feature, index, value);
     case ValueKind::kStringList:
       value = Variant::FromText(JoinStrings(feature.GetFieldAsStringList(index)));
       return Status::Ok();
@@ -163,11 +162,9 @@ Status ReadAttribute(const OGRFeature& feature, const LayerField& field, Variant
       value = Variant::FromText(JoinNumbers(numbers, count));
       return Status::Ok();
     }
-    case ValueKind::kBinary:
-      return StatusFromCode(value::ErrorCode::kTypeMismatch);
+    case ValueKind::kBinary: return StatusFromCode(value::ErrorCode::kTypeMismatch);
     case ValueKind::kFid:
-    case ValueKind::kGeometry:
-      break;
+    case ValueKind::kGeometry: break;
   }
   return StatusFromCode(value::ErrorCode::kInternalError);
 }
@@ -184,17 +181,14 @@ Variant WideIntegerValue(GIntBig number) {
 
 Status ReadFieldValue(const OGRFeature& feature, const LayerField& field, Variant& value) {
   switch (field.kind()) {
-    case ValueKind::kFid:
-      value = WideIntegerValue(feature.GetFID());
-      return Status::Ok();
+    case ValueKind::kFid: value = WideIntegerValue(feature.GetFID()); return Status::Ok();
     case ValueKind::kGeometry:
       if (feature.GetGeomFieldRef(field.ogr_index()) == nullptr) {
         value = Variant::Null();
         return Status::Ok();
       }
       return StatusFromCode(value::ErrorCode::kTypeMismatch);
-    default:
-      return ReadAttribute(feature, field, value);
+    default: return ReadAttribute(feature, field, value);
   }
 }
 

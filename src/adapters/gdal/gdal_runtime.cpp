@@ -1,8 +1,8 @@
 #include "adapters/gdal/gdal_runtime.h"
 
-#include <mutex>
-
 #include <gdal.h>
+
+#include <mutex>
 
 namespace pelt::gdal::internal {
 

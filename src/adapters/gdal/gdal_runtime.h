@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include <cpl_error.h>
+
+#include <string>
 
 namespace pelt::gdal::internal {
 

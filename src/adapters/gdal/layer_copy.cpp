@@ -1,5 +1,9 @@
 #include "pelt/adapters/gdal/layer_copy.h"
 
+#include <cpl_string.h>
+#include <cpl_vsi.h>
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -10,11 +14,6 @@
 #include <system_error>
 #include <utility>
 #include <vector>
-
-#include <cpl_string.h>
-#include <cpl_vsi.h>
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
 
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
@@ -128,9 +127,8 @@ bool MakeWorkDirectory(const std::filesystem::path& path, std::filesystem::path&
   name += ".XXXXXX";
   std::string pattern = (parent / name).string();
   if (::mkdtemp(pattern.data()) == nullptr) {
-    error = MakeError(CopyErrorKind::kWriteFailed,
-                      "cannot write " + Quoted(path.string()) + ": " +
-                          std::generic_category().message(errno));
+    error = MakeError(CopyErrorKind::kWriteFailed, "cannot write " + Quoted(path.string()) + ": " +
+                                                       std::generic_category().message(errno));
     return false;
   }
   directory = pattern;
@@ -172,9 +170,9 @@ bool CreateFields(OGRLayer& source, internal::CopyState& state, const CopyOption
     FitToDriver(driver, field);
     QuietGdalErrors quiet;
     if (state.layer->CreateField(&field, /*bApproxOK=*/TRUE) != OGRERR_NONE) {
-      error = MakeError(CopyErrorKind::kWriteFailed,
-                        WithGdalMessage("cannot create field " + Quoted(field.GetNameRef()),
-                                        quiet));
+      error =
+          MakeError(CopyErrorKind::kWriteFailed,
+                    WithGdalMessage("cannot create field " + Quoted(field.GetNameRef()), quiet));
       return false;
     }
   }
@@ -290,9 +288,9 @@ std::unique_ptr<LayerCopy> LayerCopy::Create(LayerTable& source, const std::stri
     OGRLayer& layer = *source.state_->layer;
     if (layer.GetLayerDefn()->GetFieldIndex(options.text_field.c_str()) >= 0 ||
         EqualsNoCase(options.text_field, layer.GetFIDColumn())) {
-      error = MakeError(CopyErrorKind::kFieldExists,
-                        "layer " + Quoted(source.name()) + " already has a field " +
-                            Quoted(options.text_field));
+      error = MakeError(
+          CopyErrorKind::kFieldExists,
+          "layer " + Quoted(source.name()) + " already has a field " + Quoted(options.text_field));
       return nullptr;
     }
     if (path.empty() || path.starts_with("/vsi")) {
@@ -332,7 +330,8 @@ std::unique_ptr<LayerCopy> LayerCopy::Create(LayerTable& source, const std::stri
     state->feature.reset(new OGRFeature(state->layer->GetLayerDefn()));
     return std::unique_ptr<LayerCopy>(new LayerCopy(std::move(state)));
   } catch (...) {
-    error = MakeError(CopyErrorKind::kWriteFailed, "cannot write " + Quoted(path) + ": out of memory");
+    error =
+        MakeError(CopyErrorKind::kWriteFailed, "cannot write " + Quoted(path) + ": out of memory");
     return nullptr;
   }
 }
@@ -384,9 +383,9 @@ bool LayerCopy::Commit(CopyError& error) {
       state.layer = nullptr;
       state.dataset.reset();  // writes what the driver still holds
       if (quiet.Failed()) {
-        error = MakeError(CopyErrorKind::kWriteFailed,
-                          WithGdalMessage("cannot write " + Quoted(state.final_path.string()),
-                                          quiet));
+        error =
+            MakeError(CopyErrorKind::kWriteFailed,
+                      WithGdalMessage("cannot write " + Quoted(state.final_path.string()), quiet));
         return false;
       }
     }
@@ -396,13 +395,13 @@ bool LayerCopy::Commit(CopyError& error) {
       written.push_back(entry.path());
     }
     if (failure) {
-      error = MakeError(CopyErrorKind::kWriteFailed, "cannot write " +
-                                                         Quoted(state.final_path.string()) +
-                                                         ": " + failure.message());
+      error =
+          MakeError(CopyErrorKind::kWriteFailed,
+                    "cannot write " + Quoted(state.final_path.string()) + ": " + failure.message());
       return false;
     }
-    if (state.overwrite && std::filesystem::exists(
-                               std::filesystem::symlink_status(state.final_path, failure))) {
+    if (state.overwrite &&
+        std::filesystem::exists(std::filesystem::symlink_status(state.final_path, failure))) {
       if (!RemoveExisting(state.final_path, error)) return false;
     }
     std::filesystem::path parent = state.final_path.parent_path();

@@ -45,16 +45,12 @@ FieldType TypeCodeFor(OGRFieldType type, OGRFieldSubType subtype) {
     case OFTInteger:
       return subtype == OFSTBoolean || subtype == OFSTInt16 ? FieldType::kSmallInteger
                                                             : FieldType::kInteger;
-    case OFTInteger64:
-      return FieldType::kInteger;
-    case OFTReal:
-      return subtype == OFSTFloat32 ? FieldType::kSingle : FieldType::kDouble;
+    case OFTInteger64: return FieldType::kInteger;
+    case OFTReal: return subtype == OFSTFloat32 ? FieldType::kSingle : FieldType::kDouble;
     case OFTDate:
     case OFTTime:
-    case OFTDateTime:
-      return FieldType::kDate;
-    case OFTBinary:
-      return FieldType::kBlob;
+    case OFTDateTime: return FieldType::kDate;
+    case OFTBinary: return FieldType::kBlob;
     default:
       // Text, JSON and every list type are read as their text form.
       return FieldType::kString;
@@ -66,26 +62,17 @@ ValueKind ValueKindFor(OGRFieldType type, OGRFieldSubType subtype) {
     case OFTInteger:
       if (subtype == OFSTBoolean) return ValueKind::kBoolean;
       return subtype == OFSTInt16 ? ValueKind::kSmallInteger : ValueKind::kInteger;
-    case OFTInteger64:
-      return ValueKind::kInteger64;
-    case OFTReal:
-      return ValueKind::kReal;
+    case OFTInteger64: return ValueKind::kInteger64;
+    case OFTReal: return ValueKind::kReal;
     case OFTDate:
     case OFTTime:
-    case OFTDateTime:
-      return ValueKind::kDate;
-    case OFTBinary:
-      return ValueKind::kBinary;
-    case OFTStringList:
-      return ValueKind::kStringList;
-    case OFTIntegerList:
-      return ValueKind::kIntegerList;
-    case OFTInteger64List:
-      return ValueKind::kInteger64List;
-    case OFTRealList:
-      return ValueKind::kRealList;
-    default:
-      return ValueKind::kText;
+    case OFTDateTime: return ValueKind::kDate;
+    case OFTBinary: return ValueKind::kBinary;
+    case OFTStringList: return ValueKind::kStringList;
+    case OFTIntegerList: return ValueKind::kIntegerList;
+    case OFTInteger64List: return ValueKind::kInteger64List;
+    case OFTRealList: return ValueKind::kRealList;
+    default: return ValueKind::kText;
   }
 }
 

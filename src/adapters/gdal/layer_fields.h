@@ -1,11 +1,11 @@
 #pragma once
 
+#include <ogrsf_frmts.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <ogrsf_frmts.h>
 
 #include "pelt/host/host_table.h"
 

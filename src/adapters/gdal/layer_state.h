@@ -1,13 +1,13 @@
 #pragma once
 
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
 
 #include "adapters/gdal/layer_fields.h"
 #include "pelt/errors/status.h"

@@ -51,10 +51,10 @@ OGRFeatureUniquePtr CursorState::Read() {
       finished = true;
       feature.reset(layer->layer->GetFeature(static_cast<GIntBig>(*only_fid)));
       if (!feature) {
-        status = StatusWithText(value::ErrorCode::kInvalidProcedureCall,
-                                u"Layer " + value::FromUtf8(layer->name) +
-                                    u" has no feature with id " +
-                                    value::FromUtf8(std::to_string(*only_fid)));
+        status =
+            StatusWithText(value::ErrorCode::kInvalidProcedureCall,
+                           u"Layer " + value::FromUtf8(layer->name) + u" has no feature with id " +
+                               value::FromUtf8(std::to_string(*only_fid)));
       }
       return feature;
     }
@@ -125,8 +125,8 @@ host::Status LayerTable::ReadOnlyFields(const std::vector<std::u16string>& names
   for (const std::string& name : ignored) list.push_back(name.c_str());
   list.push_back(nullptr);
   if (state_->layer->SetIgnoredFields(list.data()) != OGRERR_NONE) {
-    return host::Status(static_cast<std::int32_t>(value::ErrorCode::kInternalError),
-                        u"GDAL", u"the layer cannot skip fields");
+    return host::Status(static_cast<std::int32_t>(value::ErrorCode::kInternalError), u"GDAL",
+                        u"the layer cannot skip fields");
   }
   return host::Status::Ok();
 }

@@ -1,5 +1,8 @@
 #include "pelt/adapters/gdal/source.h"
 
+#include <cpl_vsi.h>
+#include <gdal_priv.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -7,9 +10,6 @@
 #include <string>
 #include <system_error>
 #include <utility>
-
-#include <cpl_vsi.h>
-#include <gdal_priv.h>
 
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
@@ -59,10 +59,10 @@ OpenError DescribeOpenFailure(const std::string& path, const std::string& gdal_m
   VSILFILE* file = VSIFOpenL(path.c_str(), "rb");
   if (file == nullptr) {
     const int error_number = errno;
-    return MakeError(OpenErrorKind::kUnreadable,
-                     CannotOpen(path, error_number != 0
-                                          ? std::generic_category().message(error_number)
-                                          : std::string("the file cannot be read")));
+    return MakeError(
+        OpenErrorKind::kUnreadable,
+        CannotOpen(path, error_number != 0 ? std::generic_category().message(error_number)
+                                           : std::string("the file cannot be read")));
   }
   VSIFCloseL(file);
   // A driver that recognised the file and then failed says why; otherwise
@@ -106,9 +106,9 @@ OGRLayer* ChooseLayer(GDALDataset& dataset, const std::string& path, const Layer
       if (count == 0) break;
       if (choice.index() >= 0 && choice.index() < count) return dataset.GetLayer(choice.index());
       error = MakeError(OpenErrorKind::kLayerIndexOutOfRange,
-                        Quoted(path) + " has no layer at index " +
-                            std::to_string(choice.index()) + " (it has " +
-                            std::to_string(count) + (count == 1 ? " layer)" : " layers)"));
+                        Quoted(path) + " has no layer at index " + std::to_string(choice.index()) +
+                            " (it has " + std::to_string(count) +
+                            (count == 1 ? " layer)" : " layers)"));
       return nullptr;
   }
   error = MakeError(OpenErrorKind::kNoLayers, Quoted(path) + " has no layers");
@@ -116,8 +116,7 @@ OGRLayer* ChooseLayer(GDALDataset& dataset, const std::string& path, const Layer
 }
 
 OpenError OutOfMemory(std::string_view path) {
-  return MakeError(OpenErrorKind::kUnreadable,
-                   "cannot open " + Quoted(path) + ": out of memory");
+  return MakeError(OpenErrorKind::kUnreadable, "cannot open " + Quoted(path) + ": out of memory");
 }
 
 // An open option must look as GDAL's own tools take it: KEY=VALUE.
@@ -154,10 +153,10 @@ bool OpenDataset(internal::DatasetState& state, const std::string& gdal_path,
     if (state.memory_file.empty()) {
       error = DescribeOpenFailure(gdal_path, gdal_message);
     } else {
-      error = MakeError(OpenErrorKind::kNotVectorData,
-                        CannotOpen(state.path, gdal_message.empty()
-                                                   ? "not in a vector data format GDAL can read"
-                                                   : gdal_message));
+      error = MakeError(
+          OpenErrorKind::kNotVectorData,
+          CannotOpen(state.path, gdal_message.empty() ? "not in a vector data format GDAL can read"
+                                                      : gdal_message));
     }
     return false;
   }
@@ -228,8 +227,7 @@ std::unique_ptr<Source> Source::OpenInMemory(std::string contents, std::string_v
     static std::atomic<std::uint64_t> serial{0};
     auto state = std::make_shared<internal::DatasetState>();
     state->path = std::string(name);
-    const std::string memory_file =
-        "/vsimem/pelt-gdal/" + std::to_string(++serial) + "/contents";
+    const std::string memory_file = "/vsimem/pelt-gdal/" + std::to_string(++serial) + "/contents";
     // GDAL frees the buffer itself (with VSIFree) when the file is unlinked.
     auto* bytes = static_cast<GByte*>(VSIMalloc(contents.empty() ? 1 : contents.size()));
     if (bytes == nullptr) throw std::bad_alloc();
@@ -279,8 +277,7 @@ std::vector<std::string> Source::LayerNames() const {
 std::unique_ptr<LayerTable> Source::OpenLayer(const LayerChoice& choice, OpenError& error) const {
   try {
     internal::QuietGdalErrors quiet;
-    OGRLayer* layer =
-        ChooseLayer(*state_->dataset, state_->path, choice, LayerNames(), error);
+    OGRLayer* layer = ChooseLayer(*state_->dataset, state_->path, choice, LayerNames(), error);
     if (layer == nullptr) return nullptr;
     return std::make_unique<LayerTable>(std::make_shared<internal::LayerState>(state_, *layer));
   } catch (...) {

@@ -1,11 +1,11 @@
 #include "pelt/adapters/gdal/layer_table.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "pelt/adapters/gdal/source.h"
 #include "pelt/value/text.h"
@@ -86,20 +86,28 @@ LayerDef Plain(const char* name, std::vector<std::string> options = {}) {
 // Every stored type at its limits, with nulls.
 const LayerDef kValues{
     "values",
-    {{"TEXT", OFTString}, {"FLAG", OFTInteger, OFSTBoolean}, {"SMALL", OFTInteger, OFSTInt16},
-     {"WHOLE", OFTInteger}, {"BIG", OFTInteger64}, {"RATIO", OFTReal}, {"RATIO32", OFTReal, OFSTFloat32},
-     {"INFO", OFTString, OFSTJSON}, {"DAY", OFTDate}, {"STAMP", OFTDateTime}, {"DATA", OFTBinary}},
+    {{"TEXT", OFTString},
+     {"FLAG", OFTInteger, OFSTBoolean},
+     {"SMALL", OFTInteger, OFSTInt16},
+     {"WHOLE", OFTInteger},
+     {"BIG", OFTInteger64},
+     {"RATIO", OFTReal},
+     {"RATIO32", OFTReal, OFSTFloat32},
+     {"INFO", OFTString, OFSTJSON},
+     {"DAY", OFTDate},
+     {"STAMP", OFTDateTime},
+     {"DATA", OFTBinary}},
     {{{"Zürich", "1", "32767", "2147483647", "2147483647", "0.5", "0.25", "{}", "2024-03-15",
        "2024-03-15 08:30:00", "\x89PNG"},
       "POINT (8.54 47.37)"},
-     {{"Łódź", "0", "-32768", "-2147483648", "2147483648", "-1e300", "-2", std::nullopt, "1899-12-30",
-       "1899-12-29 06:00:00", std::nullopt},
+     {{"Łódź", "0", "-32768", "-2147483648", "2147483648", "-1e300", "-2", std::nullopt,
+       "1899-12-30", "1899-12-29 06:00:00", std::nullopt},
       ""},
-     {{"", std::nullopt, std::nullopt, std::nullopt, "-2147483649", std::nullopt, std::nullopt, std::nullopt,
-       "1800-01-01", "2024-03-15 12:00:00.500", std::nullopt},
+     {{"", std::nullopt, std::nullopt, std::nullopt, "-2147483649", std::nullopt, std::nullopt,
+       std::nullopt, "1800-01-01", "2024-03-15 12:00:00.500", std::nullopt},
       "POINT (0 0)"},
-     {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, "5000000000", std::nullopt, std::nullopt,
-       std::nullopt, "0050-06-01", std::nullopt, std::nullopt},
+     {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, "5000000000", std::nullopt,
+       std::nullopt, std::nullopt, "0050-06-01", std::nullopt, std::nullopt},
       ""}},
     wkbPoint,
     {}};
@@ -107,7 +115,10 @@ const LayerDef kValues{
 // Each format's fields (the id first, the geometry last, with their type
 // codes) and values, feature by feature in the layer's order.
 TEST(LayerTableTest, ReadsEveryFormatThroughTheHostInterface) {
-  const LayerDef times{"times", {{"CLOCK", OFTTime}}, {{{"18:00:00"}, ""}, {{"00:00:01.5"}, ""}}, wkbNone,
+  const LayerDef times{"times",
+                       {{"CLOCK", OFTTime}},
+                       {{{"18:00:00"}, ""}, {{"00:00:01.5"}, ""}},
+                       wkbNone,
                        {"CREATE_CSVT=YES"}};
   // Lists do not fit a GeoPackage column; GeoJSON keeps them.
   const LayerDef lists{"lists",
@@ -115,8 +126,11 @@ TEST(LayerTableTest, ReadsEveryFormatThroughTheHostInterface) {
                        {{{"1,-2,3", "0.5,1e+20", "Kraków,São Paulo"}, ""}},
                        wkbNone,
                        {}};
-  const LayerDef towns{"towns", {{"NAME", OFTString}, {"FOUNDED", OFTDate}},
-                       {{{"Reykjavík", "1786-08-18"}, "POINT (-21.9 64.1)"}}, wkbPoint, {"ENCODING=UTF-8"}};
+  const LayerDef towns{"towns",
+                       {{"NAME", OFTString}, {"FOUNDED", OFTDate}},
+                       {{{"Reykjavík", "1786-08-18"}, "POINT (-21.9 64.1)"}},
+                       wkbPoint,
+                       {"ENCODING=UTF-8"}};
   const std::string shapefile = gdal::testing::ShapefileDriver();
   struct Row {
     int line;
@@ -127,10 +141,12 @@ TEST(LayerTableTest, ReadsEveryFormatThroughTheHostInterface) {
     const char* rows;
   } rows[] = {
       {__LINE__, "GPKG", "plain.gpkg", Plain("plain"), "fid:6|NAME:4|COUNT:1|geom:7",
-       "1:Long:1|String:c|Long:3|error 13\n2:Long:2|String:a|Long:1|Null\n3:Long:3|String:b|Long:2|Null\n"},
+       "1:Long:1|String:c|Long:3|error "
+       "13\n2:Long:2|String:a|Long:1|Null\n3:Long:3|String:b|Long:2|Null\n"},
       {__LINE__, "GPKG", "named.gpkg", Plain("named", {"FID=OBJECTID", "GEOMETRY_NAME=SHAPE_AT"}),
        "OBJECTID:6|NAME:4|COUNT:1|SHAPE_AT:7",
-       "1:Long:1|String:c|Long:3|error 13\n2:Long:2|String:a|Long:1|Null\n3:Long:3|String:b|Long:2|Null\n"},
+       "1:Long:1|String:c|Long:3|error "
+       "13\n2:Long:2|String:a|Long:1|Null\n3:Long:3|String:b|Long:2|Null\n"},
       {__LINE__, shapefile, "plain.shp", Plain("plain"), "NAME:4|COUNT:1|Shape:7",
        "0:String:c|Long:3|error 13\n1:String:a|Long:1|Null\n2:String:b|Long:2|Null\n"},
       {__LINE__, "GeoJSON", "plain.geojson", Plain("plain"), "NAME:4|COUNT:1|Shape:7",
@@ -145,14 +161,18 @@ TEST(LayerTableTest, ReadsEveryFormatThroughTheHostInterface) {
       // failing; before the zero day the time of day still counts away from
       // zero.
       {__LINE__, "GPKG", "values.gpkg", kValues,
-       "fid:6|TEXT:4|FLAG:0|SMALL:0|WHOLE:1|BIG:1|RATIO:3|RATIO32:2|INFO:4|DAY:5|STAMP:5|DATA:8|geom:7",
-       "1:Long:1|String:Zürich|Boolean:True|Integer:32767|Long:2147483647|Long:2147483647|Double:0.5|"
+       "fid:6|TEXT:4|FLAG:0|SMALL:0|WHOLE:1|BIG:1|RATIO:3|RATIO32:2|INFO:4|DAY:5|STAMP:5|DATA:8|"
+       "geom:7",
+       "1:Long:1|String:Zürich|Boolean:True|Integer:32767|Long:2147483647|Long:2147483647|Double:0."
+       "5|"
        "Double:0.25|String:{}|Date:45366|Date:45366.35417|error 13|error 13\n"
        "2:Long:2|String:Łódź|Boolean:False|Integer:-32768|Long:-2147483648|Double:2147483648|"
        "Double:-1.0000000000000001e+300|Double:-2|Null|Date:0|Date:-1.25|Null|Null\n"
-       "3:Long:3|String:|Null|Null|Null|Double:-2147483649|Null|Null|Null|Date:-36522|Date:45366.50001|Null|"
+       "3:Long:3|String:|Null|Null|Null|Double:-2147483649|Null|Null|Null|Date:-36522|Date:45366."
+       "50001|Null|"
        "error 13\n"
-       "4:Long:4|Null|Null|Null|Null|Double:5000000000|Null|Null|Null|String:0050-06-01|Null|Null|Null\n"},
+       "4:Long:4|Null|Null|Null|Null|Double:5000000000|Null|Null|Null|String:0050-06-01|Null|Null|"
+       "Null\n"},
       {__LINE__, "CSV", "times.csv", times, "CLOCK:5", "1:Date:0.75\n2:Date:1.736111111e-05\n"},
       {__LINE__, "GeoJSON", "lists.geojson", lists, "INTS:4|REALS:4|WORDS:4|Shape:7",
        "0:String:1,-2,3|String:0.5,1e+20|String:Kraków,São Paulo|Null\n"},
@@ -179,8 +199,11 @@ class SmallLayerTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(testing::WriteDataset(
         "GPKG", dir_ / "few.gpkg",
-        {LayerDef{"few", {{"NAME", OFTString}, {"COUNT", OFTInteger}, {"Étage", OFTInteger}},
-                  {{{"Łódź", "7", std::nullopt}, "POINT (1 2)"}, {{"b", "2", "1"}, ""}}, wkbPoint, {}}}));
+        {LayerDef{"few",
+                  {{"NAME", OFTString}, {"COUNT", OFTInteger}, {"Étage", OFTInteger}},
+                  {{{"Łódź", "7", std::nullopt}, "POINT (1 2)"}, {{"b", "2", "1"}, ""}},
+                  wkbPoint,
+                  {}}}));
     table_ = OpenOnly(dir_ / "few.gpkg");
     ASSERT_NE(table_, nullptr);
   }
@@ -196,9 +219,9 @@ TEST_F(SmallLayerTest, IndexOfFieldIgnoresCase) {
     std::int32_t expected;
   };
   const Row rows[] = {
-      {__LINE__, u"fid", 0},    {__LINE__, u"FID", 0},     {__LINE__, u"name", 1},
-      {__LINE__, u"Name", 1},   {__LINE__, u"ÉTAGE", 3},   {__LINE__, u"étage", 3},
-      {__LINE__, u"GEOM", 4},   {__LINE__, u"Shape", -1},  {__LINE__, u"NAM", -1},
+      {__LINE__, u"fid", 0},    {__LINE__, u"FID", 0},    {__LINE__, u"name", 1},
+      {__LINE__, u"Name", 1},   {__LINE__, u"ÉTAGE", 3},  {__LINE__, u"étage", 3},
+      {__LINE__, u"GEOM", 4},   {__LINE__, u"Shape", -1}, {__LINE__, u"NAM", -1},
       {__LINE__, u"NAME ", -1}, {__LINE__, u"", -1},
   };
   for (const Row& row : rows) {
@@ -246,10 +269,8 @@ TEST_F(SmallLayerTest, BadIndicesAndStaleCursorsFailWithoutCrashing) {
     const char* expected;
   };
   const Row rows[] = {
-      {__LINE__, -1, "error 9"},
-      {__LINE__, count, "error 9"},
-      {__LINE__, INT32_MIN, "error 9"},
-      {__LINE__, count - 3, "Long:7"},
+      {__LINE__, -1, "error 9"},        {__LINE__, count, "error 9"},
+      {__LINE__, INT32_MIN, "error 9"}, {__LINE__, count - 3, "Long:7"},
       {__LINE__, 0, "Long:1"},
   };
   for (const Row& row : rows) {

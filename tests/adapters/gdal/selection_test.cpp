@@ -1,12 +1,12 @@
 // The adapter's reading for the command line: attribute filters, one
 // feature by id, batches, and copies of a layer with one more field.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "pelt/adapters/gdal/layer_copy.h"
 #include "pelt/adapters/gdal/source.h"
@@ -101,8 +101,8 @@ TEST_F(SelectionTest, OneFeatureById) {
 TEST_F(SelectionTest, CopyAppearsOnlyOnCommit) {
   const std::filesystem::path output = dir_ / "copy.gpkg";
   CopyError error;
-  std::unique_ptr<LayerCopy> dropped =
-      LayerCopy::Create(*table_, (dir_ / "dropped.gpkg").string(), CopyOptions{"GPKG", "LABEL", false}, error);
+  std::unique_ptr<LayerCopy> dropped = LayerCopy::Create(
+      *table_, (dir_ / "dropped.gpkg").string(), CopyOptions{"GPKG", "LABEL", false}, error);
   ASSERT_NE(dropped, nullptr) << error.message;
   dropped.reset();
   std::unique_ptr<LayerCopy> copy =
@@ -117,7 +117,8 @@ TEST_F(SelectionTest, CopyAppearsOnlyOnCommit) {
   EXPECT_FALSE(std::filesystem::exists(output)) << "visible before it is complete";
   ASSERT_TRUE(copy->Commit(error)) << error.message;
   copy.reset();
-  EXPECT_EQ(pelt::testing::FileNames(dir_.path()), (std::vector<std::string>{"copy.gpkg", "towns.gpkg"}));
+  EXPECT_EQ(pelt::testing::FileNames(dir_.path()),
+            (std::vector<std::string>{"copy.gpkg", "towns.gpkg"}));
   EXPECT_EQ(testing::DumpDataset(output, {"@fid", "NAME", "POP", "LABEL"}),
             "@fid=1;NAME=Zürich;POP=421878;LABEL=label 0|POINT (8.54 47.37)\n"
             "@fid=2;NAME=Bern;POP=134591;LABEL=label 1|POINT (7.45 46.95)\n"

@@ -1,11 +1,11 @@
 #include "pelt/adapters/gdal/source.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/gdal_layers.h"
 #include "support/run_program.h"
@@ -38,8 +38,10 @@ class SourceTest : public ::testing::Test {
     std::filesystem::create_directory(dir_ / "empty");
     // A folder of Shapefiles is one source with a layer per file.
     std::filesystem::create_directory(dir_ / "shapes");
-    ASSERT_TRUE(testing::WriteDataset(gdal::testing::ShapefileDriver(), dir_ / "shapes" / "a.shp", {Layer("a")}));
-    ASSERT_TRUE(testing::WriteDataset(gdal::testing::ShapefileDriver(), dir_ / "shapes" / "b.shp", {Layer("b")}));
+    ASSERT_TRUE(testing::WriteDataset(gdal::testing::ShapefileDriver(), dir_ / "shapes" / "a.shp",
+                                      {Layer("a")}));
+    ASSERT_TRUE(testing::WriteDataset(gdal::testing::ShapefileDriver(), dir_ / "shapes" / "b.shp",
+                                      {Layer("b")}));
     WriteText(dir_ / "garbage.gpkg", "this is not a GeoPackage\n");
     WriteText(dir_ / "garbage.geojson", "{ \"type\": \"FeatureCollection\", \"features\": [ ");
     WriteText(dir_ / "zero.shp", "");
@@ -72,35 +74,63 @@ TEST_F(SourceTest, OpensTheChosenLayerOrSaysWhyNot) {
       {__LINE__, "three.gpkg", LayerChoice::AtIndex(0), "roads"},
       {__LINE__, "three.gpkg", LayerChoice::AtIndex(2), "Łąki"},
       {__LINE__, "shapes", LayerChoice::Named("b"), "b"},
-      {__LINE__, "missing.gpkg", {}, "cannot open '{dir}/missing.gpkg': No such file or directory",
+      {__LINE__,
+       "missing.gpkg",
+       {},
+       "cannot open '{dir}/missing.gpkg': No such file or directory",
        OpenErrorKind::kNotFound},
-      {__LINE__, "", {}, "cannot open '{dir}/': a directory without vector data GDAL can read",
+      {__LINE__,
+       "",
+       {},
+       "cannot open '{dir}/': a directory without vector data GDAL can read",
        OpenErrorKind::kNotVectorData},
-      {__LINE__, "empty", {}, "cannot open '{dir}/empty': a directory without vector data GDAL can read",
+      {__LINE__,
+       "empty",
+       {},
+       "cannot open '{dir}/empty': a directory without vector data GDAL can read",
        OpenErrorKind::kNotVectorData},
-      {__LINE__, "garbage.gpkg", {}, "cannot open '{dir}/garbage.gpkg': not in a vector data format GDAL can read",
+      {__LINE__,
+       "garbage.gpkg",
+       {},
+       "cannot open '{dir}/garbage.gpkg': not in a vector data format GDAL can read",
        OpenErrorKind::kNotVectorData},
       // The driver that recognised the file says what is wrong with it.
-      {__LINE__, "garbage.geojson", {}, "cannot open '{dir}/garbage.geojson': *", OpenErrorKind::kUnreadable},
-      {__LINE__, "zero.shp", {}, "cannot open '{dir}/zero.shp': not in a vector data format GDAL can read",
+      {__LINE__,
+       "garbage.geojson",
+       {},
+       "cannot open '{dir}/garbage.geojson': *",
+       OpenErrorKind::kUnreadable},
+      {__LINE__,
+       "zero.shp",
+       {},
+       "cannot open '{dir}/zero.shp': not in a vector data format GDAL can read",
        OpenErrorKind::kNotVectorData},
       {__LINE__, "empty.kml", {}, "'{dir}/empty.kml' has no layers", OpenErrorKind::kNoLayers},
       {__LINE__, "empty.kml", LayerChoice::Named("places"), "'{dir}/empty.kml' has no layers",
        OpenErrorKind::kNoLayers},
-      {__LINE__, "empty.kml", LayerChoice::AtIndex(0), "'{dir}/empty.kml' has no layers", OpenErrorKind::kNoLayers},
-      {__LINE__, "three.gpkg", {}, "'{dir}/three.gpkg' has 3 layers, choose one of: 'roads', 'rivers', 'Łąki'",
+      {__LINE__, "empty.kml", LayerChoice::AtIndex(0), "'{dir}/empty.kml' has no layers",
+       OpenErrorKind::kNoLayers},
+      {__LINE__,
+       "three.gpkg",
+       {},
+       "'{dir}/three.gpkg' has 3 layers, choose one of: 'roads', 'rivers', 'Łąki'",
        OpenErrorKind::kLayerChoiceNeeded},
-      {__LINE__, "shapes", {}, "'{dir}/shapes' has 2 layers, choose one of: *",  // in the folder's order
+      {__LINE__,
+       "shapes",
+       {},
+       "'{dir}/shapes' has 2 layers, choose one of: *",  // in the folder's order
        OpenErrorKind::kLayerChoiceNeeded},
       {__LINE__, "three.gpkg", LayerChoice::Named("lakes"),
        "'{dir}/three.gpkg' has no layer 'lakes' (its layers: 'roads', 'rivers', 'Łąki')",
        OpenErrorKind::kUnknownLayer},
       {__LINE__, "three.gpkg", LayerChoice::Named(""),
-       "'{dir}/three.gpkg' has no layer '' (its layers: 'roads', 'rivers', 'Łąki')", OpenErrorKind::kUnknownLayer},
+       "'{dir}/three.gpkg' has no layer '' (its layers: 'roads', 'rivers', 'Łąki')",
+       OpenErrorKind::kUnknownLayer},
       {__LINE__, "three.gpkg", LayerChoice::AtIndex(3),
        "'{dir}/three.gpkg' has no layer at index 3 (it has 3 layers)",
        OpenErrorKind::kLayerIndexOutOfRange},
-      {__LINE__, "one.gpkg", LayerChoice::AtIndex(-1), "'{dir}/one.gpkg' has no layer at index -1 (it has 1 layer)",
+      {__LINE__, "one.gpkg", LayerChoice::AtIndex(-1),
+       "'{dir}/one.gpkg' has no layer at index -1 (it has 1 layer)",
        OpenErrorKind::kLayerIndexOutOfRange},
   };
   for (const Row& row : rows) {
@@ -111,7 +141,8 @@ TEST_F(SourceTest, OpensTheChosenLayerOrSaysWhyNot) {
       EXPECT_EQ(table->name(), row.expected);
       continue;
     }
-    const std::string expected = pelt::testing::ReplaceAll(row.expected, "{dir}", dir_.path().string());
+    const std::string expected =
+        pelt::testing::ReplaceAll(row.expected, "{dir}", dir_.path().string());
     EXPECT_EQ(error.kind, row.kind);
     pelt::testing::ExpectText(error.message, expected, "the refusal");
     EXPECT_GE(error.message.size(), expected.size()) << "nothing after the prefix";

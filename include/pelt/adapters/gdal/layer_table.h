@@ -15,7 +15,7 @@ namespace internal {
 struct LayerState;
 struct CursorState;
 struct BatchState;
-}
+}  // namespace internal
 
 class FeatureBatch;
 class FeatureCursor;
