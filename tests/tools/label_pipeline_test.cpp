@@ -140,6 +140,10 @@ TEST(LabelFormatsTest, Records) {
       {__LINE__, LabelFormat::kText, "", "\n"},
       {__LINE__, LabelFormat::kJsonLines, "say \"hi\"\t",
        "{\"fid\": 12, \"label\": \"say \\\"hi\\\"\\t\"}\n"},
+      // Every control character is escaped, up to and including 0x1F; DEL
+      // and UTF-8 pass as they are.
+      {__LINE__, LabelFormat::kJsonLines, "\x01\x1f" "b\x7f\b\f\\ü",
+       "{\"fid\": 12, \"label\": \"\\u0001\\u001fb\x7f\\b\\f\\\\ü\"}\n"},
       {__LINE__, LabelFormat::kCsv, "plain text", "12,plain text\n"},
       {__LINE__, LabelFormat::kCsv, "", "12,\n"},
       {__LINE__, LabelFormat::kCsv, "a,b", "12,\"a,b\"\n"},
