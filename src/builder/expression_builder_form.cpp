@@ -117,8 +117,11 @@ void ExpressionBuilderForm::Run(Handler handler) {
 #include "builder/dialog_handlers.def"
 #undef PELT_HANDLER
   };
-  errors::GuardProcedure(SiteOf(handler), errors::OnFailure::kShowHere,
-                         [&] { (this->*kBodies[static_cast<std::size_t>(handler)])(); });
+  // Named locals, not temporaries: GCC 12's sanitizer build otherwise warns
+  // that the temporaries may be read uninitialized on the failure path.
+  const errors::ProcedureSite site = SiteOf(handler);
+  const Body body = kBodies[static_cast<std::size_t>(handler)];
+  errors::GuardProcedure(site, errors::OnFailure::kShowHere, [this, body] { (this->*body)(); });
 }
 
 DialogView& ExpressionBuilderForm::Controls() {
