@@ -52,7 +52,7 @@ TEST(BuilderFormTest, CataloguesListEveryEntryAndShowItsDescription) {
   for (const TagInfo& tag : Tags()) {
     rows.emplace_back(Control::kCmbTags, Control::kLblTagDescription, tag.entry, tag.description);
   }
-  ASSERT_EQ(rows.size(), 15u + 12u);
+  ASSERT_EQ(rows.size(), language::kStatementCount + 12u);  // twelve tags
   std::map<Control, std::vector<std::u16string>> listed;
   // Backwards, so that every pick is a change of selection.
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
