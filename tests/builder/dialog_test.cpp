@@ -35,34 +35,34 @@ using pelt::testing::U8;
 using testing::Builder;
 using testing::MakeReservedWords;
 
-bool TakesFocus(const ControlSpec& spec) {
-  return spec.kind != ControlKind::kFrame && spec.kind != ControlKind::kLabel;
+bool TakesFocus(const ControlSpec& control) {
+  return control.kind != ControlKind::kFrame && control.kind != ControlKind::kLabel;
 }
 
 TEST(DialogTablesTest, LayoutIsWellFormed) {
   std::set<int> tab_indices;
-  for (const ControlSpec& spec : DialogLayout()) {
-    SCOPED_TRACE(spec.name);
-    EXPECT_TRUE(tab_indices.insert(spec.tab_index).second) << "tab index used twice";
+  for (const ControlSpec& control : DialogLayout()) {
+    SCOPED_TRACE(control.name);
+    EXPECT_TRUE(tab_indices.insert(control.tab_index).second) << "tab index used twice";
     // Only buttons carry tool tips; lists and the text box have no text.
-    if (!spec.tool_tip.empty()) {
-      EXPECT_EQ(spec.kind, ControlKind::kButton);
+    if (!control.tool_tip.empty()) {
+      EXPECT_EQ(control.kind, ControlKind::kButton);
     }
     const bool has_text =
-        spec.kind != ControlKind::kDropDownList && spec.kind != ControlKind::kTextBox;
-    EXPECT_EQ(!spec.text.empty(), has_text);
+        control.kind != ControlKind::kDropDownList && control.kind != ControlKind::kTextBox;
+    EXPECT_EQ(!control.text.empty(), has_text);
     // A control sits inside an earlier frame, or inside the client area.
     TwipRect outer{0, 0, kClientWidthTwips, kClientHeightTwips};
-    if (spec.container) {
-      const ControlSpec& frame = SpecOf(*spec.container);
+    if (control.container) {
+      const ControlSpec& frame = SpecOf(*control.container);
       EXPECT_EQ(frame.kind, ControlKind::kFrame);
-      EXPECT_LT(frame.id, spec.id);
+      EXPECT_LT(frame.id, control.id);
       outer = {0, 0, frame.rect.width, frame.rect.height};
     }
-    EXPECT_GE(spec.rect.left, outer.left);
-    EXPECT_GE(spec.rect.top, outer.top);
-    EXPECT_LE(spec.rect.left + spec.rect.width, outer.left + outer.width);
-    EXPECT_LE(spec.rect.top + spec.rect.height, outer.top + outer.height);
+    EXPECT_GE(control.rect.left, outer.left);
+    EXPECT_GE(control.rect.top, outer.top);
+    EXPECT_LE(control.rect.left + control.rect.width, outer.left + outer.width);
+    EXPECT_LE(control.rect.top + control.rect.height, outer.top + outer.height);
   }
   EXPECT_EQ(tab_indices.size(), static_cast<std::size_t>(kControlCount));
   EXPECT_EQ(*tab_indices.rbegin(), kControlCount - 1);
@@ -87,9 +87,9 @@ TEST(DialogTablesTest, EveryButtonAndTheTextHaveOneHandlerNamedAfterThem) {
       sources.insert(*handler.source);
     }
   }
-  for (const ControlSpec& spec : DialogLayout()) {
-    if (spec.kind != ControlKind::kButton && spec.kind != ControlKind::kTextBox) continue;
-    EXPECT_EQ(sources.count(spec.id), 1u) << spec.name;
+  for (const ControlSpec& control : DialogLayout()) {
+    if (control.kind != ControlKind::kButton && control.kind != ControlKind::kTextBox) continue;
+    EXPECT_EQ(sources.count(control.id), 1u) << control.name;
   }
 }
 
@@ -108,16 +108,17 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
   EXPECT_EQ(dialog.size(), QSize(536, 460));
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
   EXPECT_EQ(dialog.windowTitle(), ToQString(kDialogCaption));
-  for (const ControlSpec& spec : DialogLayout()) {
-    SCOPED_TRACE(spec.name);
-    QWidget* widget = builder.Widget(spec.id);
-    EXPECT_EQ(widget->objectName().toStdString(), spec.name);
-    EXPECT_EQ(widget->parentWidget(), spec.container ? builder.Widget(*spec.container) : &dialog);
+  for (const ControlSpec& control : DialogLayout()) {
+    SCOPED_TRACE(control.name);
+    QWidget* widget = builder.Widget(control.id);
+    EXPECT_EQ(widget->objectName().toStdString(), control.name);
+    EXPECT_EQ(widget->parentWidget(),
+              control.container ? builder.Widget(*control.container) : &dialog);
     EXPECT_EQ(widget->geometry(),
-              QRect(TwipsToPixels(spec.rect.left, 96), TwipsToPixels(spec.rect.top, 96),
-                    TwipsToPixels(spec.rect.width, 96), TwipsToPixels(spec.rect.height, 96)));
-    EXPECT_EQ(widget->toolTip(), ToQString(spec.tool_tip));
-    EXPECT_EQ(widget->font().bold(), spec.id == kBoldCaptionFrame);
+              QRect(TwipsToPixels(control.rect.left, 96), TwipsToPixels(control.rect.top, 96),
+                    TwipsToPixels(control.rect.width, 96), TwipsToPixels(control.rect.height, 96)));
+    EXPECT_EQ(widget->toolTip(), ToQString(control.tool_tip));
+    EXPECT_EQ(widget->font().bold(), control.id == kBoldCaptionFrame);
     QString text;
     if (auto* frame = qobject_cast<QGroupBox*>(widget)) text = frame->title();
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
@@ -132,8 +133,8 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
       EXPECT_FALSE(list->isEditable());
     }
     // Loading has already replaced two descriptions.
-    if (spec.id != Control::kLblFormatDescription && spec.id != Control::kLblTagDescription) {
-      EXPECT_EQ(text, ToQString(spec.text));
+    if (control.id != Control::kLblFormatDescription && control.id != Control::kLblTagDescription) {
+      EXPECT_EQ(text, ToQString(control.text));
     }
   }
   EXPECT_DOUBLE_EQ(builder.Widget(kBoldCaptionFrame)->font().pointSizeF(), kBoldCaptionPoints);
@@ -141,8 +142,8 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
 
 TEST(DialogWindowTest, TabVisitsTheControlsInTheirOrder) {
   std::vector<const ControlSpec*> order;
-  for (const ControlSpec& spec : DialogLayout()) {
-    if (TakesFocus(spec)) order.push_back(&spec);
+  for (const ControlSpec& control : DialogLayout()) {
+    if (TakesFocus(control)) order.push_back(&control);
   }
   std::sort(order.begin(), order.end(),
             [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });

@@ -50,8 +50,8 @@ bool IsNegativeNumber(std::string_view arg) {
 // is spelled with a digit and the word could mean it.
 bool IsNumberOperand(std::string_view arg, std::span<const OptionSpec> option_specs) {
   return IsNegativeNumber(arg) &&
-         std::none_of(option_specs.begin(), option_specs.end(), [](const OptionSpec& spec) {
-           return spec.short_name >= '0' && spec.short_name <= '9';
+         std::none_of(option_specs.begin(), option_specs.end(), [](const OptionSpec& option) {
+           return option.short_name >= '0' && option.short_name <= '9';
          });
 }
 
