@@ -142,7 +142,9 @@ TEST(LabelFormatsTest, Records) {
        "{\"fid\": 12, \"label\": \"say \\\"hi\\\"\\t\"}\n"},
       // Every control character is escaped, up to and including 0x1F; DEL
       // and UTF-8 pass as they are.
-      {__LINE__, LabelFormat::kJsonLines, "\x01\x1f" "b\x7f\b\f\\ü",
+      {__LINE__, LabelFormat::kJsonLines,
+       "\x01\x1f"
+       "b\x7f\b\f\\ü",
        "{\"fid\": 12, \"label\": \"\\u0001\\u001fb\x7f\\b\\f\\\\ü\"}\n"},
       {__LINE__, LabelFormat::kCsv, "plain text", "12,plain text\n"},
       {__LINE__, LabelFormat::kCsv, "", "12,\n"},
