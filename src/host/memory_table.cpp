@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "pelt/value/named.h"
 #include "pelt/value/text.h"
 
 namespace pelt::host {
@@ -212,14 +213,12 @@ void MemoryRow::Set(std::size_t zero_based_field, Variant value) {
 }
 
 std::u16string_view OperationName(Operation op) {
-  switch (op) {
-#define PELT_HOST_OPERATION(id, name) \
-  case Operation::id:                 \
-    return name;
+  static constexpr value::Named<Operation> kNames[] = {
+#define PELT_HOST_OPERATION(id, name) {Operation::id, name},
 #include "pelt/host/operations.def"
 #undef PELT_HOST_OPERATION
-  }
-  return u"?";
+  };
+  return value::NameIn(kNames, op, std::u16string_view(u"?"));
 }
 
 }  // namespace pelt::host

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "pelt/files/replacement_file.h"
+#include "pelt/value/named.h"
 
 namespace pelt::runtime {
 namespace {
@@ -48,12 +49,14 @@ void SetMessage(std::string* message, std::string text) {
   if (message != nullptr) *message = std::move(text);
 }
 
+constexpr value::Named<ThreadingModel, std::string_view> kThreadingModels[] = {
+    {ThreadingModel::kApartment, "apartment"},
+    {ThreadingModel::kFree, "free"},
+    {ThreadingModel::kBoth, "both"},
+};
+
 std::optional<ThreadingModel> ParseThreading(std::string_view text) {
-  for (ThreadingModel m :
-       {ThreadingModel::kApartment, ThreadingModel::kFree, ThreadingModel::kBoth}) {
-    if (text == ThreadingModelName(m)) return m;
-  }
-  return std::nullopt;
+  return value::ValueNamed(kThreadingModels, text);
 }
 
 bool ParseVersion(std::string_view text, std::uint16_t& major, std::uint16_t& minor) {
@@ -333,12 +336,7 @@ Result ReplaceFile(const std::filesystem::path& path, std::string_view text, mod
 }  // namespace
 
 std::string_view ThreadingModelName(ThreadingModel model) {
-  switch (model) {
-    case ThreadingModel::kApartment: return "apartment";
-    case ThreadingModel::kFree: return "free";
-    case ThreadingModel::kBoth: return "both";
-  }
-  return "apartment";
+  return value::NameIn(kThreadingModels, model, std::string_view("apartment"));
 }
 
 const ClassEntry* RegistryContents::FindClass(const ClassId& id) const {

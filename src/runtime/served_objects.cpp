@@ -15,11 +15,14 @@ namespace {
 
 using errors::Status;
 
-// The common part of every served host object: reference counting, queries
-// along the interface chain, and the record of the last failure.
-template <class Interface>
+// The common part of every served object: the C++ object it serves,
+// reference counting, queries along the interface chain, and the record of
+// the last failure.
+template <class Interface, class Target>
 class Served : public Interface {
  public:
+  explicit Served(std::shared_ptr<Target> target) : target_(std::move(target)) {}
+
   Result Query(const InterfaceId& id, void** out) override {
     return QueryChain<Object, HostObject, Interface>(this, id, out);
   }
@@ -39,6 +42,8 @@ class Served : public Interface {
  protected:
   virtual ~Served() = default;
 
+  const std::shared_ptr<Target>& target() const { return target_; }
+
   // kOk for a success; a failure is remembered for LastFailure and answers
   // `failure`.
   Result Check(Status status, Result failure = Result::kFailed) {
@@ -48,6 +53,7 @@ class Served : public Interface {
   }
 
  private:
+  std::shared_ptr<Target> target_;
   RefCount refs_;
   Status last_failure_;  // ok until a call fails
 };
@@ -64,14 +70,14 @@ Result ServeOnce(std::map<Target*, Ref<Interface>>& served, const std::shared_pt
   return Result::kOk;
 }
 
-class FieldServer final : public Served<HostFieldObject> {
+class FieldServer final : public Served<HostFieldObject, host::HostField> {
  public:
-  explicit FieldServer(std::shared_ptr<host::HostField> field) : field_(std::move(field)) {}
+  using Served::Served;
 
   Result FieldName(Text* name) override {
     return GuardMember(Inputs(), Outputs(name), [&] {
       std::u16string text;
-      PELT_RETURN_IF_FAILED(Check(field_->FieldName(text)));
+      PELT_RETURN_IF_FAILED(Check(target()->FieldName(text)));
       return HandOutText(text, *name);
     });
   }
@@ -79,94 +85,86 @@ class FieldServer final : public Served<HostFieldObject> {
   Result FieldTypeCode(std::int32_t* code) override {
     return GuardMember(Inputs(), Outputs(code), [&] {
       host::FieldType type{};
-      PELT_RETURN_IF_FAILED(Check(field_->FieldTypeCode(type)));
+      PELT_RETURN_IF_FAILED(Check(target()->FieldTypeCode(type)));
       *code = static_cast<std::int32_t>(type);
       return Result::kOk;
     });
   }
-
- private:
-  std::shared_ptr<host::HostField> field_;
 };
 
-class FieldsServer final : public Served<HostFieldsObject> {
+class FieldsServer final : public Served<HostFieldsObject, host::HostFields> {
  public:
-  explicit FieldsServer(std::shared_ptr<host::HostFields> fields) : fields_(std::move(fields)) {}
+  using Served::Served;
 
   Result FieldCount(std::int32_t* count) override {
     return GuardMember(Inputs(), Outputs(count),
-                       [&] { return Check(fields_->FieldCount(*count)); });
+                       [&] { return Check(target()->FieldCount(*count)); });
   }
 
   Result FieldAt(std::int32_t index, HostFieldObject** field) override {
     return GuardMember(Inputs(), Outputs(field), [&] {
       host::HostField* found = nullptr;
-      PELT_RETURN_IF_FAILED(Check(fields_->FieldAt(index, found)));
+      PELT_RETURN_IF_FAILED(Check(target()->FieldAt(index, found)));
       if (found == nullptr)
         return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt"));
-      return ServeOnce<HostFieldObject, FieldServer>(served_, fields_, found, field);
+      return ServeOnce<HostFieldObject, FieldServer>(served_, target(), found, field);
     });
   }
 
  private:
-  std::shared_ptr<host::HostFields> fields_;
   std::map<host::HostField*, Ref<HostFieldObject>> served_;
 };
 
-class TableServer final : public Served<HostTableObject> {
+class TableServer final : public Served<HostTableObject, host::HostTable> {
  public:
-  explicit TableServer(std::shared_ptr<host::HostTable> table) : table_(std::move(table)) {}
+  using Served::Served;
 
   Result FieldList(HostFieldsObject** fields) override {
     return GuardMember(Inputs(), Outputs(fields), [&] {
       host::HostFields* found = nullptr;
-      PELT_RETURN_IF_FAILED(Check(table_->FieldList(found)));
+      PELT_RETURN_IF_FAILED(Check(target()->FieldList(found)));
       if (found == nullptr)
         return Check(Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList"));
-      return ServeOnce<HostFieldsObject, FieldsServer>(served_, table_, found, fields);
+      return ServeOnce<HostFieldsObject, FieldsServer>(served_, target(), found, fields);
     });
   }
 
   Result IndexOfField(const char16_t* name, std::int32_t* index) override {
     return GuardMember(Inputs(), Outputs(index),
-                       [&] { return Check(table_->IndexOfField(TextView(name), *index)); });
+                       [&] { return Check(target()->IndexOfField(TextView(name), *index)); });
   }
 
  private:
-  std::shared_ptr<host::HostTable> table_;
   std::map<host::HostFields*, Ref<HostFieldsObject>> served_;
 };
 
-class RowServer final : public Served<HostRowObject> {
+class RowServer final : public Served<HostRowObject, host::HostRow> {
  public:
-  explicit RowServer(std::shared_ptr<host::HostRow> row) : row_(std::move(row)) {}
+  using Served::Served;
 
   Result ValueAt(std::int32_t index, Variant* out) override {
     return GuardMember(Inputs(), Outputs(out), [&] {
       value::Variant v;
-      PELT_RETURN_IF_FAILED(Check(row_->ValueAt(index, v)));
+      PELT_RETURN_IF_FAILED(Check(target()->ValueAt(index, v)));
       return ToRuntimeVariant(v, *out);
     });
   }
-
- private:
-  std::shared_ptr<host::HostRow> row_;
 };
 
-class CollectionServer final : public Served<CollectionObject> {
+class CollectionServer final : public Served<CollectionObject, value::Collection> {
  public:
-  explicit CollectionServer(std::shared_ptr<value::Collection> items) : items_(std::move(items)) {}
+  using Served::Served;
 
   Result Count(std::int32_t* count) override {
     return GuardMember(Inputs(), Outputs(count), [&] {
-      *count = items_->Count();
+      *count = target()->Count();
       return Result::kOk;
     });
   }
 
   Result ItemAt(std::int32_t position, Variant* item) override {
     return GuardMember(Inputs(), Outputs(item), [&] {
-      const value::Variant* found = items_->ItemAt(position);
+      const value::Variant* found = target()->ItemAt(position);
       if (found == nullptr) return Refuse(value::ErrorCode::kSubscriptOutOfRange);
       return ToRuntimeVariant(*found, *item);
     });
@@ -174,17 +172,17 @@ class CollectionServer final : public Served<CollectionObject> {
 
   Result KeyAt(std::int32_t position, Text* key) override {
     return GuardMember(Inputs(), Outputs(key), [&] {
-      if (position < 1 || position > items_->Count()) {
+      if (position < 1 || position > target()->Count()) {
         return Refuse(value::ErrorCode::kSubscriptOutOfRange);
       }
-      const std::u16string* found = items_->KeyAt(position);
+      const std::u16string* found = target()->KeyAt(position);
       return found != nullptr ? HandOutText(*found, *key) : Result::kOk;
     });
   }
 
   Result ItemByKey(const char16_t* key, Variant* item) override {
     return GuardMember(Inputs(), Outputs(item), [&] {
-      const value::Variant* found = items_->ItemByKey(TextView(key));
+      const value::Variant* found = target()->ItemByKey(TextView(key));
       if (found == nullptr) return Refuse(value::ErrorCode::kInvalidProcedureCall);
       return ToRuntimeVariant(*found, *item);
     });
@@ -196,7 +194,7 @@ class CollectionServer final : public Served<CollectionObject> {
       PELT_RETURN_IF_FAILED(FromRuntimeVariant(*item, v));
       std::optional<std::u16string_view> k;
       if (key != nullptr) k = TextView(key);
-      const value::ErrorCode code = items_->Add(std::move(v), k);
+      const value::ErrorCode code = target()->Add(std::move(v), k);
       return code == value::ErrorCode::kNone ? Result::kOk : Refuse(code);
     });
   }
@@ -206,8 +204,6 @@ class CollectionServer final : public Served<CollectionObject> {
   Result Refuse(value::ErrorCode code) {
     return Check(Status::FromCode(code, u"Collection"), Result::kInvalidArgument);
   }
-
-  std::shared_ptr<value::Collection> items_;
 };
 
 template <class Interface, class Server, class Target>

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <mutex>
 
+#include "pelt/value/named.h"
 #include "pelt/value/text.h"
 
 namespace pelt::ui {
@@ -21,12 +22,12 @@ Installed& Global() {
 }
 
 std::string_view IconWord(MessageBoxStyle style) {
-  switch (style) {
-    case MessageBoxStyle::kCritical: return "error";
-    case MessageBoxStyle::kExclamation: return "warning";
-    case MessageBoxStyle::kInformation: return "information";
-  }
-  return "message";
+  static constexpr value::Named<MessageBoxStyle, std::string_view> kWords[] = {
+      {MessageBoxStyle::kCritical, "error"},
+      {MessageBoxStyle::kExclamation, "warning"},
+      {MessageBoxStyle::kInformation, "information"},
+  };
+  return value::NameIn(kWords, style, std::string_view("message"));
 }
 
 }  // namespace

@@ -26,14 +26,15 @@ ExitCode ReportStreamWriteFailure(Streams& io) {
 }
 
 std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> args,
-                                              std::span<const OptionSpec> option_specs,
-                                              std::string_view command, std::string_view usage,
-                                              Streams& io, ParsedArguments& arguments) {
+                                              const CommandSyntax& syntax, Streams& io,
+                                              ParsedArguments& arguments) {
   std::string error;
-  if (!ParseArguments(args, option_specs, arguments, error)) return ReportUsage(io, command, error);
+  if (!ParseArguments(args, syntax.options, arguments, error)) {
+    return ReportUsage(io, syntax.name, error);
+  }
   if (arguments.Has(kHelpOption.name)) {
-    io.out << usage;
-    WriteOptionHelp(io.out, option_specs);
+    io.out << syntax.usage;
+    WriteOptionHelp(io.out, syntax.options);
     return ExitCode::kOk;
   }
   return std::nullopt;
@@ -60,14 +61,11 @@ std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments, const
                      "unknown format '" + std::string(*name) + "', expected text or jsonl");
 }
 
-std::optional<ExitCode> ParseRecordCommandArguments(
-    std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
-    const OptionSpec& format_option, std::string_view command, std::string_view usage, Streams& io,
-    ParsedArguments& arguments, RecordFormat& format) {
-  if (const auto done = ParseCommandArguments(args, option_specs, command, usage, io, arguments)) {
-    return done;
-  }
-  return ReadRecordFormat(arguments, format_option, command, io, format);
+std::optional<ExitCode> ParseRecordArguments(std::span<const std::string_view> args,
+                                             const CommandSyntax& syntax, Streams& io,
+                                             ParsedArguments& arguments, RecordFormat& format) {
+  if (const auto done = ParseCommandArguments(args, syntax, io, arguments)) return done;
+  return ReadRecordFormat(arguments, *syntax.format_option, syntax.name, io, format);
 }
 
 ExitCode FlushStandardOutput(Streams& io) {

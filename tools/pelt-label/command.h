@@ -53,16 +53,25 @@ ExitCode ReportStreamWriteFailure(Streams& io);
 // that standard output could not be written.
 ExitCode FlushStandardOutput(Streams& io);
 
+// A subcommand's fixed parts: its name, its options and its --help text.
+struct CommandSyntax {
+  std::string_view name;
+  std::span<const OptionSpec> options;
+  std::string_view usage;
+  const OptionSpec* format_option = nullptr;  // for the commands that list records
+};
+
 // Reads a command's arguments and answers --help. nullopt: the command goes
 // on with `arguments`; otherwise it ends with the code returned (its help was
 // printed, or a usage problem reported).
 std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> args,
-                                              std::span<const OptionSpec> option_specs,
-                                              std::string_view command, std::string_view usage,
-                                              Streams& io, ParsedArguments& arguments);
+                                              const CommandSyntax& syntax, Streams& io,
+                                              ParsedArguments& arguments);
 
 // How layers, fields and verify --batch write their records.
 enum class RecordFormat { kText, kJsonLines };
+inline constexpr OptionSpec kRecordFormatOption{"format", 'f', "FORMAT",
+                                                "text (the default) or jsonl"};
 
 // Reads the format option, text (the default) or jsonl. nullopt: format is set;
 // otherwise the usage problem was reported and the command ends with it.
@@ -70,12 +79,11 @@ std::optional<ExitCode> ReadRecordFormat(const ParsedArguments& arguments, const
                                          std::string_view command, Streams& io,
                                          RecordFormat& format);
 
-// ParseCommandArguments, then ReadRecordFormat with format_option, for the
-// commands that list records.
-std::optional<ExitCode> ParseRecordCommandArguments(
-    std::span<const std::string_view> args, std::span<const OptionSpec> option_specs,
-    const OptionSpec& format_option, std::string_view command, std::string_view usage, Streams& io,
-    ParsedArguments& arguments, RecordFormat& format);
+// ParseCommandArguments, then ReadRecordFormat with syntax.format_option, for
+// the commands that list records.
+std::optional<ExitCode> ParseRecordArguments(std::span<const std::string_view> args,
+                                             const CommandSyntax& syntax, Streams& io,
+                                             ParsedArguments& arguments, RecordFormat& format);
 
 // A usage problem of a subcommand, with the pointer to its help.
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message);

@@ -37,21 +37,23 @@ constexpr OptionSpec kShowMessagesOption{"show-messages", 's', "",
 constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kHelpOption};
 
 constexpr std::string_view kUsage =
-    "Usage: pelt-label edit [--layer NAME] [--set KEY=DESCRIPTION]... [--show-messages]\n"
-    "                       [SOURCE] [EXPR]\n"
-    "\n"
-    "Opens the expression builder for a layer of SOURCE (the bundled sample when\n"
-    "no SOURCE is given), prefilled with EXPR. A single operand is SOURCE when a\n"
-    "file or folder of that name exists, and EXPR otherwise; EXPR - reads the\n"
-    "expression from standard input. The reserved words offered are those the\n"
-    "label command supplies and every --set one.\n"
-    "\n"
-    "On OK the accepted expression, once verified, is printed on standard output.\n"
-    "\n"
-    "Exit status: 0 an expression was accepted and printed; 1 the dialog was\n"
-    "cancelled or closed, or the accepted expression is not valid; 2 bad usage,\n"
-    "no display, or a source or layer that cannot be opened.\n"
-    "\n";
+    R"(Usage: pelt-label edit [--layer NAME] [--set KEY=DESCRIPTION]... [--show-messages]
+                       [SOURCE] [EXPR]
+
+Opens the expression builder for a layer of SOURCE (the bundled sample when
+no SOURCE is given), prefilled with EXPR. A single operand is SOURCE when a
+file or folder of that name exists, and EXPR otherwise; EXPR - reads the
+expression from standard input. The reserved words offered are those the
+label command supplies and every --set one.
+
+On OK the accepted expression, once verified, is printed on standard output.
+
+Exit status: 0 an expression was accepted and printed; 1 the dialog was
+cancelled or closed, or the accepted expression is not valid; 2 bad usage,
+no display, or a source or layer that cannot be opened.
+
+)";
+constexpr CommandSyntax kSyntax{kCommand, kOptions, kUsage};
 
 // The words the label command supplies values for, as the user inserts them.
 struct BuiltInWord {
@@ -113,9 +115,7 @@ bool PathExists(std::string_view path) {
 
 ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
-    return *done;
-  }
+  if (const auto done = ParseCommandArguments(args, kSyntax, io, arguments)) return *done;
   std::string error;
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.size() > 2) {

@@ -16,25 +16,26 @@ namespace {
 
 constexpr std::string_view kCommand = "fields";
 
-constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT", "text (the default) or jsonl"};
-constexpr std::array kOptions{kLayerOption, kOpenOption, kFormatOption, kHelpOption};
+constexpr std::array kOptions{kLayerOption, kOpenOption, kRecordFormatOption, kHelpOption};
 
 constexpr std::string_view kUsage =
-    "Usage: pelt-label fields [--layer NAME] [--format text|jsonl] [SOURCE]\n"
-    "\n"
-    "Lists the fields of a layer in the order label expressions see them, with\n"
-    "their type codes. SOURCE is any vector data GDAL reads (GeoPackage,\n"
-    "Shapefile, GeoJSON, CSV ...); without it the bundled sample is listed.\n"
-    "\n"
-    "text:  one line per field: NAME, a tab, the type code, a tab, the type name\n"
-    "jsonl: one JSON object per line:\n"
-    "       {\"name\": \"NAME\", \"type\": 4, \"type_name\": \"String\"}\n"
-    "\n"
-    "Type codes: 0 SmallInteger (16-bit integers, Booleans), 1 Integer, 2 Single,\n"
-    "3 Double, 4 String (also lists and JSON), 5 Date (dates, times, date-times),\n"
-    "6 ObjectId (the feature id column), 7 Geometry (\"Shape\" when unnamed),\n"
-    "8 Blob. Fields of codes 7 and 8 cannot be used in a label.\n"
-    "\n";
+    R"(Usage: pelt-label fields [--layer NAME] [--format text|jsonl] [SOURCE]
+
+Lists the fields of a layer in the order label expressions see them, with
+their type codes. SOURCE is any vector data GDAL reads (GeoPackage,
+Shapefile, GeoJSON, CSV ...); without it the bundled sample is listed.
+
+text:  one line per field: NAME, a tab, the type code, a tab, the type name
+jsonl: one JSON object per line:
+       {"name": "NAME", "type": 4, "type_name": "String"}
+
+Type codes: 0 SmallInteger (16-bit integers, Booleans), 1 Integer, 2 Single,
+3 Double, 4 String (also lists and JSON), 5 Date (dates, times, date-times),
+6 ObjectId (the feature id column), 7 Geometry ("Shape" when unnamed),
+8 Blob. Fields of codes 7 and 8 cannot be used in a label.
+
+)";
+constexpr CommandSyntax kSyntax{kCommand, kOptions, kUsage, &kRecordFormatOption};
 
 struct FieldLine {
   std::string name;  // UTF-8
@@ -85,10 +86,7 @@ ExitCode ReportHostFailure(Streams& io, const gdal::LayerTable& table, const hos
 ExitCode RunFields(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
   RecordFormat format = RecordFormat::kText;
-  if (const auto done = ParseRecordCommandArguments(args, kOptions, kFormatOption, kCommand, kUsage,
-                                                    io, arguments, format)) {
-    return *done;
-  }
+  if (const auto done = ParseRecordArguments(args, kSyntax, io, arguments, format)) return *done;
 
   ExitCode exit_code = ExitCode::kOk;
   const std::unique_ptr<gdal::LayerTable> table =

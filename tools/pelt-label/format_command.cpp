@@ -25,29 +25,30 @@ constexpr std::string_view kFunctionOptionName = "function";
 constexpr language::StatementId kDefaultFunction = language::StatementId::kFormat;
 
 constexpr std::string_view kUsage =
-    "Usage: pelt-label format [--locale L] [--function F] VALUE [ARGUMENT]\n"
-    "\n"
-    "Prints the text a label shows for VALUE after one formatting function, so\n"
-    "that a picture can be tried before it goes into an expression.\n"
-    "\n"
-    "VALUE is written with its type:\n"
-    "  num:1234.5   int:42   cur:12.34   str:any text   bool:true   null:   empty:\n"
-    "  date:2026-01-05   date:2026-01-05T13:04:09   time:13:04:09\n"
-    "ARGUMENT is the picture for Format (none: the empty picture) and the number\n"
-    "of decimals for FormatNumber and Round; FormatCurrency takes none. A\n"
-    "function that does not apply leaves the value as it came; null prints an\n"
-    "empty line. Put -- before operands that begin with a minus, such as a\n"
-    "picture \"-0\" or the decimals -1.\n"
-    "\n"
-    "Examples:\n"
-    "  pelt-label format num:1234.5 '#,##0.00'\n"
-    "  pelt-label format --locale de_DE date:2026-01-05 'dddd d. mmmm yyyy'\n"
-    "  pelt-label format --function FormatNumber num:-0.004 2\n"
-    "  pelt-label format --function FormatNumber -- num:1234.5 -1\n"
-    "\n"
-    "Exit status: 0 the text was printed; 2 bad usage: a malformed VALUE,\n"
-    "ARGUMENT or locale, or an ARGUMENT where the function takes none.\n"
-    "\n";
+    R"(Usage: pelt-label format [--locale L] [--function F] VALUE [ARGUMENT]
+
+Prints the text a label shows for VALUE after one formatting function, so
+that a picture can be tried before it goes into an expression.
+
+VALUE is written with its type:
+  num:1234.5   int:42   cur:12.34   str:any text   bool:true   null:   empty:
+  date:2026-01-05   date:2026-01-05T13:04:09   time:13:04:09
+ARGUMENT is the picture for Format (none: the empty picture) and the number
+of decimals for FormatNumber and Round; FormatCurrency takes none. A
+function that does not apply leaves the value as it came; null prints an
+empty line. Put -- before operands that begin with a minus, such as a
+picture "-0" or the decimals -1.
+
+Examples:
+  pelt-label format num:1234.5 '#,##0.00'
+  pelt-label format --locale de_DE date:2026-01-05 'dddd d. mmmm yyyy'
+  pelt-label format --function FormatNumber num:-0.004 2
+  pelt-label format --function FormatNumber -- num:1234.5 -1
+
+Exit status: 0 the text was printed; 2 bad usage: a malformed VALUE,
+ARGUMENT or locale, or an ARGUMENT where the function takes none.
+
+)";
 
 // The functions a user can try: the statements the table offers, provided
 // they take at most the one ARGUMENT this command reads.
@@ -121,7 +122,7 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   const std::array options{kLocaleOption, OptionSpec{kFunctionOptionName, 'f', "F", function_help},
                            kHelpOption};
   ParsedArguments arguments;
-  if (const auto done = ParseCommandArguments(args, options, kCommand, kUsage, io, arguments)) {
+  if (const auto done = ParseCommandArguments(args, {kCommand, options, kUsage}, io, arguments)) {
     return *done;
   }
   std::string error;

@@ -3,10 +3,9 @@
 #include "json_text.h"
 
 namespace pelt::tools {
-namespace {
 
-void AppendTextLine(std::string_view label, std::string& out) {
-  for (char c : label) {
+void AppendOnOneLine(std::string_view text, std::string& out) {
+  for (char c : text) {
     switch (c) {
       case '\\': out += "\\\\"; break;
       case '\n': out += "\\n"; break;
@@ -14,6 +13,12 @@ void AppendTextLine(std::string_view label, std::string& out) {
       default: out += c;
     }
   }
+}
+
+namespace {
+
+void AppendTextLine(std::string_view label, std::string& out) {
+  AppendOnOneLine(label, out);
   out += '\n';
 }
 

@@ -14,6 +14,10 @@ namespace pelt::tools {
 //          comma, a quote or a line break is quoted, quotes doubled (RFC 4180)
 enum class LabelFormat { kText, kJsonLines, kCsv };
 
+// Appends text with backslash, newline and carriage return written as \\, \n
+// and \r, so that it takes one line.
+void AppendOnOneLine(std::string_view text, std::string& out);
+
 // False for a name other than text, jsonl and csv.
 bool ParseLabelFormat(std::string_view name, LabelFormat& format);
 

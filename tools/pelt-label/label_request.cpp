@@ -48,35 +48,36 @@ constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption
                               kFieldOption,        kToFormatOption, kOverwriteOption, kJobsOption,
                               kProgressOption,     kQuietOption,    kHelpOption};
 
-constexpr std::string_view kUsage =
-    "Usage: pelt-label label [OPTIONS] [SOURCE] EXPR\n"
-    "\n"
-    "Verifies the label expression EXPR once, then writes the label of every\n"
-    "selected feature of the layer, in the layer's order. SOURCE is any vector\n"
-    "data GDAL reads (/vsizip/ and /vsicurl/ paths included), - for GeoJSON on\n"
-    "standard input; without it the bundled sample is labelled. EXPR - reads\n"
-    "the expression from standard input.\n"
-    "\n"
-    "Reserved words: $$DATE (today), $$TIME (now), $$LAYER, $$SOURCE (the file\n"
-    "name), $$FID, $$ROW (1-based among the labelled features), and any --set\n"
-    "KEY=VALUE, which wins.\n"
-    "\n"
-    "text:  the label, with backslash, newline and carriage return written as\n"
-    "       \\\\, \\n and \\r\n"
-    "jsonl: {\"fid\": 1, \"label\": \"...\"} per line\n"
-    "csv:   a header fid,label, then a record per feature (RFC 4180 quoting)\n"
-    "\n"
-    "--to OUTPUT --field NAME writes a copy of the layer, every field and\n"
-    "geometry kept, with the label in the new text field NAME, instead of\n"
-    "the labels. The copy appears under OUTPUT only when complete.\n"
-    "\n"
-    "Exit status: 0 every feature labelled; 1 the expression is invalid (its\n"
-    "message on standard error, nothing written), or reading or writing\n"
-    "failed; 2 bad usage, or a source or layer that cannot be opened; 3 some\n"
-    "labels failed (their lines are empty; the count is on standard error);\n"
-    "130 interrupted (Ctrl-C; 143 for SIGTERM), nothing left behind; 141\n"
-    "standard output was closed by its reader (| head), quietly.\n"
-    "\n";
+constexpr std::string_view kUsage = R"(Usage: pelt-label label [OPTIONS] [SOURCE] EXPR
+
+Verifies the label expression EXPR once, then writes the label of every
+selected feature of the layer, in the layer's order. SOURCE is any vector
+data GDAL reads (/vsizip/ and /vsicurl/ paths included), - for GeoJSON on
+standard input; without it the bundled sample is labelled. EXPR - reads
+the expression from standard input.
+
+Reserved words: $$DATE (today), $$TIME (now), $$LAYER, $$SOURCE (the file
+name), $$FID, $$ROW (1-based among the labelled features), and any --set
+KEY=VALUE, which wins.
+
+text:  the label, with backslash, newline and carriage return written as
+       \\, \n and \r
+jsonl: {"fid": 1, "label": "..."} per line
+csv:   a header fid,label, then a record per feature (RFC 4180 quoting)
+
+--to OUTPUT --field NAME writes a copy of the layer, every field and
+geometry kept, with the label in the new text field NAME, instead of
+the labels. The copy appears under OUTPUT only when complete.
+
+Exit status: 0 every feature labelled; 1 the expression is invalid (its
+message on standard error, nothing written), or reading or writing
+failed; 2 bad usage, or a source or layer that cannot be opened; 3 some
+labels failed (their lines are empty; the count is on standard error);
+130 interrupted (Ctrl-C; 143 for SIGTERM), nothing left behind; 141
+standard output was closed by its reader (| head), quietly.
+
+)";
+constexpr CommandSyntax kSyntax{kLabelCommand, kOptions, kUsage};
 
 template <class Number>
 bool ParseNumber(std::string_view text, Number low, Number high, Number& number) {
@@ -199,10 +200,7 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
 std::optional<ExitCode> ParseLabelRequest(std::span<const std::string_view> args, Streams& io,
                                           LabelRequest& request) {
   ParsedArguments& arguments = request.arguments;
-  if (const auto done =
-          ParseCommandArguments(args, kOptions, kLabelCommand, kUsage, io, arguments)) {
-    return *done;
-  }
+  if (const auto done = ParseCommandArguments(args, kSyntax, io, arguments)) return *done;
   std::string error;
   if (!ReadOptions(arguments, request, error)) return ReportUsage(io, kLabelCommand, error);
   const std::vector<std::string_view>& operands = arguments.operands();

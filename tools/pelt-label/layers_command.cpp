@@ -15,25 +15,26 @@ namespace {
 
 constexpr std::string_view kCommand = "layers";
 
-constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT", "text (the default) or jsonl"};
-constexpr std::array kOptions{kFormatOption, kOpenOption, kHelpOption};
+constexpr std::array kOptions{kRecordFormatOption, kOpenOption, kHelpOption};
 
 constexpr std::string_view kUsage =
-    "Usage: pelt-label layers [--format text|jsonl] [--open-option KEY=VALUE] [SOURCE]\n"
-    "\n"
-    "Lists the layers of SOURCE (any vector data GDAL reads, - for standard\n"
-    "input) in the source's order, with the number of features of each. The\n"
-    "index and the name are what --layer takes. Without SOURCE the bundled\n"
-    "sample is listed.\n"
-    "\n"
-    "text:  one line per layer: the 0-based index, a tab, the name, a tab, the\n"
-    "       feature count (? when the driver cannot count)\n"
-    "jsonl: {\"index\": 0, \"name\": \"NAME\", \"features\": 10} per line\n"
-    "       (features is null when the driver cannot count)\n"
-    "\n"
-    "Exit status: 0 listed; 1 standard output could not be written; 2 bad\n"
-    "usage, or a source that cannot be opened.\n"
-    "\n";
+    R"(Usage: pelt-label layers [--format text|jsonl] [--open-option KEY=VALUE] [SOURCE]
+
+Lists the layers of SOURCE (any vector data GDAL reads, - for standard
+input) in the source's order, with the number of features of each. The
+index and the name are what --layer takes. Without SOURCE the bundled
+sample is listed.
+
+text:  one line per layer: the 0-based index, a tab, the name, a tab, the
+       feature count (? when the driver cannot count)
+jsonl: {"index": 0, "name": "NAME", "features": 10} per line
+       (features is null when the driver cannot count)
+
+Exit status: 0 listed; 1 standard output could not be written; 2 bad
+usage, or a source that cannot be opened.
+
+)";
+constexpr CommandSyntax kSyntax{kCommand, kOptions, kUsage, &kRecordFormatOption};
 
 void AppendLayer(std::string& out, std::int32_t index, const std::string& name,
                  std::int64_t features, RecordFormat format) {
@@ -60,10 +61,7 @@ void AppendLayer(std::string& out, std::int32_t index, const std::string& name,
 ExitCode RunLayers(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
   RecordFormat format = RecordFormat::kText;
-  if (const auto done = ParseRecordCommandArguments(args, kOptions, kFormatOption, kCommand, kUsage,
-                                                    io, arguments, format)) {
-    return *done;
-  }
+  if (const auto done = ParseRecordArguments(args, kSyntax, io, arguments, format)) return *done;
   const std::vector<std::string_view>& operands = arguments.operands();
   if (operands.size() > 1) {
     return ReportUsage(io, kCommand,

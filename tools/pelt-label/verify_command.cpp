@@ -11,6 +11,7 @@
 
 #include "expression_operand.h"
 #include "json_text.h"
+#include "label_formats.h"
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -36,36 +37,27 @@ constexpr std::array kOptions{kLayerOption, kOpenOption,   kShowMessagesOption, 
                               kBatchOption, kFormatOption, kHelpOption};
 
 constexpr std::string_view kUsage =
-    "Usage: pelt-label verify [--layer NAME] [--show-messages] SOURCE EXPR\n"
-    "       pelt-label verify [--show-messages] --no-table EXPR\n"
-    "       pelt-label verify --batch FILE [--format text|jsonl] SOURCE\n"
-    "\n"
-    "Verifies the label expression EXPR against a layer of SOURCE (any vector\n"
-    "data GDAL reads) and prints the verdict's message on standard output.\n"
-    "EXPR - reads the expression from standard input as UTF-8; one line ending\n"
-    "at its very end is not part of the expression. Without a table, only\n"
-    "expressions without fields are valid.\n"
-    "\n"
-    "--batch verifies each line of FILE as one expression and prints a line\n"
-    "per expression: text: the line number, a tab, valid or invalid, a tab,\n"
-    "the message (newlines written as \\n, backslashes as \\\\); jsonl:\n"
-    "{\"line\": 1, \"valid\": true, \"message\": \"...\"}.\n"
-    "\n"
-    "Exit status: 0 the expression is valid (with --batch: all of them); 1 it\n"
-    "is not (any of them), or the output could not be written; 2 bad usage,\n"
-    "or a source, layer, FILE or standard input that cannot be read.\n"
-    "\n";
+    R"(Usage: pelt-label verify [--layer NAME] [--show-messages] SOURCE EXPR
+       pelt-label verify [--show-messages] --no-table EXPR
+       pelt-label verify --batch FILE [--format text|jsonl] SOURCE
 
-void AppendEscaped(std::string_view text, std::string& out) {
-  for (char c : text) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
-    }
-  }
-}
+Verifies the label expression EXPR against a layer of SOURCE (any vector
+data GDAL reads) and prints the verdict's message on standard output.
+EXPR - reads the expression from standard input as UTF-8; one line ending
+at its very end is not part of the expression. Without a table, only
+expressions without fields are valid.
+
+--batch verifies each line of FILE as one expression and prints a line
+per expression: text: the line number, a tab, valid or invalid, a tab,
+the message (newlines written as \n, backslashes as \\); jsonl:
+{"line": 1, "valid": true, "message": "..."}.
+
+Exit status: 0 the expression is valid (with --batch: all of them); 1 it
+is not (any of them), or the output could not be written; 2 bad usage,
+or a source, layer, FILE or standard input that cannot be read.
+
+)";
+constexpr CommandSyntax kSyntax{kCommand, kOptions, kUsage};
 
 // Reads the expressions of --batch: one per line, a line ending of either
 // kind removed, no line after a final line ending.
@@ -138,7 +130,7 @@ ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
       out += "}\n";
     } else {
       out += std::to_string(i + 1) + (valid ? "\tvalid\t" : "\tinvalid\t");
-      AppendEscaped(message, out);
+      AppendOnOneLine(message, out);
       out += '\n';
     }
     io.out << out;
@@ -153,9 +145,7 @@ ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
 
 ExitCode RunVerify(std::span<const std::string_view> args, Streams& io) {
   ParsedArguments arguments;
-  if (const auto done = ParseCommandArguments(args, kOptions, kCommand, kUsage, io, arguments)) {
-    return *done;
-  }
+  if (const auto done = ParseCommandArguments(args, kSyntax, io, arguments)) return *done;
   std::string error;
 
   if (arguments.Has(kBatchOption.name)) return VerifyBatch(arguments, io);
