@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# Builds every libFuzzer target with clang in build-fuzz and runs each for
-# SECONDS (default 60) from its checked-in seed corpus. New inputs go to a
-# scratch directory, so the checked-in corpus stays as it is; a crash leaves
-# its reproducer in build-fuzz/artifacts/<target>/ and fails the script.
+# Runs every libFuzzer target for SECONDS (default 60) from its checked-in
+# seed corpus. The targets come from build-fuzz, which the script configures
+# and builds with clang, or from --build DIR, a build already configured with
+# clang, PELT_BUILD_FUZZERS and the sanitizers (scripts/check.sh passes its
+# sanitizer build). New inputs go to a scratch directory, so the checked-in
+# corpus stays as it is; a crash leaves its reproducer in
+# <build>/artifacts/<target>/ and fails the script.
 #
-#   scripts/run-fuzzers.sh [SECONDS]
+#   scripts/run-fuzzers.sh [--build DIR] [SECONDS]
 set -euo pipefail
-seconds=${1:-60}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build="$root/build-fuzz"
+build=
+if [[ ${1:-} == --build ]]; then
+  build=$2
+  shift 2
+fi
+seconds=${1:-60}
 jobs=${PELT_FUZZ_JOBS:-$(nproc)}
 
-CC=clang CXX=clang++ cmake -G Ninja -S "$root" -B "$build" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DPELT_BUILD_FUZZERS=ON -DPELT_SANITIZE=address,undefined -DPELT_WARNINGS_AS_ERRORS=ON \
-  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
-  -DPELT_BUILD_TESTS=OFF -DPELT_BUILD_BENCHMARKS=OFF -DPELT_BUILD_BUILDER=OFF \
-  -DPELT_BUILD_GDAL=OFF -DPELT_INSTALL=OFF >/dev/null
+if [[ -z $build ]]; then
+  build="$root/build-fuzz"
+  CC=clang CXX=clang++ cmake -G Ninja -S "$root" -B "$build" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPELT_BUILD_FUZZERS=ON -DPELT_SANITIZE=address,undefined -DPELT_WARNINGS_AS_ERRORS=ON \
+    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+    -DPELT_BUILD_TESTS=OFF -DPELT_BUILD_BENCHMARKS=OFF -DPELT_BUILD_BUILDER=OFF \
+    -DPELT_BUILD_GDAL=OFF -DPELT_INSTALL=OFF >/dev/null
+fi
 cmake --build "$build" --target pelt_fuzzers -j "$jobs"
 
 shopt -s nullglob

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "evaluator_sites.h"
 #include "language/messages.h"
 #include "pelt/errors/failure.h"
 #include "pelt/evaluator/apply_format.h"
@@ -22,14 +23,6 @@ using value::Variant;
 
 using language::MessageId;
 
-constexpr std::u16string_view kSource = u"PeltExpressions";
-
-// Host indices are narrowed to 16 bits; a wider one is an overflow.
-std::int32_t NarrowFieldIndex(std::int32_t index) {
-  if (index < -32768 || index > 32767)
-    errors::Raise(value::ErrorCode::kOverflow, std::u16string(kSource));
-  return index;
-}
 
 }  // namespace
 
@@ -85,7 +78,7 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
     if (values.size() < names.size()) values.resize(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (pTable == nullptr || pRow == nullptr) {
-        errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kSource));
+        errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kFailureSource));
       }
       std::int32_t index = -1;
       errors::ThrowIfFailed(pTable->IndexOfField(*names[i], index));
@@ -103,7 +96,7 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
               token.formats.front().function == language::StatementId::kNone) {
             // No statement: the value's text goes straight into the label.
             if (!values[i].IsNull()) {
-              errors::ThrowIfFailed(value::AppendText(values[i], locale, label), kSource);
+              errors::ThrowIfFailed(value::AppendText(values[i], locale, label), kFailureSource);
             }
             break;
           }
@@ -113,7 +106,7 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
             ApplyFormat(field_value, entry.function, entry.first, entry.second, locale);
           }
           if (field_value.IsNull()) break;
-          errors::ThrowIfFailed(value::AppendText(field_value, locale, label), kSource);
+          errors::ThrowIfFailed(value::AppendText(field_value, locale, label), kFailureSource);
           break;
         }
         case TokenKind::kReservedWord: AppendReservedWord(token.text, locale, label); break;

@@ -1,7 +1,5 @@
 // Verification and the expression language procedures of the evaluator.
 
-#include <limits>
-
 #include "evaluator_sites.h"
 #include "language/expression_scanner.h"
 #include "language/messages.h"
@@ -20,17 +18,6 @@ using language::MessageId;
 using language::MessageText;
 
 constexpr std::u16string_view kCrLf = u"\r\n";
-// Source of the failures verification raises itself.
-constexpr std::u16string_view kFailureSource = u"PeltExpressions";
-
-// Field indices are 16-bit wherever the component takes them from the host.
-std::int16_t NarrowFieldIndex(std::int32_t index) {
-  if (index < std::numeric_limits<std::int16_t>::min() ||
-      index > std::numeric_limits<std::int16_t>::max()) {
-    errors::Raise(value::ErrorCode::kOverflow, std::u16string(kFailureSource));
-  }
-  return static_cast<std::int16_t>(index);
-}
 
 template <class T>
 T* Required(T* object) {

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <string>
@@ -19,17 +18,9 @@
 namespace pelt::files {
 namespace {
 
+using pelt::testing::FileNames;
 using pelt::testing::ReadFile;
 using pelt::testing::TempDir;
-
-std::vector<std::string> Names(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST(ReplacementFileTest, ReplacesOnlyOnCommit) {
   TempDir dir;
@@ -44,7 +35,7 @@ TEST(ReplacementFileTest, ReplacesOnlyOnCommit) {
   EXPECT_EQ(ReadFile(path), "old") << "replaced before Commit";
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadFile(path), "new " + std::string(100000, 'x'));
-  EXPECT_EQ(Names(dir), std::vector<std::string>{"out.txt"});
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"out.txt"});
   EXPECT_FALSE(file.Write("late"));  // a committed file takes no more
   EXPECT_EQ(ReadFile(path).substr(0, 4), "new ");
 }
@@ -63,7 +54,7 @@ TEST(ReplacementFileTest, AbandonedFilesLeaveTheOldContents) {
   ASSERT_TRUE(abandoned.Write("half"));
   abandoned.Abandon();
   EXPECT_FALSE(abandoned.Commit());
-  EXPECT_EQ(Names(dir), std::vector<std::string>{"out.txt"});
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"out.txt"});
   EXPECT_EQ(ReadFile(path), "old");
 }
 
@@ -102,7 +93,7 @@ TEST(ReplacementFileTest, UnwritablePlacesFailAtCreation) {
   EXPECT_FALSE(file.Commit());
   EXPECT_EQ(file.failed_step(), FileStep::kReplace);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken" / "inside"));
-  EXPECT_EQ(Names(dir), (std::vector<std::string>{"locked", "plain", "taken"}));
+  EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"locked", "plain", "taken"}));
 }
 
 TEST(ReplacementFileTest, PermissionsFollowTheUmask) {
