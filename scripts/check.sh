@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: once in
 # a release build (the one the demo makes) and once with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
-# The tests that label on several threads then run once more under
-# ThreadSanitizer, and the fuzz targets for a short fixed time each.
+# UndefinedBehaviorSanitizer. The sanitizer build is made once, with clang,
+# and holds the fuzz targets too, which then run for a short fixed time each.
+# The tests that label on several threads run once more under
+# ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -22,10 +23,14 @@ run_suite() {
 echo "== normal build ==" >&2
 run_suite "$root/build-check" -DCMAKE_BUILD_TYPE=Release -DPELT_BUILD_BENCHMARKS=ON
 
-echo "== address and undefined-behaviour sanitizers ==" >&2
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPELT_SANITIZE=address,undefined \
-  -DPELT_BUILD_BENCHMARKS=OFF
+# -O1 keeps the sanitized tests and the fuzzers quick; fuzzer-no-link gives
+# the fuzzers their coverage feedback from the libraries.
+echo "== address and undefined-behaviour sanitizers, fuzz targets ==" >&2
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+CC=clang CXX=clang++ run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug \
+  -DPELT_SANITIZE=address,undefined -DPELT_BUILD_FUZZERS=ON \
+  "-DCMAKE_CXX_FLAGS=-O1 -fsanitize=fuzzer-no-link" -DPELT_BUILD_BENCHMARKS=OFF
 
 # Only the tests labelled tsan, and only what they need, are built: a full
 # third build would double the time of the check.
@@ -37,8 +42,6 @@ cmake --build "$tsan_dir" -j "$jobs" --target pelt-label label_pipeline_test lab
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tools/tsan.supp \
   ctest --test-dir "$tsan_dir" -L tsan -j "$jobs" --output-on-failure --timeout 600
 
-if [[ -x "$root/scripts/run-fuzzers.sh" ]]; then
-  echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
-  "$root/scripts/run-fuzzers.sh" "$fuzz_seconds"
-fi
+echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
+"$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"
 echo "All checks passed." >&2

@@ -222,7 +222,7 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
   const Variant null = of_type(runtime::VariantType::kNull);
   const Variant broken = of_type(runtime::VariantType::kReference);
   const Variant one = of_type(runtime::VariantType::kInteger, 1);
-  const Variant empty;
+  const Variant empty{};
   const DispatchId verify = kVerifyExpressionDispatchId;
   const DispatchId make_label = kMakeLabelDispatchId;
   const DispatchId show = kShowMessagesDispatchId;
