@@ -275,8 +275,8 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
       {__LINE__, verify, method, Args(broken, text(u"x")),
        mismatch + "1: Argument 1 (pTable)" + of_verify +
            "a value or a reference to one, not a broken reference."},
-      {__LINE__, show, put, Args(text(u"True")),
-       mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Text."},
+      {__LINE__, show, put, Args(null),
+       mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Null."},
       {__LINE__, message, put, Args(text(u"x")), "bad call kind: Message is a read-only property."},
       {__LINE__, verify, method | put, Args(empty, empty),
        "bad call kind: VerifyExpression is a method."},

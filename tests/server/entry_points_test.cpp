@@ -69,33 +69,19 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
 
 TEST_F(EntryPointTest, ClassObjectIsRefusedForOtherClassesAndNullPointers) {
   const runtime::ClassId other = runtime::UuidLiteral("00000000-0000-4000-8000-000000000001");
-  const runtime::ClassId& ours = kPeltExpressionEvaluatorClassId;
-  const runtime::InterfaceId factory_id = ClassFactory::kId;
-  const runtime::InterfaceId dispatch_id = Dispatch::kId;
-  void* out = nullptr;
-  struct Row {
-    int line;
-    const runtime::ClassId* class_id;
-    const runtime::InterfaceId* interface_id;
-    void** out;
-    Result expected;
-  } rows[] = {
-      {__LINE__, &ours, &factory_id, &out, Result::kOk},
-      {__LINE__, &ours, &Object::kId, &out, Result::kOk},
-      {__LINE__, &other, &factory_id, &out, Result::kClassNotAvailable},
-      {__LINE__, &ours, &dispatch_id, &out, Result::kNoInterface},  // a factory is no evaluator
-      {__LINE__, nullptr, &factory_id, &out, Result::kInvalidPointer},
-      {__LINE__, &ours, nullptr, &out, Result::kInvalidPointer},
-      {__LINE__, &ours, &factory_id, nullptr, Result::kInvalidPointer},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(get_class_object_(row.class_id, row.interface_id, row.out), row.expected);
-    if (row.out == nullptr) continue;
-    EXPECT_EQ(out != nullptr, row.expected == Result::kOk);
-    if (out != nullptr) static_cast<Object*>(out)->Release();
-  }
+  const runtime::ClassId* ours = &kPeltExpressionEvaluatorClassId;
+  const runtime::InterfaceId* factory = &ClassFactory::kId;
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(get_class_object_(&other, factory, &out), Result::kClassNotAvailable);
+  EXPECT_EQ(out, nullptr);
+  out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(get_class_object_(ours, &Dispatch::kId, &out), Result::kNoInterface);  // no evaluator
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(get_class_object_(nullptr, factory, &out), Result::kInvalidPointer);
+  EXPECT_EQ(get_class_object_(ours, nullptr, &out), Result::kInvalidPointer);
+  EXPECT_EQ(get_class_object_(ours, factory, nullptr), Result::kInvalidPointer);
+  ASSERT_EQ(get_class_object_(ours, &Object::kId, &out), Result::kOk);
+  static_cast<Object*>(out)->Release();
 }
 
 TEST_F(EntryPointTest, EveryInterfaceLeadsToOneObjectThatOnlyItsThreadMayCall) {
