@@ -1,5 +1,5 @@
-// The runtime's own value types: identifiers, results, texts, variants and
-// exception records, and values crossing into and out of variants.
+// The runtime's own value types: identifiers, results, texts and variants,
+// and values crossing into and out of variants.
 
 #include <gtest/gtest.h>
 
@@ -110,17 +110,6 @@ TEST(VariantTest, ValuesCrossBothWaysUnchangedAndObjectsHaveNoValueForm) {
   }
   VariantClear(unknown);  // an unknown tag owns nothing and must not crash
   EXPECT_EQ(Dump(out), "Long:7");
-}
-
-TEST(ExceptionRecordTest, FillReplacesAndClearFrees) {
-  ScopedExceptionRecord record;
-  FillExceptionRecord(record.get(), 13, u"first", u"one", 2);
-  FillExceptionRecord(record.get(), 5, u"second", u"two");
-  EXPECT_EQ(record->number, 5);
-  EXPECT_EQ(TextView(record->source), u"second");
-  EXPECT_EQ(TextView(record->description), u"two");
-  EXPECT_EQ(record->argument, 0u);
-  FillExceptionRecord(nullptr, 1, u"nobody", u"listens");
 }
 
 }  // namespace
