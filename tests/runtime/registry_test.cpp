@@ -108,7 +108,7 @@ class RegistryFileTest : public ::testing::Test {
   fs::path path_ = dir_ / "config" / "pelt" / "components.registry";
 };
 
-TEST_F(RegistryFileTest, RegisteringReplacesByIdOrProgramIdAndUnregisteringRemovesOnlyItsOwn) {
+TEST_F(RegistryFileTest, UpdatesReplaceByIdOrProgramIdRemoveOnlyTheirOwnAndKeepThePermissions) {
   EXPECT_TRUE(Read().classes.empty());  // a missing file is an empty registry
   ASSERT_EQ(Register(Class(kIdA, "Pelt.A", "/old/a.so"), Library()), Result::kOk);
   const fs::perms perms = fs::perms::owner_read | fs::perms::owner_write;
@@ -125,7 +125,8 @@ TEST_F(RegistryFileTest, RegisteringReplacesByIdOrProgramIdAndUnregisteringRemov
             Result::kOk);
   EXPECT_EQ(Read().classes, b_only);
   EXPECT_TRUE(Read().type_libraries.empty());
-  EXPECT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, std::nullopt, nullptr), Result::kOk);
+  EXPECT_EQ(UnregisterClasses(path_, {*ParseUuid(kIdA)}, std::nullopt, nullptr),
+            Result::kOk);  // not there
   EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, perms);
   for (const auto& entry : fs::directory_iterator(path_.parent_path())) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos);  // none left

@@ -181,22 +181,19 @@ TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
   const std::u16string_view names[] = {
       u"showmessages",     u"MESSAGE", u"makeLabel", u"EditExpression",
       u"verifyexpression", u"Verify",  u"",          u"MakeLabel "};
-  const std::vector<DispatchId> expected = {kShowMessagesDispatchId,
-                                            kMessageDispatchId,
-                                            kMakeLabelDispatchId,
-                                            kEditExpressionDispatchId,
-                                            kVerifyExpressionDispatchId,
-                                            -1,
-                                            -1,
-                                            -1};
+  std::vector<DispatchId> expected = {kShowMessagesDispatchId, kMessageDispatchId,
+                                      kMakeLabelDispatchId, kEditExpressionDispatchId,
+                                      kVerifyExpressionDispatchId};
+  expected.resize(std::size(names), runtime::kUnknownMember);  // the rest are unknown
   std::vector<OwnedText> owned(std::begin(names), std::end(names));
   std::vector<Text> texts;
   for (const OwnedText& text : owned) texts.push_back(text.get());
   std::vector<DispatchId> ids(texts.size(), 12345);
   // Every name is looked up; any unknown one fails the call.
-  EXPECT_EQ(object->MemberIds(texts.data(), 8, ids.data()), Result::kMemberNotFound);
+  EXPECT_EQ(object->MemberIds(texts.data(), static_cast<std::uint32_t>(texts.size()), ids.data()),
+            Result::kMemberNotFound);
   EXPECT_EQ(ids, expected);
-  EXPECT_EQ(object->MemberIds(texts.data(), 5, ids.data()), Result::kOk);
+  EXPECT_EQ(object->MemberIds(texts.data(), 5, ids.data()), Result::kOk);  // the known ones
   EXPECT_EQ(object->MemberIds(nullptr, 0, nullptr), Result::kOk);
   EXPECT_EQ(object->MemberIds(nullptr, 1, ids.data()), Result::kInvalidPointer);
 }

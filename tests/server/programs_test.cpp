@@ -32,7 +32,8 @@ struct ProgramRun {
   // expression (none when empty).
   std::string arguments;
   int exit_code;
-  std::string out;  // "…*": what it starts with
+  // Standard output and error; a text ending in "*" gives what it starts with.
+  std::string out;
   std::string err;
 };
 
@@ -45,10 +46,10 @@ class ProgramsTest : public ::testing::Test {
     for (const ProgramRun& run : runs) {
       SCOPED_TRACE(run.line);
       std::vector<std::string> arguments;
-      std::istringstream words(run.arguments);
-      if (run.program == Program::kHost && !run.arguments.empty()) {
-        arguments.push_back(run.arguments);
+      if (run.program == Program::kHost) {
+        if (!run.arguments.empty()) arguments.push_back(run.arguments);
       } else {
+        std::istringstream words(run.arguments);
         for (std::string word; words >> word;) arguments.push_back(Substituted(word));
       }
       const pelt::testing::ProgramOutcome outcome = pelt::testing::RunProgram(
