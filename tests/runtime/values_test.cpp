@@ -1,5 +1,5 @@
-// The runtime's own value types: identifiers, results, texts, variants and
-// exception records, and values crossing into and out of variants.
+// The runtime's own value types: identifiers, results, texts and variants,
+// and values crossing into and out of variants.
 
 #include <gtest/gtest.h>
 
@@ -23,12 +23,12 @@ TEST(UuidTest, ParsesAndFormatsTheTextForm) {
     ASSERT_TRUE(id) << text;
     EXPECT_EQ(ToString(*id), kId);
   }
+  // Short, long, dash misplaced, not hexadecimal, one brace.
   for (std::string_view text :
        {"", "665db793-3bf2-4cd7-8e73-622745cdc5b", "665db793-3bf2-4cd7-8e73-622745cdc5b5a",
         "665db7933-bf2-4cd7-8e73-622745cdc5b5", "665db793-3bf2-4cd7-8e73-622745cdc5g5",
         "{665db793-3bf2-4cd7-8e73-622745cdc5b5"}) {
-    EXPECT_FALSE(ParseUuid(text))
-        << text;  // short, long, dash misplaced, not hexadecimal, one brace
+    EXPECT_FALSE(ParseUuid(text)) << text;
   }
   static_assert(UuidLiteral("00112233-4455-6677-8899-aabbccddeeff").bytes[15] == 0xff);
 }
@@ -85,7 +85,7 @@ TEST(VariantTest, CopiesOwnTextsAndReferencesThroughOneReferenceOnly) {
   EXPECT_EQ(object.count, 1u);
 }
 
-TEST(VariantTest, ValuesCrossBothWaysUnchanged) {
+TEST(VariantTest, ValuesCrossBothWaysUnchangedAndObjectsHaveNoValueForm) {
   for (const value::Variant& v :
        {value::Variant(), value::Variant::Null(), value::Variant::FromBoolean(true),
         value::Variant::FromInteger(-32768), value::Variant::FromLong(2147483647),
@@ -98,9 +98,6 @@ TEST(VariantTest, ValuesCrossBothWaysUnchanged) {
     ASSERT_EQ(FromRuntimeVariant(crossed.get(), back), Result::kOk);
     EXPECT_EQ(Dump(back), Dump(v));
   }
-}
-
-TEST(VariantTest, ObjectsAndBrokenReferencesHaveNoValueForm) {
   CountedObject object;
   ScopedVariant with_object(MakeObjectVariant(&object));
   Variant broken;
@@ -113,17 +110,6 @@ TEST(VariantTest, ObjectsAndBrokenReferencesHaveNoValueForm) {
   }
   VariantClear(unknown);  // an unknown tag owns nothing and must not crash
   EXPECT_EQ(Dump(out), "Long:7");
-}
-
-TEST(ExceptionRecordTest, FillReplacesAndClearFrees) {
-  ScopedExceptionRecord record;
-  FillExceptionRecord(record.get(), 13, u"first", u"one", 2);
-  FillExceptionRecord(record.get(), 5, u"second", u"two");
-  EXPECT_EQ(record->number, 5);
-  EXPECT_EQ(TextView(record->source), u"second");
-  EXPECT_EQ(TextView(record->description), u"two");
-  EXPECT_EQ(record->argument, 0u);
-  FillExceptionRecord(nullptr, 1, u"nobody", u"listens");
 }
 
 }  // namespace

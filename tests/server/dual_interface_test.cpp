@@ -14,7 +14,6 @@ namespace pelt::server {
 namespace {
 
 using host::FieldType;
-using host::MemoryTable;
 using runtime::CallKind;
 using runtime::CollectionObject;
 using runtime::Dispatch;
@@ -25,18 +24,28 @@ using runtime::OwnedText;
 using runtime::Ref;
 using runtime::ScopedVariant;
 using runtime::Variant;
+using runtime::VariantType;
 using testing::Invoke;
 using value::ToUtf8;
 
-MemoryTable Cities() {
-  MemoryTable table({{u"NAME", FieldType::kString},
-                     {u"POP", FieldType::kInteger},
-                     {u"Shape", FieldType::kGeometry}});
-  table.AddRow({value::Variant::FromText(u"Zürich"), value::Variant::FromLong(421878)});
-  table.AddRow({value::Variant::FromText(u"Łódź"), value::Variant::Null()});
-  table.RecordCalls(true);
-  return table;
-}
+// Two cities in a table that records the calls made on it, and the table and
+// a row served across the boundary as a host serves them.
+struct Cities {
+  Cities() {
+    table.AddRow({value::Variant::FromText(u"Zürich"), value::Variant::FromLong(421878)});
+    table.AddRow({value::Variant::FromText(u"Łódź"), value::Variant::Null()});
+    table.RecordCalls(true);
+  }
+  Ref<HostTableObject> Table() {
+    return runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
+  }
+  Ref<HostRowObject> Row(std::size_t i) {
+    return runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(i)));
+  }
+  host::MemoryTable table{{{u"NAME", FieldType::kString},
+                           {u"POP", FieldType::kInteger},
+                           {u"Shape", FieldType::kGeometry}}};
+};
 
 std::shared_ptr<value::Collection> ReservedWordValues() {
   auto values = std::make_shared<value::Collection>();
@@ -45,83 +54,69 @@ std::shared_ptr<value::Collection> ReservedWordValues() {
   return values;
 }
 
-// What one verification and one label tell a caller, and the host calls
-// they made, as one line.
-std::string Line(const std::string& verdict, const std::string& verify_message,
-                 const std::string& label, const std::string& label_message,
-                 const MemoryTable& table) {
-  return verdict + " '" + verify_message + "' '" + label + "' '" + label_message + "' " +
-         ToUtf8(table.CallTrace());
-}
+enum class Way { kDirect, kEarlyBound, kLateByValue, kLateByReference };
 
-std::string Direct(std::u16string_view expression, std::size_t row, bool with_table) {
-  MemoryTable table = Cities();
-  evaluator::PeltExpressionEvaluator evaluator;
-  host::HostTable* t = with_table ? &table : nullptr;
-  const std::string verdict =
-      std::to_string(evaluator.VerifyExpression(t, std::u16string(expression)));
-  const std::string verify_message = ToUtf8(evaluator.Message());
-  const std::string label = ToUtf8(evaluator.MakeLabel(
-      t, with_table ? &table.Row(row) : nullptr, std::u16string(expression), ReservedWordValues()));
-  return Line(verdict, verify_message, label, ToUtf8(evaluator.Message()), table);
-}
-
-enum class Way { kEarlyBound, kLateByValue, kLateByReference };
-
-// The same two calls on the server's object.
-std::string Served(_PeltExpressionEvaluator& object, Way way, std::u16string_view expression,
-                   std::size_t row, bool with_table) {
-  MemoryTable table = Cities();
-  Ref<HostTableObject> served_table =
-      with_table ? runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table)) : nullptr;
-  Ref<HostRowObject> served_row =
-      with_table ? runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(row))) : nullptr;
+// Verifies, then labels one expression the given way (with no table and row
+// when row is absent), and tells as one line what the caller learnt and
+// which host calls were made.
+std::string VerifyAndLabel(_PeltExpressionEvaluator& object, Way way,
+                           std::u16string_view expression, std::optional<std::size_t> row) {
+  Cities cities;
+  Ref<HostTableObject> table = row ? cities.Table() : nullptr;
+  Ref<HostRowObject> served_row = row ? cities.Row(*row) : nullptr;
   Ref<CollectionObject> values = runtime::ServeCollection(ReservedWordValues());
-  if (way == Way::kEarlyBound) {
+  std::string said[4];  // the verdict, its message, the label, its message
+  if (way == Way::kDirect) {
+    evaluator::PeltExpressionEvaluator evaluator;
+    host::HostTable* direct_table = row ? &cities.table : nullptr;
+    said[0] = std::to_string(evaluator.VerifyExpression(direct_table, std::u16string(expression)));
+    said[1] = ToUtf8(evaluator.Message());
+    said[2] = ToUtf8(evaluator.MakeLabel(direct_table, row ? &cities.table.Row(*row) : nullptr,
+                                         std::u16string(expression), ReservedWordValues()));
+    said[3] = ToUtf8(evaluator.Message());
+  } else if (way == Way::kEarlyBound) {
     OwnedText text(expression);
-    HostTableObject* table_variable = served_table.get();
+    HostTableObject* table_variable = table.get();
     HostRowObject* row_variable = served_row.get();
     CollectionObject* values_variable = values.get();
     Text expression_variable = text.get();
     runtime::Boolean verdict = 7;
-    OwnedText verify_message;
-    OwnedText label;
-    OwnedText label_message;
+    OwnedText texts[3];
     EXPECT_EQ(object.VerifyExpression(&table_variable, &expression_variable, &verdict),
               Result::kOk);
-    EXPECT_EQ(object.Message(verify_message.Put()), Result::kOk);
+    EXPECT_EQ(object.Message(texts[0].Put()), Result::kOk);
     EXPECT_EQ(object.MakeLabel(&table_variable, &row_variable, &expression_variable,
-                               &values_variable, label.Put()),
+                               &values_variable, texts[1].Put()),
               Result::kOk);
-    EXPECT_EQ(object.Message(label_message.Put()), Result::kOk);
+    EXPECT_EQ(object.Message(texts[2].Put()), Result::kOk);
     // The caller's variables are read, never changed.
-    EXPECT_EQ(table_variable, served_table.get());
+    EXPECT_EQ(table_variable, table.get());
     EXPECT_EQ(expression_variable, text.get());
-    return Line(std::to_string(verdict), ToUtf8(verify_message.view()), ToUtf8(label.view()),
-                ToUtf8(label_message.view()), table);
+    said[0] = std::to_string(verdict);
+    for (int i : {0, 1, 2}) said[i + 1] = ToUtf8(texts[i].view());
+  } else {
+    // The caller's own variables, passed as copies or by reference.
+    ScopedVariant table_var(runtime::MakeObjectVariant(table.get()));
+    ScopedVariant row_var(runtime::MakeObjectVariant(served_row.get()));
+    ScopedVariant text_var(runtime::MakeTextVariant(expression));
+    ScopedVariant values_var(runtime::MakeObjectVariant(values.get()));
+    const auto pass = [&](ScopedVariant& v) {
+      if (way == Way::kLateByReference) return runtime::MakeReferenceVariant(v.get());
+      Variant copy;
+      EXPECT_EQ(runtime::VariantCopy(copy, v.get()), Result::kOk);
+      return copy;
+    };
+    said[0] = Invoke(object, kVerifyExpressionDispatchId, CallKind::kMethod,
+                     {pass(table_var), pass(text_var)});
+    said[1] = Invoke(object, kMessageDispatchId, CallKind::kGet, {});
+    said[2] = Invoke(object, kMakeLabelDispatchId, CallKind::kMethod | CallKind::kGet,
+                     {pass(table_var), pass(row_var), pass(text_var), pass(values_var)});
+    said[3] = Invoke(object, kMessageDispatchId, CallKind::kMethod, {});
+    for (std::string& line : said) line = line.substr(line.find(':') + 1);  // "ok Text:x" → "x"
+    EXPECT_EQ(runtime::TextView(text_var->text), expression);
   }
-  // The caller's own variables, passed as copies or by reference.
-  ScopedVariant table_var(runtime::MakeObjectVariant(served_table.get()));
-  ScopedVariant row_var(runtime::MakeObjectVariant(served_row.get()));
-  ScopedVariant text_var(runtime::MakeTextVariant(expression));
-  ScopedVariant values_var(runtime::MakeObjectVariant(values.get()));
-  const auto pass = [&](ScopedVariant& v) {
-    if (way == Way::kLateByReference) return runtime::MakeReferenceVariant(v.get());
-    Variant copy;
-    EXPECT_EQ(runtime::VariantCopy(copy, v.get()), Result::kOk);
-    return copy;
-  };
-  const std::string verify = Invoke(object, kVerifyExpressionDispatchId, CallKind::kMethod,
-                                    {pass(table_var), pass(text_var)});
-  const std::string verify_message = Invoke(object, kMessageDispatchId, CallKind::kGet, {});
-  const std::string label =
-      Invoke(object, kMakeLabelDispatchId, CallKind::kMethod | CallKind::kGet,
-             {pass(table_var), pass(row_var), pass(text_var), pass(values_var)});
-  const std::string label_message = Invoke(object, kMessageDispatchId, CallKind::kMethod, {});
-  EXPECT_EQ(runtime::TextView(text_var->text), expression);
-  // "ok Text:label" → "label"
-  const auto value = [](const std::string& line) { return line.substr(line.find(':') + 1); };
-  return Line(value(verify), value(verify_message), value(label), value(label_message), table);
+  return said[0] + " '" + said[1] + "' '" + said[2] + "' '" + said[3] + "' " +
+         ToUtf8(cities.table.CallTrace());
 }
 
 using DualInterfaceTest = testing::ServerTest;
@@ -133,50 +128,79 @@ TEST_F(DualInterfaceTest, EveryWayOfCallingGivesWhatTheEvaluatorGives) {
        {u"Page $$PAGE_NUMBER: [NAME].UCase", u"[NAME] has [POP] people",
         u"[name].Left(2) <BOL>$$TITLE</BOL>", u"[MISSING]", u"[Shape]", u"[NAME", u"NAME]",
         u"[NAME].Nonsense(", u"", u"$$", u"Text only"}) {
-    for (std::size_t row = 0; row < 2; ++row) {
-      for (bool with_table : {true, false}) {
-        for (Way way : {Way::kEarlyBound, Way::kLateByValue, Way::kLateByReference}) {
-          SCOPED_TRACE(ToUtf8(expression) + " row " + std::to_string(row) +
-                       (with_table ? "" : " without table") + " way " +
-                       std::to_string(static_cast<int>(way)));
-          EXPECT_EQ(Served(*object.get(), way, expression, row, with_table),
-                    Direct(expression, row, with_table));
-        }
+    for (std::optional<std::size_t> row : {std::optional<std::size_t>(0), {1}, {}}) {
+      const std::string direct = VerifyAndLabel(*object.get(), Way::kDirect, expression, row);
+      for (Way way : {Way::kEarlyBound, Way::kLateByValue, Way::kLateByReference}) {
+        SCOPED_TRACE(ToUtf8(expression) + " row " + (row ? std::to_string(*row) : "none") +
+                     " way " + std::to_string(static_cast<int>(way)));
+        EXPECT_EQ(VerifyAndLabel(*object.get(), way, expression, row), direct);
       }
     }
+  }
+}
+
+// ShowMessages crosses as a 16-bit Boolean: any non-zero number written is
+// true, and true reads back as -1, whichever binding writes or reads it.
+TEST_F(DualInterfaceTest, ShowMessagesTakesAnyNonZeroNumberAsTrue) {
+  Ref<_PeltExpressionEvaluator> object = CreateEvaluator();
+  ASSERT_TRUE(object);
+  const DispatchId show = kShowMessagesDispatchId;
+  // What an early-bound and a late-bound read give.
+  const auto read = [&] {
+    runtime::Boolean value = 7;
+    EXPECT_EQ(object->ShowMessages(&value), Result::kOk);
+    return std::to_string(value) + " " +
+           Invoke(*object.get(), show, CallKind::kMethod | CallKind::kGet, {});
+  };
+  EXPECT_EQ(read(), "0 ok Boolean:0");  // off when new
+  const runtime::Boolean early_writes[] = {1, 0, -1, 0, 2};
+  for (runtime::Boolean written : early_writes) {
+    ASSERT_EQ(object->ShowMessages(written), Result::kOk);
+    EXPECT_EQ(read(), written != 0 ? "-1 ok Boolean:-1" : "0 ok Boolean:0") << written;
+  }
+  const auto number = [](VariantType type, std::int16_t n) {
+    Variant v;
+    v.type = type;
+    (type == VariantType::kBoolean ? v.boolean : v.integer) = n;
+    return v;
+  };
+  const std::pair<Variant, bool> writes[] = {
+      {number(VariantType::kBoolean, -1), true}, {number(VariantType::kBoolean, 0), false},
+      {number(VariantType::kBoolean, 1), true},  {number(VariantType::kInteger, 0), false},
+      {number(VariantType::kInteger, 1), true},  {runtime::MakeLongVariant(0), false},
+      {runtime::MakeLongVariant(65536), true}};
+  for (std::size_t i = 0; i < std::size(writes); ++i) {
+    EXPECT_EQ(Invoke(*object.get(), show, CallKind::kPut, {writes[i].first}), "ok Empty") << i;
+    EXPECT_EQ(read(), writes[i].second ? "-1 ok Boolean:-1" : "0 ok Boolean:0") << i;
   }
 }
 
 TEST_F(DualInterfaceTest, MembersAreFoundByNameWithoutRegardToCase) {
   Ref<Dispatch> object = CreateEvaluator().As<Dispatch>();
   ASSERT_TRUE(object);
-  struct Row {
-    int line;
-    std::vector<std::u16string> names;
-    Result expected;
-    std::vector<runtime::DispatchId> ids;
-  } rows[] = {
-      {__LINE__,
-       {u"showmessages", u"MESSAGE", u"makeLabel"},
-       Result::kOk,
-       {0x68030001, 0x68030000, 0x60030003}},
-      {__LINE__, {u"Verify"}, Result::kMemberNotFound, {-1}},
-      {__LINE__, {u""}, Result::kMemberNotFound, {-1}},
-      {__LINE__, {u"MakeLabel ", u"EditExpression"}, Result::kMemberNotFound, {-1, 0x60030002}},
-      {__LINE__, {}, Result::kOk, {}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    std::vector<OwnedText> texts(row.names.begin(), row.names.end());
-    std::vector<Text> names;
-    for (const OwnedText& text : texts) names.push_back(text.get());
-    std::vector<runtime::DispatchId> ids(names.size(), 12345);
-    EXPECT_EQ(object->MemberIds(names.data(), static_cast<std::uint32_t>(names.size()), ids.data()),
-              row.expected);
-    EXPECT_EQ(ids, row.ids);
-  }
-  runtime::DispatchId id = 0;
-  EXPECT_EQ(object->MemberIds(nullptr, 1, &id), Result::kInvalidPointer);
+  const std::u16string_view names[] = {
+      u"showmessages",     u"MESSAGE", u"makeLabel", u"EditExpression",
+      u"verifyexpression", u"Verify",  u"",          u"MakeLabel "};
+  std::vector<DispatchId> expected = {kShowMessagesDispatchId, kMessageDispatchId,
+                                      kMakeLabelDispatchId, kEditExpressionDispatchId,
+                                      kVerifyExpressionDispatchId};
+  expected.resize(std::size(names), runtime::kUnknownMember);  // the rest are unknown
+  std::vector<OwnedText> owned(std::begin(names), std::end(names));
+  std::vector<Text> texts;
+  for (const OwnedText& text : owned) texts.push_back(text.get());
+  std::vector<DispatchId> ids(texts.size(), 12345);
+  // Every name is looked up; any unknown one fails the call.
+  EXPECT_EQ(object->MemberIds(texts.data(), static_cast<std::uint32_t>(texts.size()), ids.data()),
+            Result::kMemberNotFound);
+  EXPECT_EQ(ids, expected);
+  EXPECT_EQ(object->MemberIds(texts.data(), 5, ids.data()), Result::kOk);  // the known ones
+  EXPECT_EQ(object->MemberIds(nullptr, 0, nullptr), Result::kOk);
+  EXPECT_EQ(object->MemberIds(nullptr, 1, ids.data()), Result::kInvalidPointer);
+}
+
+template <class... V>
+std::vector<Variant> Args(V... values) {
+  return {values...};
 }
 
 // A collection whose every call fails, as a broken host's might.
@@ -204,32 +228,27 @@ class FailingCollection final : public CollectionObject {
 TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
   Ref<Dispatch> object = CreateEvaluator().As<Dispatch>();
   ASSERT_TRUE(object);
-  MemoryTable table = Cities();
-  Ref<HostTableObject> served_table =
-      runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
-  Ref<HostRowObject> served_row =
-      runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(0)));
+  Cities cities;
+  Ref<HostTableObject> served_table = cities.Table();
+  Ref<HostRowObject> served_row = cities.Row(0);
   FailingCollection failing;
   const auto tbl = [&] { return runtime::MakeObjectVariant(served_table.get()); };
   const auto row = [&] { return runtime::MakeObjectVariant(served_row.get()); };
   const auto text = [](std::u16string_view t) { return runtime::MakeTextVariant(t); };
-  const auto of_type = [](runtime::VariantType type, std::int16_t integer = 0) {
-    Variant v;
-    v.type = type;
-    v.integer = integer;
-    return v;
-  };
-  const Variant null = of_type(runtime::VariantType::kNull);
-  const Variant broken = of_type(runtime::VariantType::kReference);
-  const Variant one = of_type(runtime::VariantType::kInteger, 1);
+  const auto gone = [&] { return runtime::MakeObjectVariant(&failing); };
+  Variant null;
+  null.type = VariantType::kNull;
+  Variant broken;
+  broken.type = VariantType::kReference;
   const Variant empty{};
   const DispatchId verify = kVerifyExpressionDispatchId;
-  const DispatchId make_label = kMakeLabelDispatchId;
+  const DispatchId label = kMakeLabelDispatchId;
   const DispatchId show = kShowMessagesDispatchId;
-  const CallKind get = CallKind::kGet;
+  const DispatchId message = kMessageDispatchId;
   const CallKind put = CallKind::kPut;
   const CallKind method = CallKind::kMethod;
   const std::string mismatch = "type mismatch arg ";
+  const std::string of_verify = " of VerifyExpression must be ";
   struct Row {
     int line;
     runtime::DispatchId id;
@@ -237,130 +256,36 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
     std::vector<Variant> arguments;
     std::string expected;
   } rows[] = {
-      {__LINE__, kMessageDispatchId, get, {}, "ok Text:"},
-      {__LINE__, show, get, {}, "ok Boolean:0"},  // off when new
-      {__LINE__,
-       0x60030005,
-       method,
-       {},
+      {__LINE__, 0x60030005, method, Args(),
        "member not found: PeltExpressionEvaluator has no member with dispatch identifier "
        "1610809349."},
-      {__LINE__,
-       verify,
-       method,
-       {tbl()},
+      {__LINE__, verify, method, Args(tbl()),
        "bad argument count: VerifyExpression takes 2 arguments, not 1."},
-      {__LINE__,
-       make_label,
-       method,
-       {tbl(), row(), text(u"x")},
-       "bad argument count: MakeLabel takes 4 arguments, not 3."},
-      {__LINE__,
-       kMessageDispatchId,
-       get,
-       {text(u"x")},
-       "bad argument count: Message takes 0 arguments, not 1."},
-      {__LINE__, show, put, {}, "bad argument count: ShowMessages takes 1 argument, not 0."},
-      {__LINE__,
-       verify,
-       method,
-       {text(u"t"), text(u"x")},
-       mismatch + "1: Argument 1 (pTable) of VerifyExpression must be an object, not Text."},
-      {__LINE__,
-       verify,
-       method,
-       {tbl(), runtime::MakeLongVariant(5)},
-       mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Long."},
-      {__LINE__,
-       verify,
-       method,
-       {tbl(), null},
-       mismatch + "2: Argument 2 (pExpression) of VerifyExpression must be Text, not Null."},
-      {__LINE__,
-       verify,
-       method,
-       {row(), text(u"x")},
-       mismatch +
-           "1: Argument 1 (pTable) of VerifyExpression must be a host table, not an object of "
-           "another kind."},
-      {__LINE__,
-       make_label,
-       method,
-       {tbl(), tbl(), text(u"x"), empty},
-       mismatch +
-           "2: Argument 2 (pRow) of MakeLabel must be a host row, not an object of another kind."},
-      {__LINE__,
-       make_label,
-       method,
-       {tbl(), row(), text(u"x"), row()},
-       mismatch +
-           "4: Argument 4 (pReservedWordValues) of MakeLabel must be a collection, not an object "
-           "of another kind."},
-      {__LINE__,
-       kEditExpressionDispatchId,
-       method,
-       {empty, text(u"x"), empty, runtime::MakeBooleanVariant(true)},
-       mismatch +
-           "4: Argument 4 (ReservedWordDescriptions) of EditExpression must be an object, not "
-           "Boolean."},
-      {__LINE__,
-       verify,
-       method,
-       {broken, text(u"x")},
-       mismatch +
-           "1: Argument 1 (pTable) of VerifyExpression must be a value or a reference to one, "
-           "not a broken reference."},
-      {__LINE__,
-       show,
-       put,
-       {text(u"True")},
-       mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Text."},
-      {__LINE__,
-       kMessageDispatchId,
-       put,
-       {text(u"x")},
-       "bad call kind: Message is a read-only property."},
-      {__LINE__,
-       make_label,
-       put,
-       {empty, empty, empty, empty},
-       "bad call kind: MakeLabel is a method."},
-      {__LINE__,
-       verify,
-       method | put,
-       {empty, empty},
+      {__LINE__, show, put, Args(), "bad argument count: ShowMessages takes 1 argument, not 0."},
+      {__LINE__, verify, method, Args(text(u"t"), text(u"x")),
+       mismatch + "1: Argument 1 (pTable)" + of_verify + "an object, not Text."},
+      {__LINE__, verify, method, Args(tbl(), runtime::MakeLongVariant(5)),
+       mismatch + "2: Argument 2 (pExpression)" + of_verify + "Text, not Long."},
+      {__LINE__, verify, method, Args(row(), text(u"x")),
+       mismatch + "1: Argument 1 (pTable)" + of_verify +
+           "a host table, not an object of another kind."},
+      {__LINE__, verify, method, Args(broken, text(u"x")),
+       mismatch + "1: Argument 1 (pTable)" + of_verify +
+           "a value or a reference to one, not a broken reference."},
+      {__LINE__, show, put, Args(null),
+       mismatch + "1: Argument 1 (DisplayMessages) of ShowMessages must be Boolean, not Null."},
+      {__LINE__, message, put, Args(text(u"x")), "bad call kind: Message is a read-only property."},
+      {__LINE__, verify, method | put, Args(empty, empty),
        "bad call kind: VerifyExpression is a method."},
-      {__LINE__,
-       show,
-       static_cast<CallKind>(0),
-       {},
-       "bad call kind: ShowMessages is read or written."},
-      {__LINE__, kMessageDispatchId, method, {}, "ok Text:"},  // the failed calls changed nothing
-      // ShowMessages crosses as a 16-bit Boolean; any non-zero number is true.
-      {__LINE__, show, put, {runtime::MakeBooleanVariant(true)}, "ok Empty"},
-      {__LINE__, show, get, {}, "ok Boolean:-1"},
-      {__LINE__, show, put, {runtime::MakeBooleanVariant(false)}, "ok Empty"},
-      {__LINE__, show, method | get, {}, "ok Boolean:0"},
-      {__LINE__, show, put, {one}, "ok Empty"},
-      {__LINE__, show, get, {}, "ok Boolean:-1"},
-      {__LINE__, show, put, {runtime::MakeLongVariant(0)}, "ok Empty"},
-      {__LINE__, show, get, {}, "ok Boolean:0"},
-      {__LINE__, show, put, {runtime::MakeLongVariant(65536)}, "ok Empty"},
-      {__LINE__, show, get, {}, "ok Boolean:-1"},
-      {__LINE__, show, put, {runtime::MakeBooleanVariant(false)}, "ok Empty"},
+      {__LINE__, show, CallKind{}, Args(), "bad call kind: ShowMessages is read or written."},
+      {__LINE__, message, method, Args(), "ok Text:"},  // the refused calls changed nothing
       // Empty and null variants are "no object"; an empty expression is "".
-      {__LINE__, verify, method, {null, empty}, "ok Boolean:0"},
-      {__LINE__, make_label, method, {empty, null, text(u"Text only"), null}, "ok Text:Text only"},
+      {__LINE__, verify, method, Args(null, empty), "ok Boolean:0"},
+      {__LINE__, label, method, Args(empty, null, text(u"Text only"), null), "ok Text:Text only"},
       // A failing collection fails the call with its own record.
-      {__LINE__,
-       make_label,
-       method,
-       {empty, empty, text(u"$$PAGE"), runtime::MakeObjectVariant(&failing)},
+      {__LINE__, label, method, Args(empty, empty, text(u"$$PAGE"), gone()),
        "exception 1004: The collection is gone."},
-      {__LINE__,
-       kEditExpressionDispatchId,
-       method,
-       {empty, text(u""), empty, runtime::MakeObjectVariant(&failing)},
+      {__LINE__, kEditExpressionDispatchId, method, Args(empty, text(u""), empty, gone()),
        "exception 1004: The collection is gone."},
   };
   for (Row& r : rows) {
@@ -369,44 +294,40 @@ TEST_F(DualInterfaceTest, LateBoundCallsSucceedOrFailWithARecord) {
   }
   EXPECT_EQ(failing.refs, 1u);  // every reference taken was given back
   // Null arrays and records are handled, not followed.
-  EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 1, nullptr, nullptr),
+  EXPECT_EQ(object->Call(message, CallKind::kGet, nullptr, 1, nullptr, nullptr),
             Result::kInvalidPointer);
-  EXPECT_EQ(object->Call(kMessageDispatchId, get, nullptr, 0, nullptr, nullptr), Result::kOk);
-  EXPECT_EQ(object->Call(12, get, nullptr, 0, nullptr, nullptr), Result::kMemberNotFound);
+  EXPECT_EQ(object->Call(message, CallKind::kGet, nullptr, 0, nullptr, nullptr), Result::kOk);
+  EXPECT_EQ(object->Call(12, CallKind::kGet, nullptr, 0, nullptr, nullptr),
+            Result::kMemberNotFound);
 }
 
 TEST_F(DualInterfaceTest, EarlyBoundSlotsRefuseAbsentVariablesAndPassFailuresOn) {
-  Ref<_PeltExpressionEvaluator> evaluator = CreateEvaluator();
-  ASSERT_TRUE(evaluator);
-  runtime::Boolean value = 7;
-  ASSERT_EQ(evaluator->ShowMessages(runtime::Boolean{1}),
-            Result::kOk);  // any non-zero value is true
-  ASSERT_EQ(evaluator->ShowMessages(&value), Result::kOk);
-  EXPECT_EQ(value, -1);
-  ASSERT_EQ(evaluator->ShowMessages(runtime::kFalse), Result::kOk);
-
+  Ref<_PeltExpressionEvaluator> e = CreateEvaluator();
+  ASSERT_TRUE(e);
   HostTableObject* no_table = nullptr;
   HostRowObject* no_row = nullptr;
   CollectionObject* no_values = nullptr;
   Text no_text = nullptr;  // the empty text
+  runtime::Boolean verdict = 0;
   OwnedText label;
-  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, &no_values, &no_values, label.Put()),
+  EXPECT_EQ(e->EditExpression(&no_table, &no_text, &no_values, &no_values, label.Put()),
             Result::kOk);
-  EXPECT_EQ(evaluator->VerifyExpression(nullptr, &no_text, &value), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->VerifyExpression(&no_table, nullptr, &value), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->VerifyExpression(&no_table, &no_text, nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()),
-            Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr),
-            Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()),
-            Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->Message(nullptr), Result::kInvalidPointer);
-  EXPECT_EQ(evaluator->ShowMessages(nullptr), Result::kInvalidPointer);
-
+  const Result refused[] = {
+      e->VerifyExpression(nullptr, &no_text, &verdict),
+      e->VerifyExpression(&no_table, nullptr, &verdict),
+      e->VerifyExpression(&no_table, &no_text, nullptr),
+      e->MakeLabel(&no_table, nullptr, &no_text, &no_values, label.Put()),
+      e->MakeLabel(&no_table, &no_row, &no_text, &no_values, nullptr),
+      e->EditExpression(&no_table, &no_text, nullptr, &no_values, label.Put()),
+      e->Message(nullptr),
+      e->ShowMessages(nullptr),
+  };
+  for (std::size_t i = 0; i < std::size(refused); ++i) {
+    EXPECT_EQ(refused[i], Result::kInvalidPointer) << "call " << i;
+  }
   FailingCollection failing;
   CollectionObject* failing_variable = &failing;
-  EXPECT_EQ(evaluator->MakeLabel(&no_table, &no_row, &no_text, &failing_variable, label.Put()),
+  EXPECT_EQ(e->MakeLabel(&no_table, &no_row, &no_text, &failing_variable, label.Put()),
             Result::kException);
   EXPECT_EQ(failing.refs, 1u);
 }

@@ -30,10 +30,9 @@ class ServerTest : public ::testing::Test {
     library_ = dlopen(PELT_SERVER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(library_, nullptr) << dlerror();
     register_ = Entry<runtime::RegisterServerEntry>(runtime::kRegisterServerName);
-    unregister_ = Entry<runtime::UnregisterServerEntry>(runtime::kUnregisterServerName);
     get_class_object_ = Entry<runtime::GetClassObjectEntry>(runtime::kGetClassObjectName);
     can_unload_now_ = Entry<runtime::CanUnloadNowEntry>(runtime::kCanUnloadNowName);
-    ASSERT_TRUE(register_ && unregister_ && get_class_object_ && can_unload_now_);
+    ASSERT_TRUE(register_ && get_class_object_ && can_unload_now_);
   }
 
   void TearDown() override {
@@ -64,7 +63,6 @@ class ServerTest : public ::testing::Test {
   pelt::testing::TempDir dir_;
   void* library_ = nullptr;
   runtime::RegisterServerEntry register_ = nullptr;
-  runtime::UnregisterServerEntry unregister_ = nullptr;
   runtime::GetClassObjectEntry get_class_object_ = nullptr;
   runtime::CanUnloadNowEntry can_unload_now_ = nullptr;
 };
