@@ -1,6 +1,7 @@
 #include "date_text.h"
 
 #include <array>
+#include <cstddef>
 #include <ctime>
 #include <vector>
 
@@ -95,10 +96,10 @@ std::optional<std::vector<Part>> Split(std::u16string_view text, const LocaleDat
     }
     if (IsDigit(text[at])) {
       Part number{PartKind::kNumber};
-      while (at < text.size() && IsDigit(text[at]))
-        number.value = number.value * 10 + (text[at++] - u'0');
-      number.digits = at - start;
-      if (number.digits > kMaxDigits) return std::nullopt;
+      for (; at < text.size() && IsDigit(text[at]); ++at) {
+        if (++number.digits > kMaxDigits) return std::nullopt;
+        number.value = number.value * 10 + (text[at] - u'0');
+      }
       number.end = at;
       parts.push_back(number);
       continue;
@@ -164,7 +165,7 @@ std::size_t ReadClock(std::u16string_view text, const std::vector<Part>& parts, 
 std::optional<Reading> Read(std::u16string_view text, const std::vector<Part>& parts,
                             const LocaleData& locale) {
   Reading reading;
-  bool marker_after_number = false;  // the marker follows a number of the date
+  std::optional<std::size_t> marked;  // the date's number that the marker follows
   for (std::size_t i = 0; i < parts.size();) {
     const Part& part = parts[i];
     switch (part.kind) {
@@ -184,9 +185,11 @@ std::optional<Reading> Read(std::u16string_view text, const std::vector<Part>& p
         reading.marker = part.value;
         std::size_t before = i;
         while (before > 0 && parts[before - 1].kind == PartKind::kBreak) --before;
-        marker_after_number = before > 0 && !reading.date.empty() &&
-                              parts[before - 1].end == reading.date.back().end &&
-                              reading.date.back().kind == PartKind::kNumber;
+        if (before > 0 && !reading.date.empty() &&
+            parts[before - 1].end == reading.date.back().end &&
+            reading.date.back().kind == PartKind::kNumber) {
+          marked = reading.date.size() - 1;
+        }
         break;
       }
       case PartKind::kColon: return std::nullopt;
@@ -197,9 +200,9 @@ std::optional<Reading> Read(std::u16string_view text, const std::vector<Part>& p
   }
   if (reading.marker >= 0 && !reading.clock.set) {
     // A number with a marker and no clock is the hour: "7 pm".
-    if (!marker_after_number || reading.date.back().digits > 2) return std::nullopt;
-    reading.clock = Clock{true, reading.date.back().value, 0, 0};
-    reading.date.pop_back();
+    if (!marked || reading.date[*marked].digits > 2) return std::nullopt;
+    reading.clock = Clock{true, reading.date[*marked].value, 0, 0};
+    reading.date.erase(reading.date.begin() + static_cast<std::ptrdiff_t>(*marked));
   }
   Clock& clock = reading.clock;
   if (reading.marker >= 0 && clock.hour <= 12) {
