@@ -94,6 +94,11 @@ void AppendNumberSection(const CompiledPicture& picture, const Section& s, Decim
         } else if ((item.flag & kExponentPlus) != 0) {
           out.push_back(u'+');
         }
+        // Without placeholders the exponent still shows, in as many digits
+        // as it needs.
+        if (s.exponent_places == 0) {
+          AppendPlaceholderDigits(shown.exponent, 0, 1, shown.exponent_digits, nullptr, out);
+        }
         break;
       case ItemKind::kExponentDigit:
         AppendPlaceholderDigits(shown.exponent, item.place, s.exponent_places,

@@ -116,6 +116,7 @@ struct CompiledPicture {
   NamedFormat named = NamedFormat::kNone;
   bool text_picture = false;  // the first section has @ or &
   bool literal_only = true;   // no section has number or date placeholders
+  bool date_picture = false;  // the first section shows a date: text may read as one
 
   std::u16string_view Text(const Item& item) const {
     return std::u16string_view(pool).substr(item.offset, item.length);

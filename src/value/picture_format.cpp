@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "date_section.h"
+#include "date_text.h"
 #include "icu_number_format.h"
 #include "number_section.h"
 #include "pelt/value/conversion.h"
@@ -12,15 +13,17 @@
 namespace pelt::value::internal {
 namespace {
 
-// Placeholders fill from the right unless the section has "!": the
-// characters that find no placeholder go before the first one (after the
-// last one when filling from the left); a placeholder without a character
-// shows a blank for @ and nothing for &.
+// Placeholders fill from the right unless the section has "!"; a
+// placeholder without a character shows a blank for @ and nothing for &.
+// Characters that find no placeholder follow the section's output, or
+// with "!" the last placeholder.
 void AppendTextSection(const CompiledPicture& picture, const Section& s, std::u16string_view text,
                        std::u16string& out) {
   const auto length = static_cast<std::ptrdiff_t>(text.size());
   const auto places = static_cast<std::ptrdiff_t>(s.text_places);
-  const std::ptrdiff_t missing = s.left_to_right ? 0 : places - length;
+  const std::ptrdiff_t missing = s.left_to_right || length > places ? 0 : places - length;
+  const std::u16string_view rest =
+      length > places ? text.substr(static_cast<std::size_t>(places)) : std::u16string_view();
   std::ptrdiff_t placeholder = 0;
   for (const Item& item : s.items) {
     if (item.kind == ItemKind::kLiteral) {
@@ -28,18 +31,16 @@ void AppendTextSection(const CompiledPicture& picture, const Section& s, std::u1
       continue;
     }
     if (item.kind != ItemKind::kTextChar) continue;
-    if (placeholder == 0 && missing < 0) out += text.substr(0, static_cast<std::size_t>(-missing));
     const std::ptrdiff_t index = placeholder - missing;
     if (index >= 0 && index < length) {
       out.push_back(text[static_cast<std::size_t>(index)]);
     } else if (item.flag != 0) {
       out.push_back(u' ');
     }
-    if (s.left_to_right && placeholder == places - 1 && length > places) {
-      out += text.substr(static_cast<std::size_t>(places));
-    }
+    if (s.left_to_right && placeholder == places - 1) out += rest;
     ++placeholder;
   }
+  if (!s.left_to_right) out += rest;
 }
 
 void AppendTextForm(const Subject& subject, const LocaleData& locale, std::u16string& out) {
@@ -149,6 +150,22 @@ Outcome AppendNamedFormat(const Variant& value, const CompiledPicture& picture,
   return Outcome::kText;
 }
 
+// Date pictures read text as a date where it does not read as a number;
+// text numeric only by loose grouping with the date separator reads as a
+// date first.
+std::optional<Numeric> NumberOrTextDate(const Variant& value, const CompiledPicture& picture,
+                                        const LocaleData& locale) {
+  std::optional<Numeric> number = ToNumeric(value, locale);
+  if (!picture.date_picture || !value.IsText() ||
+      (number && !GroupsLikeADate(value.AsText(), locale))) {
+    return number;
+  }
+  if (const std::optional<double> serial = ReadTextDate(value.AsText(), locale, CurrentYear())) {
+    return ToNumeric(Variant::FromDate(Date{*serial}), locale);
+  }
+  return number;
+}
+
 }  // namespace
 
 Outcome AppendFormatted(const Variant& value, const CompiledPicture& picture,
@@ -171,7 +188,7 @@ Outcome AppendFormatted(const Variant& value, const CompiledPicture& picture,
   } else if (value.IsText() && picture.literal_only) {
     subject.text = value.AsText();
   } else if (!subject.null) {
-    number = ToNumeric(value, locale);
+    number = NumberOrTextDate(value, picture, locale);
     if (!number) {
       // Text that is not a number comes back as it is from number and date
       // pictures.

@@ -67,8 +67,12 @@ class SectionCompiler {
   // of section.
   void CompileCommon(const RawToken& t) {
     switch (t.kind) {
-      case Raw::kLower: section_.case_force = CaseForce::kLower; break;
-      case Raw::kUpper: section_.case_force = CaseForce::kUpper; break;
+      case Raw::kLower:
+      case Raw::kUpper:
+        if (section_.case_force == CaseForce::kNone) {  // the first mark wins
+          section_.case_force = t.kind == Raw::kLower ? CaseForce::kLower : CaseForce::kUpper;
+        }
+        break;
       case Raw::kBang: break;  // fills text placeholders only
       default: AddLiteral(t.begin, t.end); break;
     }
@@ -113,6 +117,15 @@ class SectionCompiler {
     }
     if (part_ == NumberPart::kInteger) EndIntegerPart();
     if (exponent_zeros_ > 0) section_.exponent_min_digits = exponent_zeros_;
+    if (section_.exponent && implied_integer_digit_) DropImpliedIntegerDigit();
+  }
+
+  // A scientific mantissa without integer placeholders (.00E+00) starts at
+  // the point: its first significant digit is the first after it.
+  void DropImpliedIntegerDigit() {
+    std::vector<Item>& items = section_.items;
+    std::erase_if(items, [](const Item& item) { return item.kind == ItemKind::kIntegerDigit; });
+    section_.integer_places = 0;
   }
 
   // Integer and exponent placeholders are numbered from the left; the
@@ -143,6 +156,7 @@ class SectionCompiler {
       // point (.00 shows 12.5 as 12.50).
       Add(ItemKind::kIntegerDigit, 0);
       section_.integer_places = 1;
+      implied_integer_digit_ = true;
     }
     if (first_integer_zero_ >= 0) {
       section_.min_integer_digits = section_.integer_places - first_integer_zero_;
@@ -234,6 +248,7 @@ class SectionCompiler {
   int trailing_separators_ = 0;  // since the last integer placeholder
   int first_integer_zero_ = -1;  // number of the leftmost integer 0
   int exponent_zeros_ = 0;
+  bool implied_integer_digit_ = false;  // added by EndIntegerPart
 };
 
 // Splits at semicolons outside quotes and escapes; a fifth section and
@@ -295,6 +310,7 @@ CompiledPicture ParseSections(std::u16string_view picture) {
     }
   }
   compiled.text_picture = compiled.sections.front().kind == SectionKind::kText;
+  compiled.date_picture = compiled.sections.front().kind == SectionKind::kDate;
   if (compiled.text_picture) compiled.literal_only = false;
   return compiled;
 }
@@ -318,6 +334,7 @@ CompiledPicture ParsePicture(std::u16string_view picture) {
     item.field = DateField::kMediumDate;
     section.items.push_back(item);
     compiled.literal_only = false;
+    compiled.date_picture = true;
     return compiled;
   }
   return ParseSections(picture);

@@ -18,11 +18,13 @@
 //                            blanks) and the expected text
 //   <value> null             the result is null
 //   <value> error Overflow   the function refuses the value with that error
+//   {this year} in an expected text is the year of today's date
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -138,6 +140,17 @@ std::filesystem::path DataDirectory() {
   return PELT_FORMAT_DATA_DIR;
 }
 
+// Rows whose dates take their year from the clock say "{this year}".
+std::string WithThisYear(std::string text) {
+  constexpr std::string_view kThisYear = "{this year}";
+  const std::size_t at = text.find(kThisYear);
+  if (at == std::string::npos) return text;
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return text.replace(at, kThisYear.size(), std::to_string(local.tm_year + 1900));
+}
+
 // A row: the value (str:«…» may hold blanks) and the expected result.
 void ReadRow(std::string_view text, GoldenRow& row) {
   std::string_view after;
@@ -151,7 +164,7 @@ void ReadRow(std::string_view text, GoldenRow& row) {
     after = text.substr(blank);
   }
   while (!after.empty() && after.front() == ' ') after.remove_prefix(1);
-  row.expected = std::string(after);
+  row.expected = WithThisYear(std::string(after));
 }
 
 void LoadFile(const std::filesystem::path& path, std::vector<GoldenRow>& rows) {
