@@ -172,6 +172,7 @@ PELT_HANDLER(EveryMatchReplaced) {
     out.append(*text, copied, found - 1 - copied);
     out += replacement;
     copied = found - 1 + search.size();
+    if (out.size() > kMaxTextLength) return kNotApplied;
   }
   out.append(*text, copied, std::u16string::npos);
   return TextResult(std::move(out));
@@ -206,6 +207,7 @@ PELT_HANDLER(Spaced) {
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
   const std::size_t pad = *n < 1 ? 0 : static_cast<std::size_t>(*n);
+  if (!text->empty() && pad + 1 > kMaxTextLength / text->size()) return kNotApplied;
   std::u16string out;
   out.reserve(text->size() * (pad + 1));
   for (std::size_t i = 0; i < text->size(); ++i) {
@@ -269,7 +271,9 @@ Result Apply(Variant& value, StatementId function, const Argument& first, const 
   if (index == 0 || index >= std::size(kFunctions)) return kNotApplied;
   const FormatFunction& entry = kFunctions[index];
   if (!Takes(entry.operand, value, locale)) return kNotApplied;
-  return entry.handler(value, first, second, locale);
+  Result result = entry.handler(value, first, second, locale);
+  if (result && result->IsText() && result->AsText().size() > kMaxTextLength) return kNotApplied;
+  return result;
 }
 
 }  // namespace

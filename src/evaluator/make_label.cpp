@@ -112,6 +112,9 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
         case TokenKind::kReservedWord: AppendReservedWord(token.text, locale, label); break;
         case TokenKind::kText: label += token.text; break;
       }
+      if (label.size() > kMaxTextLength) {
+        errors::Raise(value::ErrorCode::kOutOfStringSpace, std::u16string(kFailureSource));
+      }
     }
     // Swapping keeps both buffers' capacity for the next label.
     m_sLabel.swap(label);

@@ -1,6 +1,7 @@
 #include "pelt/evaluator/apply_format.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "pelt/language/statements.h"
 #include "support/dump.h"
@@ -109,8 +110,28 @@ TEST(ApplyFormatTest, FailuresReturnTheValueAsItCameIn) {
       {__LINE__, Str(u"Hello"), u"NONE", {}, {}, "String:Hello"},
       {__LINE__, Str(u"Hello"), u"", {}, {}, "String:Hello"},
       {__LINE__, Str(u"Hello"), u"Lefty", N(2), {}, "String:Hello"},
+      {__LINE__, Str(u"Hello"), u"Spaces", N(2000000000), {}, "String:Hello"},  // past the bound
   };
   for (const Row& row : rows) Check(row);
+}
+
+// No statement makes a text longer than the bound, whatever it is given, and
+// refusing costs no more memory than the text already there.
+TEST(ApplyFormatTest, NoResultPassesTheBound) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const long peak_before_kb = usage.ru_maxrss;
+  Variant chained = Str(u"place");
+  for (int i = 0; i < 4; ++i)
+    ApplyFormat(chained, u"Spaces", N(1000), {}, value::LocaleDataFor("en_US"));
+  EXPECT_EQ(chained.AsText().size(), 5u * 1001 * 1001);  // the third Spaces would pass the bound
+  Variant full = Str(std::u16string(kMaxTextLength, u'a'));
+  for (const std::u16string_view picture : {u"\\x@", u"@@@@@@@@@@@@@@@@-"}) {
+    ApplyFormat(full, u"Format", T(std::u16string(picture)), {}, value::LocaleDataFor("en_US"));
+    EXPECT_EQ(full.AsText().size(), kMaxTextLength);
+  }
+  getrusage(RUSAGE_SELF, &usage);
+  EXPECT_LT(usage.ru_maxrss - peak_before_kb, 512 * 1024) << "KB more at the peak";
 }
 
 }  // namespace

@@ -115,6 +115,9 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
        "Injected failure of ValueAt", "Valid Expression"},
       {__LINE__, u"[NAME]", false, errors::Status(91, u"MemoryTable", u""),
        "Unknown Error in MakeLabelString!", "Valid Expression"},
+      // Each field fits the bound, the two together do not.
+      {__LINE__, u"[NAME].Spaces(5000000)[NAME].Spaces(5000000)", false, std::nullopt,
+       "Out of string space", "Valid Expression"},
   };
   for (const Row& row : rows) {
     for (const Boolean show : {kFalse, kTrue}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "pelt/language/token_list.h"
@@ -8,11 +9,17 @@
 
 namespace pelt::evaluator {
 
+// The longest text, in UTF-16 code units (16 Mi), that one formatting
+// statement may make and that a whole label may have: a longer one would
+// let one expression exhaust the host's memory.
+inline constexpr std::size_t kMaxTextLength = std::size_t{16} << 20;
+
 // Applies one formatting function to a value: on success the value is
 // overwritten with the new one, which is also the result. A function that
 // does not apply to the value (a numeric-only function on text, a text
 // function on null) or that fails (a negative count, an overflow …) leaves
-// the value as it came in. Never throws.
+// the value as it came in; so does one whose result would be longer than
+// kMaxTextLength. Never throws.
 value::Variant ApplyFormat(value::Variant& value, language::StatementId function,
                            const language::Argument& first, const language::Argument& second,
                            const value::LocaleData& locale);
