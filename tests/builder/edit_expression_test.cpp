@@ -1,52 +1,44 @@
-// EditExpression through the Qt dialog: what it returns, which boxes follow
-// the dialog, how it lists the table's fields, and its call-stack reports.
+// EditExpression through the Qt dialog: what it returns for each way of
+// closing the dialog, which boxes follow the dialog, how it lists the table's
+// fields, and its call-stack reports.
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "builder/qt_text.h"
+#include "errors/messages.h"
+#include "pelt/builder/builder.h"
 #include "pelt/evaluator/expression_builder.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/language/statements.h"
 #include "qt_test_environment.h"
 #include "support/dump.h"
 
 namespace pelt::builder {
 namespace {
 
+using errors::MessageId;
+using errors::MessageText;
 using evaluator::PeltExpressionEvaluator;
 using host::FieldType;
 using host::MemoryTable;
 using pelt::testing::U8;
 using testing::BoxTitles;
-using testing::MakeReservedWords;
 using testing::ReportedProcedure;
 using testing::WhenBuilderOpens;
 
-enum class Close { kOk, kCancel };
-
-// In the next dialog the user types at the end of the text and closes it;
-// after_closing runs once the closing action has been taken.
-void UserTypesAndCloses(std::u16string_view typed, Close close,
-                        std::function<void()> after_closing = {}) {
-  WhenBuilderOpens([=](frmExpressionBuilder& dialog) {
-    auto* text = qobject_cast<QPlainTextEdit*>(dialog.Widget(Control::kTxtExpression));
-    text->moveCursor(QTextCursor::End);
-    text->insertPlainText(ToQString(typed));
-    QTest::mouseClick(dialog.Widget(close == Close::kOk ? Control::kCmdOK : Control::kCmdCancel),
-                      Qt::LeftButton);
-    if (after_closing) after_closing();
-  });
-}
+enum class Close { kOk, kCancel, kEscape, kCloseBox };
 
 TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
+  // In each row the user types at the end of the text, opens Help and closes
+  // the dialog; OK does not verify, the verification follows the dialog.
   const struct {
     int line;
     bool with_table;
@@ -59,7 +51,9 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
   } rows[] = {
       {__LINE__, true, u"[Name]", u".UCase", Close::kOk, false, "[Name].UCase", ""},
       // A fresh dialog each time: the one before accepted a text.
-      {__LINE__, true, u"[Name]", u"", Close::kCancel, false, "", ""},
+      {__LINE__, true, u"[Name]", u".UCase", Close::kCancel, false, "", ""},
+      {__LINE__, true, u"[Name]", u".UCase", Close::kEscape, false, "", ""},
+      {__LINE__, true, u"[Name]", u".UCase", Close::kCloseBox, false, "", ""},
       {__LINE__, true, u"Page ", u"$$PAGE", Close::kOk, false, "Page $$PAGE", ""},
       // Verified with the messages of the caller's evaluator.
       {__LINE__, true, u"[Name]", u"", Close::kOk, true, "[Name]", "Valid Expression"},
@@ -80,18 +74,37 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
     ui::RecordingMessageBoxes boxes;
     ui::ScopedMessageBoxes scope(boxes);
     std::size_t boxes_while_open = 99;
-    UserTypesAndCloses(row.typed, row.close, [&] { boxes_while_open = boxes.events().size(); });
+    bool help_closed = false;
+    WhenBuilderOpens([&](frmExpressionBuilder& dialog) {
+      auto* text = qobject_cast<QPlainTextEdit*>(dialog.Widget(Control::kTxtExpression));
+      text->moveCursor(QTextCursor::End);
+      QTest::keyClicks(text, ToQString(row.typed));
+      QTest::mouseClick(dialog.Widget(Control::kCmdHelp), Qt::LeftButton);
+      switch (row.close) {
+        case Close::kOk: QTest::mouseClick(dialog.Widget(Control::kCmdOK), Qt::LeftButton); break;
+        case Close::kCancel:
+          QTest::mouseClick(dialog.Widget(Control::kCmdCancel), Qt::LeftButton);
+          break;
+        case Close::kEscape: QTest::keyClick(&dialog, Qt::Key_Escape); break;
+        case Close::kCloseBox: dialog.close(); break;
+      }
+      boxes_while_open = boxes.events().size();
+      help_closed = !dialog.help_window()->isVisible();
+    });
     evaluator.ShowMessages(row.show_messages ? evaluator::kTrue : evaluator::kFalse);
-    const auto words = MakeReservedWords({{u"$$PAGE", u"Page"}});
+    const auto words = testing::MakeReservedWords({{u"$$PAGE", u"Page"}});
     EXPECT_EQ(
         U8(evaluator.EditExpression(row.with_table ? &table : nullptr, std::u16string(row.start),
                                     words.words, words.descriptions)),
         row.result);
     EXPECT_EQ(boxes_while_open, 0u);
+    EXPECT_TRUE(help_closed);
+    // Closing let go of the caller's collections.
+    EXPECT_EQ(words.words.use_count() + words.descriptions.use_count(), 2);
     EXPECT_EQ(BoxTitles(boxes), row.boxes_after_closing);
     for (const auto& box : boxes.Boxes()) {
-      if (box.title != u"Invalid Expression") continue;
-      EXPECT_EQ(U8(box.text), "Unable to change expression.");
+      if (box.title != MessageText(MessageId::kUnableToChangeTitle)) continue;
+      EXPECT_EQ(box.text, MessageText(MessageId::kUnableToChangeExpression));
       EXPECT_EQ(box.style, ui::MessageBoxStyle::kCritical);
     }
   }
@@ -122,8 +135,7 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
     std::string selected;  // the first entry is selected
     std::string format_description;
     WhenBuilderOpens([&](frmExpressionBuilder& dialog) {
-      auto* list = qobject_cast<QComboBox*>(dialog.Widget(Control::kCmbLabelFields));
-      for (int i = 0; i < list->count(); ++i) listed.push_back(FromQString(list->itemText(i)));
+      listed = testing::Entries(dialog, Control::kCmbLabelFields);
       selected = U8(dialog.ListText(Control::kCmbLabelFields));
       format_description = U8(dialog.LabelText(Control::kLblFormatDescription));
       // With no field the whole group, formatting statements included, is off.
@@ -141,53 +153,66 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
     table.RecordCalls(true);
     PeltExpressionEvaluator evaluator;
     EXPECT_EQ(U8(evaluator.EditExpression(&table, u"x", nullptr, nullptr)), "");
-    if (!row.trace.empty()) {
-      EXPECT_EQ(U8(table.CallTrace()), row.trace);
-    }
+    EXPECT_TRUE(U8(table.CallTrace()).starts_with(row.trace));
     EXPECT_EQ(listed, row.listed);
     EXPECT_EQ(selected, listed.empty() ? "" : "Name");
-    EXPECT_EQ(format_description, listed.empty()
-                                      ? "No database fields available."
-                                      : ".Abs: Absolute value of a number.  Example: -3.Abs = 3");
+    EXPECT_EQ(format_description, listed.empty() ? U8(MessageText(MessageId::kNoDatabaseFields))
+                                                 : U8(language::Statements().front().description));
     EXPECT_TRUE(boxes.events().empty());
   }
 }
 
 TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) {
+  std::string why_not;
+  EXPECT_TRUE(DisplayAvailable(&why_not)) << why_not;
   const evaluator::ExpressionBuilderFactory qt_factory = evaluator::GetExpressionBuilderFactory();
   struct Row {
     std::string name;
     std::int64_t failing_call;  // 0: none
     std::optional<evaluator::ExpressionBuilderFactory> factory;
+    bool other_thread;
     std::string number;
+    std::u16string_view description;  // "" when not checked
   };
   std::vector<Row> rows;
   // Every host call EditExpression makes before showing the dialog, in turn.
   for (std::int64_t n = 1; n <= 14; ++n) {
-    rows.push_back({"host call " + std::to_string(n), n, std::nullopt, "91"});
+    rows.push_back({"host call " + std::to_string(n), n, std::nullopt, false, "91", u""});
   }
   // No dialog toolkit: no factory, or one that makes nothing.
-  rows.push_back({"no factory", 0, evaluator::ExpressionBuilderFactory(), "429"});
+  const std::u16string_view cannot_create = MessageText(MessageId::kCannotCreateBuilder);
   rows.push_back(
-      {"no dialog", 0, [] { return std::unique_ptr<evaluator::ExpressionBuilder>(); }, "429"});
+      {"no factory", 0, evaluator::ExpressionBuilderFactory(), false, "429", cannot_create});
+  rows.push_back({"no dialog", 0, [] { return std::unique_ptr<evaluator::ExpressionBuilder>(); },
+                  false, "429", cannot_create});
+  // Only the thread that runs the user interface opens dialogs.
+  rows.push_back({"other thread", 0, std::nullopt, true, "429",
+                  MessageText(MessageId::kNotOnInterfaceThread)});
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ui::RecordingMessageBoxes boxes;
-    ui::ScopedMessageBoxes scope(boxes);
     if (row.factory) evaluator::SetExpressionBuilderFactory(*row.factory);
     MemoryTable table = testing::PlacesTable();
     if (row.failing_call > 0) {
       table.FailCall(std::nullopt, row.failing_call,
                      errors::Status(91, u"MemoryTable", u"Injected"));
     }
-    PeltExpressionEvaluator evaluator;
-    EXPECT_EQ(U8(evaluator.EditExpression(&table, u"[Name]", nullptr, nullptr)), "");
+    std::string result = "not run";
+    const auto edit = [&] {
+      ui::ScopedMessageBoxes scope(boxes);
+      PeltExpressionEvaluator evaluator;
+      result = U8(evaluator.EditExpression(&table, u"[Name]", nullptr, nullptr));
+    };
+    row.other_thread ? std::thread(edit).join() : edit();
     evaluator::SetExpressionBuilderFactory(qt_factory);
+    EXPECT_EQ(result, "");
     ASSERT_EQ(boxes.Boxes().size(), 1u);  // the report; the dialog never showed
+    const std::string text = U8(boxes.Boxes()[0].text);
     EXPECT_EQ(U8(boxes.Boxes()[0].title), "Unexpected Program Error");
     EXPECT_EQ(ReportedProcedure(boxes.Boxes()[0]),
               "EditExpression PeltExpressions:PeltExpressionEvaluator ");
-    EXPECT_NE(U8(boxes.Boxes()[0].text).find("\t" + row.number + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\t" + row.number + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find(U8(row.description) + "\r\n"), std::string::npos);
   }
 }
 

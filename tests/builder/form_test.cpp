@@ -1,19 +1,18 @@
 // What the dialog's handlers do, on the Qt dialog: the catalogues, load and
-// activation, every Add button, Verify, the boxes, the close matrix, and the
-// call-stack reports of failing handlers.
+// activation, every button, the boxes, and the call-stack reports of failing
+// handlers.
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "builder/qt_text.h"
 #include "builder/tag_catalogue.h"
 #include "pelt/language/statements.h"
 #include "pelt/value/text.h"
@@ -27,22 +26,17 @@ using host::FieldType;
 using host::MemoryTable;
 using pelt::testing::U8;
 using testing::Builder;
+using testing::Entries;
 using testing::MakeReservedWords;
-using testing::PlacesTable;
 using testing::ReportedProcedure;
 
-std::vector<std::u16string> Entries(const Builder& builder, Control list) {
-  auto* combo = qobject_cast<QComboBox*>(builder.Widget(list));
-  std::vector<std::u16string> entries;
-  for (int i = 0; i < combo->count(); ++i) entries.push_back(FromQString(combo->itemText(i)));
-  return entries;
-}
-
-constexpr const char* kAbsDescription = ".Abs: Absolute value of a number.  Example: -3.Abs = 3";
+// What the format description shows while the first statement is selected.
+std::string FirstStatementDescription() { return U8(language::Statements().front().description); }
 
 TEST(BuilderFormTest, CataloguesListEveryEntryAndShowItsDescription) {
   Builder builder(nullptr, {}, u"", {});
-  EXPECT_EQ(builder.Label(Control::kLblFormatDescription), kAbsDescription);
+  // Loading selects the first entry of each catalogue.
+  EXPECT_EQ(builder.Label(Control::kLblFormatDescription), FirstStatementDescription());
   EXPECT_EQ(builder.Label(Control::kLblTagDescription), U8(Tags()[0].description));
   std::vector<std::tuple<Control, Control, std::u16string_view, std::u16string_view>> rows;
   for (const language::StatementInfo& info : language::Statements()) {
@@ -61,7 +55,7 @@ TEST(BuilderFormTest, CataloguesListEveryEntryAndShowItsDescription) {
     EXPECT_EQ(builder.Label(label), U8(description)) << U8(entry);
     listed[list].insert(listed[list].begin(), std::u16string(entry));
   }
-  for (const auto& [list, entries] : listed) EXPECT_EQ(Entries(builder, list), entries);
+  for (const auto& [list, entries] : listed) EXPECT_EQ(Entries(*builder.dialog, list), entries);
 }
 
 TEST(BuilderFormTest, VerifyAndOkFollowTheTextFromLoadOn) {
@@ -73,8 +67,9 @@ TEST(BuilderFormTest, VerifyAndOkFollowTheTextFromLoadOn) {
     EXPECT_EQ(builder.Enabled(Control::kCmdVerifyExpression), enabled) << U8(expression);
     EXPECT_EQ(builder.Enabled(Control::kCmdOK), enabled);
     // Reserved words wait for activation.
-    EXPECT_TRUE(Entries(builder, Control::kCmbReservedWords).empty());
-    EXPECT_EQ(builder.Label(Control::kLblReservedWordDescription), "Formatting Description");
+    EXPECT_TRUE(Entries(*builder.dialog, Control::kCmbReservedWords).empty());
+    EXPECT_EQ(builder.Label(Control::kLblReservedWordDescription),
+              U8(SpecOf(Control::kLblReservedWordDescription).text));
   }
   Builder builder(nullptr, {}, u"", {});
   builder.Show();
@@ -96,68 +91,54 @@ TEST(BuilderFormTest, VerifyAndOkFollowTheTextFromLoadOn) {
   EXPECT_TRUE(builder.boxes.events().empty() && builder.dialog->isVisible());
 }
 
-TEST(BuilderFormTest, ActivationFillsReservedWordsAndSetsGroupStates) {
+TEST(BuilderFormTest, ReservedWordsComeWithActivationAndShowTheirDescriptions) {
+  const std::string reported = "cmbReservedWords_Click PeltExpressions:frmExpressionBuilder ";
   const struct {
     int line;
     testing::ReservedWords words;
-    std::string description;
-    std::string reported;  // the procedure in a report, "" for none
+    std::string description;  // after activation
+    std::string picked;       // the descriptions shown picking the words backwards
+    std::size_t reports;      // each from the selection handler
   } rows[] = {
-      {__LINE__, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Today"}}), "Page", ""},
-      {__LINE__, {}, "No reserved words available.", ""},
+      {__LINE__, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Today"}}), "Page",
+       "Today|Page|", 0},
+      {__LINE__, {}, "No reserved words available.", "", 0},
       // Absent collections count as empty ones.
-      {__LINE__, {nullptr, nullptr}, "No reserved words available.", ""},
-      // A word without a description: the selection handler reports it,
-      // activation leaves the description empty.
-      {__LINE__, MakeReservedWords({{u"$$PAGE", nullptr}, {u"$$DATE", u"Today"}}), "",
-       "cmbReservedWords_Click PeltExpressions:frmExpressionBuilder "},
+      {__LINE__, {nullptr, nullptr}, "No reserved words available.", "", 0},
+      // A word without a description: the selection handler clears the label
+      // and reports it, activation leaves the description empty.
+      {__LINE__, MakeReservedWords({{u"$$PAGE", nullptr}, {u"$$DATE", u"Today"}}), "", "Today||",
+       2},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     Builder builder(nullptr, row.words, u"", {u"Name"});
     builder.Show();
-    const std::int32_t words = row.words.words ? row.words.words->Count() : 0;
-    EXPECT_EQ(Entries(builder, Control::kCmbReservedWords).size(), static_cast<std::size_t>(words));
+    const std::vector<std::u16string> words = Entries(*builder.dialog, Control::kCmbReservedWords);
+    EXPECT_EQ(words.size(),
+              row.words.words ? static_cast<std::size_t>(row.words.words->Count()) : 0u);
     EXPECT_EQ(builder.Label(Control::kLblReservedWordDescription), row.description);
-    EXPECT_EQ(builder.Enabled(Control::kCmbReservedWords), words > 0);
-    EXPECT_EQ(builder.Enabled(Control::kCmdAddReservedWord), words > 0);
+    EXPECT_EQ(builder.Enabled(Control::kCmbReservedWords), !words.empty());
+    EXPECT_EQ(builder.Enabled(Control::kCmdAddReservedWord), !words.empty());
     // A listed field enables its group; the other groups are always enabled.
     for (const Control control :
          {Control::kCmdAddField, Control::kCmdAddFormattingStatement, Control::kCmdAddTag,
           Control::kTxtExpression, Control::kCmdCancel, Control::kCmdHelp}) {
       EXPECT_TRUE(builder.Enabled(control));
     }
-    EXPECT_EQ(builder.Label(Control::kLblFormatDescription), kAbsDescription);
-    const auto boxes = builder.boxes.Boxes();
-    ASSERT_EQ(boxes.size(), row.reported.empty() ? 0u : 1u);
-    if (!boxes.empty()) {
-      EXPECT_EQ(ReportedProcedure(boxes[0]), row.reported);
+    EXPECT_EQ(builder.Label(Control::kLblFormatDescription), FirstStatementDescription());
+    std::string picked;
+    for (auto word = words.rbegin(); word != words.rend(); ++word) {
+      builder.Pick(Control::kCmbReservedWords, *word);
+      picked += builder.Label(Control::kLblReservedWordDescription) + "|";
     }
+    EXPECT_EQ(picked, row.picked);
+    ASSERT_EQ(builder.boxes.Boxes().size(), row.reports);
+    for (const auto& box : builder.boxes.Boxes()) EXPECT_EQ(ReportedProcedure(box), reported);
   }
 }
 
-TEST(BuilderFormTest, PickingAReservedWordShowsItsDescription) {
-  const struct {
-    std::u16string_view pick;
-    std::string description;
-    std::size_t reports;
-  } rows[] = {{u"$$DATE", "Today's date", 0}, {u"$$NODESC", "", 1}, {u"$$PAGE", "Page number", 0}};
-  Builder builder(
-      nullptr,
-      MakeReservedWords(
-          {{u"$$PAGE", u"Page number"}, {u"$$DATE", u"Today's date"}, {u"$$NODESC", nullptr}}),
-      u"", {});
-  builder.Show();
-  for (const auto& row : rows) {
-    builder.boxes.Clear();
-    builder.Pick(Control::kCmbReservedWords, row.pick);
-    // A word without a description clears the label, then reports.
-    EXPECT_EQ(builder.Label(Control::kLblReservedWordDescription), row.description);
-    EXPECT_EQ(builder.boxes.Boxes().size(), row.reports);
-  }
-}
-
-TEST(BuilderFormTest, AddButtonsEditAtTheInsertionPoint) {
+TEST(BuilderFormTest, ButtonsEditAtTheInsertionPointOrShowABox) {
   const std::map<Control, Control> list_of = {
       {Control::kCmdAddField, Control::kCmbLabelFields},
       {Control::kCmdAddFormattingStatement, Control::kCmbFormattingStatements},
@@ -170,17 +151,25 @@ TEST(BuilderFormTest, AddButtonsEditAtTheInsertionPoint) {
     std::u16string_view pick;  // the entry chosen in the button's list
     std::string result;
     bool focus_in_text;  // otherwise the focus stays on the button
+    std::string boxes;   // their titles
   } rows[] = {
-      {u"abc", 0, 0, Control::kCmdAddField, u"Name", "[Name]abc", true},
-      {u"a XX b", 2, 2, Control::kCmdAddField, u"Population", "a [Population] b", true},
+      {u"abc", 0, 0, Control::kCmdAddField, u"Name", "[Name]abc", true, ""},
+      {u"a XX b", 2, 2, Control::kCmdAddField, u"Population", "a [Population] b", true, ""},
       {u"[Name].X", 6, 2, Control::kCmdAddFormattingStatement, u".Mid(0,0)", "[Name].Mid(0,0)",
-       true},
+       true, ""},
       // No separator is added on either side.
-      {u"ab", 1, 0, Control::kCmdAddReservedWord, u"$$DATE", "a$$DATEb", false},
-      {u"x abc y", 2, 3, Control::kCmdAddTag, u"<BOL></BOL>", "x <BOL>abc</BOL> y", false},
-      {u"", 0, 0, Control::kCmdAddTag, u"<LIN></LIN>", "<LIN></LIN>", false},
+      {u"ab", 1, 0, Control::kCmdAddReservedWord, u"$$DATE", "a$$DATEb", false, ""},
+      {u"x abc y", 2, 3, Control::kCmdAddTag, u"<BOL></BOL>", "x <BOL>abc</BOL> y", false, ""},
+      {u"", 0, 0, Control::kCmdAddTag, u"<LIN></LIN>", "<LIN></LIN>", false, ""},
+      // Verify shows the verdict and changes nothing.
+      {u"[Name].UCase", 0, 0, Control::kCmdVerifyExpression, u"", "[Name].UCase", false,
+       "Valid Expression"},
+      {u"[Nobody]", 0, 0, Control::kCmdVerifyExpression, u"", "[Nobody]", false,
+       "Invalid Expression!"},
+      {u"[Geometry]", 0, 0, Control::kCmdVerifyExpression, u"", "[Geometry]", false,
+       "Invalid Expression!"},
   };
-  MemoryTable table = PlacesTable();
+  MemoryTable table = testing::PlacesTable();
   Builder builder(&table, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Date"}}), u"x",
                   {u"Name", u"Population"});
   builder.Show();
@@ -188,7 +177,8 @@ TEST(BuilderFormTest, AddButtonsEditAtTheInsertionPoint) {
     SCOPED_TRACE(row.result);
     builder.dialog->SetExpressionText(row.text);
     builder.Select(row.start, row.length);
-    builder.Pick(list_of.at(row.button), row.pick);
+    if (list_of.contains(row.button)) builder.Pick(list_of.at(row.button), row.pick);
+    builder.boxes.Clear();
     builder.Click(row.button);
     EXPECT_EQ(builder.Text(), row.result);
     // The caret stands just after the inserted text, nothing selected.
@@ -198,8 +188,9 @@ TEST(BuilderFormTest, AddButtonsEditAtTheInsertionPoint) {
               static_cast<int>(row.result.size() - row.text.size()) + row.start + row.length);
     EXPECT_FALSE(cursor.hasSelection());
     EXPECT_EQ(builder.Focus(), row.focus_in_text ? "TxtExpression" : SpecOf(row.button).name);
+    EXPECT_EQ(testing::BoxTitles(builder.boxes), row.boxes);
+    EXPECT_TRUE(builder.Enabled(Control::kCmdOK) && builder.dialog->isVisible());
   }
-  EXPECT_TRUE(builder.boxes.events().empty());
 }
 
 TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
@@ -215,7 +206,6 @@ TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
   builder.Show();
   // Only codes 0 to 6 are added; verification would accept 9 and 10.
   for (const host::FieldSpec& field : fields) {
-    SCOPED_TRACE(U8(field.name));
     const auto code = static_cast<int>(field.type);
     const bool accepted = code >= 0 && code <= 6;
     builder.dialog->SetExpressionText(u"x");
@@ -223,7 +213,7 @@ TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
     builder.boxes.Clear();
     builder.Pick(Control::kCmbLabelFields, field.name);
     builder.Click(Control::kCmdAddField);
-    EXPECT_EQ(builder.Text(), accepted ? "x[" + U8(field.name) + "]" : "x");
+    EXPECT_EQ(builder.Text(), accepted ? "x[" + U8(field.name) + "]" : "x") << code;
     EXPECT_EQ(builder.Focus(), accepted ? "TxtExpression" : "CmdAddField");
     EXPECT_EQ(testing::BoxTitles(builder.boxes), accepted ? "" : "Invalid Field Type!");
     if (!accepted) {
@@ -263,88 +253,18 @@ TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
   }
 }
 
-TEST(BuilderFormTest, VerifyShowsTheVerdictAndChangesNothing) {
-  const std::pair<std::u16string_view, ui::MessageBoxStyle> rows[] = {
-      {u"[Name].UCase", ui::MessageBoxStyle::kInformation},
-      {u"[Nobody]", ui::MessageBoxStyle::kCritical},
-      {u"[Geometry]", ui::MessageBoxStyle::kCritical}};
-  MemoryTable table = PlacesTable();
-  Builder builder(&table, {}, u"", {u"Name"});
-  builder.Show();
-  for (const auto& [expression, style] : rows) {
-    builder.dialog->SetExpressionText(expression);
-    builder.boxes.Clear();
-    builder.Click(Control::kCmdVerifyExpression);
-    ASSERT_EQ(builder.boxes.Boxes().size(), 1u);
-    EXPECT_EQ(builder.boxes.Boxes()[0].style, style) << U8(expression);
-    EXPECT_EQ(builder.Text(), U8(expression));
-    EXPECT_TRUE(builder.Enabled(Control::kCmdOK) && builder.dialog->isVisible());
-  }
-}
-
 TEST(BuilderFormTest, BoxesAreQtMessageBoxesWithTheStylesIcon) {
-  const struct {
-    ui::MessageBoxStyle style;
-    QMessageBox::Icon icon;
-  } rows[] = {{ui::MessageBoxStyle::kCritical, QMessageBox::Critical},
-              {ui::MessageBoxStyle::kExclamation, QMessageBox::Warning},
-              {ui::MessageBoxStyle::kInformation, QMessageBox::Information}};
-  for (const auto& row : rows) {
-    testing::SeenBox seen;
+  for (const auto& [style, icon] :
+       {std::pair{ui::MessageBoxStyle::kCritical, QMessageBox::Critical},
+        {ui::MessageBoxStyle::kExclamation, QMessageBox::Warning},
+        {ui::MessageBoxStyle::kInformation, QMessageBox::Information}}) {
+    std::string seen;
     testing::AnswerNextBox(seen);
     // Line breaks become Qt's own; tags stay text.
-    ui::ActiveMessageBoxes().Show(u"<b>one</b>\r\ntwo", u"Title", row.style);
-    EXPECT_TRUE(seen.seen);
-    EXPECT_EQ(seen.title.toStdString(), "Title");
-    EXPECT_EQ(seen.text.toStdString(), "<b>one</b>\ntwo");
-    EXPECT_EQ(seen.icon, static_cast<int>(row.icon));
+    ui::ActiveMessageBoxes().Show(u"<b>one</b>\r\ntwo", u"Title", style);
+    EXPECT_EQ(seen, "Title|<b>one</b>\ntwo|" + std::to_string(icon));
   }
   ui::ActiveMessageBoxes().Beep();  // the application's beep; nothing to see
-}
-
-TEST(BuilderFormTest, ClosingStoresOnlyOnOkAndReleasesTheMembers) {
-  enum class Close { kOk, kCancel, kEscape, kCloseBox };
-  // {text at the start, how the dialog is closed, the accepted text}; OK does
-  // not verify, so an invalid expression is stored too.
-  for (const auto& row : {std::tuple{u"[Name]", Close::kOk, "[Name] edited"},
-                          {u"[Name]", Close::kCancel, ""},
-                          {u"[Name]", Close::kEscape, ""},
-                          {u"[Name]", Close::kCloseBox, ""},
-                          {u"[Nobody", Close::kOk, "[Nobody edited"}}) {
-    const std::u16string_view start = std::get<0>(row);
-    const Close close = std::get<1>(row);
-    const std::string accepted = std::get<2>(row);
-    SCOPED_TRACE(accepted);
-    MemoryTable table = PlacesTable();
-    Builder builder(&table, MakeReservedWords({{u"$$P", u"p"}}), start, {u"Name"});
-    bool help_closed = false;
-    testing::WhenBuilderOpens([&](frmExpressionBuilder& dialog) {
-      builder.Select(static_cast<int>(start.size()));
-      QTest::keyClicks(dialog.Widget(Control::kTxtExpression), " edited");
-      builder.Click(Control::kCmdHelp);
-      switch (close) {
-        case Close::kOk: builder.Click(Control::kCmdOK); break;
-        case Close::kCancel: builder.Click(Control::kCmdCancel); break;
-        case Close::kEscape: QTest::keyClick(&dialog, Qt::Key_Escape); break;
-        case Close::kCloseBox: dialog.close(); break;
-      }
-      help_closed = !dialog.help_window()->isVisible();
-    });
-    builder.form->ShowModal();
-    ExpressionBuilderForm& form = *builder.form;
-    EXPECT_TRUE(help_closed);
-    EXPECT_EQ(U8(form.AcceptedExpression()), accepted);
-    EXPECT_FALSE(form.loaded());
-    EXPECT_TRUE(!form.table() && !form.reserved_words() && !form.reserved_word_descriptions() &&
-                !form.evaluator());
-    // Reaching the text box loads the dialog once more, unseen, with the
-    // accepted text in it and Verify and OK disabled.
-    EXPECT_EQ(U8(form.ExpressionText()), accepted);
-    EXPECT_EQ(form.load_count(), 2);
-    EXPECT_FALSE(builder.Enabled(Control::kCmdOK));
-    EXPECT_FALSE(builder.Enabled(Control::kCmdVerifyExpression));
-    EXPECT_TRUE(builder.boxes.events().empty());
-  }
 }
 
 }  // namespace

@@ -7,14 +7,15 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
+#include "builder/qt_text.h"
 #include "pelt/builder/builder.h"
 #include "support/dump.h"
 
@@ -24,15 +25,12 @@ namespace {
 constexpr int kGiveUpMilliseconds = 5000;
 
 class QtEnvironment final : public ::testing::Environment {
- public:
   void SetUp() override {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QApplication>(argc_, argv_);
     InstallQtBuilder();
   }
   void TearDown() override { application_.reset(); }
-
- private:
   int argc_ = 1;
   char name_[16] = "builder_qt_test";
   char* argv_[2] = {name_, nullptr};
@@ -70,6 +68,13 @@ ReservedWords MakeReservedWords(
     }
   }
   return result;
+}
+
+std::vector<std::u16string> Entries(const frmExpressionBuilder& dialog, Control list) {
+  auto* combo = qobject_cast<QComboBox*>(dialog.Widget(list));
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < combo->count(); ++i) entries.push_back(FromQString(combo->itemText(i)));
+  return entries;
 }
 
 host::MemoryTable PlacesTable() {
@@ -150,10 +155,12 @@ void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {
       step);
 }
 
-void AnswerNextBox(SeenBox& seen) {
+void AnswerNextBox(std::string& seen) {
   WhenFound([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
             [&seen](QMessageBox& box) {
-              seen = {true, box.windowTitle(), box.text(), static_cast<int>(box.icon())};
+              seen = QStringList{box.windowTitle(), box.text(), QString::number(box.icon())}
+                         .join('|')
+                         .toStdString();
               box.button(QMessageBox::Ok)->click();
             });
 }

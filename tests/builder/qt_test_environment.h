@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "builder/expression_builder_form.h"
 #include "builder/frm_expression_builder.h"
@@ -27,6 +27,9 @@ ReservedWords MakeReservedWords(
 
 // Name, Population, Geometry and a blob called Picture.
 host::MemoryTable PlacesTable();
+
+// The entries of a list, in order.
+std::vector<std::u16string> Entries(const frmExpressionBuilder& dialog, Control list);
 
 // A form on the Qt dialog, loaded the way EditExpression loads it (members,
 // text, then the field names, first one selected), not yet shown. The boxes
@@ -66,16 +69,9 @@ std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box);
 // the dialog.
 void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step);
 
-// What a Qt message box showed.
-struct SeenBox {
-  bool seen = false;
-  QString title;
-  QString text;
-  int icon = 0;  // QMessageBox::Icon
-};
-
-// Waits for the next Qt message box, records it and presses its OK button.
-// Arm it before the action that opens the box.
-void AnswerNextBox(SeenBox& seen);
+// Waits for the next Qt message box, writes what it shows into seen as
+// "title|text|icon" and presses its OK button. Arm it before the action that
+// opens the box.
+void AnswerNextBox(std::string& seen);
 
 }  // namespace pelt::builder::testing

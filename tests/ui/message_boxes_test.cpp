@@ -19,7 +19,9 @@ TEST(MessageBoxesTest, ConsoleWritesTheBoxAndNeverWaits) {
             "[information] Valid Expression\nLabeling Instructions:\n[OK]\n\a");
 }
 
-TEST(MessageBoxesTest, ScopedOverrideNestsAndRestores) {
+TEST(MessageBoxesTest, ScopedOverridesNestAndFallBackToTheInstalledOne) {
+  auto installed = std::make_shared<RecordingMessageBoxes>();
+  SetMessageBoxes(installed);
   RecordingMessageBoxes outer;
   RecordingMessageBoxes inner;
   {
@@ -31,17 +33,13 @@ TEST(MessageBoxesTest, ScopedOverrideNestsAndRestores) {
     }
     ActiveMessageBoxes().Show(u"2", u"t", MessageBoxStyle::kExclamation);
   }
+  // Without an override, every thread reaches the installed implementation.
+  ActiveMessageBoxes().Show(u"x", u"y", MessageBoxStyle::kCritical);
+  SetMessageBoxes(nullptr);
   ASSERT_EQ(outer.Boxes().size(), 2u);
   EXPECT_EQ(outer.Boxes()[1].text, u"2");
   ASSERT_EQ(inner.events().size(), 1u);
   EXPECT_EQ(inner.events()[0].kind, RecordingMessageBoxes::Event::Kind::kBeep);
-}
-
-TEST(MessageBoxesTest, InstalledImplementationServesThreadsWithoutOverride) {
-  auto installed = std::make_shared<RecordingMessageBoxes>();
-  SetMessageBoxes(installed);
-  ActiveMessageBoxes().Show(u"x", u"y", MessageBoxStyle::kCritical);
-  SetMessageBoxes(nullptr);
   EXPECT_EQ(installed->Boxes().size(), 1u);
 }
 
