@@ -2,11 +2,8 @@
 // window follows them: widgets, fonts, focus order, line breaks and the help
 // window.
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QGroupBox>
-#include <QTest>
 #include <QTextBrowser>
 #include <map>
 #include <set>
@@ -14,17 +11,11 @@
 
 #include "builder/dialog_handlers.h"
 #include "builder/help_page.h"
-#include "builder/qt_text.h"
 #include "pelt/value/locale.h"
 #include "qt_test_environment.h"
-#include "support/dump.h"
 
-namespace pelt::builder {
+namespace pelt::builder::testing {
 namespace {
-
-using pelt::testing::U8;
-using testing::Builder;
-using testing::MakeReservedWords;
 
 TEST(DialogTablesTest, LayoutIsWellFormed) {
   std::set<int> tab_indices;
@@ -108,7 +99,7 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
     }
     EXPECT_EQ(widget->property("textFormat").toInt(), Qt::PlainText);
     // Loading has already replaced two descriptions.
-    if (control.id != Control::kLblFormatDescription && control.id != Control::kLblTagDescription) {
+    if (control.id != kLblFormatDescription && control.id != kLblTagDescription) {
       const char* text = qobject_cast<QGroupBox*>(widget) != nullptr ? "title" : "text";
       EXPECT_EQ(widget->property(text).toString(), ToQString(control.text));
     }
@@ -117,7 +108,7 @@ TEST(DialogWindowTest, WidgetsFollowTheLayoutTable) {
 }
 
 TEST(DialogWindowTest, TheScreenshotShowsALoadedDialogThatTabsInTheTablesOrder) {
-  host::MemoryTable table = testing::PlacesTable();
+  host::MemoryTable table = PlacesTable();
   Builder builder(&table, MakeReservedWords({{u"$$PAGE_NUMBER", u"Page number"}}),
                   u"Page $$PAGE_NUMBER: [Name].UCase", {u"Name", u"Population"});
   builder.Show();
@@ -160,7 +151,7 @@ TEST(DialogWindowTest, HelpOpensAWindowBesideTheDialog) {
   Builder builder(nullptr, MakeReservedWords({{u"$$PAGE_NUMBER", u"<Page> & \"number\""}}), u"",
                   {});
   builder.Show();
-  builder.Click(Control::kCmdHelp);
+  builder.Click(kCmdHelp);
   QDialog* help = builder.dialog->help_window();
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->isVisible() && !help->isModal());
@@ -197,4 +188,4 @@ TEST(DialogWindowTest, HelpOpensAWindowBesideTheDialog) {
 }
 
 }  // namespace
-}  // namespace pelt::builder
+}  // namespace pelt::builder::testing

@@ -2,26 +2,21 @@
 // closing the dialog, which boxes follow the dialog, how it lists the table's
 // fields, and its call-stack reports.
 
-#include <gtest/gtest.h>
-
 #include <QPlainTextEdit>
-#include <QTest>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "builder/qt_text.h"
 #include "errors/messages.h"
 #include "pelt/builder/builder.h"
 #include "pelt/evaluator/expression_builder.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/language/statements.h"
 #include "qt_test_environment.h"
-#include "support/dump.h"
 
-namespace pelt::builder {
+namespace pelt::builder::testing {
 namespace {
 
 using errors::MessageId;
@@ -29,10 +24,6 @@ using errors::MessageText;
 using evaluator::PeltExpressionEvaluator;
 using host::FieldType;
 using host::MemoryTable;
-using pelt::testing::U8;
-using testing::BoxTitles;
-using testing::ReportedProcedure;
-using testing::WhenBuilderOpens;
 
 enum class Close { kOk, kCancel, kEscape, kCloseBox };
 
@@ -42,12 +33,10 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
   const struct {
     int line;
     bool with_table;
-    std::u16string_view start;
-    std::u16string_view typed;
+    std::u16string_view start, typed;
     Close close;
     bool show_messages;
-    std::string result;
-    std::string boxes_after_closing;
+    std::string result, boxes_after_closing;
   } rows[] = {
       {__LINE__, true, u"[Name]", u".UCase", Close::kOk, false, "[Name].UCase", ""},
       // A fresh dialog each time: the one before accepted a text.
@@ -76,23 +65,21 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
     std::size_t boxes_while_open = 99;
     bool help_closed = false;
     WhenBuilderOpens([&](frmExpressionBuilder& dialog) {
-      auto* text = qobject_cast<QPlainTextEdit*>(dialog.Widget(Control::kTxtExpression));
+      auto* text = qobject_cast<QPlainTextEdit*>(dialog.Widget(kTxtExpression));
       text->moveCursor(QTextCursor::End);
       QTest::keyClicks(text, ToQString(row.typed));
-      QTest::mouseClick(dialog.Widget(Control::kCmdHelp), Qt::LeftButton);
-      switch (row.close) {
-        case Close::kOk: QTest::mouseClick(dialog.Widget(Control::kCmdOK), Qt::LeftButton); break;
-        case Close::kCancel:
-          QTest::mouseClick(dialog.Widget(Control::kCmdCancel), Qt::LeftButton);
-          break;
-        case Close::kEscape: QTest::keyClick(&dialog, Qt::Key_Escape); break;
-        case Close::kCloseBox: dialog.close(); break;
+      QTest::mouseClick(dialog.Widget(kCmdHelp), Qt::LeftButton);
+      if (row.close == Close::kOk || row.close == Close::kCancel) {
+        QTest::mouseClick(dialog.Widget(row.close == Close::kOk ? kCmdOK : kCmdCancel),
+                          Qt::LeftButton);
       }
+      if (row.close == Close::kEscape) QTest::keyClick(&dialog, Qt::Key_Escape);
+      if (row.close == Close::kCloseBox) dialog.close();
       boxes_while_open = boxes.events().size();
       help_closed = !dialog.help_window()->isVisible();
     });
     evaluator.ShowMessages(row.show_messages ? evaluator::kTrue : evaluator::kFalse);
-    const auto words = testing::MakeReservedWords({{u"$$PAGE", u"Page"}});
+    const auto words = MakeReservedWords({{u"$$PAGE", u"Page"}});
     EXPECT_EQ(
         U8(evaluator.EditExpression(row.with_table ? &table : nullptr, std::u16string(row.start),
                                     words.words, words.descriptions)),
@@ -135,13 +122,12 @@ TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
     std::string selected;  // the first entry is selected
     std::string format_description;
     WhenBuilderOpens([&](frmExpressionBuilder& dialog) {
-      listed = testing::Entries(dialog, Control::kCmbLabelFields);
-      selected = U8(dialog.ListText(Control::kCmbLabelFields));
-      format_description = U8(dialog.LabelText(Control::kLblFormatDescription));
+      listed = Entries(dialog, kCmbLabelFields);
+      selected = U8(dialog.ListText(kCmbLabelFields));
+      format_description = U8(dialog.LabelText(kLblFormatDescription));
       // With no field the whole group, formatting statements included, is off.
       for (const Control control :
-           {Control::kCmbLabelFields, Control::kCmdAddField, Control::kCmbFormattingStatements,
-            Control::kCmdAddFormattingStatement}) {
+           {kCmbLabelFields, kCmdAddField, kCmbFormattingStatements, kCmdAddFormattingStatement}) {
         EXPECT_EQ(dialog.Widget(control)->isEnabled(), !listed.empty());
       }
       dialog.close();
@@ -192,7 +178,7 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
     SCOPED_TRACE(row.name);
     ui::RecordingMessageBoxes boxes;
     if (row.factory) evaluator::SetExpressionBuilderFactory(*row.factory);
-    MemoryTable table = testing::PlacesTable();
+    MemoryTable table = PlacesTable();
     if (row.failing_call > 0) {
       table.FailCall(std::nullopt, row.failing_call,
                      errors::Status(91, u"MemoryTable", u"Injected"));
@@ -217,4 +203,4 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
 }
 
 }  // namespace
-}  // namespace pelt::builder
+}  // namespace pelt::builder::testing

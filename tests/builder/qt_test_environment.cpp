@@ -3,21 +3,16 @@
 
 #include "qt_test_environment.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
-#include <QTest>
 #include <QTimer>
 #include <memory>
 
-#include "builder/qt_text.h"
 #include "pelt/builder/builder.h"
-#include "support/dump.h"
 
 namespace pelt::builder::testing {
 namespace {
@@ -111,17 +106,11 @@ void Builder::Click(Control button) {
 }
 
 void Builder::Select(int start, int length) {
-  auto* text = qobject_cast<QPlainTextEdit*>(Widget(Control::kTxtExpression));
+  auto* text = qobject_cast<QPlainTextEdit*>(Widget(kTxtExpression));
   QTextCursor cursor = text->textCursor();
   cursor.setPosition(start);
   cursor.setPosition(start + length, QTextCursor::KeepAnchor);
   text->setTextCursor(cursor);
-}
-
-std::string Builder::Text() const { return pelt::testing::U8(dialog->ExpressionText()); }
-
-std::string Builder::Label(Control label) const {
-  return pelt::testing::U8(dialog->LabelText(label));
 }
 
 std::string Builder::Focus() const {
@@ -133,7 +122,7 @@ std::string BoxTitles(const ui::RecordingMessageBoxes& boxes) {
   std::string out;
   for (const auto& box : boxes.Boxes()) {
     if (!out.empty()) out += " | ";
-    out += pelt::testing::U8(box.title);
+    out += U8(box.title);
   }
   return out;
 }
@@ -143,7 +132,7 @@ std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box) {
   const std::size_t at = box.text.find(marker);
   if (at == std::u16string::npos) return "";
   const std::size_t start = at + marker.size();
-  return pelt::testing::U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
+  return U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
 }
 
 void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {

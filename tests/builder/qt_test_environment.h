@@ -1,5 +1,9 @@
 #pragma once
 
+// Shared by the builder's test files: their common includes and names too.
+#include <gtest/gtest.h>
+
+#include <QTest>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -10,11 +14,16 @@
 
 #include "builder/expression_builder_form.h"
 #include "builder/frm_expression_builder.h"
+#include "builder/qt_text.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/collection.h"
+#include "support/dump.h"
 
 namespace pelt::builder::testing {
+
+using enum Control;
+using pelt::testing::U8;
 
 // A host's two reserved-word collections: the words in order, and each
 // word's description under the word as key (a null description is left out).
@@ -45,8 +54,8 @@ struct Builder {
   void Pick(Control list, std::u16string_view entry) { dialog->SelectEntry(list, entry); }
   // Puts the caret at start and selects length characters after it.
   void Select(int start, int length = 0);
-  std::string Text() const;
-  std::string Label(Control label) const;
+  std::string Text() const { return U8(dialog->ExpressionText()); }
+  std::string Label(Control label) const { return U8(dialog->LabelText(label)); }
   std::string Focus() const;
   bool Enabled(Control control) const { return Widget(control)->isEnabled(); }
 
