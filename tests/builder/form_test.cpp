@@ -3,7 +3,6 @@
 // handlers.
 
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <map>
 #include <optional>
 #include <string>
@@ -43,31 +42,32 @@ TEST(BuilderFormTest, CataloguesListEveryEntryAndShowItsDescription) {
 
 TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo) {
   const std::string none = U8(errors::MessageText(errors::MessageId::kNoReservedWords));
+  const std::string report =
+      "Unexpected Program Error: cmbReservedWords_Click PeltExpressions:frmExpressionBuilder ";
   const struct {
     int line;
     ReservedWords words;
     std::u16string_view expression;
     std::string description;  // of the first reserved word, once activated
     std::string picked;       // the descriptions shown picking the words backwards
-    std::size_t reports;      // each from the selection handler
+    std::string boxes;
   } rows[] = {
       {__LINE__, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Today"}}), u"[N]", "Page",
-       "Today|Page|", 0},
-      {__LINE__, {}, u"", none, "", 0},
+       "Today|Page|", ""},
+      {__LINE__, {}, u"", none, "", ""},
       // Absent collections count as empty ones; blanks count as text.
-      {__LINE__, {nullptr, nullptr}, u" ", none, "", 0},
+      {__LINE__, {nullptr, nullptr}, u" ", none, "", ""},
       // A word without a description: the selection handler clears the label
       // and reports it, activation leaves the description empty.
       {__LINE__, MakeReservedWords({{u"$$PAGE", nullptr}, {u"$$DATE", u"Today"}}), u"", "",
-       "Today||", 2},
+       "Today||", report + " | " + report},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     Builder builder(nullptr, row.words, row.expression, {u"Name"});
-    EXPECT_EQ(builder.form->load_count(), 1);
-    EXPECT_NE(builder.form->evaluator(), nullptr);
-    EXPECT_EQ(builder.Enabled(kCmdVerifyExpression), !row.expression.empty());
-    EXPECT_EQ(builder.Enabled(kCmdOK), !row.expression.empty());
+    for (const Control button : {kCmdVerifyExpression, kCmdOK}) {
+      EXPECT_EQ(builder.Enabled(button), !row.expression.empty());
+    }
     // Reserved words wait for activation.
     EXPECT_TRUE(Entries(*builder.dialog, kCmbReservedWords).empty());
     EXPECT_EQ(builder.Label(kLblReservedWordDescription),
@@ -90,36 +90,11 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
       picked += builder.Label(kLblReservedWordDescription) + "|";
     }
     EXPECT_EQ(picked, row.picked);
-    ASSERT_EQ(builder.boxes.Boxes().size(), row.reports);
-    for (const auto& box : builder.boxes.Boxes()) {
-      EXPECT_EQ(ReportedProcedure(box),
-                "cmbReservedWords_Click PeltExpressions:frmExpressionBuilder ");
-    }
+    EXPECT_EQ(Boxes(builder.boxes), row.boxes);
   }
 }
 
-TEST(BuilderFormTest, TypingEnablesVerifyAndOkWhileThereIsText) {
-  Builder builder(nullptr, {}, u"", {});
-  builder.Show();
-  QWidget* text = builder.Widget(kTxtExpression);
-  std::vector<bool> states;
-  // Enter starts a new line (no button is the default); then all is
-  // deleted; then a blank is typed.
-  for (const auto& [keys, expected] : {std::pair{"a\nb", "a\r\nb"}, {"", ""}, {" ", " "}}) {
-    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(text, Qt::Key_Delete);
-    for (const char key : std::string_view(keys)) {
-      key == '\n' ? QTest::keyClick(text, Qt::Key_Return) : QTest::keyClick(text, key);
-    }
-    EXPECT_EQ(builder.Text(), expected);
-    states.push_back(builder.Enabled(kCmdVerifyExpression));
-    states.push_back(builder.Enabled(kCmdOK));
-  }
-  EXPECT_EQ(states, (std::vector<bool>{true, true, false, false, true, true}));
-  EXPECT_TRUE(builder.boxes.events().empty() && builder.dialog->isVisible());
-}
-
-TEST(BuilderFormTest, ButtonsEditAtTheInsertionPointOrShowABox) {
+TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
   const std::map<Control, Control> list_of = {
       {kCmdAddField, kCmbLabelFields},
       {kCmdAddFormattingStatement, kCmbFormattingStatements},
@@ -127,24 +102,30 @@ TEST(BuilderFormTest, ButtonsEditAtTheInsertionPointOrShowABox) {
       {kCmdAddTag, kCmbTags}};
   const struct {
     std::u16string_view text;
-    int start, length;  // the selection before the button
-    Control button;
-    std::u16string_view pick;  // the entry chosen in the button's list
-    std::string result;
-    bool focus_in_text;  // otherwise the focus stays on the button
-    std::string boxes;   // their titles
+    int start, length;         // the selection before the action
+    Control button;            // clicked, or the text box that the keys are typed into
+    std::u16string_view pick;  // the entry chosen in the button's list, or the keys
+    std::string result;        // with a '|' where the caret ends, nothing selected
+    bool focus_in_text;        // otherwise the focus stays on the button
+    std::string boxes;
   } rows[] = {
-      {u"abc", 0, 0, kCmdAddField, u"Name", "[Name]abc", true, ""},
-      {u"a XX b", 2, 2, kCmdAddField, u"Population", "a [Population] b", true, ""},
-      {u"[Name].X", 6, 2, kCmdAddFormattingStatement, u".Mid(0,0)", "[Name].Mid(0,0)", true, ""},
-      // No separator is added on either side.
-      {u"ab", 1, 0, kCmdAddReservedWord, u"$$DATE", "a$$DATEb", false, ""},
-      {u"x abc y", 2, 3, kCmdAddTag, u"<BOL></BOL>", "x <BOL>abc</BOL> y", false, ""},
-      {u"", 0, 0, kCmdAddTag, u"<LIN></LIN>", "<LIN></LIN>", false, ""},
+      {u"abc", 0, 0, kCmdAddField, u"Name", "[Name]|abc", true, ""},
+      {u"a XX b", 2, 2, kCmdAddField, u"Population", "a [Population]| b", true, ""},
+      {u"[Name].X", 6, 2, kCmdAddFormattingStatement, u".Mid(0,0)", "[Name].Mid(0,0)|", true, ""},
+      // No separator is added on either side; line breaks cross as CR LF.
+      {u"a\nb", 1, 0, kCmdAddReservedWord, u"$$DATE", "a$$DATE|\r\nb", false, ""},
+      {u"x a\rb y", 2, 3, kCmdAddTag, u"<BOL></BOL>", "x <BOL>a\r\nb</BOL>| y", false, ""},
+      {u"", 0, 0, kCmdAddTag, u"<LIN></LIN>", "<LIN></LIN>|", false, ""},
       // Verify shows the verdict and changes nothing.
-      {u"[Name].UCase", 0, 0, kCmdVerifyExpression, u"", "[Name].UCase", false, "Valid Expression"},
-      {u"[Nobody]", 0, 0, kCmdVerifyExpression, u"", "[Nobody]", false, "Invalid Expression!"},
-      {u"[Geometry]", 0, 0, kCmdVerifyExpression, u"", "[Geometry]", false, "Invalid Expression!"},
+      {u"[Name].UCase", 0, 0, kCmdVerifyExpression, u"", "|[Name].UCase", false,
+       "Valid Expression"},
+      {u"[Nobody]", 0, 0, kCmdVerifyExpression, u"", "|[Nobody]", false, "Invalid Expression!"},
+      {u"[Geometry]", 0, 0, kCmdVerifyExpression, u"", "|[Geometry]", false, "Invalid Expression!"},
+      // Enter starts a new line (no button is the default); Verify and OK
+      // follow the text, blanks included.
+      {u"a\r\n", 2, 0, kTxtExpression, u"b\rc", "a\r\nb\r\nc|", true, ""},
+      {u"ab", 0, 2, kTxtExpression, u"\b", "|", true, ""},
+      {u"", 0, 0, kTxtExpression, u" ", " |", true, ""},
   };
   host::MemoryTable table = PlacesTable();
   Builder builder(&table, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Date"}}), u"x",
@@ -154,19 +135,22 @@ TEST(BuilderFormTest, ButtonsEditAtTheInsertionPointOrShowABox) {
     SCOPED_TRACE(row.result);
     builder.dialog->SetExpressionText(row.text);
     builder.Select(row.start, row.length);
-    if (list_of.contains(row.button)) builder.Pick(list_of.at(row.button), row.pick);
     builder.boxes.Clear();
-    builder.Click(row.button);
-    EXPECT_EQ(builder.Text(), row.result);
-    // The caret stands just after the inserted text, nothing selected.
-    const QTextCursor cursor =
-        qobject_cast<QPlainTextEdit*>(builder.Widget(kTxtExpression))->textCursor();
-    EXPECT_EQ(cursor.position(),
-              static_cast<int>(row.result.size() - row.text.size()) + row.start + row.length);
-    EXPECT_FALSE(cursor.hasSelection());
+    if (row.button == kTxtExpression) {
+      builder.Expression()->setFocus();
+      QTest::keyClicks(builder.Expression(), ToQString(row.pick));
+    } else {
+      if (list_of.contains(row.button)) builder.Pick(list_of.at(row.button), row.pick);
+      builder.Click(row.button);
+    }
+    EXPECT_EQ(builder.TextAtCaret(), row.result);
+    EXPECT_FALSE(builder.Expression()->textCursor().hasSelection());
     EXPECT_EQ(builder.Focus(), row.focus_in_text ? "TxtExpression" : SpecOf(row.button).name);
-    EXPECT_EQ(BoxTitles(builder.boxes), row.boxes);
-    EXPECT_TRUE(builder.Enabled(kCmdOK) && builder.dialog->isVisible());
+    EXPECT_EQ(Boxes(builder.boxes), row.boxes);
+    for (const Control button : {kCmdVerifyExpression, kCmdOK}) {
+      EXPECT_EQ(builder.Enabled(button), row.result != "|");
+    }
+    EXPECT_TRUE(builder.dialog->isVisible());
   }
 }
 
@@ -186,9 +170,11 @@ TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
     builder.dialog->SetExpressionText(u"x");
     builder.Select(1);
     builder.boxes.Clear();
+    table.ClearCalls();
     builder.Pick(kCmbLabelFields, field);
     builder.Click(kCmdAddField);
   };
+  table.RecordCalls(true);
   // Only codes 0 to 6 are added; verification would accept 9 and 10.
   for (const host::FieldSpec& field : fields) {
     const auto code = static_cast<int>(field.type);
@@ -196,40 +182,28 @@ TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
     add(field.name);
     EXPECT_EQ(builder.Text(), accepted ? "x[" + U8(field.name) + "]" : "x") << code;
     EXPECT_EQ(builder.Focus(), accepted ? "TxtExpression" : "CmdAddField");
-    EXPECT_EQ(BoxTitles(builder.boxes), accepted ? "" : "Invalid Field Type!");
+    EXPECT_EQ(Boxes(builder.boxes), accepted ? "" : "Invalid Field Type!");
     if (!accepted) {
       EXPECT_EQ(U8(builder.boxes.Boxes()[0].text), "Can't use Geometry or Blob Fields");
       EXPECT_EQ(builder.boxes.Boxes()[0].style, ui::MessageBoxStyle::kCritical);
     }
   }
-  const struct {
-    std::u16string_view pick;
-    std::optional<Operation> failing;
-    std::string trace;  // "" when not checked
-  } failures[] = {
-      {u"Name", Operation::kIndexOfField, ""},
-      {u"Name", Operation::kFieldList, ""},
-      {u"Name", Operation::kFieldAt, ""},
-      {u"Name", Operation::kFieldTypeCode, "IndexOfField(Name) FieldList FieldAt(0) FieldTypeCode"},
-      // An unknown name: -1 is passed on to FieldAt, which fails.
-      {u"Gone", std::nullopt, "IndexOfField(Gone) FieldList FieldAt(-1)"},
-  };
-  for (const auto& row : failures) {
-    SCOPED_TRACE(row.trace);
-    table.ClearCalls();
-    table.RecordCalls(true);
-    if (row.failing)
-      table.FailCall(row.failing, 1, host::MemoryTable::InjectedFailure(*row.failing));
-    add(row.pick);
-    table.RecordCalls(false);
+  EXPECT_EQ(U8(table.CallTrace()), "IndexOfField(F-1) FieldList FieldAt(12) FieldTypeCode(F-1)");
+  // Each table call fails in turn; then an unknown name, whose -1 passes on
+  // to FieldAt, which fails.
+  for (const std::optional<Operation> failing :
+       {std::optional(Operation::kIndexOfField), std::optional(Operation::kFieldList),
+        std::optional(Operation::kFieldAt), std::optional(Operation::kFieldTypeCode),
+        std::optional<Operation>()}) {
+    if (failing) table.FailCall(failing, 1, host::MemoryTable::InjectedFailure(*failing));
+    add(failing ? u"Name" : u"Gone");
     table.ClearFault();
-    EXPECT_TRUE(U8(table.CallTrace()).starts_with(row.trace)) << U8(table.CallTrace());
     EXPECT_EQ(builder.Text(), "x");
-    EXPECT_EQ(BoxTitles(builder.boxes), "Unexpected Program Error");
-    EXPECT_EQ(ReportedProcedure(builder.boxes.Boxes().at(0)),
-              "CmdAddField_Click PeltExpressions:frmExpressionBuilder ");
+    EXPECT_EQ(Boxes(builder.boxes),
+              "Unexpected Program Error: CmdAddField_Click PeltExpressions:frmExpressionBuilder ");
     EXPECT_TRUE(builder.dialog->isVisible());
   }
+  EXPECT_EQ(U8(table.CallTrace()), "IndexOfField(Gone) FieldList FieldAt(-1)");
 }
 
 TEST(BuilderFormTest, BoxesAreQtMessageBoxesWithTheStylesIcon) {

@@ -95,44 +95,30 @@ Builder::Builder(host::HostTable* table, ReservedWords words, std::u16string_vie
   form->SelectFirstLabelField();
 }
 
-void Builder::Show() {
-  dialog->show();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->activated(); }));
-}
-
-void Builder::Click(Control button) {
-  // A real click: the button takes the focus first, as it does for a user.
-  QTest::mouseClick(Widget(button), Qt::LeftButton);
-}
-
 void Builder::Select(int start, int length) {
-  auto* text = qobject_cast<QPlainTextEdit*>(Widget(kTxtExpression));
-  QTextCursor cursor = text->textCursor();
+  QTextCursor cursor = Expression()->textCursor();
   cursor.setPosition(start);
   cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-  text->setTextCursor(cursor);
+  Expression()->setTextCursor(cursor);
 }
 
-std::string Builder::Focus() const {
-  const QWidget* focus = dialog->focusWidget();
-  return focus == nullptr ? "(none)" : focus->objectName().toStdString();
+std::string Builder::TextAtCaret() const {
+  const QString text = Expression()->toPlainText();
+  const int caret = Expression()->textCursor().position();
+  return U8(FromWidgetLines(text.left(caret))) + "|" + U8(FromWidgetLines(text.mid(caret)));
 }
 
-std::string BoxTitles(const ui::RecordingMessageBoxes& boxes) {
+std::string Boxes(const ui::RecordingMessageBoxes& boxes) {
+  constexpr std::u16string_view kStack = u"Error Call Stack Sequence \r\n\t";
   std::string out;
   for (const auto& box : boxes.Boxes()) {
-    if (!out.empty()) out += " | ";
-    out += U8(box.title);
+    out += (out.empty() ? "" : " | ") + U8(box.title);
+    const std::size_t at = box.text.find(kStack);
+    if (at == std::u16string::npos) continue;
+    const std::size_t start = at + kStack.size();
+    out += ": " + U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
   }
   return out;
-}
-
-std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box) {
-  const std::u16string_view marker = u"Error Call Stack Sequence \r\n\t";
-  const std::size_t at = box.text.find(marker);
-  if (at == std::u16string::npos) return "";
-  const std::size_t start = at + marker.size();
-  return U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
 }
 
 void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {

@@ -3,6 +3,7 @@
 // Shared by the builder's test files: their common includes and names too.
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
 #include <QTest>
 #include <functional>
 #include <initializer_list>
@@ -47,16 +48,26 @@ struct Builder {
   Builder(host::HostTable* table, ReservedWords words, std::u16string_view expression,
           std::initializer_list<std::u16string_view> fields);
   // Shows the dialog without a modal loop and waits for its activation.
-  void Show();
+  void Show() {
+    dialog->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->activated(); }));
+  }
 
   QWidget* Widget(Control control) const { return dialog->Widget(control); }
-  void Click(Control button);  // nothing when it is disabled
+  QPlainTextEdit* Expression() const {
+    return static_cast<QPlainTextEdit*>(Widget(kTxtExpression));
+  }
+  // A real click: the button takes the focus first, as it does for a user
+  // (nothing happens when it is disabled).
+  void Click(Control button) { QTest::mouseClick(Widget(button), Qt::LeftButton); }
   void Pick(Control list, std::u16string_view entry) { dialog->SelectEntry(list, entry); }
   // Puts the caret at start and selects length characters after it.
   void Select(int start, int length = 0);
   std::string Text() const { return U8(dialog->ExpressionText()); }
+  // The text with a '|' where the caret stands.
+  std::string TextAtCaret() const;
   std::string Label(Control label) const { return U8(dialog->LabelText(label)); }
-  std::string Focus() const;
+  std::string Focus() const { return dialog->focusWidget()->objectName().toStdString(); }
   bool Enabled(Control control) const { return Widget(control)->isEnabled(); }
 
   ui::RecordingMessageBoxes boxes;
@@ -65,12 +76,10 @@ struct Builder {
   frmExpressionBuilder* dialog = nullptr;
 };
 
-// The titles of the recorded boxes, in order, joined by " | ".
-std::string BoxTitles(const ui::RecordingMessageBoxes& boxes);
-
-// The first line of the call stack in an "Unexpected Program Error" box: the
-// line after "Error Call Stack Sequence ", without its TAB.
-std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box);
+// The titles of the recorded boxes, in order, joined by " | "; an
+// "Unexpected Program Error" report adds the first line of its call stack
+// (the line after "Error Call Stack Sequence ", without its TAB).
+std::string Boxes(const ui::RecordingMessageBoxes& boxes);
 
 // Runs step once the expression builder is up as the modal dialog and its
 // activation has run (polling the event loop for at most a few seconds; a
