@@ -65,11 +65,20 @@ ReservedWords MakeReservedWords(
   return result;
 }
 
-std::vector<std::u16string> Entries(const frmExpressionBuilder& dialog, Control list) {
+std::string Entries(const frmExpressionBuilder& dialog, Control list) {
   auto* combo = qobject_cast<QComboBox*>(dialog.Widget(list));
-  std::vector<std::u16string> entries;
-  for (int i = 0; i < combo->count(); ++i) entries.push_back(FromQString(combo->itemText(i)));
+  std::string entries;
+  for (int i = 0; i < combo->count(); ++i) entries += combo->itemText(i).toStdString() + "|";
   return entries;
+}
+
+std::string Disabled(const frmExpressionBuilder& dialog) {
+  std::string names;
+  for (const ControlSpec& control : DialogLayout()) {
+    const QWidget* widget = dialog.Widget(control.id);
+    if (!widget->isEnabledTo(widget->parentWidget())) names += std::string(control.name) + " ";
+  }
+  return names;
 }
 
 host::MemoryTable PlacesTable() {

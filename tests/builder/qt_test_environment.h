@@ -38,8 +38,11 @@ ReservedWords MakeReservedWords(
 // Name, Population, Geometry and a blob called Picture.
 host::MemoryTable PlacesTable();
 
-// The entries of a list, in order.
-std::vector<std::u16string> Entries(const frmExpressionBuilder& dialog, Control list);
+// The entries of a list, in order, each followed by '|'.
+std::string Entries(const frmExpressionBuilder& dialog, Control list);
+// The names of the controls disabled in themselves (not only through their
+// frame), in layout order, each followed by a blank.
+std::string Disabled(const frmExpressionBuilder& dialog);
 
 // A form on the Qt dialog, loaded the way EditExpression loads it (members,
 // text, then the field names, first one selected), not yet shown. The boxes
