@@ -86,20 +86,26 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
 }
 
 TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
+  using host::FieldType;
+  using host::Operation;
   const std::map<Control, Control> list_of = {
       {kCmdAddField, kCmbLabelFields},
       {kCmdAddFormattingStatement, kCmbFormattingStatements},
       {kCmdAddReservedWord, kCmbReservedWords},
       {kCmdAddTag, kCmbTags}};
-  const struct {
+  const std::string failed =
+      "Unexpected Program Error: CmdAddField_Click PeltExpressions:frmExpressionBuilder ";
+  struct Row {
     std::u16string_view text;
-    int start, length;         // the selection before the action
-    Control button;            // clicked, or the text box that the keys are typed into
-    std::u16string_view pick;  // the entry chosen in the button's list, or the keys
-    std::string result;        // with a '|' where the caret ends, nothing selected
-    bool focus_in_text;        // otherwise the focus stays on the button
+    int start, length;    // the selection before the action
+    Control button;       // clicked, or the text box that the keys are typed into
+    std::u16string pick;  // the entry chosen in the button's list, or the keys
+    std::string result;   // with a '|' where the caret ends, nothing selected
+    bool focus_in_text;   // otherwise the focus stays on the button
     std::string boxes;
-  } rows[] = {
+    std::optional<Operation> failing = std::nullopt;  // the table call made to fail
+  };
+  std::vector<Row> rows = {
       {u"abc", 0, 0, kCmdAddField, u"Name", "[Name]|abc", true, ""},
       {u"a XX b", 2, 2, kCmdAddField, u"Population", "a [Population]| b", true, ""},
       {u"[Name].X", 6, 2, kCmdAddFormattingStatement, u".Mid(0,0)", "[Name].Mid(0,0)|", true, ""},
@@ -117,16 +123,40 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
       {u"a\r\n", 2, 0, kTxtExpression, u"b\rc", "a\r\nb\r\nc|", true, ""},
       {u"ab", 0, 2, kTxtExpression, u"\b", "|", true, ""},
       {u"", 0, 0, kTxtExpression, u" ", " |", true, ""},
+      // Each table call of Add field fails in turn.
+      {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kIndexOfField},
+      {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kFieldList},
+      {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kFieldAt},
+      {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kFieldTypeCode},
   };
-  host::MemoryTable table = PlacesTable();
+  std::vector<host::FieldSpec> fields = {{u"Name", FieldType::kString},
+                                         {u"Population", FieldType::kInteger},
+                                         {u"Geometry", FieldType::kGeometry}};
+  // Add field takes the type codes 0 to 6 only; verification would take 9
+  // and 10 too.
+  for (const int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -1}) {
+    const std::u16string name = u"F" + value::FromUtf8(std::to_string(code));
+    const bool taken = code >= 0 && code <= 6;
+    fields.push_back({name, static_cast<FieldType>(code)});
+    rows.push_back({u"x", 1, 0, kCmdAddField, name, taken ? "x[" + U8(name) + "]|" : "x|", taken,
+                    taken ? "" : "Invalid Field Type!"});
+  }
+  // A name the table does not know: its -1 passes on to FieldAt, which fails.
+  rows.push_back({u"x", 1, 0, kCmdAddField, u"Gone", "x|", false, failed});
+  host::MemoryTable table(fields);
   Builder builder(&table, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Date"}}), u"x",
-                  {u"Name", u"Population"});
+                  {u"Gone"});
+  for (const host::FieldSpec& field : fields) builder.form->AddLabelField(field.name);
   builder.Show();
-  for (const auto& row : rows) {
+  table.RecordCalls(true);
+  for (const Row& row : rows) {
     SCOPED_TRACE(row.result);
     builder.dialog->SetExpressionText(row.text);
     builder.Select(row.start, row.length);
     builder.boxes.Clear();
+    table.ClearCalls();
+    if (row.failing)
+      table.FailCall(row.failing, 1, host::MemoryTable::InjectedFailure(*row.failing));
     if (row.button == kTxtExpression) {
       builder.Expression()->setFocus();
       QTest::keyClicks(builder.Expression(), ToQString(row.pick));
@@ -134,64 +164,21 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
       if (list_of.contains(row.button)) builder.Pick(list_of.at(row.button), row.pick);
       builder.Click(row.button);
     }
+    table.ClearFault();
     EXPECT_EQ(builder.TextAtCaret(), row.result);
     EXPECT_FALSE(builder.Expression()->textCursor().hasSelection());
     EXPECT_EQ(builder.Focus(), row.focus_in_text ? "TxtExpression" : SpecOf(row.button).name);
     EXPECT_EQ(Boxes(builder.boxes), row.boxes);
+    // Verdicts and refusals: information for a valid expression, else critical.
+    for (const auto& box : builder.boxes.Boxes()) {
+      if (box.title == u"Unexpected Program Error") continue;
+      EXPECT_EQ(box.style, box.title == u"Valid Expression" ? ui::MessageBoxStyle::kInformation
+                                                            : ui::MessageBoxStyle::kCritical);
+    }
     EXPECT_EQ(Disabled(*builder.dialog), row.result == "|" ? "CmdVerifyExpression CmdOK " : "");
     EXPECT_TRUE(builder.dialog->isVisible());
   }
-}
-
-TEST(BuilderFormTest, AddFieldChecksTheTypeAndReportsFailingTableCalls) {
-  using host::Operation;
-  std::vector<host::FieldSpec> fields = {{u"Name", host::FieldType::kString}};
-  for (const int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -1}) {
-    fields.push_back(
-        {u"F" + value::FromUtf8(std::to_string(code)), static_cast<host::FieldType>(code)});
-  }
-  host::MemoryTable table(fields);
-  Builder builder(&table, {}, u"", {});
-  for (const host::FieldSpec& field : fields) builder.form->AddLabelField(field.name);
-  builder.form->AddLabelField(u"Gone");  // a name the table does not know
-  builder.Show();
-  const auto add = [&](std::u16string_view field) {
-    builder.dialog->SetExpressionText(u"x");
-    builder.Select(1);
-    builder.boxes.Clear();
-    table.ClearCalls();
-    builder.Pick(kCmbLabelFields, field);
-    builder.Click(kCmdAddField);
-  };
-  table.RecordCalls(true);
-  // Only codes 0 to 6 are added; verification would accept 9 and 10.
-  for (const host::FieldSpec& field : fields) {
-    const auto code = static_cast<int>(field.type);
-    const bool accepted = code >= 0 && code <= 6;
-    add(field.name);
-    EXPECT_EQ(builder.Text(), accepted ? "x[" + U8(field.name) + "]" : "x") << code;
-    EXPECT_EQ(builder.Focus(), accepted ? "TxtExpression" : "CmdAddField");
-    EXPECT_EQ(Boxes(builder.boxes), accepted ? "" : "Invalid Field Type!");
-    if (!accepted) {
-      EXPECT_EQ(U8(builder.boxes.Boxes()[0].text), "Can't use Geometry or Blob Fields");
-      EXPECT_EQ(builder.boxes.Boxes()[0].style, ui::MessageBoxStyle::kCritical);
-    }
-  }
-  EXPECT_EQ(U8(table.CallTrace()), "IndexOfField(F-1) FieldList FieldAt(12) FieldTypeCode(F-1)");
-  // Each table call fails in turn; then an unknown name, whose -1 passes on
-  // to FieldAt, which fails.
-  for (const std::optional<Operation> failing :
-       {std::optional(Operation::kIndexOfField), std::optional(Operation::kFieldList),
-        std::optional(Operation::kFieldAt), std::optional(Operation::kFieldTypeCode),
-        std::optional<Operation>()}) {
-    if (failing) table.FailCall(failing, 1, host::MemoryTable::InjectedFailure(*failing));
-    add(failing ? u"Name" : u"Gone");
-    table.ClearFault();
-    EXPECT_EQ(builder.Text(), "x");
-    EXPECT_EQ(Boxes(builder.boxes),
-              "Unexpected Program Error: CmdAddField_Click PeltExpressions:frmExpressionBuilder ");
-    EXPECT_TRUE(builder.dialog->isVisible());
-  }
+  // The host sees Add field's calls in this order.
   EXPECT_EQ(U8(table.CallTrace()), "IndexOfField(Gone) FieldList FieldAt(-1)");
 }
 

@@ -71,7 +71,6 @@ struct Builder {
   std::string TextAtCaret() const;
   std::string Label(Control label) const { return U8(dialog->LabelText(label)); }
   std::string Focus() const { return dialog->focusWidget()->objectName().toStdString(); }
-  bool Enabled(Control control) const { return Widget(control)->isEnabled(); }
 
   ui::RecordingMessageBoxes boxes;
   ui::ScopedMessageBoxes scope{boxes};

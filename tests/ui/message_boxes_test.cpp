@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 
 namespace pelt::ui {
@@ -20,27 +21,25 @@ TEST(MessageBoxesTest, ConsoleWritesTheBoxAndNeverWaits) {
 }
 
 TEST(MessageBoxesTest, ScopedOverridesNestAndFallBackToTheInstalledOne) {
-  auto installed = std::make_shared<RecordingMessageBoxes>();
-  SetMessageBoxes(installed);
-  RecordingMessageBoxes outer;
-  RecordingMessageBoxes inner;
+  std::ostringstream installed, outer, inner;
+  SetMessageBoxes(std::make_shared<ConsoleMessageBoxes>(installed));
   {
-    ScopedMessageBoxes outer_scope(outer);
-    ActiveMessageBoxes().Show(u"1", u"t", MessageBoxStyle::kInformation);
+    ConsoleMessageBoxes outer_boxes(outer);
+    ConsoleMessageBoxes inner_boxes(inner);
+    ScopedMessageBoxes outer_scope(outer_boxes);
+    ActiveMessageBoxes().Show(u"1", u"a", MessageBoxStyle::kInformation);
     {
-      ScopedMessageBoxes inner_scope(inner);
+      ScopedMessageBoxes inner_scope(inner_boxes);
       ActiveMessageBoxes().Beep();
     }
-    ActiveMessageBoxes().Show(u"2", u"t", MessageBoxStyle::kExclamation);
+    ActiveMessageBoxes().Show(u"2", u"b", MessageBoxStyle::kExclamation);
   }
   // Without an override, every thread reaches the installed implementation.
-  ActiveMessageBoxes().Show(u"x", u"y", MessageBoxStyle::kCritical);
+  ActiveMessageBoxes().Show(u"3", u"c", MessageBoxStyle::kCritical);
   SetMessageBoxes(nullptr);
-  ASSERT_EQ(outer.Boxes().size(), 2u);
-  EXPECT_EQ(outer.Boxes()[1].text, u"2");
-  ASSERT_EQ(inner.events().size(), 1u);
-  EXPECT_EQ(inner.events()[0].kind, RecordingMessageBoxes::Event::Kind::kBeep);
-  EXPECT_EQ(installed->Boxes().size(), 1u);
+  EXPECT_EQ(outer.str(), "[information] a\n1\n[OK]\n[warning] b\n2\n[OK]\n");
+  EXPECT_EQ(inner.str(), "\a");
+  EXPECT_EQ(installed.str(), "[error] c\n3\n[OK]\n");
 }
 
 }  // namespace
