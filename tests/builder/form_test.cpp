@@ -82,6 +82,8 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
     }
     EXPECT_EQ(picked, row.picked);
     EXPECT_EQ(Boxes(builder.boxes), row.boxes);
+    builder.Click(kCmdOK);  // takes the text, when there is one
+    EXPECT_EQ(builder.form->AcceptedExpression(), row.expression);
   }
 }
 
@@ -122,7 +124,9 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
       // follow the text, blanks included.
       {u"a\r\n", 2, 0, kTxtExpression, u"b\rc", "a\r\nb\r\nc|", true, ""},
       {u"ab", 0, 2, kTxtExpression, u"\b", "|", true, ""},
-      {u"", 0, 0, kTxtExpression, u" ", " |", true, ""},
+      // Delete (DEL here) in an empty text passes on to the dialog, which
+      // lets it be.
+      {u"", 0, 0, kTxtExpression, u"\x7f ", " |", true, ""},
       // Each table call of Add field fails in turn.
       {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kIndexOfField},
       {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kFieldList},
@@ -159,7 +163,10 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
       table.FailCall(row.failing, 1, host::MemoryTable::InjectedFailure(*row.failing));
     if (row.button == kTxtExpression) {
       builder.Expression()->setFocus();
-      QTest::keyClicks(builder.Expression(), ToQString(row.pick));
+      for (const char16_t key : row.pick) {
+        key == u'\x7f' ? QTest::keyClick(builder.Expression(), Qt::Key_Delete)
+                       : QTest::keyClick(builder.Expression(), static_cast<char>(key));
+      }
     } else {
       if (list_of.contains(row.button)) builder.Pick(list_of.at(row.button), row.pick);
       builder.Click(row.button);
