@@ -103,8 +103,6 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
                     .starts_with("FieldList FieldCount FieldList FieldAt(0) FieldName(SHAPE) "
                                  "FieldList FieldAt(1) FieldName(Name) FieldList FieldAt(2) "
                                  "FieldName(Shapes)"));
-    // Closing let go of the caller's collections.
-    EXPECT_EQ(words.words.use_count() + words.descriptions.use_count(), 2);
     EXPECT_EQ(Boxes(boxes), row.boxes_after_closing);
     for (const auto& box : boxes.Boxes()) {
       if (box.title != MessageText(MessageId::kUnableToChangeTitle)) continue;

@@ -64,7 +64,8 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.picked);
-    Builder builder(nullptr, row.words, row.expression, {u"Name"});
+    host::MemoryTable table = PlacesTable();
+    Builder builder(&table, row.words, row.expression, {u"Name"});
     // Verify and OK follow the text; reserved words wait for activation.
     EXPECT_EQ(Disabled(*builder.dialog),
               row.expression.empty() ? "CmdVerifyExpression CmdOK " : "");
@@ -82,8 +83,15 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
     }
     EXPECT_EQ(picked, row.picked);
     EXPECT_EQ(Boxes(builder.boxes), row.boxes);
-    builder.Click(kCmdOK);  // takes the text, when there is one
-    EXPECT_EQ(builder.form->AcceptedExpression(), row.expression);
+    // OK takes the text; closing either way lets go of the caller's objects,
+    // and reaching the text again loads the dialog once more with that text.
+    builder.Click(row.expression.empty() ? kCmdCancel : kCmdOK);
+    ExpressionBuilderForm& form = *builder.form;
+    EXPECT_EQ(form.AcceptedExpression(), row.expression);
+    EXPECT_TRUE(!form.loaded() && !form.table() && !form.reserved_words() &&
+                !form.reserved_word_descriptions() && !form.evaluator());
+    EXPECT_EQ(form.ExpressionText(), row.expression);
+    EXPECT_EQ(form.load_count(), 2);
   }
 }
 
@@ -123,10 +131,10 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
       // Enter starts a new line (no button is the default); Verify and OK
       // follow the text, blanks included.
       {u"a\r\n", 2, 0, kTxtExpression, u"b\rc", "a\r\nb\r\nc|", true, ""},
-      {u"ab", 0, 2, kTxtExpression, u"\b", "|", true, ""},
-      // Delete (DEL here) in an empty text passes on to the dialog, which
-      // lets it be.
-      {u"", 0, 0, kTxtExpression, u"\x7f ", " |", true, ""},
+      {u"ab", 1, 0, kTxtExpression, u"\x01\b", "|", true, ""},
+      // Ctrl+A (SOH here) in an empty text selects nothing and passes on to
+      // the dialog, which lets it be.
+      {u"", 0, 0, kTxtExpression, u"\x01 ", " |", true, ""},
       // Each table call of Add field fails in turn.
       {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kIndexOfField},
       {u"x", 1, 0, kCmdAddField, u"Name", "x|", false, failed, Operation::kFieldList},
@@ -164,7 +172,7 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
     if (row.button == kTxtExpression) {
       builder.Expression()->setFocus();
       for (const char16_t key : row.pick) {
-        key == u'\x7f' ? QTest::keyClick(builder.Expression(), Qt::Key_Delete)
+        key == u'\x01' ? QTest::keyClick(builder.Expression(), Qt::Key_A, Qt::ControlModifier)
                        : QTest::keyClick(builder.Expression(), static_cast<char>(key));
       }
     } else {
