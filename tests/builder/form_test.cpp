@@ -3,6 +3,8 @@
 // handlers.
 
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <string>
@@ -203,7 +205,15 @@ TEST(BuilderFormTest, BoxesAreQtMessageBoxesWithTheStylesIcon) {
         {ui::MessageBoxStyle::kExclamation, QMessageBox::Warning},
         {ui::MessageBoxStyle::kInformation, QMessageBox::Information}}) {
     std::string seen;
-    AnswerNextBox(seen);
+    WhenModalOpens([&seen](QWidget& modal) {
+      auto* box = qobject_cast<QMessageBox*>(&modal);
+      if (box == nullptr) return false;
+      seen = QStringList{box->windowTitle(), box->text(), QString::number(box->icon())}
+                 .join('|')
+                 .toStdString();
+      box->button(QMessageBox::Ok)->click();
+      return true;
+    });
     // Line breaks become Qt's own; tags stay text.
     ui::ActiveMessageBoxes().Show(u"<b>one</b>\r\ntwo", u"Title", style);
     EXPECT_EQ(seen, "Title|<b>one</b>\ntwo|" + std::to_string(icon));

@@ -5,10 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -34,21 +31,6 @@ class QtEnvironment final : public ::testing::Environment {
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Once the event loop of the next modal window runs, waits for found() to
-// give a widget and runs act on it; gives up after a while (closing whatever
-// modal widget is up, so that the test cannot hang).
-template <class Found, class Act>
-void WhenFound(Found found, Act act) {
-  QTimer::singleShot(0, [found, act] {
-    if (QTest::qWaitFor([&] { return found() != nullptr; }, kGiveUpMilliseconds)) {
-      act(*found());
-      return;
-    }
-    ADD_FAILURE() << "the expected window never came up";
-    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-  });
-}
 
 }  // namespace
 
@@ -130,23 +112,17 @@ std::string Boxes(const ui::RecordingMessageBoxes& boxes) {
   return out;
 }
 
-void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {
-  WhenFound(
-      []() -> frmExpressionBuilder* {
-        auto* dialog = qobject_cast<frmExpressionBuilder*>(QApplication::activeModalWidget());
-        return dialog != nullptr && dialog->activated() ? dialog : nullptr;
-      },
-      step);
-}
-
-void AnswerNextBox(std::string& seen) {
-  WhenFound([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-            [&seen](QMessageBox& box) {
-              seen = QStringList{box.windowTitle(), box.text(), QString::number(box.icon())}
-                         .join('|')
-                         .toStdString();
-              box.button(QMessageBox::Ok)->click();
-            });
+void WhenModalOpens(std::function<bool(QWidget&)> act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* modal = nullptr;
+    const auto acted = [&] {
+      modal = QApplication::activeModalWidget();
+      return modal != nullptr && act(*modal);
+    };
+    if (QTest::qWaitFor(acted, kGiveUpMilliseconds)) return;
+    ADD_FAILURE() << "the expected window never came up";
+    if (modal != nullptr) modal->close();  // so that the test cannot hang
+  });
 }
 
 }  // namespace pelt::builder::testing

@@ -83,15 +83,10 @@ struct Builder {
 // (the line after "Error Call Stack Sequence ", without its TAB).
 std::string Boxes(const ui::RecordingMessageBoxes& boxes);
 
-// Runs step once the expression builder is up as the modal dialog and its
-// activation has run (polling the event loop for at most a few seconds; a
-// dialog that never comes fails the test). Arm it before the call that opens
-// the dialog.
-void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step);
-
-// Waits for the next Qt message box, writes what it shows into seen as
-// "title|text|icon" and presses its OK button. Arm it before the action that
-// opens the box.
-void AnswerNextBox(std::string& seen);
+// Once the event loop of the next modal window runs, offers the modal widget
+// to act until act takes it (returns true), polling for a few seconds at
+// most; a window never taken fails the test and is closed. Arm it before the
+// call that opens the window.
+void WhenModalOpens(std::function<bool(QWidget&)> act);
 
 }  // namespace pelt::builder::testing
