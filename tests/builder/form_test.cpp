@@ -4,7 +4,6 @@
 
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
 #include <map>
 #include <optional>
 #include <string>
@@ -208,8 +207,7 @@ TEST(BuilderFormTest, BoxesAreQtMessageBoxesWithTheStylesIcon) {
     WhenModalOpens([&seen](QWidget& modal) {
       auto* box = qobject_cast<QMessageBox*>(&modal);
       if (box == nullptr) return false;
-      seen = QStringList{box->windowTitle(), box->text(), QString::number(box->icon())}
-                 .join('|')
+      seen = (box->windowTitle() + "|" + box->text() + "|" + QString::number(box->icon()))
                  .toStdString();
       box->button(QMessageBox::Ok)->click();
       return true;
