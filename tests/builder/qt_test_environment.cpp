@@ -104,6 +104,8 @@ std::string Boxes(const ui::RecordingMessageBoxes& boxes) {
   std::string out;
   for (const auto& box : boxes.Boxes()) {
     out += (out.empty() ? "" : " | ") + U8(box.title);
+    if (box.style == ui::MessageBoxStyle::kInformation) out += " (information)";
+    if (box.style == ui::MessageBoxStyle::kExclamation) out += " (exclamation)";
     const std::size_t at = box.text.find(kStack);
     if (at == std::u16string::npos) continue;
     const std::size_t start = at + kStack.size();

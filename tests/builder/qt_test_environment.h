@@ -78,9 +78,10 @@ struct Builder {
   frmExpressionBuilder* dialog = nullptr;
 };
 
-// The titles of the recorded boxes, in order, joined by " | "; an
-// "Unexpected Program Error" report adds the first line of its call stack
-// (the line after "Error Call Stack Sequence ", without its TAB).
+// The titles of the recorded boxes, in order, joined by " | ", each with its
+// style unless it is critical; an "Unexpected Program Error" report adds the
+// first line of its call stack (the line after "Error Call Stack Sequence ",
+// without its TAB).
 std::string Boxes(const ui::RecordingMessageBoxes& boxes);
 
 // Once the event loop of the next modal window runs, offers the modal widget
