@@ -4,7 +4,6 @@
 
 #include <QPlainTextEdit>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,8 +21,6 @@ namespace {
 using errors::MessageId;
 using errors::MessageText;
 using evaluator::PeltExpressionEvaluator;
-using host::FieldType;
-using host::MemoryTable;
 
 enum class Close { kOk, kCancel, kEscape, kCloseBox };
 
@@ -56,17 +53,16 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
   };
   // The field called Shape is not listed, whatever its type or case; other
   // fields are, whatever theirs.
-  MemoryTable table({{u"SHAPE", FieldType::kString},
-                     {u"Name", FieldType::kString},
-                     {u"Shapes", FieldType::kGeometry}});
+  host::MemoryTable table({{u"SHAPE", host::FieldType::kString},
+                           {u"Name", host::FieldType::kString},
+                           {u"Shapes", host::FieldType::kGeometry}});
   table.RecordCalls(true);
   PeltExpressionEvaluator evaluator;  // one for all rows: each call opens its own dialog
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
     ui::RecordingMessageBoxes boxes;
     ui::ScopedMessageBoxes scope(boxes);
-    std::size_t boxes_while_open = 99;
-    bool help_closed = false;
+    std::string closed;  // the boxes shown while the dialog was up, and Help
     WhenModalOpens([&](QWidget& modal) {
       auto* builder = qobject_cast<frmExpressionBuilder*>(&modal);
       if (builder == nullptr || !builder->activated()) return false;
@@ -89,8 +85,8 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
       }
       if (row.close == Close::kEscape) QTest::keyClick(&dialog, Qt::Key_Escape);
       if (row.close == Close::kCloseBox) dialog.close();
-      boxes_while_open = boxes.events().size();
-      help_closed = !dialog.help_window()->isVisible();
+      closed = std::to_string(boxes.events().size()) +
+               (dialog.help_window()->isVisible() ? " help open" : " help closed");
       return true;
     });
     evaluator.ShowMessages(row.show_messages ? evaluator::kTrue : evaluator::kFalse);
@@ -99,8 +95,7 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
         U8(evaluator.EditExpression(row.with_table ? &table : nullptr, std::u16string(row.start),
                                     words.words, words.descriptions)),
         row.result);
-    EXPECT_EQ(boxes_while_open, 0u);
-    EXPECT_TRUE(help_closed);
+    EXPECT_EQ(closed, "0 help closed");
     // The host sees the field list asked for anew for every field.
     EXPECT_TRUE(&row != rows ||
                 U8(table.CallTrace())
@@ -135,7 +130,7 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
     SCOPED_TRACE(row.failing_call);
     ui::RecordingMessageBoxes boxes;
     evaluator::SetExpressionBuilderFactory(row.factory);
-    MemoryTable table = PlacesTable();
+    host::MemoryTable table = PlacesTable();
     table.FailCall(std::nullopt, row.failing_call, errors::Status(91, u"MemoryTable", u"Injected"));
     std::string result = "not run";
     const auto edit = [&] {

@@ -66,7 +66,6 @@ struct Builder {
   void Pick(Control list, std::u16string_view entry) { dialog->SelectEntry(list, entry); }
   // Puts the caret at start and selects length characters after it.
   void Select(int start, int length = 0);
-  std::string Text() const { return U8(dialog->ExpressionText()); }
   // The text with a '|' where the caret stands.
   std::string TextAtCaret() const;
   std::string Label(Control label) const { return U8(dialog->LabelText(label)); }
