@@ -1,6 +1,6 @@
 // The dialog's two tables (layout, handlers) are well formed and the Qt
-// window follows them: widgets, fonts, focus order, line breaks and the help
-// window.
+// window follows them: widgets, fonts, focus order and the screenshot; and
+// the help window.
 
 #include <QDir>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
-// What the dialog's handlers do, on the Qt dialog: the catalogues, load and
-// activation, every button, the boxes, and the call-stack reports of failing
-// handlers.
+// What the dialog's handlers do, on the Qt dialog: the catalogues, load,
+// activation and closing, every button and typing, the boxes, and the
+// call-stack reports of failing handlers.
 
 #include <QMessageBox>
 #include <QPushButton>
