@@ -1,195 +1,154 @@
-// EditExpression through the Qt dialog: what it returns, which boxes follow
-// the dialog, how it lists the table's fields, and its call-stack reports.
+// EditExpression through the Qt dialog: what it returns for each way of
+// closing the dialog, which boxes follow the dialog, how it lists the table's
+// fields, and its call-stack reports.
 
-#include <gtest/gtest.h>
-
-#include <QComboBox>
 #include <QPlainTextEdit>
-#include <QTest>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "builder/qt_text.h"
+#include "errors/messages.h"
+#include "pelt/builder/builder.h"
 #include "pelt/evaluator/expression_builder.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/language/statements.h"
 #include "qt_test_environment.h"
-#include "support/dump.h"
 
-namespace pelt::builder {
+namespace pelt::builder::testing {
 namespace {
 
+using errors::MessageId;
+using errors::MessageText;
 using evaluator::PeltExpressionEvaluator;
-using host::FieldType;
-using host::MemoryTable;
-using pelt::testing::U8;
-using testing::BoxTitles;
-using testing::MakeReservedWords;
-using testing::ReportedProcedure;
-using testing::WhenBuilderOpens;
 
-enum class Close { kOk, kCancel };
-
-// In the next dialog the user types at the end of the text and closes it;
-// after_closing runs once the closing action has been taken.
-void UserTypesAndCloses(std::u16string_view typed, Close close,
-                        std::function<void()> after_closing = {}) {
-  WhenBuilderOpens([=](frmExpressionBuilder& dialog) {
-    auto* text = qobject_cast<QPlainTextEdit*>(dialog.Widget(Control::kTxtExpression));
-    text->moveCursor(QTextCursor::End);
-    text->insertPlainText(ToQString(typed));
-    QTest::mouseClick(dialog.Widget(close == Close::kOk ? Control::kCmdOK : Control::kCmdCancel),
-                      Qt::LeftButton);
-    if (after_closing) after_closing();
-  });
-}
+enum class Close { kOk, kCancel, kEscape, kCloseBox };
 
 TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
+  // In each row the user types at the end of the text, opens Help and closes
+  // the dialog; OK does not verify, the verification follows the dialog.
   const struct {
-    int line;
     bool with_table;
-    std::u16string_view start;
-    std::u16string_view typed;
+    std::u16string_view start, typed;
     Close close;
     bool show_messages;
-    std::string result;
-    std::string boxes_after_closing;
+    std::string result, boxes_after_closing;
   } rows[] = {
-      {__LINE__, true, u"[Name]", u".UCase", Close::kOk, false, "[Name].UCase", ""},
+      {true, u"[Name]", u".UCase", Close::kOk, false, "[Name].UCase", ""},
       // A fresh dialog each time: the one before accepted a text.
-      {__LINE__, true, u"[Name]", u"", Close::kCancel, false, "", ""},
-      {__LINE__, true, u"Page ", u"$$PAGE", Close::kOk, false, "Page $$PAGE", ""},
+      {true, u"[Name]", u".UCase", Close::kCancel, false, "", ""},
+      {true, u"[Name]", u".UCase", Close::kEscape, false, "", ""},
+      {true, u"[Name]", u".UCase", Close::kCloseBox, false, "", ""},
+      {true, u"Page ", u"$$PAGE", Close::kOk, false, "Page $$PAGE", ""},
       // Verified with the messages of the caller's evaluator.
-      {__LINE__, true, u"[Name]", u"", Close::kOk, true, "[Name]", "Valid Expression"},
-      {__LINE__, true, u"[Nobody]", u"", Close::kOk, false, "", "Invalid Expression"},
-      {__LINE__, true, u"[Shape]", u"", Close::kOk, true, "",
-       "Invalid Expression! | Invalid Expression"},
-      {__LINE__, true, u"[Name", u"", Close::kOk, false, "", "Invalid Expression"},
+      {true, u"[Name]", u"", Close::kOk, true, "[Name]", "Valid Expression (information)"},
+      {true, u"[Nobody]", u"", Close::kOk, false, "", "Invalid Expression"},
+      {true, u"[Shapes]", u"", Close::kOk, true, "", "Invalid Expression! | Invalid Expression"},
+      {true, u"[Name", u"", Close::kOk, false, "", "Invalid Expression"},
       // Blanks are an expression; only the empty text means "nothing".
-      {__LINE__, true, u"  ", u"", Close::kOk, false, "  ", ""},
+      {true, u"  ", u"", Close::kOk, false, "  ", ""},
       // Without a table only expressions without fields pass.
-      {__LINE__, false, u"Page $$PAGE", u"", Close::kOk, false, "Page $$PAGE", ""},
-      {__LINE__, false, u"[Name]", u"", Close::kOk, false, "", "Invalid Expression"},
+      {false, u"Page $$PAGE", u"", Close::kOk, false, "Page $$PAGE", ""},
+      {false, u"[Name]", u"", Close::kOk, false, "", "Invalid Expression"},
   };
-  MemoryTable table({{u"Shape", FieldType::kGeometry}, {u"Name", FieldType::kString}});
+  // The field called Shape is not listed, whatever its type or case; other
+  // fields are, whatever theirs.
+  host::MemoryTable table({{u"SHAPE", host::FieldType::kString},
+                           {u"Name", host::FieldType::kString},
+                           {u"Shapes", host::FieldType::kGeometry}});
+  table.RecordCalls(true);
   PeltExpressionEvaluator evaluator;  // one for all rows: each call opens its own dialog
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.line);
+    SCOPED_TRACE(&row - rows);
     ui::RecordingMessageBoxes boxes;
     ui::ScopedMessageBoxes scope(boxes);
-    std::size_t boxes_while_open = 99;
-    UserTypesAndCloses(row.typed, row.close, [&] { boxes_while_open = boxes.events().size(); });
+    std::string closed;  // the boxes shown while the dialog was up, and Help
+    WhenModalOpens([&](QWidget& modal) {
+      auto* builder = qobject_cast<frmExpressionBuilder*>(&modal);
+      if (builder == nullptr || !builder->activated()) return false;
+      frmExpressionBuilder& dialog = *builder;
+      // The table's fields but Shape, the first selected; without a table the
+      // field group, statements included, is off.
+      EXPECT_EQ(U8(dialog.ListText(kCmbLabelFields)), row.with_table ? "Name" : "");
+      EXPECT_EQ(Entries(dialog, kCmbLabelFields), row.with_table ? "Name|Shapes|" : "");
+      EXPECT_EQ(Disabled(dialog), row.with_table ? "" : "FraLabelFields ");
+      EXPECT_EQ(dialog.LabelText(kLblFormatDescription),
+                row.with_table ? language::Statements().front().description
+                               : MessageText(MessageId::kNoDatabaseFields));
+      auto* text = qobject_cast<QPlainTextEdit*>(dialog.Widget(kTxtExpression));
+      text->moveCursor(QTextCursor::End);
+      QTest::keyClicks(text, ToQString(row.typed));
+      QTest::mouseClick(dialog.Widget(kCmdHelp), Qt::LeftButton);
+      if (row.close == Close::kOk || row.close == Close::kCancel) {
+        QTest::mouseClick(dialog.Widget(row.close == Close::kOk ? kCmdOK : kCmdCancel),
+                          Qt::LeftButton);
+      }
+      if (row.close == Close::kEscape) QTest::keyClick(&dialog, Qt::Key_Escape);
+      if (row.close == Close::kCloseBox) dialog.close();
+      closed = std::to_string(boxes.events().size()) +
+               (dialog.help_window()->isVisible() ? " help open" : " help closed");
+      return true;
+    });
     evaluator.ShowMessages(row.show_messages ? evaluator::kTrue : evaluator::kFalse);
     const auto words = MakeReservedWords({{u"$$PAGE", u"Page"}});
     EXPECT_EQ(
         U8(evaluator.EditExpression(row.with_table ? &table : nullptr, std::u16string(row.start),
                                     words.words, words.descriptions)),
         row.result);
-    EXPECT_EQ(boxes_while_open, 0u);
-    EXPECT_EQ(BoxTitles(boxes), row.boxes_after_closing);
-    for (const auto& box : boxes.Boxes()) {
-      if (box.title != u"Invalid Expression") continue;
-      EXPECT_EQ(U8(box.text), "Unable to change expression.");
-      EXPECT_EQ(box.style, ui::MessageBoxStyle::kCritical);
-    }
-  }
-}
-
-TEST(EditExpressionTest, ListsEveryFieldButTheOneCalledShape) {
-  const struct {
-    int line;
-    std::vector<std::u16string> fields;
-    std::vector<std::u16string> listed;
-    std::string trace;  // "" when not checked
-  } rows[] = {
-      {__LINE__,
-       {u"Shape", u"Name", u"Population"},
-       {u"Name", u"Population"},
-       "FieldList FieldCount FieldList FieldAt(0) FieldName(Shape) FieldList FieldAt(1) "
-       "FieldName(Name) FieldList FieldAt(2) FieldName(Population)"},
-      {__LINE__, {u"SHAPE", u"Name", u"Shape_Area"}, {u"Name", u"Shape_Area"}, ""},
-      {__LINE__, {u"Name", u"shape", u"Shapes"}, {u"Name", u"Shapes"}, ""},
-      {__LINE__, {u"Shape"}, {}, ""},
-      {__LINE__, {}, {}, ""},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.line);
-    ui::RecordingMessageBoxes boxes;
-    ui::ScopedMessageBoxes scope(boxes);
-    std::vector<std::u16string> listed;
-    std::string selected;  // the first entry is selected
-    std::string format_description;
-    WhenBuilderOpens([&](frmExpressionBuilder& dialog) {
-      auto* list = qobject_cast<QComboBox*>(dialog.Widget(Control::kCmbLabelFields));
-      for (int i = 0; i < list->count(); ++i) listed.push_back(FromQString(list->itemText(i)));
-      selected = U8(dialog.ListText(Control::kCmbLabelFields));
-      format_description = U8(dialog.LabelText(Control::kLblFormatDescription));
-      // With no field the whole group, formatting statements included, is off.
-      for (const Control control :
-           {Control::kCmbLabelFields, Control::kCmdAddField, Control::kCmbFormattingStatements,
-            Control::kCmdAddFormattingStatement}) {
-        EXPECT_EQ(dialog.Widget(control)->isEnabled(), !listed.empty());
-      }
-      dialog.close();
-    });
-    // Whatever its type, the field called Shape is left out by its name.
-    std::vector<host::FieldSpec> field_specs;
-    for (const std::u16string& name : row.fields) field_specs.push_back({name, FieldType::kString});
-    MemoryTable table(std::move(field_specs));
-    table.RecordCalls(true);
-    PeltExpressionEvaluator evaluator;
-    EXPECT_EQ(U8(evaluator.EditExpression(&table, u"x", nullptr, nullptr)), "");
-    if (!row.trace.empty()) {
-      EXPECT_EQ(U8(table.CallTrace()), row.trace);
-    }
-    EXPECT_EQ(listed, row.listed);
-    EXPECT_EQ(selected, listed.empty() ? "" : "Name");
-    EXPECT_EQ(format_description, listed.empty()
-                                      ? "No database fields available."
-                                      : ".Abs: Absolute value of a number.  Example: -3.Abs = 3");
-    EXPECT_TRUE(boxes.events().empty());
+    EXPECT_EQ(closed, "0 help closed");
+    // The host sees the field list asked for anew for every field.
+    EXPECT_TRUE(&row != rows ||
+                U8(table.CallTrace())
+                    .starts_with("FieldList FieldCount FieldList FieldAt(0) FieldName(SHAPE) "
+                                 "FieldList FieldAt(1) FieldName(Name) FieldList FieldAt(2) "
+                                 "FieldName(Shapes)"));
+    EXPECT_EQ(Boxes(boxes), row.boxes_after_closing);
   }
 }
 
 TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) {
+  EXPECT_TRUE(DisplayAvailable());
   const evaluator::ExpressionBuilderFactory qt_factory = evaluator::GetExpressionBuilderFactory();
   struct Row {
-    std::string name;
     std::int64_t failing_call;  // 0: none
-    std::optional<evaluator::ExpressionBuilderFactory> factory;
-    std::string number;
+    evaluator::ExpressionBuilderFactory factory;
+    bool other_thread;
+    std::string reported;  // the number, and the description when checked
   };
   std::vector<Row> rows;
   // Every host call EditExpression makes before showing the dialog, in turn.
-  for (std::int64_t n = 1; n <= 14; ++n) {
-    rows.push_back({"host call " + std::to_string(n), n, std::nullopt, "91"});
-  }
+  for (std::int64_t n = 1; n <= 14; ++n) rows.push_back({n, qt_factory, false, "\t91"});
   // No dialog toolkit: no factory, or one that makes nothing.
-  rows.push_back({"no factory", 0, evaluator::ExpressionBuilderFactory(), "429"});
+  const std::string cannot_create =
+      "\t429\r\nDescription\r\n\t" + U8(MessageText(MessageId::kCannotCreateBuilder));
+  rows.push_back({0, evaluator::ExpressionBuilderFactory(), false, cannot_create});
   rows.push_back(
-      {"no dialog", 0, [] { return std::unique_ptr<evaluator::ExpressionBuilder>(); }, "429"});
+      {0, [] { return std::unique_ptr<evaluator::ExpressionBuilder>(); }, false, cannot_create});
+  // Only the thread that runs the user interface opens dialogs.
+  rows.push_back({0, qt_factory, true,
+                  "\t429\r\nDescription\r\n\t" + U8(MessageText(MessageId::kCannotShowBuilder)) +
+                      U8(MessageText(MessageId::kNotOnInterfaceThread))});
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.failing_call);
     ui::RecordingMessageBoxes boxes;
-    ui::ScopedMessageBoxes scope(boxes);
-    if (row.factory) evaluator::SetExpressionBuilderFactory(*row.factory);
-    MemoryTable table = testing::PlacesTable();
-    if (row.failing_call > 0) {
-      table.FailCall(std::nullopt, row.failing_call,
-                     errors::Status(91, u"MemoryTable", u"Injected"));
-    }
-    PeltExpressionEvaluator evaluator;
-    EXPECT_EQ(U8(evaluator.EditExpression(&table, u"[Name]", nullptr, nullptr)), "");
+    evaluator::SetExpressionBuilderFactory(row.factory);
+    host::MemoryTable table = PlacesTable();
+    table.FailCall(std::nullopt, row.failing_call, errors::Status(91, u"MemoryTable", u"Injected"));
+    std::string result = "not run";
+    const auto edit = [&] {
+      ui::ScopedMessageBoxes scope(boxes);
+      result = U8(PeltExpressionEvaluator().EditExpression(&table, u"[Name]", nullptr, nullptr));
+    };
+    row.other_thread ? std::thread(edit).join() : edit();
     evaluator::SetExpressionBuilderFactory(qt_factory);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);  // the report; the dialog never showed
-    EXPECT_EQ(U8(boxes.Boxes()[0].title), "Unexpected Program Error");
-    EXPECT_EQ(ReportedProcedure(boxes.Boxes()[0]),
-              "EditExpression PeltExpressions:PeltExpressionEvaluator ");
-    EXPECT_NE(U8(boxes.Boxes()[0].text).find("\t" + row.number + "\r\n"), std::string::npos);
+    EXPECT_EQ(result, "");
+    // The report alone; the dialog never showed.
+    EXPECT_EQ(Boxes(boxes),
+              "Unexpected Program Error (exclamation): EditExpression "
+              "PeltExpressions:PeltExpressionEvaluator ");
+    EXPECT_NE(U8(boxes.Boxes().at(0).text).find(row.reported + "\r\n"), std::string::npos);
   }
 }
 
 }  // namespace
-}  // namespace pelt::builder
+}  // namespace pelt::builder::testing

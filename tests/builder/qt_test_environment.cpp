@@ -3,20 +3,13 @@
 
 #include "qt_test_environment.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <memory>
 
 #include "pelt/builder/builder.h"
-#include "support/dump.h"
 
 namespace pelt::builder::testing {
 namespace {
@@ -24,15 +17,12 @@ namespace {
 constexpr int kGiveUpMilliseconds = 5000;
 
 class QtEnvironment final : public ::testing::Environment {
- public:
   void SetUp() override {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QApplication>(argc_, argv_);
     InstallQtBuilder();
   }
   void TearDown() override { application_.reset(); }
-
- private:
   int argc_ = 1;
   char name_[16] = "builder_qt_test";
   char* argv_[2] = {name_, nullptr};
@@ -41,21 +31,6 @@ class QtEnvironment final : public ::testing::Environment {
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Once the event loop of the next modal window runs, waits for found() to
-// give a widget and runs act on it; gives up after a while (closing whatever
-// modal widget is up, so that the test cannot hang).
-template <class Found, class Act>
-void WhenFound(Found found, Act act) {
-  QTimer::singleShot(0, [found, act] {
-    if (QTest::qWaitFor([&] { return found() != nullptr; }, kGiveUpMilliseconds)) {
-      act(*found());
-      return;
-    }
-    ADD_FAILURE() << "the expected window never came up";
-    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-  });
-}
 
 }  // namespace
 
@@ -70,6 +45,22 @@ ReservedWords MakeReservedWords(
     }
   }
   return result;
+}
+
+std::string Entries(const frmExpressionBuilder& dialog, Control list) {
+  auto* combo = qobject_cast<QComboBox*>(dialog.Widget(list));
+  std::string entries;
+  for (int i = 0; i < combo->count(); ++i) entries += combo->itemText(i).toStdString() + "|";
+  return entries;
+}
+
+std::string Disabled(const frmExpressionBuilder& dialog) {
+  std::string names;
+  for (const ControlSpec& control : DialogLayout()) {
+    const QWidget* widget = dialog.Widget(control.id);
+    if (!widget->isEnabledTo(widget->parentWidget())) names += std::string(control.name) + " ";
+  }
+  return names;
 }
 
 host::MemoryTable PlacesTable() {
@@ -95,67 +86,45 @@ Builder::Builder(host::HostTable* table, ReservedWords words, std::u16string_vie
   form->SelectFirstLabelField();
 }
 
-void Builder::Show() {
-  dialog->show();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->activated(); }));
-}
-
-void Builder::Click(Control button) {
-  // A real click: the button takes the focus first, as it does for a user.
-  QTest::mouseClick(Widget(button), Qt::LeftButton);
-}
-
 void Builder::Select(int start, int length) {
-  auto* text = qobject_cast<QPlainTextEdit*>(Widget(Control::kTxtExpression));
-  QTextCursor cursor = text->textCursor();
+  QTextCursor cursor = Expression()->textCursor();
   cursor.setPosition(start);
   cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-  text->setTextCursor(cursor);
+  Expression()->setTextCursor(cursor);
 }
 
-std::string Builder::Text() const { return pelt::testing::U8(dialog->ExpressionText()); }
-
-std::string Builder::Label(Control label) const {
-  return pelt::testing::U8(dialog->LabelText(label));
+std::string Builder::TextAtCaret() const {
+  const QString text = Expression()->toPlainText();
+  const int caret = Expression()->textCursor().position();
+  return U8(FromWidgetLines(text.left(caret))) + "|" + U8(FromWidgetLines(text.mid(caret)));
 }
 
-std::string Builder::Focus() const {
-  const QWidget* focus = dialog->focusWidget();
-  return focus == nullptr ? "(none)" : focus->objectName().toStdString();
-}
-
-std::string BoxTitles(const ui::RecordingMessageBoxes& boxes) {
+std::string Boxes(const ui::RecordingMessageBoxes& boxes) {
+  constexpr std::u16string_view kStack = u"Error Call Stack Sequence \r\n\t";
   std::string out;
   for (const auto& box : boxes.Boxes()) {
-    if (!out.empty()) out += " | ";
-    out += pelt::testing::U8(box.title);
+    out += (out.empty() ? "" : " | ") + U8(box.title);
+    if (box.style == ui::MessageBoxStyle::kInformation) out += " (information)";
+    if (box.style == ui::MessageBoxStyle::kExclamation) out += " (exclamation)";
+    const std::size_t at = box.text.find(kStack);
+    if (at == std::u16string::npos) continue;
+    const std::size_t start = at + kStack.size();
+    out += ": " + U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
   }
   return out;
 }
 
-std::string ReportedProcedure(const ui::RecordingMessageBoxes::Event& box) {
-  const std::u16string_view marker = u"Error Call Stack Sequence \r\n\t";
-  const std::size_t at = box.text.find(marker);
-  if (at == std::u16string::npos) return "";
-  const std::size_t start = at + marker.size();
-  return pelt::testing::U8(box.text.substr(start, box.text.find(u"\r\n", start) - start));
-}
-
-void WhenBuilderOpens(std::function<void(frmExpressionBuilder&)> step) {
-  WhenFound(
-      []() -> frmExpressionBuilder* {
-        auto* dialog = qobject_cast<frmExpressionBuilder*>(QApplication::activeModalWidget());
-        return dialog != nullptr && dialog->activated() ? dialog : nullptr;
-      },
-      step);
-}
-
-void AnswerNextBox(SeenBox& seen) {
-  WhenFound([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-            [&seen](QMessageBox& box) {
-              seen = {true, box.windowTitle(), box.text(), static_cast<int>(box.icon())};
-              box.button(QMessageBox::Ok)->click();
-            });
+void WhenModalOpens(std::function<bool(QWidget&)> act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* modal = nullptr;
+    const auto acted = [&] {
+      modal = QApplication::activeModalWidget();
+      return modal != nullptr && act(*modal);
+    };
+    if (QTest::qWaitFor(acted, kGiveUpMilliseconds)) return;
+    ADD_FAILURE() << "the expected window never came up";
+    if (modal != nullptr) modal->close();  // so that the test cannot hang
+  });
 }
 
 }  // namespace pelt::builder::testing

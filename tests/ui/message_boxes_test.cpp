@@ -2,47 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 
 namespace pelt::ui {
 namespace {
 
-TEST(MessageBoxesTest, ConsoleWritesTheBoxAndNeverWaits) {
-  std::ostringstream out;
-  ConsoleMessageBoxes console(out);
-  console.Show(u"Field \"A\" does not exist\r\nsecond line", u"Invalid Expression!",
-               MessageBoxStyle::kCritical);
-  console.Show(u"Labeling Instructions:\r\n", u"Valid Expression", MessageBoxStyle::kInformation);
-  console.Beep();
-  EXPECT_EQ(out.str(),
-            "[error] Invalid Expression!\nField \"A\" does not exist\nsecond line\n[OK]\n"
-            "[information] Valid Expression\nLabeling Instructions:\n[OK]\n\a");
-}
-
-TEST(MessageBoxesTest, ScopedOverrideNestsAndRestores) {
-  RecordingMessageBoxes outer;
-  RecordingMessageBoxes inner;
+// Console boxes write each box as a framed block (CR LF becomes a newline,
+// one ends the text) and never wait; overrides nest per thread, and without
+// one every thread reaches the installed implementation.
+TEST(MessageBoxesTest, ConsoleBoxesShowWhereTheScopedOrInstalledOneSendsThem) {
+  std::ostringstream installed, outer, inner;
+  SetMessageBoxes(std::make_shared<ConsoleMessageBoxes>(installed));
   {
-    ScopedMessageBoxes outer_scope(outer);
-    ActiveMessageBoxes().Show(u"1", u"t", MessageBoxStyle::kInformation);
+    ConsoleMessageBoxes outer_boxes(outer);
+    ConsoleMessageBoxes inner_boxes(inner);
+    ScopedMessageBoxes outer_scope(outer_boxes);
+    ActiveMessageBoxes().Show(u"Labeling Instructions:\r\n", u"Valid Expression",
+                              MessageBoxStyle::kInformation);
     {
-      ScopedMessageBoxes inner_scope(inner);
+      ScopedMessageBoxes inner_scope(inner_boxes);
       ActiveMessageBoxes().Beep();
     }
-    ActiveMessageBoxes().Show(u"2", u"t", MessageBoxStyle::kExclamation);
+    ActiveMessageBoxes().Show(u"2", u"b", MessageBoxStyle::kExclamation);
   }
-  ASSERT_EQ(outer.Boxes().size(), 2u);
-  EXPECT_EQ(outer.Boxes()[1].text, u"2");
-  ASSERT_EQ(inner.events().size(), 1u);
-  EXPECT_EQ(inner.events()[0].kind, RecordingMessageBoxes::Event::Kind::kBeep);
-}
-
-TEST(MessageBoxesTest, InstalledImplementationServesThreadsWithoutOverride) {
-  auto installed = std::make_shared<RecordingMessageBoxes>();
-  SetMessageBoxes(installed);
-  ActiveMessageBoxes().Show(u"x", u"y", MessageBoxStyle::kCritical);
+  ActiveMessageBoxes().Show(u"Field \"A\" does not exist\r\nsecond line", u"Invalid Expression!",
+                            MessageBoxStyle::kCritical);
   SetMessageBoxes(nullptr);
-  EXPECT_EQ(installed->Boxes().size(), 1u);
+  EXPECT_EQ(outer.str(),
+            "[information] Valid Expression\nLabeling Instructions:\n[OK]\n[warning] b\n2\n[OK]\n");
+  EXPECT_EQ(inner.str(), "\a");
+  EXPECT_EQ(installed.str(),
+            "[error] Invalid Expression!\nField \"A\" does not exist\nsecond line\n[OK]\n");
 }
 
 }  // namespace
