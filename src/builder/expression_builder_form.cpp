@@ -32,6 +32,17 @@ constexpr std::array<std::int32_t, 7> kAddableTypeCodes = {0, 1, 2, 3, 4, 6, 5};
   errors::Raise(ErrorCode::kObjectRequired, std::u16string(kDialogModule));
 }
 
+// A read of the host's collection that fails fails the handler.
+void ThrowIfReadFailed(ErrorCode code) {
+  if (code != ErrorCode::kNone) errors::Raise(code, std::u16string(kDialogModule));
+}
+
+value::Variant ReadItem(const value::CollectionView& items, std::int32_t position) {
+  value::Variant item;
+  ThrowIfReadFailed(items.ReadItemAt(position, item));
+  return item;
+}
+
 // A collection item as text; a value without a text form (Null) fails as it
 // always has.
 std::u16string ItemText(const value::Variant& item) {
@@ -42,11 +53,12 @@ std::u16string ItemText(const value::Variant& item) {
 
 // The description under key, or "" when there is none (activation's quiet
 // way with a gap the host left).
-std::u16string DescriptionOrEmpty(const value::Collection* descriptions, std::u16string_view key) {
+std::u16string DescriptionOrEmpty(const value::CollectionView* descriptions,
+                                  std::u16string_view key) {
   if (descriptions == nullptr) return u"";
-  const value::Variant* item = descriptions->ItemByKey(key);
-  if (item == nullptr) return u"";
-  value::Converted<std::u16string> text = value::ToText(*item, value::UserLocale());
+  value::Variant item;
+  if (descriptions->ReadItemByKey(key, item) != ErrorCode::kNone) return u"";
+  value::Converted<std::u16string> text = value::ToText(item, value::UserLocale());
   return text.ok() ? std::move(text.value) : u"";
 }
 
@@ -83,12 +95,13 @@ ExpressionBuilderForm::~ExpressionBuilderForm() = default;
 
 void ExpressionBuilderForm::SetTable(host::HostTable* pTable) { m_pTable = pTable; }
 
-void ExpressionBuilderForm::SetReservedWords(std::shared_ptr<value::Collection> ReservedWords) {
+void ExpressionBuilderForm::SetReservedWords(
+    std::shared_ptr<const value::CollectionView> ReservedWords) {
   m_pReservedWords = std::move(ReservedWords);
 }
 
 void ExpressionBuilderForm::SetReservedWordDescriptions(
-    std::shared_ptr<value::Collection> ReservedWordDescriptions) {
+    std::shared_ptr<const value::CollectionView> ReservedWordDescriptions) {
   m_pReservedWordDescriptions = std::move(ReservedWordDescriptions);
 }
 
@@ -167,16 +180,17 @@ void ExpressionBuilderForm::Form_Load() {
 void ExpressionBuilderForm::Form_Activate() {
   DialogView& controls = *view_;
   // An absent collection counts as an empty one.
-  const std::int32_t count = m_pReservedWords ? m_pReservedWords->Count() : 0;
+  std::int32_t count = 0;
+  if (m_pReservedWords) ThrowIfReadFailed(m_pReservedWords->CountItems(count));
   for (std::int32_t i = 1; i <= count; ++i) {
-    controls.AppendEntry(Control::kCmbReservedWords, ItemText(*m_pReservedWords->ItemAt(i)));
+    controls.AppendEntry(Control::kCmbReservedWords, ItemText(ReadItem(*m_pReservedWords, i)));
   }
   if (count == 0) {
     controls.SetLabelText(Control::kLblReservedWordDescription,
                           MessageText(MessageId::kNoReservedWords));
     controls.SetEnabled(Control::kFraReservedWords, false);
   } else {
-    const std::u16string first = ItemText(*m_pReservedWords->ItemAt(1));
+    const std::u16string first = ItemText(ReadItem(*m_pReservedWords, 1));
     controls.SelectEntry(Control::kCmbReservedWords, first);
     controls.SetLabelText(Control::kLblReservedWordDescription,
                           DescriptionOrEmpty(m_pReservedWordDescriptions.get(), first));
@@ -217,11 +231,9 @@ void ExpressionBuilderForm::cmbReservedWords_Click() {
   view_->SetLabelText(Control::kLblReservedWordDescription, u"");
   if (!m_pReservedWordDescriptions) RaiseObjectRequired();
   const std::u16string key = view_->ListText(Control::kCmbReservedWords);
-  const value::Variant* description = m_pReservedWordDescriptions->ItemByKey(key);
-  if (description == nullptr) {
-    errors::Raise(ErrorCode::kInvalidProcedureCall, std::u16string(kDialogModule));
-  }
-  view_->SetLabelText(Control::kLblReservedWordDescription, ItemText(*description));
+  value::Variant description;
+  ThrowIfReadFailed(m_pReservedWordDescriptions->ReadItemByKey(key, description));
+  view_->SetLabelText(Control::kLblReservedWordDescription, ItemText(description));
 }
 
 // --- Buttons ---

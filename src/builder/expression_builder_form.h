@@ -36,9 +36,9 @@ class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
 
   // --- The caller's side (evaluator::ExpressionBuilder) ---
   void SetTable(host::HostTable* pTable) override;
-  void SetReservedWords(std::shared_ptr<value::Collection> ReservedWords) override;
+  void SetReservedWords(std::shared_ptr<const value::CollectionView> ReservedWords) override;
   void SetReservedWordDescriptions(
-      std::shared_ptr<value::Collection> ReservedWordDescriptions) override;
+      std::shared_ptr<const value::CollectionView> ReservedWordDescriptions) override;
   void SetExpressionText(std::u16string_view text) override;
   std::u16string ExpressionText() override;
   void AddLabelField(std::u16string_view name) override;
@@ -59,8 +59,10 @@ class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
   bool loaded() const { return loaded_; }
   int load_count() const { return load_count_; }
   host::HostTable* table() const { return m_pTable; }
-  const std::shared_ptr<value::Collection>& reserved_words() const { return m_pReservedWords; }
-  const std::shared_ptr<value::Collection>& reserved_word_descriptions() const {
+  const std::shared_ptr<const value::CollectionView>& reserved_words() const {
+    return m_pReservedWords;
+  }
+  const std::shared_ptr<const value::CollectionView>& reserved_word_descriptions() const {
     return m_pReservedWordDescriptions;
   }
   evaluator::PeltExpressionEvaluator* evaluator() const { return m_pEvaluator.get(); }
@@ -81,8 +83,8 @@ class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
   // Members, in their fixed order.
   host::HostTable* m_pTable = nullptr;
   std::u16string m_sExpression;
-  std::shared_ptr<value::Collection> m_pReservedWords;
-  std::shared_ptr<value::Collection> m_pReservedWordDescriptions;
+  std::shared_ptr<const value::CollectionView> m_pReservedWords;
+  std::shared_ptr<const value::CollectionView> m_pReservedWordDescriptions;
   std::unique_ptr<evaluator::PeltExpressionEvaluator> m_pEvaluator;
 
   std::unique_ptr<DialogView> view_;

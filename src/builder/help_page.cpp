@@ -161,8 +161,8 @@ void AppendExampleTable(std::u16string& out, std::u16string_view heading,
 
 }  // namespace
 
-HelpPage MakeHelpPage(const value::Collection* reserved_words,
-                      const value::Collection* reserved_word_descriptions) {
+HelpPage MakeHelpPage(const value::CollectionView* reserved_words,
+                      const value::CollectionView* reserved_word_descriptions) {
   using host::FieldType;
   HelpPage page;
   evaluator::PeltExpressionEvaluator evaluator;
@@ -204,19 +204,24 @@ HelpPage MakeHelpPage(const value::Collection* reserved_words,
   };
   page.text_pictures = RunAll(evaluator, texts);
 
-  if (reserved_words != nullptr) {
+  // Words or descriptions that cannot be read are left out, as are those
+  // without a text form: the page is still shown.
+  std::int32_t count = 0;
+  if (reserved_words != nullptr && reserved_words->CountItems(count) == value::ErrorCode::kNone) {
     const value::LocaleData& locale = value::UserLocale();
-    for (std::int32_t i = 1; i <= reserved_words->Count(); ++i) {
+    for (std::int32_t i = 1; i <= count; ++i) {
       HelpReservedWord word;
-      const value::Converted<std::u16string> text =
-          value::ToText(*reserved_words->ItemAt(i), locale);
+      Variant item;
+      if (reserved_words->ReadItemAt(i, item) != value::ErrorCode::kNone) continue;
+      const value::Converted<std::u16string> text = value::ToText(item, locale);
       if (!text.ok()) continue;
       word.word = text.value;
-      if (reserved_word_descriptions != nullptr) {
-        if (const Variant* description = reserved_word_descriptions->ItemByKey(word.word)) {
-          const value::Converted<std::u16string> shown = value::ToText(*description, locale);
-          if (shown.ok()) word.description = shown.value;
-        }
+      Variant description;
+      if (reserved_word_descriptions != nullptr &&
+          reserved_word_descriptions->ReadItemByKey(word.word, description) ==
+              value::ErrorCode::kNone) {
+        const value::Converted<std::u16string> shown = value::ToText(description, locale);
+        if (shown.ok()) word.description = shown.value;
       }
       page.reserved_words.push_back(std::move(word));
     }

@@ -43,8 +43,8 @@ struct HelpPage {
 // off) on a one-field table, and lists the reserved words with their
 // descriptions. Either collection may be null. Shows no box; never throws
 // except for lack of memory.
-HelpPage MakeHelpPage(const value::Collection* reserved_words,
-                      const value::Collection* reserved_word_descriptions);
+HelpPage MakeHelpPage(const value::CollectionView* reserved_words,
+                      const value::CollectionView* reserved_word_descriptions);
 
 // The page as a small HTML document (every text escaped).
 std::u16string HelpPageHtml(const HelpPage& page);

@@ -23,7 +23,6 @@ using value::Variant;
 
 using language::MessageId;
 
-
 }  // namespace
 
 std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
@@ -133,10 +132,10 @@ void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,
   // label is still made.
   try {
     if (!m_pReservedWordValues) m_pReservedWordValues = std::make_shared<value::Collection>();
-    const Variant* item = m_pReservedWordValues->ItemByKey(word);
-    if (item == nullptr) return;
+    Variant item;
+    if (m_pReservedWordValues->ReadItemByKey(word, item) != value::ErrorCode::kNone) return;
     std::u16string text;
-    if (value::AppendText(*item, locale, text) == value::ErrorCode::kNone) label += text;
+    if (value::AppendText(item, locale, text) == value::ErrorCode::kNone) label += text;
   } catch (...) {
     // A look-up that fails (the host's collection, or memory) counts as a
     // missing word: the word gives "" and the rest of the label is made.

@@ -127,27 +127,53 @@ Status RemoteHostRow::ValueAt(std::int32_t index, value::Variant& out) {
   return Status::Ok();
 }
 
-Status CopyCollection(CollectionObject& from, value::Collection& out) {
-  std::int32_t count = 0;
-  PELT_RETURN_IF_FAILED(Checked(from.Count(&count), &from));
-  value::Collection copy;
-  for (std::int32_t position = 1; position <= count; ++position) {
-    ScopedVariant item;
-    PELT_RETURN_IF_FAILED(Checked(from.ItemAt(position, &item.get()), &from));
-    OwnedText key;
-    PELT_RETURN_IF_FAILED(Checked(from.KeyAt(position, key.Put()), &from));
-    value::Variant v;
-    if (Failed(FromRuntimeVariant(item.get(), v))) {
-      return Status::FromCode(value::ErrorCode::kTypeMismatch, u"Collection");
-    }
-    std::optional<std::u16string_view> k;
-    if (key.get() != nullptr) k = key.view();
-    if (const value::ErrorCode code = copy.Add(std::move(v), k); code != value::ErrorCode::kNone) {
-      return Status::FromCode(code, u"Collection");
-    }
+RemoteCollection::RemoteCollection(Ref<CollectionObject> items) : items_(std::move(items)) {}
+
+value::ErrorCode RemoteCollection::Code(Result result, value::ErrorCode refusal) const {
+  if (Succeeded(result)) return value::ErrorCode::kNone;
+  if (result == Result::kInvalidArgument) return refusal;
+  const Status status = FailureStatus(result, items_.get());
+  return status.ok() ? value::ErrorCode::kInternalError
+                     : static_cast<value::ErrorCode>(status.number());
+}
+
+value::ErrorCode RemoteCollection::ReadItem(Result result, ScopedVariant& read,
+                                            value::Variant& item, value::ErrorCode refusal) const {
+  if (const value::ErrorCode code = Code(result, refusal); code != value::ErrorCode::kNone) {
+    return code;
   }
-  out = std::move(copy);
-  return Status::Ok();
+  if (Failed(FromRuntimeVariant(read.get(), item))) return value::ErrorCode::kTypeMismatch;
+  return value::ErrorCode::kNone;
+}
+
+value::ErrorCode RemoteCollection::CountItems(std::int32_t& count) const {
+  return Code(items_->Count(&count), value::ErrorCode::kInternalError);
+}
+
+value::ErrorCode RemoteCollection::ReadItemAt(std::int32_t position, value::Variant& item) const {
+  ScopedVariant read;
+  return ReadItem(items_->ItemAt(position, &read.get()), read, item,
+                  value::ErrorCode::kSubscriptOutOfRange);
+}
+
+value::ErrorCode RemoteCollection::ReadKeyAt(std::int32_t position,
+                                             std::optional<std::u16string>& key) const {
+  OwnedText text;
+  const value::ErrorCode code =
+      Code(items_->KeyAt(position, text.Put()), value::ErrorCode::kSubscriptOutOfRange);
+  if (code != value::ErrorCode::kNone) return code;
+  key.reset();
+  if (text.get() != nullptr) key.emplace(text.view());
+  return value::ErrorCode::kNone;
+}
+
+value::ErrorCode RemoteCollection::ReadItemByKey(std::u16string_view key,
+                                                 value::Variant& item) const {
+  OwnedText text(key);
+  if (text.get() == nullptr) return value::ErrorCode::kOutOfMemory;
+  ScopedVariant read;
+  return ReadItem(items_->ItemByKey(text.get(), &read.get()), read, item,
+                  value::ErrorCode::kInvalidProcedureCall);
 }
 
 }  // namespace pelt::runtime

@@ -31,12 +31,11 @@ Result Argument<boundary::Row>::Localize(boundary::Row in, Local& out, runtime::
 }
 
 Result Argument<boundary::Collection>::Localize(boundary::Collection in, Local& out,
-                                                runtime::ExceptionRecord* exception) {
+                                                runtime::ExceptionRecord*) {
   out = nullptr;
-  if (in == nullptr) return Result::kOk;
-  auto copy = std::make_shared<value::Collection>();
-  PELT_RETURN_IF_FAILED(runtime::ToResult(runtime::CopyCollection(*in, *copy), exception));
-  out = std::move(copy);
+  if (in != nullptr) {
+    out = std::make_shared<runtime::RemoteCollection>(Ref<runtime::CollectionObject>::Share(in));
+  }
   return Result::kOk;
 }
 

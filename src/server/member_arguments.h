@@ -47,12 +47,13 @@ struct Argument<boundary::Row> {
   static host::HostRow* Pass(Local& local) { return local ? &*local : nullptr; }
 };
 
-// The evaluator gets a copy of the caller's collection (null stays null)
-// and keeps its own reference to the copy, as it would to the original.
+// The evaluator gets the caller's collection itself, read through a view
+// that fetches an item only when it is looked up (null stays null), and
+// keeps its reference as it would to any collection.
 template <>
 struct Argument<boundary::Collection> {
   using Local = evaluator::CollectionRef;
-  static Result Localize(boundary::Collection in, Local& out, runtime::ExceptionRecord* exception);
+  static Result Localize(boundary::Collection in, Local& out, runtime::ExceptionRecord*);
   static evaluator::CollectionRef Pass(Local& local) { return std::move(local); }
 };
 

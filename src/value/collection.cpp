@@ -58,4 +58,29 @@ void Collection::Clear() {
   index_by_key_.clear();
 }
 
+ErrorCode Collection::CountItems(std::int32_t& count) const {
+  count = Count();
+  return ErrorCode::kNone;
+}
+
+ErrorCode Collection::ReadItemAt(std::int32_t position, Variant& item) const {
+  const Variant* found = ItemAt(position);
+  if (found == nullptr) return ErrorCode::kSubscriptOutOfRange;
+  item = *found;
+  return ErrorCode::kNone;
+}
+
+ErrorCode Collection::ReadKeyAt(std::int32_t position, std::optional<std::u16string>& key) const {
+  if (position < 1 || position > Count()) return ErrorCode::kSubscriptOutOfRange;
+  key = items_[static_cast<std::size_t>(position - 1)].key;
+  return ErrorCode::kNone;
+}
+
+ErrorCode Collection::ReadItemByKey(std::u16string_view key, Variant& item) const {
+  const Variant* found = ItemByKey(key);
+  if (found == nullptr) return ErrorCode::kInvalidProcedureCall;
+  item = *found;
+  return ErrorCode::kNone;
+}
+
 }  // namespace pelt::value

@@ -29,7 +29,9 @@ TEST(DialogTablesTest, HandlersAreNamedAfterTheirControlAndAnswerItsEvent) {
   for (const HandlerSpec& handler : DialogHandlers()) {
     const std::string_view source = handler.source ? SpecOf(*handler.source).name : "Form";
     EXPECT_TRUE(U8(handler.procedure).starts_with(std::string(source) + "_")) << source;
-    if (handler.source) EXPECT_EQ(event_of_kind.at(SpecOf(*handler.source).kind), handler.event);
+    if (handler.source) {
+      EXPECT_EQ(event_of_kind.at(SpecOf(*handler.source).kind), handler.event);
+    }
   }
 }
 

@@ -35,7 +35,7 @@ class MakeLabelTest : public ::testing::Test {
   }
 
   MemoryTable table_;
-  CollectionRef words_ = std::make_shared<value::Collection>();
+  std::shared_ptr<value::Collection> words_ = std::make_shared<value::Collection>();
   ui::RecordingMessageBoxes boxes_;
   ui::ScopedMessageBoxes scope_{boxes_};
   PeltExpressionEvaluator evaluator_;

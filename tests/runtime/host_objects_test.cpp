@@ -118,21 +118,30 @@ TEST(HostObjectsTest, ServedObjectsRefuseNullPointersAndWrappersAreReused) {
   EXPECT_EQ(field[0], field[1]);
 }
 
-TEST(HostObjectsTest, CollectionsCopyItemsAndKeysInOrderAndReportFaults) {
+// A collection served out and read back through the view over it: items and
+// keys in order, refusals as the view's own codes.
+TEST(HostObjectsTest, CollectionsCrossBothWaysAndReportFaults) {
   auto original = std::make_shared<value::Collection>();
   ASSERT_EQ(original->Add(Variant::FromText(u"12"), u"PAGE_NUMBER"), value::ErrorCode::kNone);
   ASSERT_EQ(original->Add(Variant::FromLong(3)), value::ErrorCode::kNone);
   ASSERT_EQ(original->Add(Variant::Null(), u"Empty One"), value::ErrorCode::kNone);
   Ref<CollectionObject> served = ServeCollection(original);
-  value::Collection copy;
-  ASSERT_TRUE(CopyCollection(*served.get(), copy).ok());
+  const RemoteCollection view(served);
+  std::int32_t count = 0;
+  ASSERT_EQ(view.CountItems(count), value::ErrorCode::kNone);
   std::string items;
-  for (std::int32_t position = 1; position <= copy.Count(); ++position) {
-    const std::u16string* key = copy.KeyAt(position);
-    items += Dump(*copy.ItemAt(position)) + "@" + (key != nullptr ? U8(*key) : "-") + " ";
+  for (std::int32_t position = 1; position <= count; ++position) {
+    Variant read;
+    std::optional<std::u16string> key;
+    ASSERT_EQ(view.ReadItemAt(position, read), value::ErrorCode::kNone);
+    ASSERT_EQ(view.ReadKeyAt(position, key), value::ErrorCode::kNone);
+    items += Dump(read) + "@" + (key ? U8(*key) : "-") + " ";
   }
   EXPECT_EQ(items, "String:12@PAGE_NUMBER Long:3@- Null@Empty One ");
-  EXPECT_NE(copy.ItemByKey(u"page_number"), nullptr);
+  Variant read;
+  EXPECT_EQ(view.ReadItemByKey(u"page_number", read), value::ErrorCode::kNone);
+  EXPECT_EQ(view.ReadItemAt(4, read), value::ErrorCode::kSubscriptOutOfRange);
+  EXPECT_EQ(view.ReadItemByKey(u"nope", read), value::ErrorCode::kInvalidProcedureCall);
 
   ScopedVariant item;
   OwnedText key(u"page_number");

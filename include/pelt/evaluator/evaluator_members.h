@@ -33,8 +33,8 @@ inline constexpr Boolean kTrue = -1;
 inline constexpr Boolean kFalse = 0;
 inline constexpr Boolean ToBoolean(bool b) { return b ? kTrue : kFalse; }
 
-// A caller's collection, shared by reference; may be null.
-using CollectionRef = std::shared_ptr<value::Collection>;
+// A caller's collection, shared by reference and only read; may be null.
+using CollectionRef = std::shared_ptr<const value::CollectionView>;
 
 // How the C++ class takes each kind of parameter and gives each kind of
 // result.

@@ -29,9 +29,9 @@ class ExpressionBuilder {
   // m_pTable, m_pReservedWords, m_pReservedWordDescriptions: held by
   // reference while the dialog is loaded, released when it unloads.
   virtual void SetTable(host::HostTable* pTable) = 0;
-  virtual void SetReservedWords(std::shared_ptr<value::Collection> ReservedWords) = 0;
+  virtual void SetReservedWords(std::shared_ptr<const value::CollectionView> ReservedWords) = 0;
   virtual void SetReservedWordDescriptions(
-      std::shared_ptr<value::Collection> ReservedWordDescriptions) = 0;
+      std::shared_ptr<const value::CollectionView> ReservedWordDescriptions) = 0;
 
   // The text of TxtExpression. Both load the dialog when it is not loaded.
   virtual void SetExpressionText(std::u16string_view text) = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "pelt/errors/status.h"
@@ -48,8 +50,26 @@ class RemoteHostRow final : public host::HostRow {
   Ref<HostRowObject> row_;
 };
 
-// A copy of a collection from across the boundary, items and keys in order.
-// On failure out is left alone and the status tells why.
-errors::Status CopyCollection(CollectionObject& from, value::Collection& out);
+// A collection served by a CollectionObject, held by reference and read only
+// when asked: a look-up reads one item, nothing is copied. A read the object
+// refuses (kInvalidArgument) is the view's own refusal (no such position or
+// key); any other failure gives the error number the object reports.
+class RemoteCollection final : public value::CollectionView {
+ public:
+  explicit RemoteCollection(Ref<CollectionObject> items);
+
+  value::ErrorCode CountItems(std::int32_t& count) const override;
+  value::ErrorCode ReadItemAt(std::int32_t position, value::Variant& item) const override;
+  value::ErrorCode ReadKeyAt(std::int32_t position,
+                             std::optional<std::u16string>& key) const override;
+  value::ErrorCode ReadItemByKey(std::u16string_view key, value::Variant& item) const override;
+
+ private:
+  value::ErrorCode Code(Result result, value::ErrorCode refusal) const;
+  value::ErrorCode ReadItem(Result result, ScopedVariant& read, value::Variant& item,
+                            value::ErrorCode refusal) const;
+
+  Ref<CollectionObject> items_;
+};
 
 }  // namespace pelt::runtime

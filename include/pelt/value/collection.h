@@ -12,11 +12,27 @@
 
 namespace pelt::value {
 
+// What the component reads of a collection that a caller hands it: items
+// by 1-based position or by key, and their keys. The collection stays the
+// caller's; an implementation may fetch an item only when it is asked for,
+// and any read may fail (kNone on success).
+class CollectionView {
+ public:
+  virtual ~CollectionView() = default;
+  virtual ErrorCode CountItems(std::int32_t& count) const = 0;
+  // kSubscriptOutOfRange outside 1..count.
+  virtual ErrorCode ReadItemAt(std::int32_t position, Variant& item) const = 0;
+  // nullopt for an item stored without a key.
+  virtual ErrorCode ReadKeyAt(std::int32_t position, std::optional<std::u16string>& key) const = 0;
+  // kInvalidProcedureCall when no item has that key.
+  virtual ErrorCode ReadItemByKey(std::u16string_view key, Variant& item) const = 0;
+};
+
 // The general-purpose collection: an ordered list of values addressed by
 // 1-based position, each optionally stored under a string key. Keys match
 // case-insensitively (by case folding) and are unique. A missing key or
 // position is an error code, never a crash.
-class Collection {
+class Collection final : public CollectionView {
  public:
   // Appends item under key (no key when nullopt). kKeyAlreadyAssociated when
   // the key is taken (nothing is added then).
@@ -37,6 +53,11 @@ class Collection {
   ErrorCode RemoveAt(std::int32_t position);
   ErrorCode RemoveByKey(std::u16string_view key);
   void Clear();
+
+  ErrorCode CountItems(std::int32_t& count) const override;
+  ErrorCode ReadItemAt(std::int32_t position, Variant& item) const override;
+  ErrorCode ReadKeyAt(std::int32_t position, std::optional<std::u16string>& key) const override;
+  ErrorCode ReadItemByKey(std::u16string_view key, Variant& item) const override;
 
  private:
   struct Entry {
