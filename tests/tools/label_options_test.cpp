@@ -61,18 +61,22 @@ class LabelOptionsTest : public ::testing::Test {
     return (data_ / "big.csv").string();
   }
 
+  // The files the transcripts describe, then its cases.
+  void RunTranscript(const std::string& name) {
+    WriteTowns("GPKG", "towns.gpkg");
+    WriteTowns(gdal::testing::ShapefileDriver(), "towns.shp.zip");
+    ASSERT_TRUE(gdal::testing::WriteDataset("GPKG", data_ / "multi.gpkg", {Towns(), Towns("2")}));
+    std::ofstream(data_ / "plain.csv") << "Zürich,421878\nŁódź,672185\n";
+    pelt::testing::RunTranscript(PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
+                                 {{"dir", data_.path().string()}});
+  }
+
   TempDir data_;
   TempDir run_;
 };
 
-TEST_F(LabelOptionsTest, Transcript) {
-  WriteTowns("GPKG", "towns.gpkg");
-  WriteTowns(gdal::testing::ShapefileDriver(), "towns.shp.zip");
-  ASSERT_TRUE(gdal::testing::WriteDataset("GPKG", data_ / "multi.gpkg", {Towns(), Towns("2")}));
-  std::ofstream(data_ / "plain.csv") << "Zürich,421878\nŁódź,672185\n";
-  pelt::testing::RunTranscript(PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/label.runs",
-                               {{"dir", data_.path().string()}});
-}
+TEST_F(LabelOptionsTest, Transcript) { RunTranscript("label.runs"); }
+TEST_F(LabelOptionsTest, RefusalsTranscript) { RunTranscript("label_refusals.runs"); }
 
 // Several workers make the labels the caller's thread would, in the same order.
 TEST_F(LabelOptionsTest, ParallelOutputIsIdentical) {
