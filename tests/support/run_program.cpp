@@ -47,9 +47,10 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
             const std::array<std::string, 3>& streams, char* const* envp) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  for (int fd = 0; fd < 3; ++fd) {
+  for (std::size_t fd = 0; fd < streams.size(); ++fd) {
     const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
-    posix_spawn_file_actions_addopen(&actions, fd, streams[fd].c_str(), flags, 0644);
+    posix_spawn_file_actions_addopen(&actions, static_cast<int>(fd), streams[fd].c_str(), flags,
+                                     0644);
   }
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

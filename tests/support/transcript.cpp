@@ -33,8 +33,9 @@ std::string Expand(const std::string& text, const std::map<std::string, std::str
     const auto value = values.find(name);
     if (close != std::string::npos && value != values.end()) {
       result += value->second;
-    } else if (name.size() == 3 && name[0] == 'x' && std::isxdigit(name[1]) &&
-               std::isxdigit(name[2])) {
+    } else if (name.size() == 3 && name[0] == 'x' &&
+               std::isxdigit(static_cast<unsigned char>(name[1])) &&
+               std::isxdigit(static_cast<unsigned char>(name[2]))) {
       result += static_cast<char>(std::stoi(name.substr(1), nullptr, 16));
     } else {
       result += text[at];
