@@ -1,6 +1,6 @@
 // pelt-label label and layers as a user runs them on real files: the cases
-// of label.runs, then what needs process control: parallel labelling,
-// copies of the layer reopened with GDAL, interrupts and closed pipes.
+// of label.runs and label_refusals.runs, then what needs process control:
+// parallel labelling, copies reopened with GDAL, interrupts, closed pipes.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -61,7 +61,7 @@ class LabelOptionsTest : public ::testing::Test {
     return (data_ / "big.csv").string();
   }
 
-  // The files the transcripts describe, then its cases.
+  // The files the transcripts describe, then the named transcript's cases.
   void RunTranscript(const std::string& name) {
     WriteTowns("GPKG", "towns.gpkg");
     WriteTowns(gdal::testing::ShapefileDriver(), "towns.shp.zip");
