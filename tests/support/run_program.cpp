@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -38,88 +39,67 @@ void ExpectText(const std::string& actual, std::string expected, const char* wha
   }
 }
 
+namespace {
+
+// Starts program with args and the given standard streams; 0 when it could
+// not start.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::array<std::string, 3>& streams, char* const* envp) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (std::size_t fd = 0; fd < streams.size(); ++fd) {
+    const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+    posix_spawn_file_actions_addopen(&actions, static_cast<int>(fd), streams[fd].c_str(), flags,
+                                     0644);
+  }
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp);
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : 0;
+}
+
+// The exit status, or 128 + the signal that ended the program.
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
 ProgramOutcome RunProgram(const std::string& program, const std::vector<std::string>& args,
                           const TempDir& dir, const RunOptions& options) {
-  const std::optional<std::string>& stdin_text = options.stdin_text;
   const std::string in_path = (dir / "stdin.txt").string();
   const std::string out_path = (dir / "stdout.txt").string();
   const std::string err_path = (dir / "stderr.txt").string();
-  if (stdin_text) std::ofstream(in_path, std::ios::binary) << *stdin_text;
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, stdin_text ? in_path.c_str() : "/dev/null",
-                                   O_RDONLY, 0);
-  constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC;
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), kWriteFlags, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), kWriteFlags, 0644);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
+  if (options.stdin_text) std::ofstream(in_path, std::ios::binary) << *options.stdin_text;
   std::vector<char*> envp;
-  if (options.environment) {
-    for (const std::string& entry : *options.environment) {
-      envp.push_back(const_cast<char*>(entry.c_str()));
-    }
-    envp.push_back(nullptr);
+  for (const std::string& entry : options.environment.value_or(std::vector<std::string>{})) {
+    envp.push_back(const_cast<char*>(entry.c_str()));
   }
-
+  envp.push_back(nullptr);
   ProgramOutcome outcome;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(),
-                                  options.environment ? envp.data() : environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
+  const pid_t pid =
+      Spawn(program, args, {options.stdin_text ? in_path : "/dev/null", out_path, err_path},
+            options.environment ? envp.data() : environ);
+  if (pid == 0) {
     ADD_FAILURE() << "cannot start " << program;
     return outcome;
   }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot wait for " << program;
-    return outcome;
-  }
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  outcome.exit_code = Wait(pid);
   outcome.out = ReadFile(out_path);
   outcome.err = ReadFile(err_path);
   return outcome;
 }
 
-void CheckRuns(const std::string& program, const std::vector<ExpectedRun>& rows,
-               const std::vector<std::pair<std::string, std::string>>& substitutions,
-               const RunOptions& options) {
-  auto substituted = [&](std::string text) {
-    for (const auto& [from, to] : substitutions) text = ReplaceAll(std::move(text), from, to);
-    return text;
-  };
-  const TempDir dir;
-  for (const ExpectedRun& row : rows) {
-    SCOPED_TRACE(row.line);
-    std::vector<std::string> args;
-    for (const std::string& arg : row.args) args.push_back(substituted(arg));
-    RunOptions run_options = options;
-    if (row.stdin_text) run_options.stdin_text = row.stdin_text;
-    const ProgramOutcome outcome = RunProgram(program, args, dir, run_options);
-    EXPECT_EQ(outcome.exit_code, row.exit_code) << outcome.err;
-    ExpectText(outcome.out, substituted(row.out), "standard output");
-    ExpectText(outcome.err, substituted(row.err), "standard error");
-  }
-}
-
 int SignalWhenFileAppears(const std::string& program, const std::vector<std::string>& args,
                           const std::filesystem::path& dir, const std::string& prefix,
                           int signal_number) {
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
+  const pid_t pid = Spawn(program, args, {"/dev/null", "/dev/null", "/dev/null"}, environ);
+  if (pid == 0) return -1;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   bool seen = false;
   while (!seen && std::chrono::steady_clock::now() < deadline) {
@@ -127,10 +107,8 @@ int SignalWhenFileAppears(const std::string& program, const std::vector<std::str
     if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   kill(pid, signal_number);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return seen ? WEXITSTATUS(status) : -2;
+  const int status = Wait(pid);
+  return seen ? status : -2;
 }
 
 std::vector<std::string> FileNames(const std::filesystem::path& dir) {

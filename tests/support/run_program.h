@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -37,24 +36,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 // Expected text ending in "*" is a prefix; anything else must match exactly.
 void ExpectText(const std::string& actual, std::string expected, const char* what);
-
-// One run of a program in a table of runs. Texts are checked as ExpectText
-// does; the substitutions given to CheckRuns apply to args and texts.
-struct ExpectedRun {
-  int line;
-  std::vector<std::string> args;
-  int exit_code;
-  std::string out;
-  std::string err;
-  std::optional<std::string> stdin_text = std::nullopt;
-};
-
-// Runs program once per row (standard input from the row, the environment
-// from options) and checks each outcome; substitutions are {from, to} pairs,
-// {"{dir}", "/tmp/x"}.
-void CheckRuns(const std::string& program, const std::vector<ExpectedRun>& rows,
-               const std::vector<std::pair<std::string, std::string>>& substitutions = {},
-               const RunOptions& options = {});
 
 // Starts program with args (output to /dev/null), waits until a file whose
 // name starts with prefix appears in dir, then sends signal_number. The
