@@ -67,6 +67,13 @@ class LabelOptionsTest : public ::testing::Test {
     WriteTowns(gdal::testing::ShapefileDriver(), "towns.shp.zip");
     ASSERT_TRUE(gdal::testing::WriteDataset("GPKG", data_ / "multi.gpkg", {Towns(), Towns("2")}));
     std::ofstream(data_ / "plain.csv") << "Zürich,421878\nŁódź,672185\n";
+    // Sources GDAL cannot read, each in its own way.
+    std::filesystem::create_directory(data_ / "empty");
+    std::ofstream(data_ / "garbage.gpkg") << "this is not a GeoPackage\n";
+    std::ofstream(data_ / "garbage.geojson") << R"({ "type": "FeatureCollection", "features": [ )";
+    std::ofstream(data_ / "zero.shp") << "";
+    std::ofstream(data_ / "empty.kml")
+        << R"(<?xml version="1.0"?><kml xmlns="http://www.opengis.net/kml/2.2"><Document></Document></kml>)";
     pelt::testing::RunTranscript(PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
                                  {{"dir", data_.path().string()}});
   }

@@ -1,5 +1,6 @@
 #include "pelt/adapters/gdal/source.h"
 
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -56,7 +57,7 @@ class SourceTest : public ::testing::Test {
 };
 
 // Each row opens a layer: expected is its name, or kind and message of the
-// refusal ({dir} stands for the test folder; * ends a prefix).
+// refusal ({dir} stands for the test folder; * stands for any text).
 TEST_F(SourceTest, OpensTheChosenLayerOrSaysWhyNot) {
   struct Row {
     int line;
@@ -74,63 +75,20 @@ TEST_F(SourceTest, OpensTheChosenLayerOrSaysWhyNot) {
       {__LINE__, "three.gpkg", LayerChoice::AtIndex(0), "roads"},
       {__LINE__, "three.gpkg", LayerChoice::AtIndex(2), "Łąki"},
       {__LINE__, "shapes", LayerChoice::Named("b"), "b"},
-      {__LINE__,
-       "missing.gpkg",
-       {},
-       "cannot open '{dir}/missing.gpkg': No such file or directory",
-       OpenErrorKind::kNotFound},
-      {__LINE__,
-       "",
-       {},
-       "cannot open '{dir}/': a directory without vector data GDAL can read",
-       OpenErrorKind::kNotVectorData},
-      {__LINE__,
-       "empty",
-       {},
-       "cannot open '{dir}/empty': a directory without vector data GDAL can read",
-       OpenErrorKind::kNotVectorData},
-      {__LINE__,
-       "garbage.gpkg",
-       {},
-       "cannot open '{dir}/garbage.gpkg': not in a vector data format GDAL can read",
-       OpenErrorKind::kNotVectorData},
-      // The driver that recognised the file says what is wrong with it.
-      {__LINE__,
-       "garbage.geojson",
-       {},
-       "cannot open '{dir}/garbage.geojson': *",
-       OpenErrorKind::kUnreadable},
-      {__LINE__,
-       "zero.shp",
-       {},
-       "cannot open '{dir}/zero.shp': not in a vector data format GDAL can read",
-       OpenErrorKind::kNotVectorData},
-      {__LINE__, "empty.kml", {}, "'{dir}/empty.kml' has no layers", OpenErrorKind::kNoLayers},
-      {__LINE__, "empty.kml", LayerChoice::Named("places"), "'{dir}/empty.kml' has no layers",
-       OpenErrorKind::kNoLayers},
-      {__LINE__, "empty.kml", LayerChoice::AtIndex(0), "'{dir}/empty.kml' has no layers",
-       OpenErrorKind::kNoLayers},
+      // Each kind of refusal once; their texts are in pelt-label's transcripts.
+      {__LINE__, "missing.gpkg", {}, "cannot open '{dir}/missing.gpkg': *"},
+      {__LINE__, "empty", {}, "cannot open '{dir}/empty': *", OpenErrorKind::kNotVectorData},
+      {__LINE__, "garbage.geojson", {}, "cannot open *", OpenErrorKind::kUnreadable},
+      {__LINE__, "empty.kml", LayerChoice::AtIndex(0), "* has no layers", OpenErrorKind::kNoLayers},
       {__LINE__,
        "three.gpkg",
        {},
-       "'{dir}/three.gpkg' has 3 layers, choose one of: 'roads', 'rivers', 'Łąki'",
+       "* choose one of: 'roads', 'rivers', 'Łąki'",
        OpenErrorKind::kLayerChoiceNeeded},
-      {__LINE__,
-       "shapes",
-       {},
-       "'{dir}/shapes' has 2 layers, choose one of: *",  // in the folder's order
-       OpenErrorKind::kLayerChoiceNeeded},
-      {__LINE__, "three.gpkg", LayerChoice::Named("lakes"),
-       "'{dir}/three.gpkg' has no layer 'lakes' (its layers: 'roads', 'rivers', 'Łąki')",
+      {__LINE__, "shapes", {}, "'{dir}/shapes' has 2 layers, *", OpenErrorKind::kLayerChoiceNeeded},
+      {__LINE__, "three.gpkg", LayerChoice::Named(""), "* has no layer '' *",
        OpenErrorKind::kUnknownLayer},
-      {__LINE__, "three.gpkg", LayerChoice::Named(""),
-       "'{dir}/three.gpkg' has no layer '' (its layers: 'roads', 'rivers', 'Łąki')",
-       OpenErrorKind::kUnknownLayer},
-      {__LINE__, "three.gpkg", LayerChoice::AtIndex(3),
-       "'{dir}/three.gpkg' has no layer at index 3 (it has 3 layers)",
-       OpenErrorKind::kLayerIndexOutOfRange},
-      {__LINE__, "one.gpkg", LayerChoice::AtIndex(-1),
-       "'{dir}/one.gpkg' has no layer at index -1 (it has 1 layer)",
+      {__LINE__, "one.gpkg", LayerChoice::AtIndex(-1), "* (it has 1 layer)",
        OpenErrorKind::kLayerIndexOutOfRange},
   };
   for (const Row& row : rows) {
@@ -141,11 +99,10 @@ TEST_F(SourceTest, OpensTheChosenLayerOrSaysWhyNot) {
       EXPECT_EQ(table->name(), row.expected);
       continue;
     }
-    const std::string expected =
+    const std::string pattern =
         pelt::testing::ReplaceAll(row.expected, "{dir}", dir_.path().string());
     EXPECT_EQ(error.kind, row.kind);
-    pelt::testing::ExpectText(error.message, expected, "the refusal");
-    EXPECT_GE(error.message.size(), expected.size()) << "nothing after the prefix";
+    EXPECT_EQ(fnmatch(pattern.c_str(), error.message.c_str(), 0), 0) << error.message;
   }
 }
 
