@@ -156,17 +156,6 @@ value::ErrorCode RemoteCollection::ReadItemAt(std::int32_t position, value::Vari
                   value::ErrorCode::kSubscriptOutOfRange);
 }
 
-value::ErrorCode RemoteCollection::ReadKeyAt(std::int32_t position,
-                                             std::optional<std::u16string>& key) const {
-  OwnedText text;
-  const value::ErrorCode code =
-      Code(items_->KeyAt(position, text.Put()), value::ErrorCode::kSubscriptOutOfRange);
-  if (code != value::ErrorCode::kNone) return code;
-  key.reset();
-  if (text.get() != nullptr) key.emplace(text.view());
-  return value::ErrorCode::kNone;
-}
-
 value::ErrorCode RemoteCollection::ReadItemByKey(std::u16string_view key,
                                                  value::Variant& item) const {
   OwnedText text(key);

@@ -70,12 +70,6 @@ ErrorCode Collection::ReadItemAt(std::int32_t position, Variant& item) const {
   return ErrorCode::kNone;
 }
 
-ErrorCode Collection::ReadKeyAt(std::int32_t position, std::optional<std::u16string>& key) const {
-  if (position < 1 || position > Count()) return ErrorCode::kSubscriptOutOfRange;
-  key = items_[static_cast<std::size_t>(position - 1)].key;
-  return ErrorCode::kNone;
-}
-
 ErrorCode Collection::ReadItemByKey(std::u16string_view key, Variant& item) const {
   const Variant* found = ItemByKey(key);
   if (found == nullptr) return ErrorCode::kInvalidProcedureCall;

@@ -75,49 +75,5 @@ TEST(MemoryTableTest, ServesFieldsAndRowsAndRecordsCallsInOrder) {
   EXPECT_EQ(ValueAt(table, 0, 1), "fails");
 }
 
-TEST(MemoryTableTest, FailsTheNthCallOfAnOperation) {
-  struct Row {
-    int line;
-    std::optional<Operation> op;
-    std::int64_t n;
-    int failing_bind;  // 1-based bind that fails, 0 for none
-  } rows[] = {
-      {__LINE__, Operation::kIndexOfField, 1, 1},
-      {__LINE__, Operation::kIndexOfField, 2, 2},
-      {__LINE__, Operation::kFieldTypeCode, 2, 2},
-      {__LINE__, Operation::kFieldAt, 3, 0},  // only two binds happen
-      {__LINE__, std::nullopt, 4, 1},         // the 4th call overall: FieldTypeCode of bind 1
-      {__LINE__, std::nullopt, 5, 2},
-      {__LINE__, Operation::kValueAt, 1, 0},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    MemoryTable table = Cities();
-    table.FailCall(row.op, row.n,
-                   MemoryTable::InjectedFailure(row.op.value_or(Operation::kFieldList)));
-    int failed = 0;
-    FieldType type{};
-    for (int bind = 1; bind <= 2 && failed == 0; ++bind) {
-      const Status status = Bind(table, bind == 1 ? u"NAME" : u"POP", type);
-      if (!status.ok()) {
-        failed = bind;
-        EXPECT_EQ(status.number(), 91);
-        EXPECT_EQ(U8(status.source()), "MemoryTable");
-      }
-    }
-    EXPECT_EQ(failed, row.failing_bind);
-  }
-}
-
-TEST(MemoryTableTest, FaultFiresOnceAndCanBeCleared) {
-  MemoryTable table = Cities();
-  table.FailCall(Operation::kValueAt, 1, MemoryTable::InjectedFailure(Operation::kValueAt));
-  EXPECT_EQ(ValueAt(table, 0, 0), "fails");
-  EXPECT_EQ(ValueAt(table, 0, 0), "String:Zürich");
-  table.FailCall(Operation::kValueAt, 1, MemoryTable::InjectedFailure(Operation::kValueAt));
-  table.ClearFault();
-  EXPECT_EQ(ValueAt(table, 0, 0), "String:Zürich");
-}
-
 }  // namespace
 }  // namespace pelt::host

@@ -60,8 +60,6 @@ class RemoteCollection final : public value::CollectionView {
 
   value::ErrorCode CountItems(std::int32_t& count) const override;
   value::ErrorCode ReadItemAt(std::int32_t position, value::Variant& item) const override;
-  value::ErrorCode ReadKeyAt(std::int32_t position,
-                             std::optional<std::u16string>& key) const override;
   value::ErrorCode ReadItemByKey(std::u16string_view key, value::Variant& item) const override;
 
  private:

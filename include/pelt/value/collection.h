@@ -13,7 +13,7 @@
 namespace pelt::value {
 
 // What the component reads of a collection that a caller hands it: items
-// by 1-based position or by key, and their keys. The collection stays the
+// by 1-based position or by key. The collection stays the
 // caller's; an implementation may fetch an item only when it is asked for,
 // and any read may fail (kNone on success).
 class CollectionView {
@@ -22,8 +22,6 @@ class CollectionView {
   virtual ErrorCode CountItems(std::int32_t& count) const = 0;
   // kSubscriptOutOfRange outside 1..count.
   virtual ErrorCode ReadItemAt(std::int32_t position, Variant& item) const = 0;
-  // nullopt for an item stored without a key.
-  virtual ErrorCode ReadKeyAt(std::int32_t position, std::optional<std::u16string>& key) const = 0;
   // kInvalidProcedureCall when no item has that key.
   virtual ErrorCode ReadItemByKey(std::u16string_view key, Variant& item) const = 0;
 };
@@ -56,7 +54,6 @@ class Collection final : public CollectionView {
 
   ErrorCode CountItems(std::int32_t& count) const override;
   ErrorCode ReadItemAt(std::int32_t position, Variant& item) const override;
-  ErrorCode ReadKeyAt(std::int32_t position, std::optional<std::u16string>& key) const override;
   ErrorCode ReadItemByKey(std::u16string_view key, Variant& item) const override;
 
  private:
