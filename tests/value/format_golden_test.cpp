@@ -14,6 +14,8 @@
 //   numeric                  IsNumeric: «True» or «False»
 //   literal                  ParseTypedLiteral of the row's value as written:
 //                            the value's dump, or "refused"
+//   label «[V].Left(2)»      the label of that expression for a row whose
+//                            field V holds the value, or "error MESSAGE"
 //   <value> «expected»       a row: a typed literal (str:«…» for text with
 //                            blanks) and the expected text
 //   <value> null             the result is null
@@ -30,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/host/memory_table.h"
 #include "pelt/value/format.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
@@ -122,6 +126,17 @@ const std::pair<std::string_view, Run> kFunctions[] = {
     {"numeric",
      [](const Call& c) {
        return std::string(IsNumeric(c.value, c.locale) ? "«True»" : "«False»");
+     }},
+    {"label",
+     [](const Call& c) {
+       host::MemoryTable table({{u"V", host::FieldType::kString}});
+       table.AddRow({c.value});
+       SetUserLocaleOverride(c.locale.name);
+       evaluator::PeltExpressionEvaluator evaluator;
+       const std::u16string label =
+           evaluator.MakeLabel(&table, &table.Row(0), FromUtf8(c.argument), nullptr);
+       ClearUserLocaleOverride();
+       return evaluator.LastCallSucceeded() ? Quoted(label) : "error " + U8(evaluator.Message());
      }},
     {"literal", nullptr},
 };
