@@ -55,9 +55,11 @@ class DialogView {
   virtual void FocusExpression() = 0;
 
   // The window. ShowModal returns once the dialog has been hidden; the view
-  // runs Form_Activate once per showing, when the shown dialog becomes active,
-  // and tells the form through WindowClosed when the window is closed by the
-  // toolkit's own means (a close box).
+  // runs Form_Activate once per showing, when the shown dialog becomes active
+  // (a hide and show by the window manager is the same showing), and tells
+  // the form through WindowClosed when the window is closed by the toolkit's
+  // own means (a close box). A failing activation hides the dialog and
+  // ShowModal throws that failure to its caller.
   virtual void ShowModal() = 0;
   virtual void Hide() = 0;
 

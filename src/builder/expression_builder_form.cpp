@@ -134,6 +134,9 @@ void ExpressionBuilderForm::Run(Handler handler) {
   // that the temporaries may be read uninitialized on the failure path.
   const errors::ProcedureSite site = SiteOf(handler);
   const Body body = kBodies[static_cast<std::size_t>(handler)];
+  // Activation has no handler: its failures go to the procedure that showed
+  // the dialog.
+  if (handler == Handler::kForm_Activate) return (this->*body)();
   errors::GuardProcedure(site, errors::OnFailure::kShowHere, [this, body] { (this->*body)(); });
 }
 

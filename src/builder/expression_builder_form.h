@@ -19,10 +19,11 @@ namespace pelt::builder {
 // list in dialog_handlers.def). It reaches its controls only through a
 // DialogView, which runs the handlers when the user acts.
 //
-// Every handler follows the call-stack convention. Form_Activate meets the
-// foreseeable gaps (an absent collection, a reserved word without a
-// description) without failing, and reports anything else the same way, so
-// no handler ever lets a failure out.
+// Every handler but Form_Activate follows the call-stack convention, so none
+// lets a failure out. Form_Activate meets the foreseeable gaps (an absent
+// collection, a reserved word without a description) without failing; any
+// other failure leaves it for the view to hand to the code that showed the
+// dialog, which reports it under its own procedure.
 class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
  public:
   using ViewFactory = std::function<std::unique_ptr<DialogView>(ExpressionBuilderForm&)>;
@@ -48,7 +49,8 @@ class ExpressionBuilderForm final : public evaluator::ExpressionBuilder {
 
   // Runs a handler the way every control event does: an unexpected failure
   // ends it with the "Unexpected Program Error" report (call-stack line from
-  // dialog_handlers.def) and Run returns normally.
+  // dialog_handlers.def) and Run returns normally. Form_Activate's failures
+  // leave Run instead.
   void Run(Handler handler);
 
   // The window was closed by the toolkit's own means (a close box): the

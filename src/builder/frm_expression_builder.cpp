@@ -173,7 +173,15 @@ void frmExpressionBuilder::Activate() {
   if (activated_ || !isVisible()) return;
   activated_ = true;
   activateWindow();
-  form_.Run(Handler::kForm_Activate);
+  try {
+    form_.Run(Handler::kForm_Activate);
+  } catch (...) {
+    // Activation has no handler of its own: its failure ends the showing
+    // and goes to the code that showed the dialog.
+    activation_failure_ = std::current_exception();
+    hide();
+    return;
+  }
   FocusFirstControl();
 }
 
@@ -197,11 +205,6 @@ void frmExpressionBuilder::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Activation runs once the window is up, from the event loop that shows it.
   QMetaObject::invokeMethod(this, &frmExpressionBuilder::Activate, Qt::QueuedConnection);
-}
-
-void frmExpressionBuilder::hideEvent(QHideEvent* event) {
-  activated_ = false;
-  QDialog::hideEvent(event);
 }
 
 void frmExpressionBuilder::FocusFirstControl() {
@@ -322,7 +325,9 @@ void frmExpressionBuilder::FocusExpression() { expression_->setFocus(Qt::OtherFo
 
 void frmExpressionBuilder::ShowModal() {
   activated_ = false;
+  activation_failure_ = nullptr;
   exec();
+  if (activation_failure_) std::rethrow_exception(std::exchange(activation_failure_, nullptr));
 }
 
 void frmExpressionBuilder::Hide() { hide(); }

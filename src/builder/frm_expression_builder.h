@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <array>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -62,7 +63,6 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   static constexpr std::size_t Index(Control control) { return static_cast<std::size_t>(control); }
@@ -87,7 +87,10 @@ class frmExpressionBuilder final : public QDialog, public DialogView {
   QPlainTextEdit* expression_ = nullptr;
   QDialog* help_window_ = nullptr;
   QTextBrowser* help_browser_ = nullptr;
-  bool activated_ = false;
+  bool activated_ =
+      false;  // once per showing: a hide and show by the window manager is not a new one
+  std::exception_ptr
+      activation_failure_;  // rethrown by ShowModal to the code that showed the dialog
 };
 
 }  // namespace pelt::builder

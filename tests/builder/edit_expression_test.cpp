@@ -106,6 +106,22 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
   }
 }
 
+// Reserved words that cannot be read: activation fails.
+class UnreadableWords final : public value::CollectionView {
+ public:
+  value::ErrorCode CountItems(std::int32_t&) const override {
+    return value::ErrorCode::kTypeMismatch;
+  }
+  value::ErrorCode ReadItemAt(std::int32_t, value::Variant&) const override {
+    return value::ErrorCode::kTypeMismatch;
+  }
+  value::ErrorCode ReadItemByKey(std::u16string_view, value::Variant&) const override {
+    return value::ErrorCode::kTypeMismatch;
+  }
+};
+
+// Failures before the dialog shows, and in its activation, which has no
+// handler of its own: EditExpression reports them and gives "".
 TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) {
   EXPECT_TRUE(DisplayAvailable());
   const evaluator::ExpressionBuilderFactory qt_factory = evaluator::GetExpressionBuilderFactory();
@@ -114,6 +130,7 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
     evaluator::ExpressionBuilderFactory factory;
     bool other_thread;
     std::string reported;  // the number, and the description when checked
+    evaluator::CollectionRef words = nullptr;
   };
   std::vector<Row> rows;
   // Every host call EditExpression makes before showing the dialog, in turn.
@@ -128,6 +145,8 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
   rows.push_back({0, qt_factory, true,
                   "\t429\r\nDescription\r\n\t" + U8(MessageText(MessageId::kCannotShowBuilder)) +
                       U8(MessageText(MessageId::kNotOnInterfaceThread))});
+  rows.push_back({0, qt_factory, false, "\t13\r\nDescription\r\n\tType mismatch",
+                  std::make_shared<UnreadableWords>()});
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing_call);
     ui::RecordingMessageBoxes boxes;
@@ -137,12 +156,12 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
     std::string result = "not run";
     const auto edit = [&] {
       ui::ScopedMessageBoxes scope(boxes);
-      result = U8(PeltExpressionEvaluator().EditExpression(&table, u"[Name]", nullptr, nullptr));
+      result = U8(PeltExpressionEvaluator().EditExpression(&table, u"[Name]", row.words, nullptr));
     };
     row.other_thread ? std::thread(edit).join() : edit();
     evaluator::SetExpressionBuilderFactory(qt_factory);
     EXPECT_EQ(result, "");
-    // The report alone; the dialog never showed.
+    // The report alone, under EditExpression.
     EXPECT_EQ(Boxes(boxes),
               "Unexpected Program Error (exclamation): EditExpression "
               "PeltExpressions:PeltExpressionEvaluator ");

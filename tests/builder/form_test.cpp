@@ -75,6 +75,13 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
     EXPECT_EQ(builder.Label(kLblReservedWordDescription),
               U8(SpecOf(kLblReservedWordDescription).text));
     builder.Show();
+    // Minimised and restored (hidden and shown by the window manager): the
+    // same showing, so the words are not listed again.
+    const std::string listed = Entries(*builder.dialog, kCmbReservedWords);
+    builder.dialog->hide();
+    builder.dialog->show();
+    QTest::qWait(20);
+    EXPECT_EQ(Entries(*builder.dialog, kCmbReservedWords), listed);
     EXPECT_EQ(builder.Label(kLblReservedWordDescription), row.description);
     EXPECT_EQ(Disabled(*builder.dialog), row.disabled);
     std::string picked;
