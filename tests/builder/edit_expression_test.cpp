@@ -107,17 +107,11 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
 }
 
 // Reserved words that cannot be read: activation fails.
-class UnreadableWords final : public value::CollectionView {
- public:
-  value::ErrorCode CountItems(std::int32_t&) const override {
-    return value::ErrorCode::kTypeMismatch;
-  }
-  value::ErrorCode ReadItemAt(std::int32_t, value::Variant&) const override {
-    return value::ErrorCode::kTypeMismatch;
-  }
-  value::ErrorCode ReadItemByKey(std::u16string_view, value::Variant&) const override {
-    return value::ErrorCode::kTypeMismatch;
-  }
+struct UnreadableWords final : value::CollectionView {
+  using Code = value::ErrorCode;
+  Code CountItems(std::int32_t&) const override { return Code::kTypeMismatch; }
+  Code ReadItemAt(std::int32_t, value::Variant&) const override { return Code::kTypeMismatch; }
+  Code ReadItemByKey(std::u16string_view, value::Variant&) const override { return Code::kNone; }
 };
 
 // Failures before the dialog shows, and in its activation, which has no

@@ -61,15 +61,5 @@ TEST(TextTest, FindsWithoutRegardToCase) {
   }
 }
 
-TEST(TextTest, Utf8RoundTripsAndRepairsBadInput) {
-  EXPECT_EQ(ToUtf8(FromUtf8("Łódź 😀")), "Łódź 😀");
-  EXPECT_EQ(FromUtf8("😀").size(), 2u);  // a surrogate pair
-  EXPECT_EQ(U8(FromUtf8("a\xff"
-                        "b")),
-            "a\xEF\xBF\xBD"
-            "b");
-  EXPECT_EQ(ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");  // lone surrogate
-}
-
 }  // namespace
 }  // namespace pelt::value
