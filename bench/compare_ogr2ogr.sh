@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
-# Labels a 1M-feature GeoPackage with pelt-label (--jobs 1 and --jobs 2) and
-# makes the same text with ogr2ogr's SQLite dialect, and reads the two
-# fields with ogr2ogr alone (the read floor: no label is made), side by side
-# in one run; prints the times and the ratios. Then measures pelt-label's
-# peak resident memory at 100k and at the full count, which must stay flat.
+# Times the whole pelt-label label on a 1M-feature GeoPackage against a
+# hand-written GDAL program making the same text (bench/handwritten_labels,
+# built beside pelt-label) in every output form, copies against ogr2ogr
+# writing the same copy, and --jobs 2 against --jobs 1, side by side in one
+# run; prints the times and the ratios. Then measures pelt-label's peak
+# resident memory at 100k and at the full count, which must stay flat.
 #
-# Usage: bench/compare_ogr2ogr.sh [PELT_LABEL] [FEATURES]
-#   PELT_LABEL defaults to build-release/tools/pelt-label/pelt-label,
-#   FEATURES to 1000000. The GeoPackages are made once and kept under
-#   ${PELT_BENCH_DIR:-/tmp/pelt-bench}.
+# Usage: bench/compare_ogr2ogr.sh [BUILD_DIR] [FEATURES]
+#   BUILD_DIR defaults to build-release (pelt-label and handwritten_labels
+#   are taken from it), FEATURES to 1000000. The GeoPackages are made once
+#   and kept under ${PELT_BENCH_DIR:-/tmp/pelt-bench}.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-pelt_label=${1:-"$root/build-release/tools/pelt-label/pelt-label"}
+build=${1:-"$root/build-release"}
+pelt_label="$build/tools/pelt-label/pelt-label"
+handwritten="$build/bench/handwritten_labels"
 features=${2:-1000000}
 work=${PELT_BENCH_DIR:-/tmp/pelt-bench}
 big="$work/big_$features.gpkg"
 mkdir -p "$work"
-
 make_gpkg() {
   local n=$1 out=$2
   [[ -f "$out" ]] && return
@@ -49,41 +51,52 @@ seconds() {
 }
 
 expression='[NAME].UCase - [POP].FormatNumber(0)'
-sql="SELECT upper(NAME) || ' - ' || printf('%,d', POP) AS label FROM big"
+sql="SELECT *, upper(NAME) || ' - ' || printf('%,d', POP) AS LABEL FROM big"
+label=("$pelt_label" label --quiet --locale en_US)
+
+# Each pair: pelt-label, then what it is held to.
+declare -A commands=(
+  [text]="${label[*]@Q} --jobs 1 ${big@Q} ${expression@Q}"
+  [text_hand]="${handwritten@Q} ${big@Q}"
+  [jsonl]="${label[*]@Q} --jobs 1 --format jsonl ${big@Q} ${expression@Q}"
+  [jsonl_hand]="${handwritten@Q} --format jsonl ${big@Q}"
+  [csv]="${label[*]@Q} --jobs 1 --format csv ${big@Q} ${expression@Q}"
+  [csv_hand]="${handwritten@Q} --format csv ${big@Q}"
+  [file]="${label[*]@Q} --jobs 1 --format jsonl --output $work/out_pelt.jsonl ${big@Q} ${expression@Q}"
+  [file_hand]="${handwritten@Q} --format jsonl --output $work/out_hand.jsonl ${big@Q}"
+  [copy]="${label[*]@Q} --jobs 1 --to $work/copy_pelt.gpkg --field LABEL --overwrite ${big@Q} ${expression@Q}"
+  [copy_hand]="rm -f $work/copy_ogr.gpkg && ogr2ogr -f GPKG $work/copy_ogr.gpkg ${big@Q} -dialect SQLite -sql ${sql@Q} -nln big"
+  [jobs2]="${label[*]@Q} --jobs 2 ${big@Q} ${expression@Q}"
+)
+order=(text text_hand jsonl jsonl_hand csv csv_hand file file_hand copy copy_hand jobs2)
+
+# Both make the same labels, in every form.
+for form in text jsonl csv; do
+  cmp -s <(eval "${commands[$form]}") <(eval "${commands[${form}_hand]}") ||
+    { echo "pelt-label and the hand-written program made different $form" >&2; exit 1; }
+done
+cmp -s <(eval "${commands[text]}") <(eval "${commands[jobs2]}") ||
+  { echo "--jobs 2 made other labels" >&2; exit 1; }
 
 # The best of three, each command run in turn so that none gets a quieter
 # moment of the machine.
-pelt1=("$pelt_label" label --quiet --jobs 1 --locale en_US "$big" "$expression")
-pelt2=("$pelt_label" label --quiet --jobs 2 --locale en_US "$big" "$expression")
-sqlite=(ogr2ogr -f CSV /vsistdout/ "$big" -dialect SQLite -sql "$sql")
-floor=(ogr2ogr -f CSV /vsistdout/ "$big" -select NAME,POP)
-"${pelt1[@]}" > /dev/null  # warms the file cache
 declare -A best
 for round in 1 2 3; do
-  for name in pelt1 pelt2 sqlite floor; do
-    declare -n command=$name
-    t=$(seconds "${command[@]}")
+  for name in "${order[@]}"; do
+    t=$(seconds bash -c "${commands[$name]}")
     if [[ -z ${best[$name]:-} ]] || (($(echo "$t < ${best[$name]}" | bc -l))); then best[$name]=$t; fi
-    unset -n command
   done
 done
 
-# Both must make the same labels; the CSV output quotes and has a header.
-diff <("${pelt1[@]}" | head -1000) \
-     <("${sqlite[@]}" | sed 1d | tr -d '"' | head -1000) \
-  > /dev/null || { echo "the two programs made different labels" >&2; exit 1; }
-cmp -s <("${pelt1[@]}") <("${pelt2[@]}") || { echo "--jobs 2 made other labels" >&2; exit 1; }
-
 ratio() { echo "${best[$1]} / ${best[$2]}" | bc -l; }
-printf 'features                     %d\n' "$features"
-printf 'pelt-label --jobs 1          %.2f s\n' "${best[pelt1]}"
-printf 'pelt-label --jobs 2          %.2f s\n' "${best[pelt2]}"
-printf 'ogr2ogr SQLite dialect       %.2f s\n' "${best[sqlite]}"
-printf 'ogr2ogr read floor           %.2f s\n' "${best[floor]}"
-printf 'jobs 1 / SQLite              %.2f   (goal <= 1)\n' "$(ratio pelt1 sqlite)"
-printf 'jobs 2 / SQLite              %.2f\n' "$(ratio pelt2 sqlite)"
-printf 'jobs 1 / read floor          %.2f   (goal <= 1.5)\n' "$(ratio pelt1 floor)"
-printf 'jobs 2 / read floor          %.2f\n' "$(ratio pelt2 floor)"
+printf 'features %d, best of three seconds, ratio to what it is held to\n' "$features"
+for form in text jsonl csv file copy; do
+  printf '%-6s pelt-label %6.2f s   %-24s %6.2f s   ratio %.2f (goal <= 1.3)\n' "$form" \
+    "${best[$form]}" "$([[ $form == copy ]] && echo ogr2ogr || echo hand-written)" \
+    "${best[${form}_hand]}" "$(ratio "$form" "${form}_hand")"
+done
+printf 'jobs   --jobs 1 %6.2f s   --jobs 2 %6.2f s   speed-up %.2f (goal >= 1.7)\n' \
+  "${best[text]}" "${best[jobs2]}" "$(ratio text jobs2)"
 
 # Peak resident memory: streaming holds nothing per feature, so ten times
 # the features must not take noticeably more memory.
