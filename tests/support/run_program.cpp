@@ -76,9 +76,12 @@ ProgramOutcome RunProgram(const std::string& program, const std::vector<std::str
   const std::string out_path = (dir / "stdout.txt").string();
   const std::string err_path = (dir / "stderr.txt").string();
   if (options.stdin_text) std::ofstream(in_path, std::ios::binary) << *options.stdin_text;
+  // Pointers into the caller's own strings, which outlive the spawn.
   std::vector<char*> envp;
-  for (const std::string& entry : options.environment.value_or(std::vector<std::string>{})) {
-    envp.push_back(const_cast<char*>(entry.c_str()));
+  if (options.environment) {
+    for (const std::string& entry : *options.environment) {
+      envp.push_back(const_cast<char*>(entry.c_str()));
+    }
   }
   envp.push_back(nullptr);
   ProgramOutcome outcome;
