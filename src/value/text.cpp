@@ -150,17 +150,22 @@ std::u16string FromUtf8(std::string_view utf8) {
 }
 
 std::string ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  AssignUtf8(utf16, out);
+  return out;
+}
+
+void AssignUtf8(std::u16string_view utf16, std::string& out) {
   if (utf16.size() > static_cast<std::size_t>(INT32_MAX) / 3) {
     throw std::length_error("text too long");
   }
-  std::string out(utf16.size() * 3, '\0');
+  out.resize(utf16.size() * 3);
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
   u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, Data(utf16),
                      static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr, &status);
   if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
   out.resize(static_cast<std::size_t>(length));
-  return out;
 }
 
 std::u16string FromAscii(std::string_view ascii) {

@@ -40,7 +40,7 @@ class LabelMaker {
         // MakeLabel gives "" for a failure and for an empty label alike; the
         // evaluator's verdict tells them apart.
         if (evaluator_.LastCallSucceeded()) {
-          label = value::ToUtf8(made);
+          value::AssignUtf8(made, label);
           continue;
         }
         NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));

@@ -32,6 +32,9 @@ std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
 // U+FFFD, so data from files cannot stop a label from being made.
 std::u16string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::u16string_view utf16);
+// The same into out, whose storage is reused: no allocation once it is large
+// enough, as when one buffer takes a label per feature.
+void AssignUtf8(std::u16string_view utf16, std::string& out);
 
 // ASCII-only helpers for literals in code: u"abc" is fine too, these are for
 // char buffers produced by std::to_chars and the like.
