@@ -132,9 +132,10 @@ RemoteCollection::RemoteCollection(Ref<CollectionObject> items) : items_(std::mo
 value::ErrorCode RemoteCollection::Code(Result result, value::ErrorCode refusal) const {
   if (Succeeded(result)) return value::ErrorCode::kNone;
   if (result == Result::kInvalidArgument) return refusal;
+  // A failure must stay one even when the object reports it as number 0.
   const Status status = FailureStatus(result, items_.get());
-  return status.ok() ? value::ErrorCode::kInternalError
-                     : static_cast<value::ErrorCode>(status.number());
+  return status.ok() || status.number() == 0 ? value::ErrorCode::kInternalError
+                                             : static_cast<value::ErrorCode>(status.number());
 }
 
 value::ErrorCode RemoteCollection::ReadItem(Result result, ScopedVariant& read,
