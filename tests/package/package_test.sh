@@ -70,6 +70,9 @@ fi
 
 # The installed program reads the installed sample and has its manual page.
 "$work/prefix/bin/pelt-label" layers | grep -q "places"
+# It finds the installed builder module: without a display, that is the refusal.
+refusal=$(env -u DISPLAY -u WAYLAND_DISPLAY "$work/prefix/bin/pelt-label" edit 2>&1) || true
+grep -q "no display is available" <<<"$refusal"
 MANWIDTH=80 man -l "$work/prefix/share/man/man1/pelt-label.1" 2>/dev/null | grep -q "EXIT STATUS" \
   || ! command -v man >/dev/null
 echo "package ok"

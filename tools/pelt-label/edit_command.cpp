@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "builder_loader.h"
 #include "expression_operand.h"
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
@@ -18,11 +19,6 @@
 #include "pelt/value/text.h"
 #include "source_arguments.h"
 
-#if PELT_WITH_BUILDER
-#include <QApplication>
-
-#include "pelt/builder/builder.h"
-#endif
 
 namespace pelt::tools {
 namespace {
@@ -104,12 +100,10 @@ bool BuildReservedWords(const std::vector<std::string_view>& sets, ReservedWordL
   return true;
 }
 
-#if PELT_WITH_BUILDER
 bool PathExists(std::string_view path) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::path(path), error);
 }
-#endif
 
 }  // namespace
 
@@ -128,9 +122,14 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
     return ReportUsage(io, kCommand, error);
   }
 
-#if PELT_WITH_BUILDER
+  std::string problem;
+  const std::unique_ptr<BuilderModule> builder = BuilderModule::Load(problem);
+  if (!builder) {
+    ReportProblem(io, problem);
+    return ExitCode::kUsage;
+  }
   // Before anything is opened: without a display there is nothing to do.
-  if (std::string why_not; !builder::DisplayAvailable(&why_not)) {
+  if (std::string why_not; !builder->DisplayAvailable(why_not)) {
     ReportProblem(io, "cannot open the expression builder: " + why_not);
     return ExitCode::kUsage;
   }
@@ -158,24 +157,12 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
     return ExitCode::kUsage;
   }
 
-  int argc = 1;
-  char name[] = "pelt-label";
-  char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
-  builder::InstallQtBuilder();
-
-  evaluator::PeltExpressionEvaluator evaluator;
-  evaluator.ShowMessages(arguments.Has(kShowMessagesOption.name) ? evaluator::kTrue
-                                                                 : evaluator::kFalse);
-  const std::u16string accepted = evaluator.EditExpression(
-      table.get(), expression, reserved_words.words, reserved_words.descriptions);
+  const std::u16string accepted =
+      builder->Run({table.get(), expression, reserved_words.words, reserved_words.descriptions,
+                    arguments.Has(kShowMessagesOption.name)});
   if (accepted.empty()) return ExitCode::kFailure;
   io.out << value::ToUtf8(accepted) << '\n';
   return FlushStandardOutput(io);
-#else
-  ReportProblem(io, "this pelt-label was built without the expression builder");
-  return ExitCode::kUsage;
-#endif
 }
 
 }  // namespace pelt::tools

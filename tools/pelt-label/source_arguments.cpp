@@ -17,13 +17,13 @@ bool IsRegularFile(const std::filesystem::path& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+}  // namespace
+
 std::filesystem::path ProgramDirectory() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::filesystem::path() : program.parent_path();
 }
-
-}  // namespace
 
 std::optional<std::string> BundledSamplePath() {
   // An installed program must not read the source tree it was built from,

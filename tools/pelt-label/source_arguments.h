@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@ namespace pelt::tools {
 
 // The SOURCE operand that stands for standard input.
 inline constexpr std::string_view kStandardInput = "-";
+
+// The folder of the running program; empty when it cannot be told.
+std::filesystem::path ProgramDirectory();
 
 // The bundled sample GeoPackage: beside an installed program first
 // (share/peltexpressions/sample.gpkg), then in the source tree the program
