@@ -222,17 +222,23 @@ PELT_HANDLER(Spaced) {
 }
 
 // Case mapping in the user's locale, so that Turkish users get their dotted I.
-PELT_HANDLER(LowerCase) {
+// Text is mapped in its own storage; a mapping may lengthen it at most
+// threefold, so text short enough cannot pass the bound and be left changed.
+Result MappedCase(Variant& value, const value::LocaleData& locale,
+                  void (*in_place)(std::u16string&, const char*),
+                  std::u16string (*copied)(std::u16string_view, const char*)) {
+  if (value.IsText() && value.AsText().size() <= kMaxTextLength / 4) {
+    in_place(value.MutableText(), locale.name.c_str());
+    return std::move(value);
+  }
   const ValueText text(value, locale);
   if (!text) return kNotApplied;
-  return TextResult(value::ToLower(*text, locale.name.c_str()));
+  return TextResult(copied(*text, locale.name.c_str()));
 }
 
-PELT_HANDLER(UpperCase) {
-  const ValueText text(value, locale);
-  if (!text) return kNotApplied;
-  return TextResult(value::ToUpper(*text, locale.name.c_str()));
-}
+PELT_HANDLER(LowerCase) { return MappedCase(value, locale, value::MakeLower, value::ToLower); }
+
+PELT_HANDLER(UpperCase) { return MappedCase(value, locale, value::MakeUpper, value::ToUpper); }
 
 #undef PELT_HANDLER
 
@@ -278,13 +284,18 @@ Result Apply(Variant& value, StatementId function, const Argument& first, const 
 
 }  // namespace
 
-Variant ApplyFormat(Variant& value, StatementId function, const Argument& first,
-                    const Argument& second, const value::LocaleData& locale) {
+void ApplyFormatInPlace(Variant& value, StatementId function, const Argument& first,
+                        const Argument& second, const value::LocaleData& locale) {
   try {
     if (Result result = Apply(value, function, first, second, locale)) value = std::move(*result);
   } catch (...) {
     // Whatever went wrong, the value stays as it came in; nothing is reported.
   }
+}
+
+Variant ApplyFormat(Variant& value, StatementId function, const Argument& first,
+                    const Argument& second, const value::LocaleData& locale) {
+  ApplyFormatInPlace(value, function, first, second, locale);
   return value;
 }
 

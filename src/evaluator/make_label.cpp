@@ -56,56 +56,47 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
   try {
     const value::LocaleData& locale = value::UserLocale();
     const language::TokenList& tokens = Tokens();
-
-    // The distinct field names, in order of first appearance (names that
-    // differ only in case are one field, read under the form written first),
-    // and the row's value of each.
-    std::vector<const std::u16string*>& names = label_scratch_.names;
-    std::vector<Variant>& values = label_scratch_.values;
-    names.clear();
-    for (const Token& token : tokens) {
-      if (token.kind != TokenKind::kField) continue;
-      bool known = false;
-      for (const std::u16string* name : names) {
-        if (value::EqualsNoCase(*name, token.text)) {
-          known = true;
-          break;
-        }
-      }
-      if (!known) names.push_back(&token.text);
+    LabelScratch& scratch = label_scratch_;
+    if (!scan_memo_.valid || scratch.generation != scan_memo_.generation) {
+      IndexFields(tokens);
+      scratch.generation = scan_memo_.valid ? scan_memo_.generation : 0;
     }
-    if (values.size() < names.size()) values.resize(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
+
+    std::vector<Variant>& values = scratch.values;
+    for (std::size_t i = 0; i < scratch.names.size(); ++i) {
       if (pTable == nullptr || pRow == nullptr) {
         errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kFailureSource));
       }
       std::int32_t index = -1;
-      errors::ThrowIfFailed(pTable->IndexOfField(*names[i], index));
+      errors::ThrowIfFailed(pTable->IndexOfField(*scratch.names[i], index));
       errors::ThrowIfFailed(pRow->ValueAt(NarrowFieldIndex(index), values[i]));
     }
 
-    std::u16string& label = label_scratch_.label;
+    std::u16string& label = scratch.label;
     label.clear();
+    std::size_t t = 0;  // the token's position
     for (const Token& token : tokens) {
+      const std::size_t position = t++;
       switch (token.kind) {
         case TokenKind::kField: {
-          std::size_t i = 0;
-          while (!value::EqualsNoCase(*names[i], token.text)) ++i;
+          const Variant& field = values[scratch.field_of[position]];
           if (token.formats.size() == 1 &&
               token.formats.front().function == language::StatementId::kNone) {
             // No statement: the value's text goes straight into the label.
-            if (!values[i].IsNull()) {
-              errors::ThrowIfFailed(value::AppendText(values[i], locale, label), kFailureSource);
+            if (!field.IsNull()) {
+              errors::ThrowIfFailed(value::AppendText(field, locale, label), kFailureSource);
             }
             break;
           }
-          Variant field_value = values[i];
+          // The token's own copy keeps its storage from row to row.
+          Variant& formatted = scratch.formatted[position];
+          formatted = field;
           for (const language::FormatEntry& entry : token.formats) {
             if (entry.function == language::StatementId::kNone) continue;
-            ApplyFormat(field_value, entry.function, entry.first, entry.second, locale);
+            ApplyFormatInPlace(formatted, entry.function, entry.first, entry.second, locale);
           }
-          if (field_value.IsNull()) break;
-          errors::ThrowIfFailed(value::AppendText(field_value, locale, label), kFailureSource);
+          if (formatted.IsNull()) break;
+          errors::ThrowIfFailed(value::AppendText(formatted, locale, label), kFailureSource);
           break;
         }
         case TokenKind::kReservedWord: AppendReservedWord(token.text, locale, label); break;
@@ -123,6 +114,28 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
     m_bValid = false;
     return false;
   }
+}
+
+// The distinct field names, in order of first appearance (names that differ
+// only in case are one field, read under the form written first), and for
+// each token the one it reads.
+void PeltExpressionEvaluator::IndexFields(const language::TokenList& tokens) {
+  LabelScratch& scratch = label_scratch_;
+  scratch.generation = 0;
+  scratch.names.clear();
+  const auto count = static_cast<std::size_t>(tokens.Count());
+  scratch.field_of.assign(count, 0);
+  std::size_t t = 0;
+  for (const Token& token : tokens) {
+    const std::size_t position = t++;
+    if (token.kind != TokenKind::kField) continue;
+    std::size_t i = 0;
+    while (i < scratch.names.size() && !value::EqualsNoCase(*scratch.names[i], token.text)) ++i;
+    if (i == scratch.names.size()) scratch.names.push_back(&token.text);
+    scratch.field_of[position] = i;
+  }
+  if (scratch.values.size() < scratch.names.size()) scratch.values.resize(scratch.names.size());
+  if (scratch.formatted.size() < count) scratch.formatted.resize(count);
 }
 
 void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,

@@ -102,6 +102,7 @@ bool PeltExpressionEvaluator::EvaluateExpression(std::u16string_view expression)
       scan_memo_.locale = locale;
       scan_memo_.message = m_sMessage;
       scan_memo_.valid = true;
+      ++scan_memo_.generation;
     }
     return scanned;
   } catch (...) {

@@ -74,6 +74,22 @@ std::u16string ToLower(std::u16string_view text, const char* locale) {
   });
 }
 
+void MakeUpper(std::u16string& text, const char* locale) {
+  if (!AsciiRulesHold(text, locale)) {
+    text = ToUpper(text, locale);
+    return;
+  }
+  for (char16_t& c : text) c = AsciiUpper(c);
+}
+
+void MakeLower(std::u16string& text, const char* locale) {
+  if (!AsciiRulesHold(text, locale)) {
+    text = ToLower(text, locale);
+    return;
+  }
+  for (char16_t& c : text) c = AsciiLower(c);
+}
+
 std::u16string CaseFold(std::u16string_view text) {
   if (IsAscii(text)) return MapAscii(text, AsciiLower);
   return CallIcuStringFunction(text.size() + 8, [&](UChar* dest, int32_t cap, UErrorCode* st) {
@@ -137,16 +153,28 @@ std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
 }
 
 std::u16string FromUtf8(std::string_view utf8) {
+  std::u16string out;
+  AssignFromUtf8(utf8, out);
+  return out;
+}
+
+void AssignFromUtf8(std::string_view utf8, std::u16string& out) {
   if (utf8.size() > static_cast<std::size_t>(INT32_MAX)) throw std::length_error("text too long");
-  std::u16string out(utf8.size(), u'\0');  // UTF-16 never needs more units than UTF-8 bytes
+  // Field values are mostly ASCII: widen them directly, ICU takes over from
+  // the first other byte. UTF-16 never needs more units than UTF-8 bytes.
+  out.resize(utf8.size());
+  std::size_t i = 0;
+  for (; i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80; ++i) {
+    out[i] = static_cast<char16_t>(utf8[i]);
+  }
+  if (i == utf8.size()) return;
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                       &length, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr,
-                       &status);
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data() + i),
+                       static_cast<int32_t>(out.size() - i), &length, utf8.data() + i,
+                       static_cast<int32_t>(utf8.size() - i), 0xFFFD, nullptr, &status);
   if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
-  out.resize(static_cast<std::size_t>(length));
-  return out;
+  out.resize(i + static_cast<std::size_t>(length));
 }
 
 std::string ToUtf8(std::u16string_view utf16) {
@@ -159,13 +187,20 @@ void AssignUtf8(std::u16string_view utf16, std::string& out) {
   if (utf16.size() > static_cast<std::size_t>(INT32_MAX) / 3) {
     throw std::length_error("text too long");
   }
-  out.resize(utf16.size() * 3);
+  // Labels are mostly ASCII: narrowed directly, ICU takes over from the first
+  // other unit, which may need up to three bytes.
+  std::size_t i = 0;
+  while (i < utf16.size() && utf16[i] < 0x80) ++i;
+  out.resize(i == utf16.size() ? i : i + (utf16.size() - i) * 3);
+  for (std::size_t j = 0; j < i; ++j) out[j] = static_cast<char>(utf16[j]);
+  if (i == utf16.size()) return;
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, Data(utf16),
-                     static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr, &status);
+  u_strToUTF8WithSub(out.data() + i, static_cast<int32_t>(out.size() - i), &length,
+                     Data(utf16.substr(i)), static_cast<int32_t>(utf16.size() - i), 0xFFFD,
+                     nullptr, &status);
   if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
-  out.resize(static_cast<std::size_t>(length));
+  out.resize(i + static_cast<std::size_t>(length));
 }
 
 std::u16string FromAscii(std::string_view ascii) {

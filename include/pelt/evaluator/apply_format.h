@@ -24,6 +24,11 @@ value::Variant ApplyFormat(value::Variant& value, language::StatementId function
                            const language::Argument& first, const language::Argument& second,
                            const value::LocaleData& locale);
 
+// The same without the copy of the result, for callers that keep only value.
+void ApplyFormatInPlace(value::Variant& value, language::StatementId function,
+                        const language::Argument& first, const language::Argument& second,
+                        const value::LocaleData& locale);
+
 // The same, with the function given by name, matched case-insensitively
 // against the statement names ("NONE" and unknown names match none).
 value::Variant ApplyFormat(value::Variant& value, std::u16string_view function,

@@ -79,6 +79,8 @@ class PeltExpressionEvaluator final {
   // successful verification has just left, reading pRow once per distinct
   // field. False with m_sMessage set when a host call or a conversion fails.
   bool MakeLabelString(host::HostTable* pTable, host::HostRow* pRow);
+  // Fills label_scratch_'s names and field_of for the tokens.
+  void IndexFields(const language::TokenList& tokens);
   // Appends the text of a reserved word's value; a missing or unprintable
   // value appends nothing.
   void AppendReservedWord(const std::u16string& word, const value::LocaleData& locale,
@@ -101,13 +103,18 @@ class PeltExpressionEvaluator final {
     std::u16string expression;
     const value::LocaleData* locale = nullptr;
     std::u16string message;  // what the scan left in m_sMessage
+    std::uint64_t generation = 0;  // counts the scans kept, so that what is
+                                   // derived from the tokens can be kept too
   };
   ScanMemo scan_memo_;
   // Working storage of MakeLabelString, kept between calls so that a label
   // costs no allocations beyond its text.
   struct LabelScratch {
-    std::vector<const std::u16string*> names;
-    std::vector<value::Variant> values;
+    std::uint64_t generation = 0;  // the scan names and field_of were made for
+    std::vector<const std::u16string*> names;  // the distinct fields
+    std::vector<std::size_t> field_of;  // per token, its field in names
+    std::vector<value::Variant> values;        // per field, the row's value
+    std::vector<value::Variant> formatted;     // per token, its formatted value
     std::u16string label;
   };
   LabelScratch label_scratch_;

@@ -13,6 +13,9 @@ namespace pelt::value {
 // The result may be longer than the input (German sharp s upper-cases to "SS").
 std::u16string ToUpper(std::u16string_view text, const char* locale = "");
 std::u16string ToLower(std::u16string_view text, const char* locale = "");
+// The same in place: no allocation where ASCII rules hold.
+void MakeUpper(std::u16string& text, const char* locale = "");
+void MakeLower(std::u16string& text, const char* locale = "");
 
 // Default full case folding: the form under which case-insensitive keys are
 // compared and stored.
@@ -35,6 +38,7 @@ std::string ToUtf8(std::u16string_view utf16);
 // The same into out, whose storage is reused: no allocation once it is large
 // enough, as when one buffer takes a label per feature.
 void AssignUtf8(std::u16string_view utf16, std::string& out);
+void AssignFromUtf8(std::string_view utf8, std::u16string& out);
 
 // ASCII-only helpers for literals in code: u"abc" is fine too, these are for
 // char buffers produced by std::to_chars and the like.
