@@ -6,11 +6,16 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include <gdal_priv.h>
 
 #include "labeller.h"
 #include "pelt/adapters/gdal/source.h"
 #include "progress.h"
+#include "range_labeller.h"
+#include "support/gdal_layers.h"
 #include "support/temp_dir.h"
 
 namespace pelt::tools {
@@ -61,6 +66,77 @@ TEST(LabelPipelineTest, EndsAtTheLimitOrWhenTheConsumerStops) {
     EXPECT_EQ(end, row.end);
     EXPECT_EQ(seen, row.expected);
     EXPECT_EQ(last, row.expected == 0 ? "" : std::to_string(row.expected));
+  }
+}
+
+// Jobs that read ranges of ids themselves give the labels of one reader, in
+// its order, $$ROW and $$FID included: with gaps in the ids, a range left
+// empty, limits inside a range and a consumer that stops.
+TEST(LabelPipelineTest, RangesLabelAsOneReaderDoes) {
+  pelt::testing::TempDir dir;
+  const std::string path = (dir / "rows.gpkg").string();
+  gdal::testing::LayerDef layer{"rows", {{"NAME"}}, {}, wkbNone, {}};
+  for (int i = 1; i <= 300; ++i) layer.features.push_back({{"n" + std::to_string(i)}, ""});
+  ASSERT_TRUE(gdal::testing::WriteDataset("GPKG", path, {layer}));
+  {
+    GDALDatasetUniquePtr update(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
+    ASSERT_NE(update, nullptr);
+    update->ReleaseResultSet(
+        update->ExecuteSQL("DELETE FROM rows WHERE fid % 5 = 0 OR fid BETWEEN 100 AND 140",
+                           nullptr, nullptr));
+  }
+  gdal::OpenError error;
+  const std::unique_ptr<gdal::LayerTable> table =
+      gdal::OpenLayerTable(path, gdal::LayerChoice(), error);
+  ASSERT_NE(table, nullptr) << error.message;
+  const std::u16string expression = u"$$ROW:$$FID:[NAME]";
+  const auto run = [&](bool ranged, const LabelRunOptions& options, int batches_taken,
+                       LabelRunEnd& end) {
+    std::string labels;
+    int batches = 0;
+    const auto consume = [&](LabelledBatch& batch) {
+      for (const std::string& label : batch.labels) labels += label + "\n";
+      return ++batches != batches_taken;
+    };
+    const auto never = [] { return false; };
+    gdal::FeatureCursor cursor = table->Features();
+    std::string read_failure;
+    const std::optional<LabelRunEnd> ranged_end =
+        ranged ? LabelFeatureRanges(*table, expression, ReservedWordInputs{}, options, consume,
+                                    never, read_failure)
+               : std::nullopt;
+    end = ranged_end ? *ranged_end
+                     : LabelFeatures(*table, expression, ReservedWordInputs{}, cursor, options,
+                                     consume, never);
+    EXPECT_EQ(ranged_end.has_value(), ranged);
+    EXPECT_EQ(read_failure, "");
+    return labels;
+  };
+  struct Row {
+    int line;
+    int jobs;
+    std::int64_t ids_per_range;
+    std::int64_t limit;
+    int batches_taken;  // the consumer stops after this many; 0 for never
+  } rows[] = {
+      {__LINE__, 2, 7, -1, 0},  {__LINE__, 3, 5, -1, 0},   {__LINE__, 2, 1000, -1, 0},
+      {__LINE__, 2, 7, 100, 0}, {__LINE__, 3, 16, 97, 0},  {__LINE__, 2, 7, 0, 0},
+      {__LINE__, 2, 3, -1, 4},  {__LINE__, 4, 1, 1000, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    LabelRunEnd one_end{};
+    LabelRunEnd ranged_end{};
+    const std::string one = run(false, {1, row.limit, 4}, 0, one_end);
+    const std::string ranged =
+        run(true, {row.jobs, row.limit, 4, row.ids_per_range}, row.batches_taken, ranged_end);
+    if (row.batches_taken == 0) {
+      EXPECT_EQ(ranged, one);
+      EXPECT_EQ(ranged_end, LabelRunEnd::kFinished);
+    } else {
+      EXPECT_EQ(ranged, one.substr(0, ranged.size()));
+      EXPECT_EQ(ranged_end, LabelRunEnd::kStopped);
+    }
   }
 }
 

@@ -15,6 +15,7 @@
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
 #include "progress.h"
+#include "range_labeller.h"
 
 namespace pelt::tools {
 namespace {
@@ -59,23 +60,29 @@ LabelTally RunLabelling(const LabelRequest& request, LabelInput& input,
   ProgressBar progress(io.err, request.progress ? ExpectedFeatures(table, request) : -1,
                        request.progress);
   const LabelRunOptions run{request.jobs, request.limit};
-  LabelFeatures(
-      table, request.expression, input.words, cursor, run,
-      [&](LabelledBatch& batch) {
-        if (batch.failed > 0 && tally.failed == 0) tally.first_failure = batch.first_failure;
-        tally.failed += batch.failed;
-        tally.labelled += static_cast<std::int64_t>(batch.labels.size());
-        if (!destination.Take(batch)) {
-          tally.write_failed = true;
-          return false;
-        }
-        progress.Update(tally.labelled);
-        return true;
-      },
-      Interrupted);
+  const auto consume = [&](LabelledBatch& batch) {
+    if (batch.failed > 0 && tally.failed == 0) tally.first_failure = batch.first_failure;
+    tally.failed += batch.failed;
+    tally.labelled += static_cast<std::int64_t>(batch.labels.size());
+    if (!destination.Take(batch)) {
+      tally.write_failed = true;
+      return false;
+    }
+    progress.Update(tally.labelled);
+    return true;
+  };
+  // Labels on a stream from several jobs: each job reads ranges of the layer
+  // itself where the layer allows it. A copy keeps one reader, whose
+  // features it writes.
+  const bool ranged = !request.fid && request.offset == 0 && request.to_path.empty() &&
+                      LabelFeatureRanges(table, request.expression, input.words, run, consume,
+                                         Interrupted, tally.read_failure);
+  if (!ranged) {
+    LabelFeatures(table, request.expression, input.words, cursor, run, consume, Interrupted);
+    if (!cursor.status().ok()) tally.read_failure = value::ToUtf8(cursor.status().description());
+  }
   tally.interrupted = Interrupted();
   progress.Finish(tally.labelled);
-  if (!cursor.status().ok()) tally.read_failure = value::ToUtf8(cursor.status().description());
   return tally;
 }
 

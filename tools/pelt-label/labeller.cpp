@@ -12,57 +12,47 @@
 #include "reserved_words.h"
 
 namespace pelt::tools {
-namespace {
 
-// One evaluator and one set of reserved words per thread: an evaluator
-// serves one call at a time, and FID and ROW change per feature.
-class LabelMaker {
- public:
-  LabelMaker(gdal::LayerTable& table, const std::u16string& expression,
-             const ReservedWordInputs& inputs)
-      : table_(table), expression_(expression) {
-    std::string ignored;  // the caller built the same words once already
-    (void)words_.Build(inputs.layer, inputs.source_path, inputs.sets, inputs.now, ignored);
-  }
+LabelMaker::LabelMaker(gdal::LayerTable& table, const std::u16string& expression,
+                       const ReservedWordInputs& inputs)
+    : table_(table), expression_(expression) {
+  std::string ignored;  // the caller built the same words once already
+  (void)words_.Build(inputs.layer, inputs.source_path, inputs.sets, inputs.now, ignored);
+}
 
-  void Label(LabelledBatch& batch) {
-    const std::size_t count = batch.features.size();
-    batch.labels.resize(count);
-    batch.failed = 0;
-    batch.first_failure.clear();
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::int64_t fid = batch.features.fid(i);
-      std::string& label = batch.labels[i];
-      try {
-        words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
-        const std::u16string made = evaluator_.MakeLabel(&table_, &batch.features.RowAt(i),
-                                                         expression_, words_.collection());
-        // MakeLabel gives "" for a failure and for an empty label alike; the
-        // evaluator's verdict tells them apart.
-        if (evaluator_.LastCallSucceeded()) {
-          value::AssignUtf8(made, label);
-          continue;
-        }
-        NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));
-      } catch (...) {
-        NoteFailure(batch, fid, "out of memory");
+void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
+  count = std::min(count, batch.features.size());
+  batch.labels.resize(count);
+  batch.failed = 0;
+  batch.first_failure.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::int64_t fid = batch.features.fid(i);
+    std::string& label = batch.labels[i];
+    try {
+      words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
+      const std::u16string made = evaluator_.MakeLabel(&table_, &batch.features.RowAt(i),
+                                                       expression_, words_.collection());
+      // MakeLabel gives "" for a failure and for an empty label alike; the
+      // evaluator's verdict tells them apart.
+      if (evaluator_.LastCallSucceeded()) {
+        value::AssignUtf8(made, label);
+        continue;
       }
-      label.clear();
+      NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));
+    } catch (...) {
+      NoteFailure(batch, fid, "out of memory");
     }
+    label.clear();
   }
+}
 
- private:
-  static void NoteFailure(LabelledBatch& batch, std::int64_t fid, const std::string& message) {
-    if (batch.failed++ == 0) {
-      batch.first_failure = "feature " + std::to_string(fid) + ": " + message;
-    }
+void LabelMaker::NoteFailure(LabelledBatch& batch, std::int64_t fid, const std::string& message) {
+  if (batch.failed++ == 0) {
+    batch.first_failure = "feature " + std::to_string(fid) + ": " + message;
   }
+}
 
-  gdal::LayerTable& table_;
-  const std::u16string& expression_;
-  evaluator::PeltExpressionEvaluator evaluator_;
-  ReservedWordValues words_;
-};
+namespace {
 
 struct Slot {
   LabelledBatch batch;

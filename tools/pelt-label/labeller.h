@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "pelt/adapters/gdal/layer_table.h"
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "reserved_words.h"
 
 namespace pelt::tools {
 
@@ -30,10 +32,34 @@ struct LabelledBatch {
   std::string first_failure;        // "feature FID: MESSAGE" for the first of them
 };
 
+// Makes the labels of batches: one evaluator and one set of reserved words,
+// for one thread, since an evaluator serves one call at a time and FID and
+// ROW change per feature.
+class LabelMaker {
+ public:
+  LabelMaker(gdal::LayerTable& table, const std::u16string& expression,
+             const ReservedWordInputs& inputs);
+  // Fills batch.labels (and its failures) for the first count of
+  // batch.features, or all of them.
+  void Label(LabelledBatch& batch, std::size_t count = SIZE_MAX);
+
+ private:
+  static void NoteFailure(LabelledBatch& batch, std::int64_t fid, const std::string& message);
+
+  gdal::LayerTable& table_;
+  const std::u16string& expression_;
+  evaluator::PeltExpressionEvaluator evaluator_;
+  ReservedWordValues words_;
+};
+
 struct LabelRunOptions {
   int jobs = 1;             // threads that make labels; 1 labels on the caller's thread
   std::int64_t limit = -1;  // the most features to label, -1 for no limit
   std::size_t batch_size = 512;
+  // Feature ids per range when jobs read ranges of the layer themselves
+  // (LabelFeatureRanges): enough that starting a range's query costs little,
+  // few enough that the ranges in flight hold little memory.
+  std::int64_t ids_per_range = 8192;
 };
 
 enum class LabelRunEnd {

@@ -25,7 +25,16 @@ struct DatasetState {
   // The /vsimem/ file an in-memory source is read from; removed after the
   // dataset is closed.
   std::string memory_file;
+  // What the dataset was opened from and with, to open it again for another
+  // reading thread; that one keeps this one, and so its file, alive.
+  std::string gdal_path;
+  std::vector<std::string> open_options;
+  std::shared_ptr<DatasetState> opened_from;
 };
+
+// The same source opened once more, for reading on another thread; nullptr
+// when it cannot be opened.
+std::shared_ptr<DatasetState> OpenDatasetAgain(const std::shared_ptr<DatasetState>& state);
 
 struct LayerState {
   LayerState(std::shared_ptr<DatasetState> owner, OGRLayer& ogr_layer);
@@ -38,7 +47,15 @@ struct LayerState {
   // generation; a cursor whose generation is no longer current stops, so two
   // cursors never silently share (and skip) features.
   std::uint64_t reading_generation = 0;
+  // The fields OGR skips and the attribute filter, as last set: another
+  // reader of the layer gets the same.
+  std::vector<std::string> ignored_fields;
+  std::string filter;
 };
+
+// Tells OGR to skip the named fields (ReadOnlyFields' list); false when the
+// layer cannot.
+bool IgnoreFields(OGRLayer& layer, const std::vector<std::string>& names);
 
 // The values of one feature, which someone else owns: the cursor's current
 // feature or one of a batch.

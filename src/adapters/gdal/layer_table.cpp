@@ -75,6 +75,13 @@ OGRFeatureUniquePtr CursorState::Read() {
   }
 }
 
+bool IgnoreFields(OGRLayer& layer, const std::vector<std::string>& names) {
+  std::vector<const char*> list;
+  for (const std::string& name : names) list.push_back(name.c_str());
+  list.push_back(nullptr);
+  return layer.SetIgnoredFields(list.data()) == OGRERR_NONE;
+}
+
 }  // namespace internal
 
 LayerTable::LayerTable(std::shared_ptr<internal::LayerState> state) : state_(std::move(state)) {}
@@ -121,13 +128,11 @@ host::Status LayerTable::ReadOnlyFields(const std::vector<std::u16string>& names
     }
   }
   if (!names.empty()) ignored.emplace_back("OGR_STYLE");
-  std::vector<const char*> list;
-  for (const std::string& name : ignored) list.push_back(name.c_str());
-  list.push_back(nullptr);
-  if (state_->layer->SetIgnoredFields(list.data()) != OGRERR_NONE) {
+  if (!internal::IgnoreFields(*state_->layer, ignored)) {
     return host::Status(static_cast<std::int32_t>(value::ErrorCode::kInternalError), u"GDAL",
                         u"the layer cannot skip fields");
   }
+  state_->ignored_fields = std::move(ignored);
   return host::Status::Ok();
 }
 
@@ -172,10 +177,12 @@ host::Status LayerTable::SetAttributeFilter(std::string_view where) {
       state_->layer->ResetReading();
       if (!first && quiet.Failed()) {
         (void)state_->layer->SetAttributeFilter(nullptr);
+        state_->filter.clear();
         return internal::StatusWithText(value::ErrorCode::kInvalidProcedureCall,
                                         value::FromUtf8(quiet.LastMessage()));
       }
     }
+    if (result == OGRERR_NONE) state_->filter = condition;
     if (result != OGRERR_NONE) {
       std::string message = quiet.LastMessage();
       if (message.empty()) message = "GDAL cannot evaluate it on this layer";

@@ -167,12 +167,23 @@ bool OpenDataset(internal::DatasetState& state, const std::string& gdal_path,
     return false;
   }
   state.dataset = std::move(dataset);
+  state.gdal_path = gdal_path;
+  state.open_options = open_options;
   return true;
 }
 
 }  // namespace
 
 namespace internal {
+
+std::shared_ptr<DatasetState> OpenDatasetAgain(const std::shared_ptr<DatasetState>& state) {
+  auto again = std::make_shared<DatasetState>();
+  again->path = state->path;
+  again->opened_from = state;
+  OpenError ignored;
+  if (!OpenDataset(*again, state->gdal_path, state->open_options, ignored)) return nullptr;
+  return again;
+}
 
 DatasetState::~DatasetState() {
   // Layers and features point into the dataset, which reads the file: the

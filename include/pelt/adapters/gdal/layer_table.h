@@ -71,6 +71,21 @@ class LayerTable final : public host::HostTable {
   // filter does not apply.
   FeatureCursor FeatureWithId(std::int64_t fid);
 
+  // Reading on several threads. A table is read on one thread at a time, but
+  // a layer whose driver finds features by id range through an index
+  // (GeoPackage, SQLite) and that has no attribute filter can be split: each
+  // thread reads ranges of ids through a table of its own.
+  //
+  // The ids of the first and last features in the layer's order, which is
+  // the order of the ids; false when the layer cannot be split.
+  bool FeatureIdBounds(std::int64_t& first, std::int64_t& last) const;
+  // The same layer of the same source opened again, with the same fields
+  // read; nullptr when the source cannot be opened again.
+  std::unique_ptr<LayerTable> OpenAnotherReader() const;
+  // Starts reading the features whose ids are in [first, last], in order, as
+  // Features does; only for a layer FeatureIdBounds can split.
+  FeatureCursor FeaturesWithIdsIn(std::int64_t first, std::int64_t last);
+
  private:
   friend class LayerCopy;
   std::shared_ptr<internal::LayerState> state_;

@@ -1,0 +1,237 @@
+#include "range_labeller.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "pelt/value/text.h"
+
+namespace pelt::tools {
+namespace {
+
+// One range of ids, read and labelled by one thread into its batches.
+struct Range {
+  std::vector<LabelledBatch> batches;
+  std::size_t filled = 0;  // batches holding features
+  std::int64_t count = 0;  // features read
+  std::string read_failure;
+};
+
+// Per range index: what the threads and the consumer tell each other.
+struct RangeProgress {
+  std::int64_t count = -1;      // features read, once read
+  std::int64_t first_row = -1;  // $$ROW of its first feature, once the ranges before are read
+  bool labelled = false;
+};
+
+class RangeRun {
+ public:
+  RangeRun(std::vector<std::unique_ptr<gdal::LayerTable>> readers, std::int64_t first_id,
+           std::int64_t last_id, std::int64_t range_count, const std::u16string& expression,
+           const ReservedWordInputs& words, const LabelRunOptions& options)
+      : readers_(std::move(readers)),
+        jobs_(readers_.size()),
+        first_id_(first_id),
+        last_id_(last_id),
+        progress_(static_cast<std::size_t>(range_count)),
+        ranges_(jobs_ * 2),
+        batch_size_(std::max<std::size_t>(options.batch_size, 1)),
+        ids_per_range_(options.ids_per_range),
+        limit_(options.limit) {
+    threads_.reserve(jobs_);
+    for (std::size_t job = 0; job < jobs_; ++job) {
+      threads_.emplace_back([this, job, &expression, &words] { Work(job, expression, words); });
+    }
+  }
+
+  ~RangeRun() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+
+  RangeRun(const RangeRun&) = delete;
+  RangeRun& operator=(const RangeRun&) = delete;
+
+  LabelRunEnd Consume(const std::function<bool(LabelledBatch&)>& consume,
+                      const std::function<bool()>& should_stop, std::string& read_failure) {
+    std::int64_t remaining = limit_;
+    if (remaining == 0) return LabelRunEnd::kFinished;
+    for (std::size_t index = 0; index < progress_.size(); ++index) {
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return progress_[index].labelled; });
+      }
+      Range& range = RangeAt(index);
+      for (std::size_t b = 0; b < range.filled; ++b) {
+        if (should_stop()) return LabelRunEnd::kStopped;
+        LabelledBatch& batch = range.batches[b];
+        if (!consume(batch)) return LabelRunEnd::kStopped;
+        if (remaining >= 0) {
+          remaining -= static_cast<std::int64_t>(batch.labels.size());
+          if (remaining == 0) return LabelRunEnd::kFinished;
+        }
+      }
+      if (!range.read_failure.empty()) {
+        read_failure = range.read_failure;
+        return LabelRunEnd::kFinished;
+      }
+      {
+        std::lock_guard lock(mutex_);
+        consumed_ = index + 1;
+      }
+      changed_.notify_all();
+    }
+    return LabelRunEnd::kFinished;
+  }
+
+ private:
+  // Range index lives in slot index % jobs of its thread's two, alternately.
+  Range& RangeAt(std::size_t index) {
+    return ranges_[(index % jobs_) * 2 + (index / jobs_) % 2];
+  }
+
+  void Work(std::size_t job, const std::u16string& expression, const ReservedWordInputs& words) {
+    gdal::LayerTable& reader = *readers_[job];
+    std::unique_ptr<LabelMaker> maker;
+    for (std::size_t index = job; index < progress_.size(); index += jobs_) {
+      {
+        // The slot is free once the range it held before is consumed.
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stopping_ || index < consumed_ + 2 * jobs_; });
+        if (stopping_) return;
+      }
+      Range& range = RangeAt(index);
+      Read(reader, index, range);
+      const std::int64_t first_row = PublishCount(index, range.count);
+      if (first_row < 0) return;  // stopping
+      try {
+        if (!maker) maker = std::make_unique<LabelMaker>(reader, expression, words);
+        Label(*maker, range, first_row);
+      } catch (...) {
+        range.filled = 0;
+        range.read_failure = "out of memory";
+      }
+      {
+        std::lock_guard lock(mutex_);
+        progress_[index].labelled = true;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  void Read(gdal::LayerTable& reader, std::size_t index, Range& range) {
+    range.filled = 0;
+    range.count = 0;
+    range.read_failure.clear();
+    try {
+      const std::int64_t low = first_id_ + static_cast<std::int64_t>(index) * ids_per_range_;
+      const std::int64_t high = last_id_ - low < ids_per_range_ ? last_id_ : low + ids_per_range_ - 1;
+      gdal::FeatureCursor cursor = reader.FeaturesWithIdsIn(low, high);
+      while (true) {
+        if (range.batches.size() == range.filled) range.batches.emplace_back();
+        LabelledBatch& batch = range.batches[range.filled];
+        const std::size_t got = cursor.NextBatch(batch.features, batch_size_);
+        if (got == 0) break;
+        ++range.filled;
+        range.count += static_cast<std::int64_t>(got);
+        if (got < batch_size_) break;
+      }
+      if (!cursor.status().ok()) range.read_failure = value::ToUtf8(cursor.status().description());
+    } catch (...) {
+      range.read_failure = "out of memory";
+    }
+  }
+
+  // Records how many features range index has and waits until the ranges
+  // before it are counted too: its first $$ROW, or -1 when stopping.
+  std::int64_t PublishCount(std::size_t index, std::int64_t count) {
+    std::unique_lock lock(mutex_);
+    progress_[index].count = count;
+    if (index == 0) progress_[0].first_row = 1;
+    for (std::size_t next = index; next + 1 < progress_.size(); ++next) {
+      const RangeProgress& known = progress_[next];
+      if (known.first_row < 0 || known.count < 0 || progress_[next + 1].first_row >= 0) break;
+      progress_[next + 1].first_row = known.first_row + known.count;
+    }
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return stopping_ || progress_[index].first_row >= 0; });
+    return stopping_ ? -1 : progress_[index].first_row;
+  }
+
+  // Labels the range's features, but none past the limit.
+  void Label(LabelMaker& maker, Range& range, std::int64_t first_row) {
+    std::int64_t wanted =
+        limit_ < 0 ? range.count : std::max<std::int64_t>(0, limit_ - first_row + 1);
+    std::int64_t row = first_row;
+    for (std::size_t b = 0; b < range.filled; ++b) {
+      LabelledBatch& batch = range.batches[b];
+      batch.first_row = row;
+      row += static_cast<std::int64_t>(batch.features.size());
+      if (wanted <= 0) {
+        range.filled = b;
+        break;
+      }
+      maker.Label(batch, static_cast<std::size_t>(wanted));
+      wanted -= static_cast<std::int64_t>(batch.labels.size());
+    }
+  }
+
+  std::vector<std::unique_ptr<gdal::LayerTable>> readers_;
+  const std::size_t jobs_;
+  const std::int64_t first_id_;
+  const std::int64_t last_id_;
+  std::vector<RangeProgress> progress_;  // guarded by mutex_
+  std::vector<Range> ranges_;            // each owned by its thread until labelled
+  const std::size_t batch_size_;
+  const std::int64_t ids_per_range_;
+  const std::int64_t limit_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t consumed_ = 0;  // ranges the consumer is done with
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace
+
+std::optional<LabelRunEnd> LabelFeatureRanges(gdal::LayerTable& table,
+                                              const std::u16string& expression,
+                                              const ReservedWordInputs& words,
+                                              const LabelRunOptions& options,
+                                              const std::function<bool(LabelledBatch&)>& consume,
+                                              const std::function<bool()>& should_stop,
+                                              std::string& read_failure) {
+  std::int64_t first_id = 0;
+  std::int64_t last_id = 0;
+  const std::int64_t ids = options.ids_per_range;
+  if (options.jobs < 2 || ids < 1 || !table.FeatureIdBounds(first_id, last_id)) {
+    return std::nullopt;
+  }
+  // Ids spread far wider than the features (a few survivors of many
+  // deletions) would make many empty ranges: one thread reads those faster.
+  const std::uint64_t span =
+      static_cast<std::uint64_t>(last_id) - static_cast<std::uint64_t>(first_id);
+  const std::int64_t features = table.FeatureCount();
+  if (features < 0 || span / static_cast<std::uint64_t>(ids) >
+                          static_cast<std::uint64_t>(4 * (features / ids) + 64)) {
+    return std::nullopt;
+  }
+  const auto range_count = static_cast<std::int64_t>(span / static_cast<std::uint64_t>(ids)) + 1;
+
+  std::vector<std::unique_ptr<gdal::LayerTable>> readers;
+  for (int job = 0; job < options.jobs; ++job) {
+    readers.push_back(table.OpenAnotherReader());
+    if (!readers.back()) return std::nullopt;
+  }
+  RangeRun run(std::move(readers), first_id, last_id, range_count, expression, words, options);
+  return run.Consume(consume, should_stop, read_failure);
+}
+
+}  // namespace pelt::tools

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "labeller.h"
+
+namespace pelt::tools {
+
+// Labels a layer that can be split by feature id (LayerTable::FeatureIdBounds)
+// on options.jobs threads, each reading ranges of ids through its own opening
+// of the source and labelling them, and hands the batches to consume in the
+// layer's order on the calling thread, as LabelFeatures does: the labels,
+// $$ROW included, are the same. Reading, not labelling, is most of the work,
+// so this is what lets more jobs go faster.
+//
+// nullopt when the layer cannot be split or opened again: nothing was read,
+// and the caller reads on one thread with LabelFeatures. read_failure tells
+// why reading stopped short, "" when it did not.
+std::optional<LabelRunEnd> LabelFeatureRanges(gdal::LayerTable& table,
+                                              const std::u16string& expression,
+                                              const ReservedWordInputs& words,
+                                              const LabelRunOptions& options,
+                                              const std::function<bool(LabelledBatch&)>& consume,
+                                              const std::function<bool()>& should_stop,
+                                              std::string& read_failure);
+
+}  // namespace pelt::tools
