@@ -10,6 +10,7 @@
 namespace pelt::tools {
 namespace {
 
+#if PELT_WITH_BUILDER
 std::filesystem::path ModulePath() {
   const std::filesystem::path directory = ProgramDirectory();
   const std::filesystem::path beside = directory / kBuilderModuleFile;
@@ -17,6 +18,7 @@ std::filesystem::path ModulePath() {
   if (std::filesystem::is_regular_file(beside, error)) return beside;
   return (directory / PELT_BUILDER_MODULE_FROM_PROGRAM_DIRECTORY).lexically_normal();
 }
+#endif
 
 }  // namespace
 
