@@ -29,7 +29,7 @@ struct RangeProgress {
 
 class RangeRun {
  public:
-  RangeRun(std::vector<std::unique_ptr<gdal::LayerTable>> readers, std::int64_t first_id,
+  RangeRun(std::vector<gdal::LayerTable*> readers, std::int64_t first_id,
            std::int64_t last_id, std::int64_t range_count, const std::u16string& expression,
            const ReservedWordInputs& words, const LabelRunOptions& options)
       : readers_(std::move(readers)),
@@ -183,7 +183,7 @@ class RangeRun {
     }
   }
 
-  std::vector<std::unique_ptr<gdal::LayerTable>> readers_;
+  std::vector<gdal::LayerTable*> readers_;
   const std::size_t jobs_;
   const std::int64_t first_id_;
   const std::int64_t last_id_;
@@ -225,13 +225,22 @@ std::optional<LabelRunEnd> LabelFeatureRanges(gdal::LayerTable& table,
   }
   const auto range_count = static_cast<std::int64_t>(span / static_cast<std::uint64_t>(ids)) + 1;
 
-  std::vector<std::unique_ptr<gdal::LayerTable>> readers;
-  for (int job = 0; job < options.jobs; ++job) {
-    readers.push_back(table.OpenAnotherReader());
-    if (!readers.back()) return std::nullopt;
+  // The first job reads through the caller's table, which nothing else
+  // reads meanwhile; the others open the source again.
+  std::vector<std::unique_ptr<gdal::LayerTable>> others;
+  std::vector<gdal::LayerTable*> readers{&table};
+  for (int job = 1; job < options.jobs; ++job) {
+    others.push_back(table.OpenAnotherReader());
+    if (!others.back()) return std::nullopt;
+    readers.push_back(others.back().get());
   }
-  RangeRun run(std::move(readers), first_id, last_id, range_count, expression, words, options);
-  return run.Consume(consume, should_stop, read_failure);
+  std::optional<LabelRunEnd> end;
+  {
+    RangeRun run(std::move(readers), first_id, last_id, range_count, expression, words, options);
+    end = run.Consume(consume, should_stop, read_failure);
+  }
+  table.ReadAllFeatures();
+  return end;
 }
 
 }  // namespace pelt::tools

@@ -95,4 +95,10 @@ FeatureCursor LayerTable::FeaturesWithIdsIn(std::int64_t first, std::int64_t las
   return Features();
 }
 
+void LayerTable::ReadAllFeatures() {
+  internal::QuietGdalErrors quiet;
+  (void)state_->layer->SetAttributeFilter(nullptr);
+  state_->layer->ResetReading();
+}
+
 }  // namespace pelt::gdal

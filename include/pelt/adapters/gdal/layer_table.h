@@ -85,6 +85,9 @@ class LayerTable final : public host::HostTable {
   // Starts reading the features whose ids are in [first, last], in order, as
   // Features does; only for a layer FeatureIdBounds can split.
   FeatureCursor FeaturesWithIdsIn(std::int64_t first, std::int64_t last);
+  // Ends reading by id ranges: Features and FeatureCount cover every feature
+  // again.
+  void ReadAllFeatures();
 
  private:
   friend class LayerCopy;
