@@ -19,15 +19,20 @@ bool ReadsIdRangesByIndex(GDALDataset& dataset) {
   return name == "GPKG" || name == "SQLite";
 }
 
-std::string QuotedIdentifier(const char* name) {
-  std::string quoted = "\"";
+// name between quote marks, each one inside doubled, as SQL writes
+// identifiers ("...") and texts ('...').
+std::string Quoted(const char* name, char mark) {
+  std::string quoted(1, mark);
   for (const char* c = name; *c != '\0'; ++c) {
-    if (*c == '"') quoted += '"';
+    if (*c == mark) quoted += mark;
     quoted += *c;
   }
-  quoted += '"';
+  quoted += mark;
   return quoted;
 }
+
+std::string QuotedIdentifier(const char* name) { return Quoted(name, '"'); }
+std::string QuotedText(const char* name) { return Quoted(name, '\''); }
 
 }  // namespace
 
@@ -42,15 +47,19 @@ bool LayerTable::FeatureIdBounds(std::int64_t& first, std::int64_t& last) const 
     }
     internal::QuietGdalErrors quiet;
     // Two subqueries: each is answered from one end of the index, where
-    // MIN and MAX together would scan the whole table.
+    // MIN and MAX together would scan the whole table. A view has no index
+    // of its own: each range would scan it whole.
     const std::string column = QuotedIdentifier(id_column);
     const std::string table = QuotedIdentifier(state.layer->GetName());
     const std::string query = "SELECT (SELECT MIN(" + column + ") FROM " + table +
-                              "), (SELECT MAX(" + column + ") FROM " + table + ")";
+                              "), (SELECT MAX(" + column + ") FROM " + table +
+                              "), (SELECT type = 'table' FROM sqlite_master WHERE name = " +
+                              QuotedText(state.layer->GetName()) + ")";
     OGRLayer* result = dataset.ExecuteSQL(query.c_str(), nullptr, nullptr);
     if (result == nullptr) return false;
     OGRFeatureUniquePtr bounds(result->GetNextFeature());
-    const bool known = bounds && bounds->IsFieldSetAndNotNull(0) && bounds->IsFieldSetAndNotNull(1);
+    const bool known = bounds && bounds->IsFieldSetAndNotNull(0) &&
+                       bounds->IsFieldSetAndNotNull(1) && bounds->GetFieldAsInteger(2) == 1;
     if (known) {
       first = bounds->GetFieldAsInteger64(0);
       last = bounds->GetFieldAsInteger64(1);
