@@ -37,6 +37,7 @@ Object* Identity(Object* object) {
 class RemoteField final : public host::HostField {
  public:
   explicit RemoteField(Ref<HostFieldObject> field) : field_(std::move(field)) {}
+  HostFieldObject* object() const { return field_.get(); }
 
   Status FieldName(std::u16string& name) override {
     OwnedText text;
@@ -73,12 +74,19 @@ class RemoteHostTable::Fields final : public host::HostFields {
     Ref<HostFieldObject> remote;
     PELT_RETURN_IF_FAILED(Checked(fields_->FieldAt(index, remote.Put()), fields_.get()));
     if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt");
+    // The same interface pointer as a wrapped field's is that field (which
+    // the wrapper holds): only another pointer needs asking for its identity.
+    if (const auto same = fields_by_pointer_.find(remote.get()); same != fields_by_pointer_.end()) {
+      field = same->second;
+      return Status::Ok();
+    }
     Object* identity = Identity(remote.get());
     auto found = fields_by_identity_.find(identity);
     if (found == fields_by_identity_.end()) {
       found =
           fields_by_identity_.emplace(identity, std::make_unique<RemoteField>(std::move(remote)))
               .first;
+      fields_by_pointer_.emplace(found->second->object(), found->second.get());
     }
     field = found->second.get();
     return Status::Ok();
@@ -87,6 +95,7 @@ class RemoteHostTable::Fields final : public host::HostFields {
  private:
   Ref<HostFieldsObject> fields_;
   std::map<Object*, std::unique_ptr<RemoteField>> fields_by_identity_;
+  std::map<HostFieldObject*, RemoteField*> fields_by_pointer_;
 };
 
 RemoteHostTable::RemoteHostTable(Ref<HostTableObject> table) : table_(std::move(table)) {}
@@ -98,6 +107,12 @@ Status RemoteHostTable::FieldList(host::HostFields*& fields) {
   Ref<HostFieldsObject> remote;
   PELT_RETURN_IF_FAILED(Checked(table_->FieldList(remote.Put()), table_.get()));
   if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldList");
+  for (const std::unique_ptr<Fields>& known : fields_) {
+    if (known->object() == remote.get()) {  // the same pointer: the same object
+      fields = known.get();
+      return Status::Ok();
+    }
+  }
   Object* identity = Identity(remote.get());
   for (const std::unique_ptr<Fields>& known : fields_) {
     if (Identity(known->object()) == identity) {

@@ -78,12 +78,17 @@ Result EvaluatorObject::Run(Member member, Deliver deliver, ExceptionRecord* exc
   std::apply(
       [&](auto&... local) {
         ((localized = runtime::Succeeded(localized)
-                          ? Argument<B>::Localize(values, local, exception)
+                          ? Argument<B>::Localize(values, local, exception, kept_)
                           : localized),
          ...);
       },
       locals);
   PELT_RETURN_IF_FAILED(localized);
+  ++kept_.calls;
+  struct CallEnds {
+    KeptObjects& kept;
+    ~CallEnds() { --kept.calls; }
+  } call_ends{kept_};
   return std::apply(
       [&](auto&... local) {
         if constexpr (std::is_void_v<decltype(member(Argument<B>::Pass(local)...))>) {

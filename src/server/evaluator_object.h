@@ -4,6 +4,7 @@
 #include <string_view>
 #include <thread>
 
+#include "member_arguments.h"
 #include "module_state.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/runtime/object.h"
@@ -78,6 +79,7 @@ class EvaluatorObject final : public _PeltExpressionEvaluator {
   runtime::RefCount refs_;
   std::thread::id home_thread_;
   evaluator::PeltExpressionEvaluator evaluator_;
+  KeptObjects kept_;  // after evaluator_: goes first
 };
 
 }  // namespace pelt::server

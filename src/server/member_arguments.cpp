@@ -8,30 +8,40 @@ using runtime::Ref;
 using runtime::Variant;
 
 Result Argument<boundary::Boolean>::Localize(boundary::Boolean in, Local& out,
-                                             runtime::ExceptionRecord*) {
+                                             runtime::ExceptionRecord*, KeptObjects&) {
   out = in != runtime::kFalse ? evaluator::kTrue : evaluator::kFalse;
   return Result::kOk;
 }
 
-Result Argument<boundary::Text>::Localize(boundary::Text in, Local& out,
-                                          runtime::ExceptionRecord*) {
+Result Argument<boundary::Text>::Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*,
+                                          KeptObjects&) {
   out.assign(runtime::TextView(in));
   return Result::kOk;
 }
 
 Result Argument<boundary::Table>::Localize(boundary::Table in, Local& out,
-                                           runtime::ExceptionRecord*) {
-  if (in != nullptr) out.emplace(Ref<runtime::HostTableObject>::Share(in));
+                                           runtime::ExceptionRecord*, KeptObjects& kept) {
+  if (in == nullptr) return Result::kOk;
+  if (kept.calls > 0) {
+    out.table = &out.own.emplace(Ref<runtime::HostTableObject>::Share(in));
+    return Result::kOk;
+  }
+  // Held, the kept table cannot have gone and another taken its address.
+  if (!kept.table || kept.table->object() != in) {
+    kept.table.emplace(Ref<runtime::HostTableObject>::Share(in));
+  }
+  out.table = &*kept.table;
   return Result::kOk;
 }
 
-Result Argument<boundary::Row>::Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*) {
+Result Argument<boundary::Row>::Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*,
+                                         KeptObjects&) {
   if (in != nullptr) out.emplace(Ref<runtime::HostRowObject>::Share(in));
   return Result::kOk;
 }
 
 Result Argument<boundary::Collection>::Localize(boundary::Collection in, Local& out,
-                                                runtime::ExceptionRecord*) {
+                                                runtime::ExceptionRecord*, KeptObjects&) {
   out = nullptr;
   if (in != nullptr) {
     out = std::make_shared<runtime::RemoteCollection>(Ref<runtime::CollectionObject>::Share(in));

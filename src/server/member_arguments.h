@@ -13,6 +13,19 @@
 
 namespace pelt::server {
 
+// What the server keeps of the caller's objects from one call to the next:
+// the wrapper of the last table passed, kept while the caller passes the
+// same table object, so that the table and its fields are not wrapped anew
+// for every label. Every call still reaches the host; only the wrappers are
+// reused. The table is held, as the reserved-word values are, until another
+// table is passed or the evaluator goes.
+struct KeptObjects {
+  std::optional<runtime::RemoteHostTable> table;
+  // Calls under way: a call made while another runs (from the dialog's
+  // event loop) wraps its table for itself, leaving the kept one in use.
+  int calls = 0;
+};
+
 // Argument<B>::Local is what the evaluator's parameter is made from for the
 // length of one call; Localize fills it from the boundary value (a failure
 // fills exception, which may be null), Pass gives the parameter.
@@ -22,28 +35,31 @@ struct Argument;
 template <>
 struct Argument<boundary::Boolean> {
   using Local = evaluator::Boolean;
-  static Result Localize(boundary::Boolean in, Local& out, runtime::ExceptionRecord*);
+  static Result Localize(boundary::Boolean in, Local& out, runtime::ExceptionRecord*, KeptObjects&);
   static evaluator::Boolean Pass(Local& local) { return local; }
 };
 
 template <>
 struct Argument<boundary::Text> {
   using Local = std::u16string;
-  static Result Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*);
+  static Result Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*, KeptObjects&);
   static const std::u16string& Pass(Local& local) { return local; }
 };
 
 template <>
 struct Argument<boundary::Table> {
-  using Local = std::optional<runtime::RemoteHostTable>;
-  static Result Localize(boundary::Table in, Local& out, runtime::ExceptionRecord*);
-  static host::HostTable* Pass(Local& local) { return local ? &*local : nullptr; }
+  struct Local {
+    host::HostTable* table = nullptr;
+    std::optional<runtime::RemoteHostTable> own;  // for a call within a call
+  };
+  static Result Localize(boundary::Table in, Local& out, runtime::ExceptionRecord*, KeptObjects&);
+  static host::HostTable* Pass(Local& local) { return local.table; }
 };
 
 template <>
 struct Argument<boundary::Row> {
   using Local = std::optional<runtime::RemoteHostRow>;
-  static Result Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*);
+  static Result Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*, KeptObjects&);
   static host::HostRow* Pass(Local& local) { return local ? &*local : nullptr; }
 };
 
@@ -53,7 +69,8 @@ struct Argument<boundary::Row> {
 template <>
 struct Argument<boundary::Collection> {
   using Local = evaluator::CollectionRef;
-  static Result Localize(boundary::Collection in, Local& out, runtime::ExceptionRecord*);
+  static Result Localize(boundary::Collection in, Local& out, runtime::ExceptionRecord*,
+                         KeptObjects&);
   static evaluator::CollectionRef Pass(Local& local) { return std::move(local); }
 };
 

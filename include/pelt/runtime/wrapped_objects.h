@@ -34,6 +34,9 @@ class RemoteHostTable final : public host::HostTable {
   errors::Status FieldList(host::HostFields*& fields) override;
   errors::Status IndexOfField(std::u16string_view name, std::int32_t& index) override;
 
+  // The caller's table object this one serves.
+  HostTableObject* object() const { return table_.get(); }
+
  private:
   class Fields;
   Ref<HostTableObject> table_;
