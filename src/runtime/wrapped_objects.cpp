@@ -125,10 +125,16 @@ Status RemoteHostTable::FieldList(host::HostFields*& fields) {
   return Status::Ok();
 }
 
+// The names asked for are the expression's few fields, asked for again with
+// every label: each is made a boundary text once and kept.
 Status RemoteHostTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
-  OwnedText text(name);
-  if (text.get() == nullptr) return ToStatus(Result::kOutOfMemory);
-  return Checked(table_->IndexOfField(text.get(), &index), table_.get());
+  auto found = name_texts_.find(name);
+  if (found == name_texts_.end()) {
+    OwnedText text(name);
+    if (text.get() == nullptr) return ToStatus(Result::kOutOfMemory);
+    found = name_texts_.emplace(std::u16string(name), std::move(text)).first;
+  }
+  return Checked(table_->IndexOfField(found->second.get(), &index), table_.get());
 }
 
 RemoteHostRow::RemoteHostRow(Ref<HostRowObject> row) : row_(std::move(row)) {}

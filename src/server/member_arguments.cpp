@@ -41,11 +41,14 @@ Result Argument<boundary::Row>::Localize(boundary::Row in, Local& out, runtime::
 }
 
 Result Argument<boundary::Collection>::Localize(boundary::Collection in, Local& out,
-                                                runtime::ExceptionRecord*, KeptObjects&) {
+                                                runtime::ExceptionRecord*, KeptObjects& kept) {
   out = nullptr;
-  if (in != nullptr) {
-    out = std::make_shared<runtime::RemoteCollection>(Ref<runtime::CollectionObject>::Share(in));
+  if (in == nullptr) return Result::kOk;
+  if (!kept.collection || kept.collection->object() != in) {
+    kept.collection =
+        std::make_shared<runtime::RemoteCollection>(Ref<runtime::CollectionObject>::Share(in));
   }
+  out = kept.collection;
   return Result::kOk;
 }
 

@@ -14,13 +14,14 @@
 namespace pelt::server {
 
 // What the server keeps of the caller's objects from one call to the next:
-// the wrapper of the last table passed, kept while the caller passes the
-// same table object, so that the table and its fields are not wrapped anew
-// for every label. Every call still reaches the host; only the wrappers are
+// the wrappers of the last table and reserved-word values passed, kept while
+// the caller passes the same objects, so that they and the table's fields
+// are not wrapped anew for every label. Every call still reaches the host; only the wrappers are
 // reused. The table is held, as the reserved-word values are, until another
 // table is passed or the evaluator goes.
 struct KeptObjects {
   std::optional<runtime::RemoteHostTable> table;
+  std::shared_ptr<runtime::RemoteCollection> collection;  // the last reserved-word values
   // Calls under way: a call made while another runs (from the dialog's
   // event loop) wraps its table for itself, leaving the kept one in use.
   int calls = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,7 @@ class RemoteHostTable final : public host::HostTable {
   class Fields;
   Ref<HostTableObject> table_;
   std::vector<std::unique_ptr<Fields>> fields_;
+  std::map<std::u16string, OwnedText, std::less<>> name_texts_;
 };
 
 // A HostRow served by a HostRowObject.
@@ -60,6 +62,8 @@ class RemoteHostRow final : public host::HostRow {
 class RemoteCollection final : public value::CollectionView {
  public:
   explicit RemoteCollection(Ref<CollectionObject> items);
+  // The caller's collection object this one reads.
+  CollectionObject* object() const { return items_.get(); }
 
   value::ErrorCode CountItems(std::int32_t& count) const override;
   value::ErrorCode ReadItemAt(std::int32_t position, value::Variant& item) const override;
