@@ -1,0 +1,86 @@
+#include "frame_labels.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+#include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/value/text.h"
+
+namespace pelt::python {
+namespace {
+
+// Each thread labels a stretch of rows into its own buffer.
+void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
+                  const std::u16string& expression, const evaluator::CollectionRef& words,
+                  Labels& out) {
+  evaluator::PeltExpressionEvaluator evaluator;
+  ColumnRow row(table);
+  std::string utf8;
+  out.ends.reserve(end - first);
+  for (std::size_t i = first; i < end; ++i) {
+    row.MoveTo(i);
+    try {
+      const std::u16string label = evaluator.MakeLabel(&table, &row, expression, words);
+      // MakeLabel gives "" for a failure and for an empty label alike.
+      if (evaluator.LastCallSucceeded()) {
+        value::AssignUtf8(label, utf8);
+        out.text += utf8;
+      } else if (out.failed++ == 0) {
+        out.first_failed_row = static_cast<std::int64_t>(i);
+        out.first_failure = value::ToUtf8(evaluator.Message());
+      }
+    } catch (...) {
+      // Only allocation can throw here; the row is then a failed label.
+      if (out.failed++ == 0) {
+        out.first_failed_row = static_cast<std::int64_t>(i);
+        out.first_failure = value::ToUtf8(value::ErrorDescription(value::ErrorCode::kOutOfMemory));
+      }
+    }
+    out.ends.push_back(out.text.size());
+  }
+}
+
+void Append(Labels& whole, const Labels& part) {
+  const std::size_t base = whole.text.size();
+  whole.text += part.text;
+  for (const std::size_t end : part.ends) whole.ends.push_back(base + end);
+  if (part.failed > 0 && whole.failed == 0) {
+    whole.first_failed_row = part.first_failed_row;
+    whole.first_failure = part.first_failure;
+  }
+  whole.failed += part.failed;
+}
+
+}  // namespace
+
+Labels LabelRows(ColumnTable& table, std::size_t row_count, const std::u16string& expression,
+                 const evaluator::CollectionRef& reserved_words, int jobs) {
+  // A thread is worth starting only for a few thousand rows.
+  constexpr std::size_t kRowsPerThreadAtLeast = 4096;
+  const std::size_t threads = std::clamp<std::size_t>(
+      std::min(static_cast<std::size_t>(std::max(jobs, 1)), row_count / kRowsPerThreadAtLeast), 1,
+      256);
+  std::vector<Labels> parts(threads);
+  std::vector<std::thread> workers;
+  const std::size_t stretch = (row_count + threads - 1) / threads;
+  auto label_part = [&](std::size_t t) {
+    LabelStretch(table, std::min(row_count, t * stretch), std::min(row_count, (t + 1) * stretch),
+                 expression, reserved_words, parts[t]);
+  };
+  for (std::size_t t = 1; t < threads; ++t) {
+    try {
+      workers.emplace_back(label_part, t);
+    } catch (const std::system_error&) {
+      label_part(t);  // no thread to be had: this one does the stretch
+    }
+  }
+  label_part(0);
+  for (std::thread& worker : workers) worker.join();
+  if (threads == 1) return std::move(parts[0]);
+  Labels whole;
+  for (const Labels& part : parts) Append(whole, part);
+  return whole;
+}
+
+}  // namespace pelt::python

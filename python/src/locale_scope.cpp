@@ -1,0 +1,46 @@
+#include "locale_scope.h"
+
+#include <condition_variable>
+#include <mutex>
+
+namespace pelt::python {
+namespace {
+
+struct ActiveLocale {
+  std::mutex mutex;
+  std::condition_variable released;
+  const value::LocaleData* locale = nullptr;
+  int holders = 0;
+};
+
+ActiveLocale& Active() {
+  static ActiveLocale active;
+  return active;
+}
+
+}  // namespace
+
+LocaleScope::LocaleScope(const value::LocaleData* locale) {
+  ActiveLocale& active = Active();
+  std::unique_lock lock(active.mutex);
+  active.released.wait(lock, [&] { return active.holders == 0 || active.locale == locale; });
+  if (active.holders++ == 0) {
+    active.locale = locale;
+    if (locale != nullptr) {
+      value::SetUserLocaleOverride(locale->name);
+    } else {
+      value::ClearUserLocaleOverride();
+    }
+  }
+}
+
+LocaleScope::~LocaleScope() {
+  ActiveLocale& active = Active();
+  {
+    std::lock_guard lock(active.mutex);
+    --active.holders;
+  }
+  active.released.notify_all();
+}
+
+}  // namespace pelt::python
