@@ -88,7 +88,7 @@ def label(expression, data, reserved_words=None, locale=None, jobs=None):
     if isinstance(data, list):
         if not all(isinstance(row, Mapping) for row in data):
             raise TypeError("a list of rows must hold dicts")
-        frame = pd.DataFrame.from_records(data) if data else pd.DataFrame(index=range(0))
+        frame = pd.DataFrame(data, index=range(len(data)))
         return label_frame(frame, expression, reserved_words, locale, jobs, time.time()).tolist()
     if not isinstance(data, pd.DataFrame):
         raise TypeError(f"data must be a DataFrame or a list of dicts, not {type(data).__name__}")
