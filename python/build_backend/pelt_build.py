@@ -41,9 +41,10 @@ def _tag():
 def _build_extension():
     """Builds the module with CMake and returns its path."""
     build = Path(os.environ.get("PELT_PYTHON_BUILD_DIR") or ROOT / "build-python")
-    options = ["-DPELT_BUILD_PYTHON=ON", f"-DPython3_EXECUTABLE={sys.executable}"]
+    options = ["-DPELT_BUILD_PYTHON=ON"]
     if not (build / "CMakeCache.txt").exists():
         options += [
+            f"-DPython3_EXECUTABLE={sys.executable}",
             "-DCMAKE_BUILD_TYPE=Release",
             "-DPELT_BUILD_TESTS=OFF",
             "-DPELT_BUILD_BENCHMARKS=OFF",
