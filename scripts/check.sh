@@ -58,7 +58,8 @@ rm -rf "$venv"
 awk '/^```python$/ { on = 1; next } /^```$/ { on = 0 } on' "$root/README.md" |
   (cd "$root" && "$venv/bin/python" -)
 PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
-  "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/python"
+  "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/python" \
+  --doctest-modules --pyargs peltexpressions
 
 echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
 "$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"

@@ -82,8 +82,18 @@ def label(expression, data, reserved_words=None, locale=None, jobs=None):
     are supplied unless given. ``locale`` ("de_DE" …) sets the text form of
     numbers and dates; None follows the environment (LC_ALL, LC_NUMERIC,
     LANG). ``jobs`` threads make the labels (default: one per core); the
-    GIL is released meanwhile. How column dtypes map onto the library's
-    values is described in peltexpressions._columns.
+    GIL is released meanwhile, so Python threads label in parallel.
+
+    Columns read as the like GDAL fields: integers as Integer or Long (Double
+    beyond 32 bits), floats as Double, bools as Boolean, datetime64 and
+    date objects as Date (a time zone is dropped, keeping the wall-clock
+    time), str and UTF-8 bytes as String, and None, NaN, NaT and pd.NA as
+    null. An integer column with gaps is float in pandas and reads as Double
+    unless it has a nullable dtype (Int64). Lists, mixed object columns and
+    other dtypes raise TypeError. peltexpressions._columns has the table.
+
+    >>> label("[NAME].UCase ($$PAGE)", [{"NAME": "Bern"}], {"PAGE": 3})
+    ['BERN (3)']
     """
     if isinstance(data, list):
         if not all(isinstance(row, Mapping) for row in data):
