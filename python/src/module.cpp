@@ -72,9 +72,17 @@ py::tuple LabelSummary(const Labels& labels) {
   return py::make_tuple(labels.failed, labels.first_failed_row, labels.first_failure);
 }
 
+// Every row reads a cell of every array, so a short array would read
+// beyond its end.
+void CheckLength(const py::array& cells, std::size_t row_count) {
+  if (cells.ndim() != 1 || static_cast<std::size_t>(cells.shape(0)) != row_count) {
+    throw py::value_error("a column's cells must be one per row");
+  }
+}
+
 // A column as the Python side hands it over: (name, type code, cell kind,
 // cells, missing). Numeric cells are kept in `owners` while the table lives.
-Column MakeColumn(const py::tuple& spec, std::vector<py::object>& owners) {
+Column MakeColumn(const py::tuple& spec, std::size_t row_count, std::vector<py::object>& owners) {
   Column column;
   column.name = Utf16(spec[0].cast<py::str>());
   column.type = static_cast<host::FieldType>(spec[1].cast<std::int32_t>());
@@ -82,10 +90,12 @@ Column MakeColumn(const py::tuple& spec, std::vector<py::object>& owners) {
   const py::object cells = spec[3];
   if (!spec[4].is_none()) {
     auto missing = py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>(spec[4]);
+    CheckLength(missing, row_count);
     column.missing = missing.data();
     owners.push_back(std::move(missing));
   }
   auto keep = [&](auto array) {
+    CheckLength(array, row_count);
     column.cells = array.data();
     owners.push_back(std::move(array));
   };
@@ -105,9 +115,10 @@ Column MakeColumn(const py::tuple& spec, std::vector<py::object>& owners) {
     case CellKind::kText: {
       // Copied once, so that the labels are made without Python.
       const auto items = py::array::ensure(cells, py::array::c_style);
-      if (!items || items.dtype().kind() != 'O' || items.ndim() != 1) {
-        throw py::type_error("text cells must be a one-dimensional object array");
+      if (!items || items.dtype().kind() != 'O') {
+        throw py::type_error("text cells must be an object array");
       }
+      CheckLength(items, row_count);
       const auto count = static_cast<std::size_t>(items.shape(0));
       auto* const* objects = static_cast<PyObject* const*>(items.data());
       column.text_ends.reserve(count);
@@ -129,7 +140,8 @@ py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields
   std::vector<py::object> owners;
   std::vector<Column> columns;
   for (const py::tuple& field : fields) {
-    columns.push_back(MakeColumn(py::make_tuple(field[0], field[1], 0, py::none(), py::none()), owners));
+    columns.push_back(
+        MakeColumn(py::make_tuple(field[0], field[1], 0, py::none(), py::none()), 0, owners));
   }
   ColumnTable table(std::move(columns));
   const std::u16string text = Utf16(expression);
@@ -152,7 +164,7 @@ py::tuple LabelFrame(const py::str& expression, const std::vector<py::tuple>& sp
                      py::array out) {
   std::vector<py::object> owners;
   std::vector<Column> columns;
-  for (const py::tuple& spec : specs) columns.push_back(MakeColumn(spec, owners));
+  for (const py::tuple& spec : specs) columns.push_back(MakeColumn(spec, row_count, owners));
   ColumnTable table(std::move(columns));
   const std::u16string text = Utf16(expression);
   ReservedWords reserved;
@@ -161,17 +173,19 @@ py::tuple LabelFrame(const py::str& expression, const std::vector<py::tuple>& sp
   }
   Labels labels;
   std::u16string message;
+  bool valid = false;
   {
     py::gil_scoped_release released;
     LocaleScope locale(LocaleFor(locale_id));
     evaluator::PeltExpressionEvaluator evaluator;
-    if (evaluator.VerifyExpression(&table, text) == evaluator::kFalse) {
-      message = evaluator.Message();
-    } else {
+    valid = evaluator.VerifyExpression(&table, text) != evaluator::kFalse;
+    if (valid) {
       labels = LabelRows(table, row_count, text, reserved.collection(), jobs);
+    } else {
+      message = evaluator.Message();
     }
   }
-  if (labels.ends.size() != row_count) {
+  if (!valid) {
     return py::make_tuple("invalid", ToPython(value::Variant::FromText(message)));
   }
   StoreLabels(labels, out);

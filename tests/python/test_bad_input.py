@@ -12,6 +12,7 @@ BAD = [
     (lambda: pe.label("[M]", pd.DataFrame({"M": [1, "x"]})), TypeError, "column 'M' holds int and str"),
     (lambda: pe.label("[D]", pd.DataFrame({"D": pd.to_timedelta([1, 2], "s")})), TypeError, "timedelta"),
     (lambda: pe.label("[X]", FRAME), pe.InvalidExpression, 'Field "X" does not exist'),
+    (lambda: pe.label("[X", FRAME.iloc[:0]), pe.InvalidExpression, "Missing close bracket"),
     (lambda: pe.label("[B]", pd.DataFrame({"B": [b"\xff"]})), ValueError, "row 0 of column 'B' is not UTF-8"),
     (lambda: pe.label("[NAME]", FRAME, locale="xx_YY"), ValueError, "unknown locale 'xx_YY'"),
     (lambda: pe.label("[NAME]", FRAME, locale=1), TypeError, "locale must be a str"),
