@@ -101,7 +101,13 @@ class ColumnTable::Fields final : public host::HostFields {
 
 ColumnTable::ColumnTable(std::vector<Column> columns) : columns_(std::move(columns)) {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    index_by_folded_name_.emplace(value::CaseFold(columns_[i].name), static_cast<std::int32_t>(i));
+    const auto index = static_cast<std::int32_t>(i);
+    index_by_folded_name_.emplace(value::CaseFold(columns_[i].name), index);
+  }
+  // A name that folds like an earlier one reads that one, as the folded
+  // look-up does.
+  for (const Column& column : columns_) {
+    index_by_name_.emplace(column.name, index_by_folded_name_.at(value::CaseFold(column.name)));
   }
   fields_ = std::make_unique<Fields>(columns_);
 }
@@ -114,6 +120,10 @@ host::Status ColumnTable::FieldList(host::HostFields*& fields) {
 }
 
 host::Status ColumnTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
+  if (const auto exact = index_by_name_.find(name); exact != index_by_name_.end()) {
+    index = exact->second;
+    return host::Status::Ok();
+  }
   const auto found = index_by_folded_name_.find(value::CaseFold(name));
   index = found == index_by_folded_name_.end() ? -1 : found->second;
   return host::Status::Ok();

@@ -56,6 +56,9 @@ class ColumnTable final : public host::HostTable {
  private:
   class Fields;
   std::vector<Column> columns_;
+  // Names as written first: most expressions spell them so, and the look-up
+  // then costs no case folding.
+  std::unordered_map<std::u16string_view, std::int32_t> index_by_name_;
   std::unordered_map<std::u16string, std::int32_t> index_by_folded_name_;
   std::unique_ptr<Fields> fields_;
 };

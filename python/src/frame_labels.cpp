@@ -18,7 +18,13 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
   ColumnRow row(table);
   std::string utf8;
   out.ends.reserve(end - first);
+  // Once a few labels show their length, the buffer is sized for all of
+  // them, so that it is not copied over and over as it grows.
+  constexpr std::size_t kSampleRows = 256;
   for (std::size_t i = first; i < end; ++i) {
+    if (i == first + kSampleRows) {
+      out.text.reserve(out.text.size() / kSampleRows * (end - first) * 9 / 8);
+    }
     row.MoveTo(i);
     try {
       const std::u16string label = evaluator.MakeLabel(&table, &row, expression, words);
@@ -41,20 +47,9 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
   }
 }
 
-void Append(Labels& whole, const Labels& part) {
-  const std::size_t base = whole.text.size();
-  whole.text += part.text;
-  for (const std::size_t end : part.ends) whole.ends.push_back(base + end);
-  if (part.failed > 0 && whole.failed == 0) {
-    whole.first_failed_row = part.first_failed_row;
-    whole.first_failure = part.first_failure;
-  }
-  whole.failed += part.failed;
-}
-
 }  // namespace
 
-Labels LabelRows(ColumnTable& table, std::size_t row_count, const std::u16string& expression,
+std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count, const std::u16string& expression,
                  const evaluator::CollectionRef& reserved_words, int jobs) {
   // A thread is worth starting only for a few thousand rows.
   constexpr std::size_t kRowsPerThreadAtLeast = 4096;
@@ -77,10 +72,19 @@ Labels LabelRows(ColumnTable& table, std::size_t row_count, const std::u16string
   }
   label_part(0);
   for (std::thread& worker : workers) worker.join();
-  if (threads == 1) return std::move(parts[0]);
-  Labels whole;
-  for (const Labels& part : parts) Append(whole, part);
-  return whole;
+  return parts;
+}
+
+Labels FailureSummary(const std::vector<Labels>& stretches) {
+  Labels summary;
+  for (const Labels& stretch : stretches) {
+    if (stretch.failed > 0 && summary.failed == 0) {
+      summary.first_failed_row = stretch.first_failed_row;
+      summary.first_failure = stretch.first_failure;
+    }
+    summary.failed += stretch.failed;
+  }
+  return summary;
 }
 
 }  // namespace pelt::python

@@ -47,29 +47,33 @@ ReservedWords::Given GivenWords(const std::vector<std::pair<py::str, value::Vari
   return given;
 }
 
-// Writes the labels into the slots of a numpy object array, replacing what
-// the slots held.
-void StoreLabels(const Labels& labels, py::array& out) {
+// Writes the labels, stretch after stretch, into the slots of a numpy
+// object array, replacing what the slots held.
+void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
+  std::size_t count = 0;
+  for (const Labels& labels : stretches) count += labels.ends.size();
   if (out.dtype().kind() != 'O' || out.ndim() != 1 ||
-      static_cast<std::size_t>(out.shape(0)) != labels.ends.size() ||
+      static_cast<std::size_t>(out.shape(0)) != count ||
       (out.flags() & py::array::c_style) == 0) {
     throw py::value_error("out must be a contiguous object array with one slot per row");
   }
-  auto** slots = static_cast<PyObject**>(out.mutable_data());
-  std::size_t begin = 0;
-  for (std::size_t i = 0; i < labels.ends.size(); ++i) {
-    const std::size_t end = labels.ends[i];
-    PyObject* text = PyUnicode_DecodeUTF8(labels.text.data() + begin,
-                                          static_cast<Py_ssize_t>(end - begin), "surrogatepass");
-    if (text == nullptr) throw py::error_already_set();
-    Py_XDECREF(slots[i]);
-    slots[i] = text;
-    begin = end;
+  auto** slot = static_cast<PyObject**>(out.mutable_data());
+  for (const Labels& labels : stretches) {
+    std::size_t begin = 0;
+    for (const std::size_t end : labels.ends) {
+      PyObject* text = PyUnicode_DecodeUTF8(labels.text.data() + begin,
+                                            static_cast<Py_ssize_t>(end - begin), "surrogatepass");
+      if (text == nullptr) throw py::error_already_set();
+      Py_XDECREF(*slot);
+      *slot++ = text;
+      begin = end;
+    }
   }
 }
 
-py::tuple LabelSummary(const Labels& labels) {
-  return py::make_tuple(labels.failed, labels.first_failed_row, labels.first_failure);
+py::tuple LabelSummary(const std::vector<Labels>& stretches) {
+  const Labels summary = FailureSummary(stretches);
+  return py::make_tuple(summary.failed, summary.first_failed_row, summary.first_failure);
 }
 
 // Every row reads a cell of every array, so a short array would read
@@ -121,6 +125,15 @@ Column MakeColumn(const py::tuple& spec, std::size_t row_count, std::vector<py::
       CheckLength(items, row_count);
       const auto count = static_cast<std::size_t>(items.shape(0));
       auto* const* objects = static_cast<PyObject* const*>(items.data());
+      // Sized once: a character beyond the BMP takes two units.
+      std::size_t units = 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        PyObject* item = objects[i];
+        if (item == nullptr || PyUnicode_Check(item) == 0) continue;
+        const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(item));
+        units += PyUnicode_KIND(item) == PyUnicode_4BYTE_KIND ? 2 * length : length;
+      }
+      column.text.reserve(units);
       column.text_ends.reserve(count);
       column.text_null.reserve(count);
       for (std::size_t i = 0; i < count; ++i) {
@@ -171,7 +184,7 @@ py::tuple LabelFrame(const py::str& expression, const std::vector<py::tuple>& sp
   if (!reserved.Build(GivenWords(words), static_cast<std::time_t>(now))) {
     return py::make_tuple("word given twice", py::none());
   }
-  Labels labels;
+  std::vector<Labels> labels;
   std::u16string message;
   bool valid = false;
   {
@@ -224,9 +237,11 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
   }
   py::array out(py::dtype("object"),
                 std::vector<py::ssize_t>{static_cast<py::ssize_t>(result.fids.size())});
-  StoreLabels(result.labels, out);
+  std::vector<Labels> stretches(1);
+  stretches[0] = std::move(result.labels);
+  StoreLabels(stretches, out);
   py::array_t<std::int64_t> fids(static_cast<py::ssize_t>(result.fids.size()), result.fids.data());
-  return py::make_tuple(outcome, py::make_tuple(out, fids, LabelSummary(result.labels)));
+  return py::make_tuple(outcome, py::make_tuple(out, fids, LabelSummary(stretches)));
 }
 
 // One formatting function on one value, as a label applies it: a function
