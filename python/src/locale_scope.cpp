@@ -38,7 +38,9 @@ LocaleScope::~LocaleScope() {
   ActiveLocale& active = Active();
   {
     std::lock_guard lock(active.mutex);
-    --active.holders;
+    // The last one out gives the environment's locale back to calls that
+    // take none, such as format() without a locale.
+    if (--active.holders == 0) value::ClearUserLocaleOverride();
   }
   active.released.notify_all();
 }

@@ -36,3 +36,9 @@ def test_threads_keep_their_locales(locales):
     for thread in threads:
         thread.join()
     assert all(a.equals(t) for a, t in zip(alone, together))
+
+
+def test_a_locale_given_to_label_ends_with_the_call():
+    before = pe.format(1234.5, "#,##0.00")
+    pe.label("[N]", FRAME.head(1), locale="de_DE" if before == "1,234.50" else "en_US")
+    assert pe.format(1234.5, "#,##0.00") == before
