@@ -128,7 +128,10 @@ def _object_cells(name, series):
     if inferred in _OBJECT_DATES:
         return _date_cells(name, series)
     if inferred in _OBJECT_KINDS:
-        typed = series.astype(_OBJECT_KINDS[inferred])
+        try:
+            typed = series.astype(_OBJECT_KINDS[inferred])
+        except OverflowError:  # ints beyond 64 bits read as Double, as one alone does
+            typed = series.astype("float64")
         return _numeric_cells(name, typed, type_code(typed))
     _refuse(name, series)
 

@@ -129,6 +129,7 @@ def label_frame(frame, expression, reserved_words, locale, jobs, now):
 _OPEN_ERRORS = {
     "not found": FileNotFoundError,
     "cannot open": OSError,
+    "bad choice": ValueError,
     "read failed": OSError,
     "where refused": ValueError,
 }
@@ -144,7 +145,9 @@ def read_labels(source, expression, layer=None, where=None, open_options=None,
     list of "KEY=VALUE" driver options. The reserved words $$DATE, $$TIME,
     $$LAYER, $$SOURCE, $$FID and $$ROW are supplied unless given. Returns a
     Series of str indexed by feature id, in the layer's order; failed labels
-    are empty as in label().
+    are empty as in label(). A missing source raises FileNotFoundError, one
+    GDAL cannot read OSError, an unknown layer or a condition the driver
+    refuses ValueError, an invalid expression InvalidExpression.
     """
     check_expression(expression)
     if layer is not None and (isinstance(layer, bool) or not isinstance(layer, (int, str))):

@@ -228,9 +228,9 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
     LocaleScope locale(LocaleFor(locale_id));
     result = LabelSource(request);
   }
-  static constexpr const char* kOutcomes[] = {"labelled",      "not found", "cannot open",
-                                              "where refused", "invalid",   "word given twice",
-                                              "read failed"};
+  static constexpr const char* kOutcomes[] = {
+      "labelled", "not found",        "cannot open", "bad choice", "where refused",
+      "invalid",  "word given twice", "read failed"};
   const char* outcome = kOutcomes[static_cast<int>(result.outcome)];
   if (result.outcome != SourceLabels::Outcome::kLabelled) {
     return py::make_tuple(outcome, result.message);

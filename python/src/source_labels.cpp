@@ -29,6 +29,20 @@ void ReadOnlyExpressionFields(evaluator::PeltExpressionEvaluator& verified, bool
   static_cast<void>(table.ReadOnlyFields(names));
 }
 
+Outcome OpenFailure(gdal::OpenErrorKind kind) {
+  switch (kind) {
+    case gdal::OpenErrorKind::kNotFound: return Outcome::kNotFound;
+    case gdal::OpenErrorKind::kNotVectorData:
+    case gdal::OpenErrorKind::kUnreadable:
+    case gdal::OpenErrorKind::kNoLayers: return Outcome::kCannotOpen;
+    case gdal::OpenErrorKind::kUnknownLayer:
+    case gdal::OpenErrorKind::kLayerIndexOutOfRange:
+    case gdal::OpenErrorKind::kLayerChoiceNeeded:
+    case gdal::OpenErrorKind::kBadOpenOption: break;
+  }
+  return Outcome::kBadChoice;
+}
+
 }  // namespace
 
 SourceLabels LabelSource(const SourceRequest& request) {
@@ -37,11 +51,7 @@ SourceLabels LabelSource(const SourceRequest& request) {
       gdal::Source::Open(request.path, request.open_options, open_error);
   std::unique_ptr<gdal::LayerTable> table =
       source ? source->OpenLayer(request.layer, open_error) : nullptr;
-  if (!table) {
-    return Refused(open_error.kind == gdal::OpenErrorKind::kNotFound ? Outcome::kNotFound
-                                                                     : Outcome::kCannotOpen,
-                   open_error.message);
-  }
+  if (!table) return Refused(OpenFailure(open_error.kind), open_error.message);
   if (request.where) {
     const host::Status status = table->SetAttributeFilter(*request.where);
     if (!status.ok()) return Refused(Outcome::kFilterRefused, value::ToUtf8(status.description()));

@@ -26,7 +26,8 @@ struct SourceLabels {
   enum class Outcome {
     kLabelled,
     kNotFound,           // nothing at the path
-    kCannotOpen,         // not vector data, unreadable, no such layer …
+    kCannotOpen,         // not vector data, unreadable, no layers
+    kBadChoice,          // no such layer, several and none chosen, a bad open option
     kFilterRefused,      // the driver cannot evaluate the condition
     kInvalidExpression,  // message holds the verification's text
     kWordGivenTwice,

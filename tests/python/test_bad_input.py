@@ -2,6 +2,7 @@ import pandas as pd
 import pytest
 
 import peltexpressions as pe
+from conftest import SAMPLE
 
 FRAME = pd.DataFrame({"NAME": ["a", "b"], "N": [1, 2]})
 
@@ -30,6 +31,9 @@ BAD = [
     (lambda: pe.read_labels("/nonexistent.gpkg", "[A]"), FileNotFoundError, "nonexistent.gpkg"),
     (lambda: pe.read_labels(__file__, "[A]"), OSError, "test_bad_input.py"),
     (lambda: pe.read_labels("/nonexistent.gpkg", "[A]", layer=1.5), TypeError, "layer must be"),
+    (lambda: pe.read_labels(SAMPLE, "[NAME]", layer="roads"), ValueError, "no layer 'roads'"),
+    (lambda: pe.read_labels(SAMPLE, "[NAME]", where="POPULATION >"), ValueError, "."),
+    (lambda: pe.read_labels(SAMPLE, "[NAME"), pe.InvalidExpression, "Missing close bracket"),
 ]
 
 

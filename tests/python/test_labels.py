@@ -49,6 +49,7 @@ DTYPES = [
     (pd.Series(["a", "b"], dtype="category"), ["<a>", "<b>"]),
     (pd.Series([b"caf\xc3\xa9", None]), ["<café>", "<>"]),
     (pd.Series([3, None], dtype=object), ["<3>", "<>"]),
+    (pd.Series([2**70, None], dtype=object), ["<1.18059162071741E+21>", "<>"]),
     (pd.Series(["\U0001F600 \ud800", np.nan], dtype=object), ["<\U0001F600 \ufffd>", "<>"]),
 ]
 
