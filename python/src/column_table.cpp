@@ -65,14 +65,27 @@ Variant CellValue(const Column& column, std::size_t row) {
       return moment == std::numeric_limits<std::int64_t>::min() ? Variant::Null()
                                                                 : DateValue(moment);
     }
-    case CellKind::kText: {
-      if (column.text_null[row] != 0) return Variant::Null();
-      const std::size_t begin = row == 0 ? 0 : column.text_ends[row - 1];
-      return Variant::FromText(column.text.substr(begin, column.text_ends[row] - begin));
-    }
+    case CellKind::kText:  // read by ReadText
     case CellKind::kNone: break;
   }
   return Variant::Null();
+}
+
+// Text goes into the caller's value, reusing its buffer: a reader that keeps
+// its values from row to row allocates nothing per cell.
+void ReadText(const Column& column, std::size_t row, Variant& value) {
+  if (column.text_null[row] != 0) {
+    value = Variant::Null();
+    return;
+  }
+  const std::size_t begin = row == 0 ? 0 : column.text_ends[row - 1];
+  const std::u16string_view text =
+      std::u16string_view(column.text).substr(begin, column.text_ends[row] - begin);
+  if (value.IsText()) {
+    value.MutableText().assign(text);
+  } else {
+    value = Variant::FromText(std::u16string(text));
+  }
 }
 
 }  // namespace
@@ -130,7 +143,12 @@ host::Status ColumnTable::IndexOfField(std::u16string_view name, std::int32_t& i
 }
 
 host::Status ColumnRow::ValueAt(std::int32_t index, value::Variant& value) {
-  value = CellValue(table_.column(index), row_);
+  const Column& column = table_.column(index);
+  if (column.kind == CellKind::kText) {
+    ReadText(column, row_, value);
+  } else {
+    value = CellValue(column, row_);
+  }
   return host::Status::Ok();
 }
 

@@ -16,7 +16,6 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
                   Labels& out) {
   evaluator::PeltExpressionEvaluator evaluator;
   ColumnRow row(table);
-  std::string utf8;
   out.ends.reserve(end - first);
   // Once a few labels show their length, the buffer is sized for all of
   // them, so that it is not copied over and over as it grows.
@@ -30,8 +29,7 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
       const std::u16string label = evaluator.MakeLabel(&table, &row, expression, words);
       // MakeLabel gives "" for a failure and for an empty label alike.
       if (evaluator.LastCallSucceeded()) {
-        value::AssignUtf8(label, utf8);
-        out.text += utf8;
+        out.text += label;
       } else if (out.failed++ == 0) {
         out.first_failed_row = static_cast<std::int64_t>(i);
         out.first_failure = value::ToUtf8(evaluator.Message());

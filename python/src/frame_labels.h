@@ -10,10 +10,11 @@
 
 namespace pelt::python {
 
-// Labels one after another in one UTF-8 buffer: label i is
-// text[ends[i-1], ends[i]). A failed label is empty and counted.
+// Labels one after another in one UTF-16 buffer, as the evaluator makes
+// them: label i is text[ends[i-1], ends[i]). A failed label is empty and
+// counted.
 struct Labels {
-  std::string text;
+  std::u16string text;
   std::vector<std::size_t> ends;
   std::int64_t failed = 0;
   std::int64_t first_failed_row = -1;  // 0-based

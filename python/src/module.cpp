@@ -6,6 +6,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
+#include <bit>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -47,6 +49,21 @@ ReservedWords::Given GivenWords(const std::vector<std::pair<py::str, value::Vari
   return given;
 }
 
+// A label as a Python str. Most labels hold no surrogates and are copied
+// straight; a lone surrogate becomes U+FFFD, as in the library's UTF-8.
+PyObject* PythonText(std::u16string_view text) {
+  const bool plain = std::none_of(text.begin(), text.end(),
+                                  [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+  if (plain) {
+    return PyUnicode_FromKindAndData(PyUnicode_2BYTE_KIND, text.data(),
+                                     static_cast<Py_ssize_t>(text.size()));
+  }
+  int byte_order = std::endian::native == std::endian::little ? -1 : 1;
+  return PyUnicode_DecodeUTF16(reinterpret_cast<const char*>(text.data()),
+                               static_cast<Py_ssize_t>(text.size() * sizeof(char16_t)), "replace",
+                               &byte_order);
+}
+
 // Writes the labels, stretch after stretch, into the slots of a numpy
 // object array, replacing what the slots held.
 void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
@@ -61,8 +78,7 @@ void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
   for (const Labels& labels : stretches) {
     std::size_t begin = 0;
     for (const std::size_t end : labels.ends) {
-      PyObject* text = PyUnicode_DecodeUTF8(labels.text.data() + begin,
-                                            static_cast<Py_ssize_t>(end - begin), "surrogatepass");
+      PyObject* text = PythonText(std::u16string_view(labels.text).substr(begin, end - begin));
       if (text == nullptr) throw py::error_already_set();
       Py_XDECREF(*slot);
       *slot++ = text;

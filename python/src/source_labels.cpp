@@ -67,7 +67,6 @@ SourceLabels LabelSource(const SourceRequest& request) {
 
   SourceLabels result;
   Labels& labels = result.labels;
-  std::string utf8;
   gdal::FeatureCursor cursor = table->Features();
   const evaluator::CollectionRef collection = words.collection();
   for (std::int64_t row = 1; cursor.Next(); ++row) {
@@ -76,8 +75,7 @@ SourceLabels LabelSource(const SourceRequest& request) {
         evaluator.MakeLabel(table.get(), &cursor.row(), request.expression, collection);
     // MakeLabel gives "" for a failure and for an empty label alike.
     if (evaluator.LastCallSucceeded()) {
-      value::AssignUtf8(label, utf8);
-      labels.text += utf8;
+      labels.text += label;
     } else if (labels.failed++ == 0) {
       labels.first_failed_row = row - 1;
       labels.first_failure = value::ToUtf8(evaluator.Message());
