@@ -162,16 +162,16 @@ def field_list(frame):
     return [(str(name), type_code(frame.iloc[:, i])) for i, name in enumerate(frame.columns)]
 
 
-def column_specs(frame, expression):
-    """The frame's columns for labelling with expression.
+def column_specs(frame, used):
+    """The frame's columns for _core.label_frame.
 
-    Only columns whose name occurs in the expression are converted; the
-    others keep their type code, which is all verification reads of them.
+    Only the columns at the positions in used (those the expression names)
+    are converted; the others keep their type code, which is all
+    verification reads of them.
     """
-    folded = expression.casefold()
     specs = []
     for i, (name, code) in enumerate(field_list(frame)):
-        if name.casefold() in folded:
+        if i in used:
             specs.append(column_spec(name, frame.iloc[:, i]))
         else:
             specs.append((name, code, _KIND["none"], None, None))

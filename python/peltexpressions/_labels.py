@@ -43,7 +43,7 @@ def verify(expression, fields=()):
     fields. Returns a VerifyResult with ``.valid`` and ``.message``, the
     library's own text ("Expression is Valid!" or the reason for refusal).
     """
-    valid, message = _core.verify(check_expression(expression), _fields(fields))
+    valid, message, _ = _core.verify(check_expression(expression), _fields(fields), None)
     return VerifyResult(valid, message)
 
 
@@ -109,14 +109,21 @@ def label_frame(frame, expression, reserved_words, locale, jobs, now):
     """label() for a DataFrame, with $$DATE and $$TIME taken from now."""
     check_expression(expression)
     words = reserved_word_values(reserved_words)
+    locale = check_locale(locale)
+    jobs = _jobs(jobs)
+    # Verified on the columns' types first, so that an invalid expression
+    # is told before any cell is read and only the named columns are read.
+    valid, message, used = _core.verify(expression, field_list(frame), locale)
+    if not valid:
+        raise InvalidExpression(message)
     out = np.empty(len(frame), dtype=object)
     outcome, detail = _core.label_frame(
         expression,
-        column_specs(frame, expression),
+        column_specs(frame, set(used)),
         len(frame),
         words,
-        check_locale(locale),
-        _jobs(jobs),
+        locale,
+        jobs,
         int(now),
         out,
     )

@@ -165,7 +165,10 @@ Column MakeColumn(const py::tuple& spec, std::size_t row_count, std::vector<py::
   return column;
 }
 
-py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields) {
+// The verdict on an expression against fields given as (name, type code),
+// and the positions of the fields it names: only those need their cells.
+py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields,
+                 const std::optional<std::string>& locale_id) {
   std::vector<py::object> owners;
   std::vector<Column> columns;
   for (const py::tuple& field : fields) {
@@ -176,12 +179,20 @@ py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields
   const std::u16string text = Utf16(expression);
   evaluator::PeltExpressionEvaluator evaluator;
   bool valid = false;
+  std::vector<std::int32_t> used;
   {
     py::gil_scoped_release released;
-    LocaleScope locale(nullptr);
+    LocaleScope locale(LocaleFor(locale_id));
     valid = evaluator.VerifyExpression(&table, text) != evaluator::kFalse;
+    for (const language::Token& token : evaluator.Tokens()) {
+      std::int32_t index = -1;
+      if (valid && token.kind == language::TokenKind::kField &&
+          table.IndexOfField(token.text, index).ok() && index >= 0) {
+        used.push_back(index);
+      }
+    }
   }
-  return py::make_tuple(valid, ToPython(value::Variant::FromText(evaluator.Message())));
+  return py::make_tuple(valid, ToPython(value::Variant::FromText(evaluator.Message())), used);
 }
 
 // Verifies once, then labels every row. ("invalid", message) or
