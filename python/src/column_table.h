@@ -11,15 +11,29 @@
 
 namespace pelt::python {
 
-// How a column's cells are stored, as the Python side hands them over.
+// How a column's cells are stored, as the Python side hands them over, with
+// the name the Python side knows each by:
+//   kNone          no cells: a geometry column, or one the expression does not name
+//   kBoolean       uint8, 0 or 1
+//   kSmallInteger  int64 holding 16-bit values
+//   kInteger       int64: a Long within 32 bits, a Double beyond
+//   kReal          float64, NaN for null
+//   kDate          int64 microseconds since 1970, INT64_MIN for null
+//   kText          UTF-16 in one buffer, with the end of each cell
+// clang-format off
+#define PELT_CELL_KINDS(X)              \
+  X(kNone, "none")                      \
+  X(kBoolean, "boolean")                \
+  X(kSmallInteger, "small_integer")     \
+  X(kInteger, "integer")                \
+  X(kReal, "real")                      \
+  X(kDate, "date")                      \
+  X(kText, "text")
+// clang-format on
 enum class CellKind : std::uint8_t {
-  kNone,          // no cells: a geometry column, or a table made for verification only
-  kBoolean,       // uint8, 0 or 1
-  kSmallInteger,  // int64 holding 16-bit values
-  kInteger,       // int64: a Long within 32 bits, a Double beyond
-  kReal,          // float64, NaN for null
-  kDate,          // int64 microseconds since 1970, INT64_MIN for null
-  kText,          // UTF-16 in one buffer, with the end of each cell
+#define PELT_CELL_KIND_ID(id, name) id,
+  PELT_CELL_KINDS(PELT_CELL_KIND_ID)
+#undef PELT_CELL_KIND_ID
 };
 
 // One column. Numeric cells are read in place from the caller's buffers,
@@ -28,11 +42,11 @@ struct Column {
   std::u16string name;
   host::FieldType type = host::FieldType::kString;
   CellKind kind = CellKind::kNone;
-  const void* cells = nullptr;           // numeric kinds
+  const void* cells = nullptr;            // numeric kinds
   const std::uint8_t* missing = nullptr;  // optional: 1 marks a null cell
-  std::u16string text;                   // kText: the cells one after another
-  std::vector<std::size_t> text_ends;    // kText: end of cell i in text
-  std::vector<std::uint8_t> text_null;   // kText: 1 marks a null cell
+  std::u16string text;                    // kText: the cells one after another
+  std::vector<std::size_t> text_ends;     // kText: end of cell i in text
+  std::vector<std::uint8_t> text_null;    // kText: 1 marks a null cell
 };
 
 class ColumnRow;

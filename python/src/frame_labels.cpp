@@ -47,8 +47,9 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
 
 }  // namespace
 
-std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count, const std::u16string& expression,
-                 const evaluator::CollectionRef& reserved_words, int jobs) {
+std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
+                              const std::u16string& expression,
+                              const evaluator::CollectionRef& reserved_words, int jobs) {
   // A thread is worth starting only for a few thousand rows.
   constexpr std::size_t kRowsPerThreadAtLeast = 4096;
   const std::size_t threads = std::clamp<std::size_t>(

@@ -25,8 +25,9 @@ struct Labels {
 // verified, on `jobs` threads (each with its own evaluator) over consecutive
 // stretches of rows, one Labels per stretch in row order; the labels do not
 // depend on jobs. Runs without Python: call it with the GIL released.
-std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count, const std::u16string& expression,
-                 const evaluator::CollectionRef& reserved_words, int jobs);
+std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
+                              const std::u16string& expression,
+                              const evaluator::CollectionRef& reserved_words, int jobs);
 
 // The failures of all stretches as one Labels holds them (no text).
 Labels FailureSummary(const std::vector<Labels>& stretches);

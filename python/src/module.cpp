@@ -6,8 +6,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <algorithm>
-#include <bit>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -16,6 +14,7 @@
 
 #include "column_table.h"
 #include "frame_labels.h"
+#include "label_output.h"
 #include "locale_scope.h"
 #include "pelt/evaluator/apply_format.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -23,20 +22,13 @@
 #include "pelt/value/conversion.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
+#include "python_columns.h"
 #include "python_values.h"
 #include "reserved_words.h"
 #include "source_labels.h"
 
 namespace pelt::python {
 namespace {
-
-using WordList = std::vector<std::pair<std::u16string, value::Variant>>;
-
-std::u16string Utf16(const py::str& text) {
-  std::u16string out;
-  AppendUtf16(text.ptr(), out);
-  return out;
-}
 
 // nullptr for None: the environment's locale. The caller has checked the id.
 const value::LocaleData* LocaleFor(const std::optional<std::string>& id) {
@@ -47,122 +39,6 @@ ReservedWords::Given GivenWords(const std::vector<std::pair<py::str, value::Vari
   ReservedWords::Given given;
   for (const auto& [key, word] : words) given.emplace_back(Utf16(key), word);
   return given;
-}
-
-// A label as a Python str. Most labels hold no surrogates and are copied
-// straight; a lone surrogate becomes U+FFFD, as in the library's UTF-8.
-PyObject* PythonText(std::u16string_view text) {
-  const bool plain = std::none_of(text.begin(), text.end(),
-                                  [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; });
-  if (plain) {
-    return PyUnicode_FromKindAndData(PyUnicode_2BYTE_KIND, text.data(),
-                                     static_cast<Py_ssize_t>(text.size()));
-  }
-  int byte_order = std::endian::native == std::endian::little ? -1 : 1;
-  return PyUnicode_DecodeUTF16(reinterpret_cast<const char*>(text.data()),
-                               static_cast<Py_ssize_t>(text.size() * sizeof(char16_t)), "replace",
-                               &byte_order);
-}
-
-// Writes the labels, stretch after stretch, into the slots of a numpy
-// object array, replacing what the slots held.
-void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
-  std::size_t count = 0;
-  for (const Labels& labels : stretches) count += labels.ends.size();
-  if (out.dtype().kind() != 'O' || out.ndim() != 1 ||
-      static_cast<std::size_t>(out.shape(0)) != count ||
-      (out.flags() & py::array::c_style) == 0) {
-    throw py::value_error("out must be a contiguous object array with one slot per row");
-  }
-  auto** slot = static_cast<PyObject**>(out.mutable_data());
-  for (const Labels& labels : stretches) {
-    std::size_t begin = 0;
-    for (const std::size_t end : labels.ends) {
-      PyObject* text = PythonText(std::u16string_view(labels.text).substr(begin, end - begin));
-      if (text == nullptr) throw py::error_already_set();
-      Py_XDECREF(*slot);
-      *slot++ = text;
-      begin = end;
-    }
-  }
-}
-
-py::tuple LabelSummary(const std::vector<Labels>& stretches) {
-  const Labels summary = FailureSummary(stretches);
-  return py::make_tuple(summary.failed, summary.first_failed_row, summary.first_failure);
-}
-
-// Every row reads a cell of every array, so a short array would read
-// beyond its end.
-void CheckLength(const py::array& cells, std::size_t row_count) {
-  if (cells.ndim() != 1 || static_cast<std::size_t>(cells.shape(0)) != row_count) {
-    throw py::value_error("a column's cells must be one per row");
-  }
-}
-
-// A column as the Python side hands it over: (name, type code, cell kind,
-// cells, missing). Numeric cells are kept in `owners` while the table lives.
-Column MakeColumn(const py::tuple& spec, std::size_t row_count, std::vector<py::object>& owners) {
-  Column column;
-  column.name = Utf16(spec[0].cast<py::str>());
-  column.type = static_cast<host::FieldType>(spec[1].cast<std::int32_t>());
-  column.kind = static_cast<CellKind>(spec[2].cast<std::uint8_t>());
-  const py::object cells = spec[3];
-  if (!spec[4].is_none()) {
-    auto missing = py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>(spec[4]);
-    CheckLength(missing, row_count);
-    column.missing = missing.data();
-    owners.push_back(std::move(missing));
-  }
-  auto keep = [&](auto array) {
-    CheckLength(array, row_count);
-    column.cells = array.data();
-    owners.push_back(std::move(array));
-  };
-  switch (column.kind) {
-    case CellKind::kNone: break;
-    case CellKind::kBoolean:
-      keep(py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>(cells));
-      break;
-    case CellKind::kSmallInteger:
-    case CellKind::kInteger:
-    case CellKind::kDate:
-      keep(py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>(cells));
-      break;
-    case CellKind::kReal:
-      keep(py::array_t<double, py::array::c_style | py::array::forcecast>(cells));
-      break;
-    case CellKind::kText: {
-      // Copied once, so that the labels are made without Python.
-      const auto items = py::array::ensure(cells, py::array::c_style);
-      if (!items || items.dtype().kind() != 'O') {
-        throw py::type_error("text cells must be an object array");
-      }
-      CheckLength(items, row_count);
-      const auto count = static_cast<std::size_t>(items.shape(0));
-      auto* const* objects = static_cast<PyObject* const*>(items.data());
-      // Sized once: a character beyond the BMP takes two units.
-      std::size_t units = 0;
-      for (std::size_t i = 0; i < count; ++i) {
-        PyObject* item = objects[i];
-        if (item == nullptr || PyUnicode_Check(item) == 0) continue;
-        const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(item));
-        units += PyUnicode_KIND(item) == PyUnicode_4BYTE_KIND ? 2 * length : length;
-      }
-      column.text.reserve(units);
-      column.text_ends.reserve(count);
-      column.text_null.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        PyObject* item = objects[i];
-        const bool is_text = item != nullptr && PyUnicode_Check(item) != 0;
-        if (is_text) AppendUtf16(item, column.text);
-        column.text_null.push_back(is_text ? 0 : 1);
-        column.text_ends.push_back(column.text.size());
-      }
-      break;
-    }
-  }
-  return column;
 }
 
 // The verdict on an expression against fields given as (name, type code),
@@ -255,10 +131,7 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
     LocaleScope locale(LocaleFor(locale_id));
     result = LabelSource(request);
   }
-  static constexpr const char* kOutcomes[] = {
-      "labelled", "not found",        "cannot open", "bad choice", "where refused",
-      "invalid",  "word given twice", "read failed"};
-  const char* outcome = kOutcomes[static_cast<int>(result.outcome)];
+  const char* outcome = OutcomeName(result.outcome);
   if (result.outcome != SourceLabels::Outcome::kLabelled) {
     return py::make_tuple(outcome, result.message);
   }
@@ -307,13 +180,9 @@ py::dict FieldTypes() {
 
 py::dict CellKinds() {
   py::dict kinds;
-  kinds["none"] = static_cast<int>(CellKind::kNone);
-  kinds["boolean"] = static_cast<int>(CellKind::kBoolean);
-  kinds["small_integer"] = static_cast<int>(CellKind::kSmallInteger);
-  kinds["integer"] = static_cast<int>(CellKind::kInteger);
-  kinds["real"] = static_cast<int>(CellKind::kReal);
-  kinds["date"] = static_cast<int>(CellKind::kDate);
-  kinds["text"] = static_cast<int>(CellKind::kText);
+#define PELT_CELL_KIND(id, name) kinds[name] = static_cast<int>(CellKind::id);
+  PELT_CELL_KINDS(PELT_CELL_KIND)
+#undef PELT_CELL_KIND
   return kinds;
 }
 

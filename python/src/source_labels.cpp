@@ -45,6 +45,20 @@ Outcome OpenFailure(gdal::OpenErrorKind kind) {
 
 }  // namespace
 
+const char* OutcomeName(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kLabelled: return "labelled";
+    case Outcome::kNotFound: return "not found";
+    case Outcome::kCannotOpen: return "cannot open";
+    case Outcome::kBadChoice: return "bad choice";
+    case Outcome::kFilterRefused: return "where refused";
+    case Outcome::kInvalidExpression: return "invalid";
+    case Outcome::kWordGivenTwice: return "word given twice";
+    case Outcome::kReadFailed: return "read failed";
+  }
+  return "read failed";
+}
+
 SourceLabels LabelSource(const SourceRequest& request) {
   gdal::OpenError open_error;
   std::unique_ptr<gdal::Source> source =

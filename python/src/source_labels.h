@@ -31,13 +31,16 @@ struct SourceLabels {
     kFilterRefused,      // the driver cannot evaluate the condition
     kInvalidExpression,  // message holds the verification's text
     kWordGivenTwice,
-    kReadFailed,         // reading stopped early; message says why
+    kReadFailed,  // reading stopped early; message says why
   };
   Outcome outcome = Outcome::kLabelled;
   std::string message;
   std::vector<std::int64_t> fids;
   Labels labels;
 };
+
+// "labelled", "not found" …: the outcome as the Python side knows it.
+const char* OutcomeName(SourceLabels::Outcome outcome);
 
 // The labels of a GDAL layer's features, in the layer's order, the way
 // pelt-label labels them: verified once, then one label per feature with
