@@ -17,7 +17,9 @@ from distributed import Client, LocalCluster
 import peltexpressions as pe
 
 SAMPLE = Path(__file__).resolve().parents[2] / "data" / "sample.gpkg"
-EXPRESSION = "[NAME].UCase ([COUNTRY]): [POPULATION].FormatNumber(0), [SURVEYED].Format(d mmmm yyyy)"
+EXPRESSION = (
+    "[NAME].UCase ([COUNTRY]): [POPULATION].FormatNumber(0), [SURVEYED].Format(d mmmm yyyy)"
+)
 
 
 def layer(copies):

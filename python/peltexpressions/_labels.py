@@ -23,14 +23,17 @@ def _fields(fields):
         for name, code in fields.items():
             if isinstance(code, str):
                 if code not in _core.FIELD_TYPES:
-                    raise ValueError(f"unknown field type {code!r}; known: {', '.join(_core.FIELD_TYPES)}")
+                    known = ", ".join(_core.FIELD_TYPES)
+                    raise ValueError(f"unknown field type {code!r}; known: {known}")
                 code = _core.FIELD_TYPES[code]
             if isinstance(code, bool) or not isinstance(code, int):
                 raise TypeError(f"the type of field {name!r} must be a code or a type name")
             pairs.append((str(name), code))
         return pairs
     if isinstance(fields, (str, bytes)) or not hasattr(fields, "__iter__"):
-        raise TypeError("fields must be a list of names, a mapping of names to types or a DataFrame")
+        raise TypeError(
+            "fields must be a list of names, a mapping of names to types or a DataFrame"
+        )
     return [(str(name), _core.FIELD_TYPES["String"]) for name in fields]
 
 
