@@ -15,13 +15,14 @@ class LabelsFailedWarning(UserWarning):
     """Some labels could not be made: their rows are empty strings.
 
     ``failed`` is how many, ``first_row`` the position (0-based) of the first
-    of them and ``message`` the library's text for it.
+    of them and ``message`` the library's text for it. Features read from a
+    GDAL source are named by feature id in the text.
     """
 
-    def __init__(self, failed, total, first_row, message):
+    def __init__(self, failed, total, first_row, message, name=None):
+        first = name or f"row {first_row}"
         super().__init__(
-            f"{failed} of {total} rows could not be labelled; "
-            f"the first, row {first_row}: {message}"
+            f"{failed} of {total} rows could not be labelled; the first, {first}: {message}"
         )
         self.failed = failed
         self.first_row = first_row

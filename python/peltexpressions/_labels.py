@@ -58,15 +58,16 @@ def _jobs(jobs):
     return jobs
 
 
-def _finish(outcome, detail, total):
-    """The labels and failure count of a _core call, or its exception."""
+def _finish(outcome, detail, total, fids=None):
+    """The failure count of a _core call, or its exception."""
     if outcome == "invalid":
         raise InvalidExpression(detail)
     if outcome == "word given twice":
         raise ValueError("reserved_words names a word twice (names match regardless of case)")
     failed, first_row, message = detail
     if failed:
-        warnings.warn(LabelsFailedWarning(failed, total, first_row, message), stacklevel=4)
+        name = None if fids is None else f"feature {fids[first_row]}"
+        warnings.warn(LabelsFailedWarning(failed, total, first_row, message, name), stacklevel=4)
     return failed
 
 
@@ -182,7 +183,7 @@ def read_labels(source, expression, layer=None, where=None, open_options=None,
     if outcome != "labelled":
         _finish(outcome, detail, 0)
     labels, fids, summary = detail
-    failed = _finish(outcome, summary, len(labels))
+    failed = _finish(outcome, summary, len(labels), fids)
     result = pd.Series(labels, index=pd.Index(fids, name="fid"), name="label", dtype=object)
     result.attrs["failed_labels"] = failed
     return result

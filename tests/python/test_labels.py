@@ -1,4 +1,5 @@
 import datetime
+import json
 
 import numpy as np
 import pandas as pd
@@ -86,9 +87,22 @@ def test_date_and_time_are_supplied():
     assert pe.label("$$DATE", [{}], locale="en_US") == [today]
 
 
-def test_failed_labels_are_empty_and_counted():
-    frame = pd.DataFrame({"T": ["x" * (1 << 23), "ok"]})
-    with pytest.warns(pe.LabelsFailedWarning, match="1 of 2 rows.*row 0: Out of string space"):
-        labels = pe.label("[T][T][T]", frame)
+def _source_labels(tmp_path, names):
+    features = [{"type": "Feature", "id": i + 7, "geometry": None, "properties": {"T": name}}
+                for i, name in enumerate(names)]
+    path = tmp_path / "long.geojson"
+    path.write_text(json.dumps({"type": "FeatureCollection", "features": features}))
+    return pe.read_labels(path, "[T][T][T]")
+
+
+# A label longer than the library allows fails; the other rows still label.
+@pytest.mark.parametrize("source,first", [("frame", "row 0"), ("gdal", "feature 7")])
+def test_failed_labels_are_empty_and_counted(tmp_path, source, first):
+    names = ["x" * (1 << 23), "ok"]
+    with pytest.warns(pe.LabelsFailedWarning, match=f"1 of 2 rows.*{first}: Out of string space"):
+        if source == "frame":
+            labels = pe.label("[T][T][T]", pd.DataFrame({"T": names}))
+        else:
+            labels = _source_labels(tmp_path, names)
     assert labels.tolist() == ["", "okokok"]
     assert labels.attrs["failed_labels"] == 1
