@@ -159,8 +159,9 @@ py::tuple ApplyFunction(value::Variant input, const std::string& function,
   } else {
     first = Utf16(std::get<py::str>(argument));
   }
+  // Not UserLocale(): another thread's LocaleScope may have set it.
   const value::LocaleData& locale =
-      locale_id ? value::LocaleDataFor(*locale_id) : value::UserLocale();
+      value::LocaleDataFor(locale_id ? *locale_id : value::LocaleIdFromEnvironment());
   evaluator::ApplyFormat(input, *id, first, language::Argument(), locale);
   std::u16string text;
   if (value::AppendText(input, locale, text) != value::ErrorCode::kNone) {
