@@ -106,3 +106,14 @@ def test_failed_labels_are_empty_and_counted(tmp_path, source, first):
             labels = _source_labels(tmp_path, names)
     assert labels.tolist() == ["", "okokok"]
     assert labels.attrs["failed_labels"] == 1
+
+
+# Names match regardless of case, the first of two such columns winning, in
+# narrow tables and in wide ones alike.
+@pytest.mark.parametrize("width", [2, 40])
+@pytest.mark.parametrize("expression,expected", [("[NAME]", "first"), ("[Name]", "first")])
+def test_first_of_two_case_equal_columns_wins(width, expression, expected):
+    columns = {"name": ["first"], "NAME": ["second"]}
+    columns.update({f"extra{i}": [i] for i in range(width - 2)})
+    frame = pd.DataFrame(columns)
+    assert pe.label(expression, frame).tolist() == [expected]
