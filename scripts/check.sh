@@ -4,7 +4,9 @@
 # UndefinedBehaviorSanitizer. The sanitizer build is made once, with clang,
 # and holds the fuzz targets too, which then run for a short fixed time each.
 # The tests that label on several threads run once more under
-# ThreadSanitizer.
+# ThreadSanitizer. The Python package is installed from the release build
+# into a fresh virtual environment, where its README example and its tests
+# run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -21,7 +23,11 @@ run_suite() {
 }
 
 echo "== normal build ==" >&2
-run_suite "$root/build-check" -DCMAKE_BUILD_TYPE=Release -DPELT_BUILD_BENCHMARKS=ON
+# Debian's interpreter, whatever python3 comes first on PATH: the package's
+# dependencies are Debian packages.
+python=/usr/bin/python3
+run_suite "$root/build-check" -DCMAKE_BUILD_TYPE=Release -DPELT_BUILD_BENCHMARKS=ON \
+  -DPELT_BUILD_PYTHON=ON -DPython3_EXECUTABLE=$python
 
 # -O1 keeps the sanitized tests and the fuzzers quick; fuzzer-no-link gives
 # the fuzzers their coverage feedback from the libraries.
@@ -41,6 +47,19 @@ cmake -G Ninja -S "$root" -B "$tsan_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPEL
 cmake --build "$tsan_dir" -j "$jobs" --target pelt-label label_pipeline_test label_options_test
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tools/tsan.supp \
   ctest --test-dir "$tsan_dir" -L tsan -j "$jobs" --output-on-failure --timeout 600
+
+# pip reuses the release build's module (PELT_PYTHON_BUILD_DIR) and, with
+# --no-index, never waits for an index it cannot reach.
+echo "== Python package: pip install ., README example, pytest ==" >&2
+venv="$root/build-check/python-venv"
+rm -rf "$venv"
+"$python" -m venv --system-site-packages "$venv"
+(cd "$root" && PELT_PYTHON_BUILD_DIR="$root/build-check" "$venv/bin/pip" install --no-index -q .)
+awk '/^```python$/ { on = 1; next } /^```$/ { on = 0 } on' "$root/README.md" |
+  (cd "$root" && "$venv/bin/python" -)
+PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
+  "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/python" \
+  --doctest-modules --pyargs peltexpressions
 
 echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
 "$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"

@@ -1,0 +1,31 @@
+"""Label expressions over pandas, GeoPandas and GDAL layers.
+
+>>> import pandas as pd, peltexpressions as pe
+>>> pe.label("[NAME].UCase - [POP].FormatNumber(0)",
+...          pd.DataFrame({"NAME": ["Bern"], "POP": [134591]}), locale="en_US").tolist()
+['BERN - 134,591']
+
+verify() checks an expression, label() labels a DataFrame or a list of
+dicts, read_labels() a GDAL source, and format(), format_number(),
+format_currency() and round() apply one formatting function to one value.
+peltexpressions.dask.label labels a Dask DataFrame partition by partition.
+"""
+
+from . import dask
+from ._errors import InvalidExpression, LabelsFailedWarning, VerifyResult
+from ._format import format, format_currency, format_number, round
+from ._labels import label, read_labels, verify
+
+__all__ = [
+    "InvalidExpression",
+    "LabelsFailedWarning",
+    "VerifyResult",
+    "dask",
+    "format",
+    "format_currency",
+    "format_number",
+    "label",
+    "read_labels",
+    "round",
+    "verify",
+]

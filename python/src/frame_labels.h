@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "column_table.h"
+#include "pelt/evaluator/evaluator_members.h"
+
+namespace pelt::python {
+
+// Labels one after another in one UTF-16 buffer, as the evaluator makes
+// them: label i is text[ends[i-1], ends[i]). A failed label is empty and
+// counted.
+struct Labels {
+  std::u16string text;
+  std::vector<std::size_t> ends;
+  std::int64_t failed = 0;
+  std::int64_t first_failed_row = -1;  // 0-based
+  std::string first_failure;           // the evaluator's message for it
+};
+
+// Labels rows [0, row_count) of table with an expression the caller has
+// verified, on `jobs` threads (each with its own evaluator) over consecutive
+// stretches of rows, one Labels per stretch in row order; the labels do not
+// depend on jobs. Runs without Python: call it with the GIL released.
+std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
+                              const std::u16string& expression,
+                              const evaluator::CollectionRef& reserved_words, int jobs);
+
+// The failures of all stretches as one Labels holds them (no text).
+Labels FailureSummary(const std::vector<Labels>& stretches);
+
+}  // namespace pelt::python
