@@ -35,8 +35,8 @@ const value::LocaleData* LocaleFor(const std::optional<std::string>& id) {
   return id ? &value::LocaleDataFor(*id) : nullptr;
 }
 
-ReservedWords::Given GivenWords(const std::vector<std::pair<py::str, value::Variant>>& words) {
-  ReservedWords::Given given;
+GivenWords Given(const std::vector<std::pair<py::str, value::Variant>>& words) {
+  GivenWords given;
   for (const auto& [key, word] : words) given.emplace_back(Utf16(key), word);
   return given;
 }
@@ -83,8 +83,8 @@ py::tuple LabelFrame(const py::str& expression, const std::vector<py::tuple>& sp
   for (const py::tuple& spec : specs) columns.push_back(MakeColumn(spec, row_count, owners));
   ColumnTable table(std::move(columns));
   const std::u16string text = Utf16(expression);
-  ReservedWords reserved;
-  if (!reserved.Build(GivenWords(words), static_cast<std::time_t>(now))) {
+  gdal::RunWords reserved;
+  if (!StartWords(reserved, Given(words), static_cast<std::time_t>(now))) {
     return py::make_tuple("word given twice", py::none());
   }
   std::vector<Labels> labels;
@@ -123,7 +123,7 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
   request.open_options = open_options;
   request.where = where;
   request.expression = Utf16(expression);
-  request.words = GivenWords(words);
+  request.words = Given(words);
   request.now = static_cast<std::time_t>(now);
   SourceLabels result;
   {

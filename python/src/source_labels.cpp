@@ -74,8 +74,10 @@ SourceLabels LabelSource(const SourceRequest& request) {
   if (evaluator.VerifyExpression(table.get(), request.expression) == evaluator::kFalse) {
     return Refused(Outcome::kInvalidExpression, value::ToUtf8(evaluator.Message()));
   }
-  ReservedWords words;
-  if (!words.Build(request.words, request.now)) return Refused(Outcome::kWordGivenTwice, "");
+  gdal::RunWords words;
+  if (!StartWords(words, request.words, request.now)) {
+    return Refused(Outcome::kWordGivenTwice, "");
+  }
   words.AddLayer(table->name(), request.path);
   ReadOnlyExpressionFields(evaluator, request.where.has_value(), *table);
 

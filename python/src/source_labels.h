@@ -18,7 +18,7 @@ struct SourceRequest {
   std::vector<std::string> open_options;
   std::optional<std::string> where;
   std::u16string expression;
-  ReservedWords::Given words;
+  GivenWords words;
   std::time_t now = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pelt/adapters/gdal/run_words.h"
 #include "pelt/value/collection.h"
 
 namespace pelt::tools {
@@ -22,16 +23,12 @@ class ReservedWordValues {
   // parallel shows the same instant.
   bool Build(std::string_view layer, std::string_view source_path,
              const std::vector<std::string_view>& sets, std::time_t now, std::string& error);
-
   // Sets FID and ROW for the next feature (unless --set fixed them).
-  void SetFeature(std::int64_t fid, std::int64_t row);
-
-  const std::shared_ptr<value::Collection>& collection() const { return values_; }
+  void SetFeature(std::int64_t fid, std::int64_t row) { words_.SetFeature(fid, row); }
+  const std::shared_ptr<value::Collection>& collection() const { return words_.collection(); }
 
  private:
-  std::shared_ptr<value::Collection> values_ = std::make_shared<value::Collection>();
-  value::Variant* fid_ = nullptr;
-  value::Variant* row_ = nullptr;
+  gdal::RunWords words_;
 };
 
 }  // namespace pelt::tools

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string_view>
+
+#include "pelt/value/collection.h"
+
+namespace pelt::gdal {
+
+// The reserved-word values a labelling run supplies: the caller's own words
+// first, which always win, then DATE and TIME of one instant, and for a
+// layer LAYER, SOURCE (the file name) and, per feature, FID and ROW
+// (1-based). pelt-label and the Python package label with these.
+class RunWords {
+ public:
+  RunWords() = default;
+  RunWords(const RunWords&) = delete;  // FID and ROW point into the collection
+  RunWords& operator=(const RunWords&) = delete;
+
+  // A word of the caller's; false when its key was given already (keys
+  // match regardless of case).
+  bool Give(std::u16string_view key, value::Variant value);
+  // DATE (the day) and TIME (the time of day) of now, in local time.
+  void AddClock(std::time_t now);
+  // LAYER and SOURCE, and FID and ROW, which SetFeature changes.
+  void AddLayer(std::string_view layer, std::string_view source_path);
+  // FID and ROW of the next feature (unless the caller gave them). Ids
+  // beyond 32 bits are Doubles, exact up to 2^53.
+  void SetFeature(std::int64_t fid, std::int64_t row);
+
+  const std::shared_ptr<value::Collection>& collection() const { return values_; }
+
+ private:
+  std::shared_ptr<value::Collection> values_ = std::make_shared<value::Collection>();
+  value::Variant* fid_ = nullptr;
+  value::Variant* row_ = nullptr;
+};
+
+}  // namespace pelt::gdal
