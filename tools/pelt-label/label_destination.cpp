@@ -27,7 +27,7 @@ class StreamDestination final : public LabelDestination {
   bool Take(LabelledBatch& batch) override {
     for (std::size_t i = 0; i < batch.labels.size(); ++i) {
       line_.clear();
-      AppendRecord(format_, batch.features.fid(i), batch.labels[i], line_);
+      AppendRecord(format_, batch.fids[i], batch.labels[i], line_);
       sink_.Write(line_);
     }
     return sink_.write_error() == 0;

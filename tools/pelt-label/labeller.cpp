@@ -23,10 +23,12 @@ LabelMaker::LabelMaker(gdal::LayerTable& table, const std::u16string& expression
 void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
   count = std::min(count, batch.features.size());
   batch.labels.resize(count);
+  batch.fids.resize(count);
   batch.failed = 0;
   batch.first_failure.clear();
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t fid = batch.features.fid(i);
+    batch.fids[i] = fid;
     std::string& label = batch.labels[i];
     try {
       words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));

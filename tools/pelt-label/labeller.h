@@ -27,6 +27,7 @@ struct ReservedWordInputs {
 struct LabelledBatch {
   gdal::FeatureBatch features;
   std::vector<std::string> labels;  // UTF-8, one per feature; "" for a failed label
+  std::vector<std::int64_t> fids;   // the id of each labelled feature
   std::int64_t first_row = 0;       // $$ROW of the batch's first feature
   std::int64_t failed = 0;          // how many labels of the batch failed
   std::string first_failure;        // "feature FID: MESSAGE" for the first of them
@@ -59,7 +60,7 @@ struct LabelRunOptions {
   // Feature ids per range when jobs read ranges of the layer themselves
   // (LabelFeatureRanges): enough that starting a range's query costs little,
   // few enough that the ranges in flight hold little memory.
-  std::int64_t ids_per_range = 8192;
+  std::int64_t ids_per_range = 2048;
 };
 
 enum class LabelRunEnd {

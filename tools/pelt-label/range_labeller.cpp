@@ -30,8 +30,9 @@ struct RangeProgress {
 class RangeRun {
  public:
   RangeRun(std::vector<gdal::LayerTable*> readers, std::int64_t first_id,
-           std::int64_t last_id, std::int64_t range_count, const std::u16string& expression,
-           const ReservedWordInputs& words, const LabelRunOptions& options)
+           std::int64_t last_id, std::int64_t range_count, bool label_while_reading,
+           const std::u16string& expression, const ReservedWordInputs& words,
+           const LabelRunOptions& options)
       : readers_(std::move(readers)),
         jobs_(readers_.size()),
         first_id_(first_id),
@@ -40,7 +41,8 @@ class RangeRun {
         ranges_(jobs_ * 2),
         batch_size_(std::max<std::size_t>(options.batch_size, 1)),
         ids_per_range_(options.ids_per_range),
-        limit_(options.limit) {
+        limit_(options.limit),
+        label_while_reading_(label_while_reading) {
     threads_.reserve(jobs_);
     for (std::size_t job = 0; job < jobs_; ++job) {
       threads_.emplace_back([this, job, &expression, &words] { Work(job, expression, words); });
@@ -108,15 +110,25 @@ class RangeRun {
         if (stopping_) return;
       }
       Range& range = RangeAt(index);
-      Read(reader, index, range);
-      const std::int64_t first_row = PublishCount(index, range.count);
-      if (first_row < 0) return;  // stopping
       try {
         if (!maker) maker = std::make_unique<LabelMaker>(reader, expression, words);
-        Label(*maker, range, first_row);
       } catch (...) {
-        range.filled = 0;
         range.read_failure = "out of memory";
+      }
+      if (maker) {
+        // Labelled batch by batch as read, while the features are still in
+        // the cache, unless the labels need the ranges before counted.
+        Read(reader, index, range, label_while_reading_ ? maker.get() : nullptr);
+        if (!label_while_reading_) {
+          const std::int64_t first_row = PublishCount(index, range.count);
+          if (first_row < 0) return;  // stopping
+          try {
+            Label(*maker, range, first_row);
+          } catch (...) {
+            range.filled = 0;
+            range.read_failure = "out of memory";
+          }
+        }
       }
       {
         std::lock_guard lock(mutex_);
@@ -126,19 +138,26 @@ class RangeRun {
     }
   }
 
-  void Read(gdal::LayerTable& reader, std::size_t index, Range& range) {
+  // Reads range index into its batches, labelling each as it comes when
+  // maker is given.
+  void Read(gdal::LayerTable& reader, std::size_t index, Range& range, LabelMaker* maker) {
     range.filled = 0;
     range.count = 0;
     range.read_failure.clear();
     try {
       const std::int64_t low = first_id_ + static_cast<std::int64_t>(index) * ids_per_range_;
-      const std::int64_t high = last_id_ - low < ids_per_range_ ? last_id_ : low + ids_per_range_ - 1;
+      const std::int64_t high =
+          last_id_ - low < ids_per_range_ ? last_id_ : low + ids_per_range_ - 1;
       gdal::FeatureCursor cursor = reader.FeaturesWithIdsIn(low, high);
       while (true) {
         if (range.batches.size() == range.filled) range.batches.emplace_back();
         LabelledBatch& batch = range.batches[range.filled];
         const std::size_t got = cursor.NextBatch(batch.features, batch_size_);
         if (got == 0) break;
+        if (maker != nullptr) {
+          batch.first_row = 0;  // no label shows $$ROW
+          maker->Label(batch);
+        }
         ++range.filled;
         range.count += static_cast<std::int64_t>(got);
         if (got < batch_size_) break;
@@ -192,12 +211,26 @@ class RangeRun {
   const std::size_t batch_size_;
   const std::int64_t ids_per_range_;
   const std::int64_t limit_;
+  const bool label_while_reading_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::size_t consumed_ = 0;  // ranges the consumer is done with
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };
+
+// Whether the expression, verified against table, names the reserved word.
+bool NamesWord(gdal::LayerTable& table, const std::u16string& expression,
+               std::u16string_view word) {
+  evaluator::PeltExpressionEvaluator evaluator;
+  if (evaluator.VerifyExpression(&table, expression) == evaluator::kFalse) return true;
+  for (const language::Token& token : evaluator.Tokens()) {
+    if (token.kind == language::TokenKind::kReservedWord && value::EqualsNoCase(token.text, word)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -236,7 +269,10 @@ std::optional<LabelRunEnd> LabelFeatureRanges(gdal::LayerTable& table,
   }
   std::optional<LabelRunEnd> end;
   {
-    RangeRun run(std::move(readers), first_id, last_id, range_count, expression, words, options);
+    // $$ROW and a limit need the features of the ranges before counted.
+    const bool label_while_reading = options.limit < 0 && !NamesWord(table, expression, u"ROW");
+    RangeRun run(std::move(readers), first_id, last_id, range_count, label_while_reading,
+                 expression, words, options);
     end = run.Consume(consume, should_stop, read_failure);
   }
   table.ReadAllFeatures();
