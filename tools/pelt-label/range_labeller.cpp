@@ -157,6 +157,9 @@ class RangeRun {
         if (maker != nullptr) {
           batch.first_row = 0;  // no label shows $$ROW
           maker->Label(batch);
+          // The writer takes the labels and ids only: the features go while
+          // still in the cache, and their memory serves the next batch.
+          batch.features.Clear();
         }
         ++range.filled;
         range.count += static_cast<std::int64_t>(got);
@@ -198,6 +201,7 @@ class RangeRun {
         break;
       }
       maker.Label(batch, static_cast<std::size_t>(wanted));
+      batch.features.Clear();
       wanted -= static_cast<std::int64_t>(batch.labels.size());
     }
   }

@@ -248,6 +248,12 @@ FeatureBatch& FeatureBatch::operator=(FeatureBatch&&) noexcept = default;
 
 std::size_t FeatureBatch::size() const { return state_ ? state_->features.size() : 0; }
 
+void FeatureBatch::Clear() {
+  if (!state_) return;
+  state_->row.Reset(nullptr, nullptr);
+  state_->features.clear();
+}
+
 std::int64_t FeatureBatch::fid(std::size_t index) const {
   if (index >= size()) return -1;
   return static_cast<std::int64_t>(state_->features[index]->GetFID());

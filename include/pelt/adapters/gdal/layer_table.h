@@ -138,6 +138,8 @@ class FeatureBatch {
   FeatureBatch& operator=(FeatureBatch&&) noexcept;
 
   std::size_t size() const;
+  // Frees the features, keeping the storage for the next batch.
+  void Clear();
   std::int64_t fid(std::size_t index) const;
   // The values of feature index, by the table's field indices. The same row
   // object serves every feature of the batch: choosing another one changes
