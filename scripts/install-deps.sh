@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libicu-dev
-  libgdal-dev gdal-bin sqlite3 bc time
+  libgdal-dev gdal-bin sqlite3 bc time libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev xvfb xdotool fonts-dejavu-core
   python3-dev python3-venv pybind11-dev python3-pybind11 python3-numpy python3-pandas
