@@ -197,8 +197,8 @@ void AssignUtf8(std::u16string_view utf16, std::string& out) {
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
   u_strToUTF8WithSub(out.data() + i, static_cast<int32_t>(out.size() - i), &length,
-                     Data(utf16.substr(i)), static_cast<int32_t>(utf16.size() - i), 0xFFFD,
-                     nullptr, &status);
+                     Data(utf16.substr(i)), static_cast<int32_t>(utf16.size() - i), 0xFFFD, nullptr,
+                     &status);
   if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
   out.resize(i + static_cast<std::size_t>(length));
 }

@@ -22,8 +22,7 @@ extern "C" __attribute__((visibility("default"))) void pelt_label_run_builder(
   pelt::builder::InstallQtBuilder();
 
   pelt::evaluator::PeltExpressionEvaluator evaluator;
-  evaluator.ShowMessages(session->show_messages ? pelt::evaluator::kTrue
-                                                : pelt::evaluator::kFalse);
+  evaluator.ShowMessages(session->show_messages ? pelt::evaluator::kTrue : pelt::evaluator::kFalse);
   *accepted = evaluator.EditExpression(session->table, session->expression, session->words,
                                        session->descriptions);
 }

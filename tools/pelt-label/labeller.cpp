@@ -32,8 +32,8 @@ void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
     std::string& label = batch.labels[i];
     try {
       words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
-      const std::u16string made = evaluator_.MakeLabel(&table_, &batch.features.RowAt(i),
-                                                       expression_, words_.collection());
+      const std::u16string made =
+          evaluator_.MakeLabel(&table_, &batch.features.RowAt(i), expression_, words_.collection());
       // MakeLabel gives "" for a failure and for an empty label alike; the
       // evaluator's verdict tells them apart.
       if (evaluator_.LastCallSucceeded()) {

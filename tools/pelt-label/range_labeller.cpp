@@ -29,10 +29,9 @@ struct RangeProgress {
 
 class RangeRun {
  public:
-  RangeRun(std::vector<gdal::LayerTable*> readers, std::int64_t first_id,
-           std::int64_t last_id, std::int64_t range_count, bool label_while_reading,
-           const std::u16string& expression, const ReservedWordInputs& words,
-           const LabelRunOptions& options)
+  RangeRun(std::vector<gdal::LayerTable*> readers, std::int64_t first_id, std::int64_t last_id,
+           std::int64_t range_count, bool label_while_reading, const std::u16string& expression,
+           const ReservedWordInputs& words, const LabelRunOptions& options)
       : readers_(std::move(readers)),
         jobs_(readers_.size()),
         first_id_(first_id),
@@ -95,9 +94,7 @@ class RangeRun {
 
  private:
   // Range index lives in slot index % jobs of its thread's two, alternately.
-  Range& RangeAt(std::size_t index) {
-    return ranges_[(index % jobs_) * 2 + (index / jobs_) % 2];
-  }
+  Range& RangeAt(std::size_t index) { return ranges_[(index % jobs_) * 2 + (index / jobs_) % 2]; }
 
   void Work(std::size_t job, const std::u16string& expression, const ReservedWordInputs& words) {
     gdal::LayerTable& reader = *readers_[job];
@@ -113,6 +110,7 @@ class RangeRun {
       try {
         if (!maker) maker = std::make_unique<LabelMaker>(reader, expression, words);
       } catch (...) {
+        range.filled = 0;
         range.read_failure = "out of memory";
       }
       if (maker) {
@@ -238,13 +236,10 @@ bool NamesWord(gdal::LayerTable& table, const std::u16string& expression,
 
 }  // namespace
 
-std::optional<LabelRunEnd> LabelFeatureRanges(gdal::LayerTable& table,
-                                              const std::u16string& expression,
-                                              const ReservedWordInputs& words,
-                                              const LabelRunOptions& options,
-                                              const std::function<bool(LabelledBatch&)>& consume,
-                                              const std::function<bool()>& should_stop,
-                                              std::string& read_failure) {
+std::optional<LabelRunEnd> LabelFeatureRanges(
+    gdal::LayerTable& table, const std::u16string& expression, const ReservedWordInputs& words,
+    const LabelRunOptions& options, const std::function<bool(LabelledBatch&)>& consume,
+    const std::function<bool()>& should_stop, std::string& read_failure) {
   std::int64_t first_id = 0;
   std::int64_t last_id = 0;
   const std::int64_t ids = options.ids_per_range;

@@ -18,12 +18,9 @@ namespace pelt::tools {
 // nullopt when the layer cannot be split or opened again: nothing was read,
 // and the caller reads on one thread with LabelFeatures. read_failure tells
 // why reading stopped short, "" when it did not.
-std::optional<LabelRunEnd> LabelFeatureRanges(gdal::LayerTable& table,
-                                              const std::u16string& expression,
-                                              const ReservedWordInputs& words,
-                                              const LabelRunOptions& options,
-                                              const std::function<bool(LabelledBatch&)>& consume,
-                                              const std::function<bool()>& should_stop,
-                                              std::string& read_failure);
+std::optional<LabelRunEnd> LabelFeatureRanges(
+    gdal::LayerTable& table, const std::u16string& expression, const ReservedWordInputs& words,
+    const LabelRunOptions& options, const std::function<bool(LabelledBatch&)>& consume,
+    const std::function<bool()>& should_stop, std::string& read_failure);
 
 }  // namespace pelt::tools

@@ -75,8 +75,7 @@ bool LayerTable::FeatureIdBounds(std::int64_t& first, std::int64_t& last) const 
 std::unique_ptr<LayerTable> LayerTable::OpenAnotherReader() const {
   try {
     internal::QuietGdalErrors quiet;
-    std::shared_ptr<internal::DatasetState> dataset =
-        internal::OpenDatasetAgain(state_->dataset);
+    std::shared_ptr<internal::DatasetState> dataset = internal::OpenDatasetAgain(state_->dataset);
     if (!dataset) return nullptr;
     OGRLayer* layer = dataset->dataset->GetLayerByName(state_->name.c_str());
     if (layer == nullptr || !internal::IgnoreFields(*layer, state_->ignored_fields)) {
