@@ -136,14 +136,14 @@ def _object_cells(name, series):
     _refuse(name, series)
 
 
-def column_spec(name, series):
+def describe_column(name, series):
     """One column with its cells, as _core.label_frame takes it."""
     dtype = series.dtype
     code = type_code(series)
     if code == _TYPE["Geometry"]:
         return (name, code, _KIND["none"], None, None)
     if isinstance(dtype, pd.CategoricalDtype):
-        return column_spec(name, series.astype(dtype.categories.dtype))
+        return describe_column(name, series.astype(dtype.categories.dtype))
     if pd.api.types.is_bool_dtype(dtype) or pd.api.types.is_integer_dtype(dtype):
         return _numeric_cells(name, series, code)
     if pd.api.types.is_float_dtype(dtype):
@@ -162,17 +162,17 @@ def field_list(frame):
     return [(str(name), type_code(frame.iloc[:, i])) for i, name in enumerate(frame.columns)]
 
 
-def column_specs(frame, used):
+def described_columns(frame, used):
     """The frame's columns for _core.label_frame.
 
     Only the columns at the positions in used (those the expression names)
     are converted; the others keep their type code, which is all
     verification reads of them.
     """
-    specs = []
+    described = []
     for i, (name, code) in enumerate(field_list(frame)):
         if i in used:
-            specs.append(column_spec(name, frame.iloc[:, i]))
+            described.append(describe_column(name, frame.iloc[:, i]))
         else:
-            specs.append((name, code, _KIND["none"], None, None))
-    return specs
+            described.append((name, code, _KIND["none"], None, None))
+    return described

@@ -9,7 +9,7 @@ import numpy as np
 import pandas as pd
 
 from . import _core
-from ._columns import column_specs, field_list
+from ._columns import described_columns, field_list
 from ._errors import InvalidExpression, LabelsFailedWarning, VerifyResult
 from ._values import check_expression, check_locale, reserved_word_values
 
@@ -123,7 +123,7 @@ def label_frame(frame, expression, reserved_words, locale, jobs, now):
     out = np.empty(len(frame), dtype=object)
     outcome, detail = _core.label_frame(
         expression,
-        column_specs(frame, set(used)),
+        described_columns(frame, set(used)),
         len(frame),
         words,
         locale,

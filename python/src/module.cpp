@@ -73,14 +73,16 @@ py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields
 
 // Verifies once, then labels every row. ("invalid", message) or
 // ("labelled", (failed, first failed row, its message)) with out filled.
-py::tuple LabelFrame(const py::str& expression, const std::vector<py::tuple>& specs,
+py::tuple LabelFrame(const py::str& expression, const std::vector<py::tuple>& described,
                      std::size_t row_count,
                      const std::vector<std::pair<py::str, value::Variant>>& words,
                      const std::optional<std::string>& locale_id, int jobs, std::int64_t now,
                      py::array out) {
   std::vector<py::object> owners;
   std::vector<Column> columns;
-  for (const py::tuple& spec : specs) columns.push_back(MakeColumn(spec, row_count, owners));
+  for (const py::tuple& column : described) {
+    columns.push_back(MakeColumn(column, row_count, owners));
+  }
   ColumnTable table(std::move(columns));
   const std::u16string text = Utf16(expression);
   gdal::RunWords reserved;

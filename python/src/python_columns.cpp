@@ -24,15 +24,17 @@ void CheckLength(const py::array& cells, std::size_t row_count) {
 
 }  // namespace
 
-Column MakeColumn(const py::tuple& spec, std::size_t row_count, std::vector<py::object>& owners) {
+Column MakeColumn(const py::tuple& described, std::size_t row_count,
+                  std::vector<py::object>& owners) {
   Column column;
-  column.name = Utf16(spec[0].cast<py::str>());
-  column.type = static_cast<host::FieldType>(spec[1].cast<std::int32_t>());
-  column.kind = static_cast<CellKind>(spec[2].cast<std::uint8_t>());
+  column.name = Utf16(described[0].cast<py::str>());
+  column.type = static_cast<host::FieldType>(described[1].cast<std::int32_t>());
+  column.kind = static_cast<CellKind>(described[2].cast<std::uint8_t>());
   if (column.kind > CellKind::kText) throw py::value_error("unknown cell kind");
-  const py::object cells = spec[3];
-  if (!spec[4].is_none()) {
-    auto missing = py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>(spec[4]);
+  const py::object cells = described[3];
+  if (!described[4].is_none()) {
+    auto missing =
+        py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>(described[4]);
     CheckLength(missing, row_count);
     column.missing = missing.data();
     owners.push_back(std::move(missing));

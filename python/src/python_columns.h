@@ -19,6 +19,7 @@ std::u16string Utf16(const py::str& text);
 // cells, missing), with one cell per row. Numeric cells stay in the
 // caller's arrays, which are kept in owners while the table lives; text is
 // copied, so that labels are made without Python. Needs the GIL.
-Column MakeColumn(const py::tuple& spec, std::size_t row_count, std::vector<py::object>& owners);
+Column MakeColumn(const py::tuple& described, std::size_t row_count,
+                  std::vector<py::object>& owners);
 
 }  // namespace pelt::python

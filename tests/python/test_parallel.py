@@ -1,4 +1,4 @@
-import importlib.util
+import runpy
 import threading
 from pathlib import Path
 
@@ -13,10 +13,8 @@ FRAME = pd.DataFrame({"N": [1234.5 + i for i in range(20000)]})
 
 def test_dask_example_matches_one_process():
     pytest.importorskip("distributed")
-    spec = importlib.util.spec_from_file_location("dask_labels", EXAMPLE)
-    example = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(example)
-    assert example.main(copies=200, partitions=3, workers=2)
+    example = runpy.run_path(str(EXAMPLE), run_name="dask_labels")
+    assert example["main"](copies=200, partitions=3, workers=2)
 
 
 # Python threads labelling at once, each in its own locale, get the labels
