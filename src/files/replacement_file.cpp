@@ -1,6 +1,7 @@
 #include "pelt/files/replacement_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -46,19 +47,42 @@ void SyncFolder(const std::filesystem::path& path) {
   ::close(fd);
 }
 
+// A device, a pipe or a terminal: what is written there is gone at once, and
+// a file renamed over its name would take its place.
+bool WritesStraightThrough(const struct stat& status) {
+  return S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) || S_ISFIFO(status.st_mode);
+}
+
+// A link to a file is kept: the file it points to is the one replaced.
+std::filesystem::path PathToReplace(const std::filesystem::path& path) {
+  std::error_code ignored;
+  if (!std::filesystem::is_symlink(path, ignored)) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, ignored);
+  return target.empty() ? path : target;
+}
+
 }  // namespace
 
 bool ReplacementFile::Open(const std::filesystem::path& path, std::filesystem::perms permissions) {
   RemoveTemporary();
   error_ = 0;
   failed_step_ = FileStep::kNone;
-  final_path_ = path;
+  straight_through_ = false;
+  if (struct stat status{}; ::stat(path.c_str(), &status) == 0 && WritesStraightThrough(status)) {
+    final_path_ = path;
+    temporary_path_.clear();
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) return Fail(FileStep::kCreate, errno);
+    straight_through_ = true;
+    return true;
+  }
+  final_path_ = PathToReplace(path);
   // The temporary sits beside the final file so that the rename stays in one
   // file system and is atomic. The mode goes to open(), where the umask
   // applies: the process umask is never changed, other threads rely on it.
   const auto mode = static_cast<mode_t>(permissions & std::filesystem::perms::mask);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    temporary_path_ = path;
+    temporary_path_ = final_path_;
     temporary_path_ += ".tmp." + UniqueSuffix();
     fd_ = ::open(temporary_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd_ >= 0) {
@@ -85,6 +109,10 @@ bool ReplacementFile::Write(std::string_view data) {
 
 bool ReplacementFile::Commit() {
   if (fd_ < 0) return Fail(FileStep::kWrite, EBADF);
+  if (straight_through_) {
+    if (::close(std::exchange(fd_, -1)) != 0) return Fail(FileStep::kWrite, errno);
+    return true;
+  }
   if (::fsync(fd_) != 0) return Fail(FileStep::kWrite, errno);
   const int fd = std::exchange(fd_, -1);
   if (::close(fd) != 0) return Fail(FileStep::kWrite, errno);
@@ -112,6 +140,10 @@ bool ReplacementFile::Fail(FileStep step, int error) {
 }
 
 int MoveIntoPlace(const std::filesystem::path& written, const std::filesystem::path& final_path) {
+  // A whole file has no place on a device or a pipe, and must not take its name.
+  if (struct stat status{}; ::stat(final_path.c_str(), &status) == 0 && WritesStraightThrough(status)) {
+    return ENOTSUP;
+  }
   const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno;
   const int synced = ::fsync(fd) == 0 ? 0 : errno;

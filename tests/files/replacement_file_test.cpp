@@ -3,6 +3,7 @@
 
 #include "pelt/files/replacement_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +95,36 @@ TEST(ReplacementFileTest, UnwritablePlacesFailAtCreation) {
   EXPECT_EQ(file.failed_step(), FileStep::kReplace);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken" / "inside"));
   EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"locked", "plain", "taken"}));
+}
+
+// Renaming over a pipe or a device (/dev/null) would put a plain file in
+// its place; renaming over a link would drop the link.
+TEST(ReplacementFileTest, PipesAreWrittenThroughAndLinksKept) {
+  TempDir dir;
+  const std::filesystem::path pipe = dir / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  // The reading end is open first, so the writer does not wait for it; the
+  // few bytes fit in the pipe.
+  const int reading = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reading, 0);
+  ReplacementFile through;
+  EXPECT_TRUE(through.Open(pipe) && through.Write("labels\n") && through.Commit());
+  char piped[16] = {};
+  EXPECT_EQ(::read(reading, piped, sizeof piped), 7);
+  ::close(reading);
+  EXPECT_STREQ(piped, "labels\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  EXPECT_EQ(MoveIntoPlace(dir / "missing", pipe), ENOTSUP);
+
+  std::ofstream(dir / "target.txt") << "old";
+  std::filesystem::create_symlink("target.txt", dir / "link.txt");
+  ReplacementFile linked;
+  ASSERT_TRUE(linked.Open(dir / "link.txt"));
+  ASSERT_TRUE(linked.Write("new"));
+  ASSERT_TRUE(linked.Commit());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadFile(dir / "target.txt"), "new");
+  EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"link.txt", "pipe", "target.txt"}));
 }
 
 TEST(ReplacementFileTest, PermissionsFollowTheUmask) {

@@ -19,7 +19,9 @@ inline constexpr std::filesystem::perms kNewFilePermissions =
 // renamed over that path only once it is complete and on disk, so readers
 // see the old contents or the new, never a part. A file dropped before
 // Commit (a failure, an interrupted command unwinding) takes its temporary
-// with it and leaves the final path as it was.
+// with it and leaves the final path as it was. A path that is a link to a
+// file replaces that file and keeps the link; a device, pipe or terminal
+// (/dev/null, /dev/stdout) is written straight through and stays what it is.
 class ReplacementFile {
  public:
   ReplacementFile() = default;
@@ -52,6 +54,7 @@ class ReplacementFile {
   void RemoveTemporary();
 
   int fd_ = -1;
+  bool straight_through_ = false;  // writing to a device or pipe itself
   bool temporary_exists_ = false;
   std::filesystem::path final_path_;
   std::filesystem::path temporary_path_;
@@ -61,7 +64,8 @@ class ReplacementFile {
 
 // Moves a complete file that something else wrote (a library writing by
 // path) from written to final_path in the same file system: syncs it,
-// renames it and syncs the folder. 0, or the errno of the failed step.
+// renames it and syncs the folder. 0, or the errno of the failed step;
+// ENOTSUP when final_path is a device or a pipe.
 int MoveIntoPlace(const std::filesystem::path& written, const std::filesystem::path& final_path);
 
 }  // namespace pelt::files
