@@ -81,11 +81,7 @@ void ReadText(const Column& column, std::size_t row, Variant& value) {
   const std::size_t begin = row == 0 ? 0 : column.text_ends[row - 1];
   const std::u16string_view text =
       std::u16string_view(column.text).substr(begin, column.text_ends[row] - begin);
-  if (value.IsText()) {
-    value.MutableText().assign(text);
-  } else {
-    value = Variant::FromText(std::u16string(text));
-  }
+  value.TextToFill().assign(text);
 }
 
 }  // namespace

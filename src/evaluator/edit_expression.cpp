@@ -57,9 +57,9 @@ void FillFieldList(host::HostTable& pTable, ExpressionBuilder& builder) {
 }  // namespace
 
 std::u16string PeltExpressionEvaluator::EditExpression(host::HostTable* pTable,
-                                                       const std::u16string& pExpression,
-                                                       CollectionRef ReservedWords,
-                                                       CollectionRef ReservedWordDescriptions) {
+                                                       std::u16string_view pExpression,
+                                                       const CollectionRef& ReservedWords,
+                                                       const CollectionRef& ReservedWordDescriptions) {
   std::u16string result;
   errors::GuardProcedure(kEditExpressionSite, errors::OnFailure::kShowHere, [&] {
     // The previous dialog goes first, so two never hold the table at once.
@@ -67,8 +67,8 @@ std::u16string PeltExpressionEvaluator::EditExpression(host::HostTable* pTable,
     m_pBuilder = CreateBuilder();
     ExpressionBuilder& builder = *m_pBuilder;
     builder.SetTable(pTable);
-    builder.SetReservedWords(std::move(ReservedWords));
-    builder.SetReservedWordDescriptions(std::move(ReservedWordDescriptions));
+    builder.SetReservedWords(ReservedWords);
+    builder.SetReservedWordDescriptions(ReservedWordDescriptions);
     // The first control reached: the dialog loads here, then takes the text.
     builder.SetExpressionText(pExpression);
     if (pTable != nullptr) FillFieldList(*pTable, builder);

@@ -26,12 +26,13 @@ using language::MessageId;
 }  // namespace
 
 std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
-                                                  const std::u16string& pExpression,
-                                                  CollectionRef pReservedWordValues) {
+                                                  std::u16string_view pExpression,
+                                                  const CollectionRef& pReservedWordValues) {
   try {
     bool ok = VerifyExpression(pTable, pExpression) != kFalse;
     if (ok) {
-      m_pReservedWordValues = std::move(pReservedWordValues);
+      // The same collection again (row after row) keeps its reference as is.
+      if (m_pReservedWordValues != pReservedWordValues) m_pReservedWordValues = pReservedWordValues;
       ok = MakeLabelString(pTable, pRow);
       m_bValid = ok;
       if (ok) return m_sLabel;

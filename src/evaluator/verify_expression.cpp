@@ -212,7 +212,7 @@ std::u16string PeltExpressionEvaluator::LabelingInstructions() const {
 }
 
 Boolean PeltExpressionEvaluator::VerifyExpression(host::HostTable* pTable,
-                                                  const std::u16string& pExpression) {
+                                                  std::u16string_view pExpression) {
   bool valid = false;
   try {
     valid = EvaluateExpression(pExpression) && BindFields(pTable);

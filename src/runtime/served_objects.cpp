@@ -1,9 +1,9 @@
 #include "pelt/runtime/served_objects.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "pelt/runtime/boundary_guard.h"
 #include "pelt/runtime/status_conversion.h"
@@ -58,15 +58,42 @@ class Served : public Interface {
   Status last_failure_;  // ok until a call fails
 };
 
+// The served objects made for the C++ objects handed out, by target. A
+// table hands out few (its fields list and the fields asked for), and the
+// same ones call after call: a short list searched from the last one found.
+template <class Interface, class Target>
+class ServedObjects {
+ public:
+  Ref<Interface>* Find(Target* target) {
+    for (std::size_t n = 0; n < served_.size(); ++n) {
+      if (last_ == served_.size()) last_ = 0;
+      if (served_[last_].first == target) return &served_[last_].second;
+      ++last_;
+    }
+    return nullptr;
+  }
+  Ref<Interface>& Add(Target* target, Ref<Interface> object) {
+    last_ = served_.size();
+    return served_.emplace_back(target, std::move(object)).second;
+  }
+
+ private:
+  std::vector<std::pair<Target*, Ref<Interface>>> served_;
+  std::size_t last_ = 0;
+};
+
 // The one served object of each C++ object handed out (a fields list, a
 // field), so that callers see one identity for it. The target belongs to
 // owner, which the aliasing pointer keeps alive.
 template <class Interface, class Server, class Target, class Owner>
-Result ServeOnce(std::map<Target*, Ref<Interface>>& served, const std::shared_ptr<Owner>& owner,
+Result ServeOnce(ServedObjects<Interface, Target>& served, const std::shared_ptr<Owner>& owner,
                  Target* target, Interface** out) {
-  Ref<Interface>& object = served[target];
-  if (!object) object = Ref<Interface>::Adopt(new Server(std::shared_ptr<Target>(owner, target)));
-  *out = Ref<Interface>(object).Detach();
+  Ref<Interface>* object = served.Find(target);
+  if (object == nullptr) {
+    object = &served.Add(
+        target, Ref<Interface>::Adopt(new Server(std::shared_ptr<Target>(owner, target))));
+  }
+  *out = Ref<Interface>(*object).Detach();
   return Result::kOk;
 }
 
@@ -112,7 +139,7 @@ class FieldsServer final : public Served<HostFieldsObject, host::HostFields> {
   }
 
  private:
-  std::map<host::HostField*, Ref<HostFieldObject>> served_;
+  ServedObjects<HostFieldObject, host::HostField> served_;
 };
 
 class TableServer final : public Served<HostTableObject, host::HostTable> {
@@ -135,7 +162,7 @@ class TableServer final : public Served<HostTableObject, host::HostTable> {
   }
 
  private:
-  std::map<host::HostFields*, Ref<HostFieldsObject>> served_;
+  ServedObjects<HostFieldsObject, host::HostFields> served_;
 };
 
 class RowServer final : public Served<HostRowObject, host::HostRow> {
@@ -144,9 +171,10 @@ class RowServer final : public Served<HostRowObject, host::HostRow> {
 
   Result ValueAt(std::int32_t index, Variant* out) override {
     return GuardMember(Inputs(), Outputs(out), [&] {
-      value::Variant v;
-      PELT_RETURN_IF_FAILED(Check(target()->ValueAt(index, v)));
-      return ToRuntimeVariant(v, *out);
+      // Kept per thread, so that a text read again reuses its storage.
+      thread_local value::Variant read;
+      PELT_RETURN_IF_FAILED(Check(target()->ValueAt(index, read)));
+      return ToRuntimeVariant(read, *out);
     });
   }
 };

@@ -55,7 +55,7 @@ Result FromRuntimeVariant(const Variant& in, value::Variant& out) {
       out = value::Variant::FromDate(value::Date{v->date});
       return Result::kOk;
     case VariantType::kText:
-      out = value::Variant::FromText(std::u16string(TextView(v->text)));
+      out.TextToFill().assign(TextView(v->text));
       return Result::kOk;
     case VariantType::kObject:
     case VariantType::kReference: break;

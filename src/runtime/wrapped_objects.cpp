@@ -76,9 +76,11 @@ class RemoteHostTable::Fields final : public host::HostFields {
     if (!remote) return Status::FromCode(value::ErrorCode::kObjectRequired, u"FieldAt");
     // The same interface pointer as a wrapped field's is that field (which
     // the wrapper holds): only another pointer needs asking for its identity.
-    if (const auto same = fields_by_pointer_.find(remote.get()); same != fields_by_pointer_.end()) {
-      field = same->second;
-      return Status::Ok();
+    for (const auto& [pointer, known] : fields_by_pointer_) {
+      if (pointer == remote.get()) {
+        field = known;
+        return Status::Ok();
+      }
     }
     Object* identity = Identity(remote.get());
     auto found = fields_by_identity_.find(identity);
@@ -86,7 +88,7 @@ class RemoteHostTable::Fields final : public host::HostFields {
       found =
           fields_by_identity_.emplace(identity, std::make_unique<RemoteField>(std::move(remote)))
               .first;
-      fields_by_pointer_.emplace(found->second->object(), found->second.get());
+      fields_by_pointer_.emplace_back(found->second->object(), found->second.get());
     }
     field = found->second.get();
     return Status::Ok();
@@ -95,7 +97,8 @@ class RemoteHostTable::Fields final : public host::HostFields {
  private:
   Ref<HostFieldsObject> fields_;
   std::map<Object*, std::unique_ptr<RemoteField>> fields_by_identity_;
-  std::map<HostFieldObject*, RemoteField*> fields_by_pointer_;
+  // The fields asked for, few: searched in order, no tree to walk.
+  std::vector<std::pair<HostFieldObject*, RemoteField*>> fields_by_pointer_;
 };
 
 RemoteHostTable::RemoteHostTable(Ref<HostTableObject> table) : table_(std::move(table)) {}
@@ -125,23 +128,28 @@ Status RemoteHostTable::FieldList(host::HostFields*& fields) {
   return Status::Ok();
 }
 
-// The names asked for are the expression's few fields, asked for again with
-// every label: each is made a boundary text once and kept.
-Status RemoteHostTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
-  auto found = name_texts_.find(name);
-  if (found == name_texts_.end()) {
-    OwnedText text(name);
-    if (text.get() == nullptr) return ToStatus(Result::kOutOfMemory);
-    found = name_texts_.emplace(std::u16string(name), std::move(text)).first;
+const OwnedText* KeptTexts::Get(std::u16string_view units) {
+  for (std::size_t n = 0; n < texts_.size(); ++n, ++next_) {
+    if (next_ == texts_.size()) next_ = 0;
+    if (texts_[next_].first == units) return &texts_[next_++].second;
   }
-  return Checked(table_->IndexOfField(found->second.get(), &index), table_.get());
+  OwnedText made(units);
+  if (made.get() == nullptr) return nullptr;
+  next_ = texts_.size() + 1;
+  return &texts_.emplace_back(std::u16string(units), std::move(made)).second;
 }
 
-RemoteHostRow::RemoteHostRow(Ref<HostRowObject> row) : row_(std::move(row)) {}
+Status RemoteHostTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
+  const OwnedText* text = names_.Get(name);
+  if (text == nullptr) return ToStatus(Result::kOutOfMemory);
+  return Checked(table_->IndexOfField(text->get(), &index), table_.get());
+}
+
+RemoteHostRow::RemoteHostRow(Ref<HostRowObject> row) : held_(std::move(row)), row_(held_.get()) {}
 
 Status RemoteHostRow::ValueAt(std::int32_t index, value::Variant& out) {
   ScopedVariant v;
-  PELT_RETURN_IF_FAILED(Checked(row_->ValueAt(index, &v.get()), row_.get()));
+  PELT_RETURN_IF_FAILED(Checked(row_->ValueAt(index, &v.get()), row_));
   if (Failed(FromRuntimeVariant(v.get(), out))) {
     return Status::FromCode(value::ErrorCode::kTypeMismatch, u"ValueAt");
   }
@@ -180,10 +188,10 @@ value::ErrorCode RemoteCollection::ReadItemAt(std::int32_t position, value::Vari
 
 value::ErrorCode RemoteCollection::ReadItemByKey(std::u16string_view key,
                                                  value::Variant& item) const {
-  OwnedText text(key);
-  if (text.get() == nullptr) return value::ErrorCode::kOutOfMemory;
+  const OwnedText* text = keys_.Get(key);
+  if (text == nullptr) return value::ErrorCode::kOutOfMemory;
   ScopedVariant read;
-  return ReadItem(items_->ItemByKey(text.get(), &read.get()), read, item,
+  return ReadItem(items_->ItemByKey(text->get(), &read.get()), read, item,
                   value::ErrorCode::kInvalidProcedureCall);
 }
 

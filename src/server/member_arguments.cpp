@@ -15,7 +15,7 @@ Result Argument<boundary::Boolean>::Localize(boundary::Boolean in, Local& out,
 
 Result Argument<boundary::Text>::Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*,
                                           KeptObjects&) {
-  out.assign(runtime::TextView(in));
+  out = runtime::TextView(in);
   return Result::kOk;
 }
 
@@ -36,7 +36,7 @@ Result Argument<boundary::Table>::Localize(boundary::Table in, Local& out,
 
 Result Argument<boundary::Row>::Localize(boundary::Row in, Local& out, runtime::ExceptionRecord*,
                                          KeptObjects&) {
-  if (in != nullptr) out.emplace(Ref<runtime::HostRowObject>::Share(in));
+  if (in != nullptr) out.emplace(runtime::RemoteHostRow::Borrowed(in));
   return Result::kOk;
 }
 

@@ -40,11 +40,12 @@ struct Argument<boundary::Boolean> {
   static evaluator::Boolean Pass(Local& local) { return local; }
 };
 
+// The caller's text is read where it is, for the length of the call.
 template <>
 struct Argument<boundary::Text> {
-  using Local = std::u16string;
+  using Local = std::u16string_view;
   static Result Localize(boundary::Text in, Local& out, runtime::ExceptionRecord*, KeptObjects&);
-  static const std::u16string& Pass(Local& local) { return local; }
+  static std::u16string_view Pass(Local& local) { return local; }
 };
 
 template <>
@@ -72,7 +73,7 @@ struct Argument<boundary::Collection> {
   using Local = evaluator::CollectionRef;
   static Result Localize(boundary::Collection in, Local& out, runtime::ExceptionRecord*,
                          KeptObjects&);
-  static evaluator::CollectionRef Pass(Local& local) { return std::move(local); }
+  static const evaluator::CollectionRef& Pass(Local& local) { return local; }
 };
 
 // What a late-bound argument is read into: the boundary value itself, or a

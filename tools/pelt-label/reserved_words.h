@@ -25,7 +25,7 @@ class ReservedWordValues {
              const std::vector<std::string_view>& sets, std::time_t now, std::string& error);
   // Sets FID and ROW for the next feature (unless --set fixed them).
   void SetFeature(std::int64_t fid, std::int64_t row) { words_.SetFeature(fid, row); }
-  const std::shared_ptr<value::Collection>& collection() const { return words_.collection(); }
+  const std::shared_ptr<const value::CollectionView>& collection() const { return words_.collection(); }
 
  private:
   gdal::RunWords words_;

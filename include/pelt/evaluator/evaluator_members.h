@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "pelt/host/host_table.h"
 #include "pelt/value/collection.h"
@@ -40,10 +41,10 @@ using CollectionRef = std::shared_ptr<const value::CollectionView>;
 // result.
 namespace parameter {
 using Boolean = evaluator::Boolean;
-using Text = const std::u16string&;
+using Text = std::u16string_view;
 using Table = host::HostTable*;
 using Row = host::HostRow*;
-using Collection = CollectionRef;
+using Collection = const CollectionRef&;
 }  // namespace parameter
 namespace result {
 using Boolean = evaluator::Boolean;

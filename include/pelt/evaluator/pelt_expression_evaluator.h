@@ -34,7 +34,7 @@ class PeltExpressionEvaluator final {
 
   // The interface's members, as in
   //   std::u16string MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
-  //                            const std::u16string& pExpression, CollectionRef
+  //                            std::u16string_view pExpression, const CollectionRef&
   //                            pReservedWordValues);
 #define PELT_CPP_PARAMETER(kind, name) parameter::kind name
 #define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pelt/errors/status.h"
@@ -20,6 +20,20 @@ namespace pelt::runtime {
 // The status of a failed call on object: the object's own account of its
 // last failure when it has one, else ToStatus(result).
 errors::Status FailureStatus(Result result, HostObject* object);
+
+// Texts the component passes again and again (the field names and reserved
+// words of an expression, asked for with every label), each made a boundary
+// text once. They come back in the same order every time, so the search
+// starts after the last one found. For one thread.
+class KeptTexts {
+ public:
+  // The text of units, or null when memory is short.
+  const OwnedText* Get(std::u16string_view units);
+
+ private:
+  std::vector<std::pair<std::u16string, OwnedText>> texts_;
+  std::size_t next_ = 0;
+};
 
 // A HostTable served by a HostTableObject. Every call is passed on, so the
 // host sees the calls the component makes; FieldList and FieldAt hand out
@@ -42,17 +56,22 @@ class RemoteHostTable final : public host::HostTable {
   class Fields;
   Ref<HostTableObject> table_;
   std::vector<std::unique_ptr<Fields>> fields_;
-  std::map<std::u16string, OwnedText, std::less<>> name_texts_;
+  KeptTexts names_;
 };
 
-// A HostRow served by a HostRowObject.
+// A HostRow served by a HostRowObject: held, or only borrowed for one call
+// on the component, through which its caller keeps it alive, as it does
+// every object it passes in; a row per label then costs no reference.
 class RemoteHostRow final : public host::HostRow {
  public:
   explicit RemoteHostRow(Ref<HostRowObject> row);
+  static RemoteHostRow Borrowed(HostRowObject* row) { return RemoteHostRow(row); }
   errors::Status ValueAt(std::int32_t index, value::Variant& value) override;
 
  private:
-  Ref<HostRowObject> row_;
+  explicit RemoteHostRow(HostRowObject* row) : row_(row) {}
+  Ref<HostRowObject> held_;
+  HostRowObject* row_;
 };
 
 // A collection served by a CollectionObject, held by reference and read only
@@ -75,6 +94,7 @@ class RemoteCollection final : public value::CollectionView {
                             value::ErrorCode refusal) const;
 
   Ref<CollectionObject> items_;
+  mutable KeptTexts keys_;  // the evaluator reads its values on one thread
 };
 
 }  // namespace pelt::runtime

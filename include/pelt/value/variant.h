@@ -76,6 +76,12 @@ class Variant {
   Date AsDate() const { return std::get<Date>(data_); }
   const std::u16string& AsText() const { return std::get<std::u16string>(data_); }
   std::u16string& MutableText() { return std::get<std::u16string>(data_); }
+  // Makes this a text and gives its units to fill: the text it held keeps
+  // its storage, so a value read row after row stops allocating once grown.
+  std::u16string& TextToFill() {
+    if (!IsText()) data_.emplace<std::u16string>();
+    return MutableText();
+  }
 
   // Same type and same value; text compares exactly.
   friend bool operator==(const Variant&, const Variant&) = default;

@@ -141,12 +141,7 @@ Status ReadAttribute(const OGRFeature& feature, const LayerField& field, Variant
       value = Variant::FromDouble(feature.GetFieldAsDouble(index));
       return Status::Ok();
     case ValueKind::kText:
-      // A row read after row keeps its text's storage.
-      if (value.IsText()) {
-        value::AssignFromUtf8(feature.GetFieldAsString(index), value.MutableText());
-      } else {
-        value = Variant::FromText(value::FromUtf8(feature.GetFieldAsString(index)));
-      }
+      value::AssignFromUtf8(feature.GetFieldAsString(index), value.TextToFill());
       return Status::Ok();
     case ValueKind::kDate: return ReadDate(feature, index, value);
     case ValueKind::kStringList:

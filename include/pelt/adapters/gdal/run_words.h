@@ -30,10 +30,14 @@ class RunWords {
   // beyond 32 bits are Doubles, exact up to 2^53.
   void SetFeature(std::int64_t fid, std::int64_t row);
 
-  const std::shared_ptr<value::Collection>& collection() const { return values_; }
+  // The values as the evaluator takes them, made once: labels pass this
+  // reference on without touching its count, which threads labelling side
+  // by side would otherwise take turns to change.
+  const std::shared_ptr<const value::CollectionView>& collection() const { return view_; }
 
  private:
   std::shared_ptr<value::Collection> values_ = std::make_shared<value::Collection>();
+  std::shared_ptr<const value::CollectionView> view_ = values_;
   value::Variant* fid_ = nullptr;
   value::Variant* row_ = nullptr;
 };
