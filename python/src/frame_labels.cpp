@@ -26,8 +26,8 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
     }
     row.MoveTo(i);
     try {
-      const std::u16string label = evaluator.MakeLabel(&table, &row, expression, words);
-      // MakeLabel gives "" for a failure and for an empty label alike.
+      const std::u16string_view label = evaluator.MakeLabelView(&table, &row, expression, words);
+      // "" is a failure or an empty label; the evaluator's verdict tells.
       if (evaluator.LastCallSucceeded()) {
         out.text += label;
       } else if (out.failed++ == 0) {

@@ -87,9 +87,9 @@ SourceLabels LabelSource(const SourceRequest& request) {
   const evaluator::CollectionRef collection = words.collection();
   for (std::int64_t row = 1; cursor.Next(); ++row) {
     words.SetFeature(cursor.fid(), row);
-    const std::u16string label =
-        evaluator.MakeLabel(table.get(), &cursor.row(), request.expression, collection);
-    // MakeLabel gives "" for a failure and for an empty label alike.
+    const std::u16string_view label =
+        evaluator.MakeLabelView(table.get(), &cursor.row(), request.expression, collection);
+    // "" is a failure or an empty label; the evaluator's verdict tells.
     if (evaluator.LastCallSucceeded()) {
       labels.text += label;
     } else if (labels.failed++ == 0) {

@@ -28,6 +28,20 @@ using language::MessageId;
 std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
                                                   std::u16string_view pExpression,
                                                   const CollectionRef& pReservedWordValues) {
+  return AssembleLabel(pTable, pRow, pExpression, pReservedWordValues) ? m_sLabel
+                                                                       : std::u16string();
+}
+
+std::u16string_view PeltExpressionEvaluator::MakeLabelView(
+    host::HostTable* pTable, host::HostRow* pRow, std::u16string_view pExpression,
+    const CollectionRef& pReservedWordValues) {
+  return AssembleLabel(pTable, pRow, pExpression, pReservedWordValues) ? m_sLabel
+                                                                       : std::u16string_view();
+}
+
+bool PeltExpressionEvaluator::AssembleLabel(host::HostTable* pTable, host::HostRow* pRow,
+                                            std::u16string_view pExpression,
+                                            const CollectionRef& pReservedWordValues) {
   try {
     bool ok = VerifyExpression(pTable, pExpression) != kFalse;
     if (ok) {
@@ -35,7 +49,7 @@ std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host:
       if (m_pReservedWordValues != pReservedWordValues) m_pReservedWordValues = pReservedWordValues;
       ok = MakeLabelString(pTable, pRow);
       m_bValid = ok;
-      if (ok) return m_sLabel;
+      if (ok) return true;
     }
   } catch (...) {
     language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelFailure);
@@ -50,7 +64,7 @@ std::u16string PeltExpressionEvaluator::MakeLabel(host::HostTable* pTable, host:
     // The box is a courtesy; the result is "" either way.
   }
   m_bValid = false;
-  return std::u16string();
+  return false;
 }
 
 bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::HostRow* pRow) {

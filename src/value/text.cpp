@@ -183,24 +183,34 @@ std::string ToUtf8(std::u16string_view utf16) {
   return out;
 }
 
-void AssignUtf8(std::u16string_view utf16, std::string& out) {
+void AppendUtf8(std::u16string_view utf16, std::string& out) {
   if (utf16.size() > static_cast<std::size_t>(INT32_MAX) / 3) {
     throw std::length_error("text too long");
   }
   // Labels are mostly ASCII: narrowed directly, ICU takes over from the first
   // other unit, which may need up to three bytes.
+  const std::size_t start = out.size();
   std::size_t i = 0;
   while (i < utf16.size() && utf16[i] < 0x80) ++i;
-  out.resize(i == utf16.size() ? i : i + (utf16.size() - i) * 3);
-  for (std::size_t j = 0; j < i; ++j) out[j] = static_cast<char>(utf16[j]);
+  out.resize(start + (i == utf16.size() ? i : i + (utf16.size() - i) * 3));
+  char* ascii = out.data() + start;
+  for (std::size_t j = 0; j < i; ++j) ascii[j] = static_cast<char>(utf16[j]);
   if (i == utf16.size()) return;
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strToUTF8WithSub(out.data() + i, static_cast<int32_t>(out.size() - i), &length,
+  u_strToUTF8WithSub(ascii + i, static_cast<int32_t>(out.size() - start - i), &length,
                      Data(utf16.substr(i)), static_cast<int32_t>(utf16.size() - i), 0xFFFD, nullptr,
                      &status);
-  if (U_FAILURE(status)) throw std::runtime_error(u_errorName(status));
-  out.resize(i + static_cast<std::size_t>(length));
+  if (U_FAILURE(status)) {
+    out.resize(start);
+    throw std::runtime_error(u_errorName(status));
+  }
+  out.resize(start + i + static_cast<std::size_t>(length));
+}
+
+void AssignUtf8(std::u16string_view utf16, std::string& out) {
+  out.clear();
+  AppendUtf8(utf16, out);
 }
 
 std::u16string FromAscii(std::string_view ascii) {

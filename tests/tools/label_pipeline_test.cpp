@@ -95,7 +95,10 @@ TEST(LabelPipelineTest, RangesLabelAsOneReaderDoes) {
     std::string labels;
     int batches = 0;
     const auto consume = [&](LabelledBatch& batch) {
-      for (const std::string& label : batch.labels) labels += label + "\n";
+      for (std::size_t i = 0; i < batch.labels.size(); ++i) {
+        labels += batch.labels[i];
+        labels += '\n';
+      }
       return ++batches != batches_taken;
     };
     const auto never = [] { return false; };

@@ -22,29 +22,28 @@ LabelMaker::LabelMaker(gdal::LayerTable& table, const std::u16string& expression
 
 void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
   count = std::min(count, batch.features.size());
-  batch.labels.resize(count);
+  batch.labels.clear();
+  batch.labels.Reserve(count);
   batch.fids.resize(count);
   batch.failed = 0;
   batch.first_failure.clear();
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t fid = batch.features.fid(i);
     batch.fids[i] = fid;
-    std::string& label = batch.labels[i];
     try {
       words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
-      const std::u16string made =
-          evaluator_.MakeLabel(&table_, &batch.features.RowAt(i), expression_, words_.collection());
-      // MakeLabel gives "" for a failure and for an empty label alike; the
-      // evaluator's verdict tells them apart.
+      const std::u16string_view made = evaluator_.MakeLabelView(
+          &table_, &batch.features.RowAt(i), expression_, words_.collection());
+      // "" is a failure or an empty label; the evaluator's verdict tells.
       if (evaluator_.LastCallSucceeded()) {
-        value::AssignUtf8(made, label);
+        batch.labels.Add(made);
         continue;
       }
       NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));
     } catch (...) {
       NoteFailure(batch, fid, "out of memory");
     }
-    label.clear();
+    batch.labels.Add(u"");
   }
 }
 

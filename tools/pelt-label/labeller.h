@@ -10,6 +10,7 @@
 
 #include "pelt/adapters/gdal/layer_table.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/value/text.h"
 #include "reserved_words.h"
 
 namespace pelt::tools {
@@ -23,10 +24,46 @@ struct ReservedWordInputs {
   std::time_t now = 0;
 };
 
+// The labels of a batch in UTF-8, one after another in one buffer: made on
+// one thread and written out on another, they fill a few cache lines between
+// them instead of a string each, and cost no allocation once it has grown.
+class LabelTexts {
+ public:
+  std::size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(text_).substr(begin, ends_[i] - begin);
+  }
+  std::string_view back() const { return (*this)[size() - 1]; }
+  void clear() {
+    text_.clear();
+    ends_.clear();
+  }
+  // Room for count labels: Add cannot then fail for want of it, and an
+  // empty label never fails.
+  void Reserve(std::size_t count) { ends_.reserve(count); }
+  // Appends label, converted from UTF-16; a failure adds nothing.
+  void Add(std::u16string_view label) {
+    const std::size_t start = text_.size();
+    try {
+      value::AppendUtf8(label, text_);
+      ends_.push_back(text_.size());
+    } catch (...) {
+      text_.resize(start);
+      throw;
+    }
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::size_t> ends_;  // where each label ends in text_
+};
+
 // Consecutive features of the layer with their labels.
 struct LabelledBatch {
   gdal::FeatureBatch features;
-  std::vector<std::string> labels;  // UTF-8, one per feature; "" for a failed label
+  LabelTexts labels;                // one per feature; "" for a failed label
   std::vector<std::int64_t> fids;   // the id of each labelled feature
   std::int64_t first_row = 0;       // $$ROW of the batch's first feature
   std::int64_t failed = 0;          // how many labels of the batch failed

@@ -46,6 +46,12 @@ class PeltExpressionEvaluator final {
 #include "pelt/evaluator/evaluator_members.def"
 #undef PELT_CPP_PARAMETER
 
+  // MakeLabel without the copy, for C++ callers labelling row after row:
+  // the label, or "" for a failure, valid until the next call.
+  std::u16string_view MakeLabelView(host::HostTable* pTable, host::HostRow* pRow,
+                                    std::u16string_view pExpression,
+                                    const CollectionRef& pReservedWordValues);
+
   // The tokens the last scan left (an empty list before any scan). For
   // callers that inspect a verified expression, such as the command line.
   const language::TokenList& Tokens();
@@ -75,6 +81,10 @@ class PeltExpressionEvaluator final {
   std::u16string LabelingInstructions() const;
   language::TokenList& TokensForScan();
 
+  // MakeLabel up to its result: true with the label in m_sLabel, or false
+  // after the failure box.
+  bool AssembleLabel(host::HostTable* pTable, host::HostRow* pRow,
+                     std::u16string_view pExpression, const CollectionRef& pReservedWordValues);
   // Label assembly (make_label.cpp): builds m_sLabel from the tokens that a
   // successful verification has just left, reading pRow once per distinct
   // field. False with m_sMessage set when a host call or a conversion fails.

@@ -38,6 +38,7 @@ std::string ToUtf8(std::u16string_view utf16);
 // The same into out, whose storage is reused: no allocation once it is large
 // enough, as when one buffer takes a label per feature.
 void AssignUtf8(std::u16string_view utf16, std::string& out);
+void AppendUtf8(std::u16string_view utf16, std::string& out);
 void AssignFromUtf8(std::string_view utf8, std::u16string& out);
 
 // ASCII-only helpers for literals in code: u"abc" is fine too, these are for
