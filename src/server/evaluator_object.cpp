@@ -37,9 +37,14 @@ constexpr Member kMembers[] = {
 }  // namespace
 
 // Calls the evaluator's member Name with whatever arguments it is given.
-#define PELT_CALL(Name)                                                      \
-  [this](auto&&... forwarded) {                                              \
-    return evaluator_.Name(std::forward<decltype(forwarded)>(forwarded)...); \
+// A label is handed out from the evaluator's own storage, not copied first.
+#define PELT_CALL(Name)                                                               \
+  [this](auto&&... forwarded) {                                                       \
+    if constexpr (std::u16string_view(u"" #Name) == u"MakeLabel") {                   \
+      return evaluator_.MakeLabelView(std::forward<decltype(forwarded)>(forwarded)...); \
+    } else {                                                                          \
+      return evaluator_.Name(std::forward<decltype(forwarded)>(forwarded)...);          \
+    }                                                                                 \
   }
 
 EvaluatorObject::EvaluatorObject() : home_thread_(std::this_thread::get_id()) {

@@ -57,7 +57,7 @@ Result HandOut(evaluator::Boolean value, boundary::Boolean& out) {
   return Result::kOk;
 }
 
-Result HandOut(const std::u16string& value, boundary::Text& out) {
+Result HandOut(std::u16string_view value, boundary::Text& out) {
   return runtime::HandOutText(value, out);
 }
 
@@ -79,7 +79,7 @@ Result SetResult(Variant* result, evaluator::Boolean value) {
   return Result::kOk;
 }
 
-Result SetResult(Variant* result, const std::u16string& value) {
+Result SetResult(Variant* result, std::u16string_view value) {
   Variant v = runtime::MakeTextVariant(value);
   if (v.type != runtime::VariantType::kText) return Result::kOutOfMemory;
   Write(result, v);

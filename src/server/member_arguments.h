@@ -97,11 +97,11 @@ struct Held<boundary::Text> {
 // An evaluator result handed out through an early-bound slot's last
 // parameter (a Text becomes the caller's).
 Result HandOut(evaluator::Boolean value, boundary::Boolean& out);
-Result HandOut(const std::u16string& value, boundary::Text& out);
+Result HandOut(std::u16string_view value, boundary::Text& out);
 
 // An evaluator result written to a late-bound caller's result variant, or
 // dropped when the caller wants none.
 Result SetResult(runtime::Variant* result, evaluator::Boolean value);
-Result SetResult(runtime::Variant* result, const std::u16string& value);
+Result SetResult(runtime::Variant* result, std::u16string_view value);
 
 }  // namespace pelt::server
