@@ -88,7 +88,7 @@ bool PeltExpressionEvaluator::EvaluateExpression(std::u16string_view expression)
     // keep the last successful scan's instead of scanning again.
     const value::LocaleData* locale = &value::UserLocale();
     if (scan_memo_.valid && m_pTokens && scan_memo_.locale == locale &&
-        scan_memo_.expression == expression) {
+        value::SameUnits(scan_memo_.expression, expression)) {
       m_sMessage = scan_memo_.message;
       m_bValid = true;
       return true;

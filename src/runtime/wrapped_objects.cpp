@@ -8,6 +8,7 @@
 #include "pelt/runtime/status_conversion.h"
 #include "pelt/runtime/value_conversion.h"
 #include "pelt/value/error_code.h"
+#include "pelt/value/text.h"
 
 namespace pelt::runtime {
 
@@ -131,7 +132,7 @@ Status RemoteHostTable::FieldList(host::HostFields*& fields) {
 const OwnedText* KeptTexts::Get(std::u16string_view units) {
   for (std::size_t n = 0; n < texts_.size(); ++n, ++next_) {
     if (next_ == texts_.size()) next_ = 0;
-    if (texts_[next_].first == units) return &texts_[next_++].second;
+    if (value::SameUnits(texts_[next_].first, units)) return &texts_[next_++].second;
   }
   OwnedText made(units);
   if (made.get() == nullptr) return nullptr;

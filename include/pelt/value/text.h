@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,12 @@ std::u16string CaseFold(std::u16string_view text);
 // positive as a sorts before, equal to or after b.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+// The same units: what == says, compared as bytes in one go, where == on
+// UTF-16 walks unit by unit (a text checked again with every label).
+inline bool SameUnits(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
 
 // The 1-based position of the first case-insensitive occurrence of needle at
 // or after the 1-based position start, or 0. An empty needle is found at start.
