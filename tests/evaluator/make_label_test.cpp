@@ -60,6 +60,10 @@ TEST_F(MakeLabelTest, AssemblesFieldsWordsAndText) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     EXPECT_EQ(Label(row.expression), row.label);
+    // The view is the same label, without the copy.
+    EXPECT_EQ(U8(evaluator_.MakeLabelView(&table_, &table_.Row(0), row.expression, words_)),
+              row.label);
+    EXPECT_TRUE(evaluator_.LastCallSucceeded());
   }
   EXPECT_TRUE(boxes_.events().empty());
 }
@@ -130,6 +134,14 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
                 "");
       EXPECT_EQ(U8(evaluator_.Message()), row.message);
       table_.ClearFault();
+      if (show == kFalse) {  // the view fails alike, after a label that did not
+        EXPECT_EQ(Label(u"[NAME]"), "Ab");
+        if (row.fault) table_.FailCall(Operation::kValueAt, 1, *row.fault);
+        EXPECT_EQ(U8(evaluator_.MakeLabelView(&table_, host_row, row.expression, words_)), "");
+        EXPECT_FALSE(evaluator_.LastCallSucceeded());
+        EXPECT_EQ(U8(evaluator_.Message()), row.message);
+        table_.ClearFault();
+      }
       const auto boxes = boxes_.Boxes();
       ASSERT_EQ(boxes.size(), show == kTrue ? 2u : 0u);
       if (boxes.empty()) continue;
