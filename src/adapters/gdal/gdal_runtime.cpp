@@ -1,6 +1,7 @@
 #include "adapters/gdal/gdal_runtime.h"
 
 #include <gdal.h>
+#include <gdal_priv.h>
 
 #include <mutex>
 
@@ -9,6 +10,13 @@ namespace pelt::gdal::internal {
 void EnsureDriversRegistered() {
   static std::once_flag once;
   std::call_once(once, [] { GDALAllRegister(); });
+}
+
+bool IsShapefileDriver(const GDALDriver& driver) {
+  // GetMetadataItem is not const, though it only reads.
+  const char* extension =
+      const_cast<GDALDriver&>(driver).GetMetadataItem(GDAL_DMD_EXTENSION);
+  return extension != nullptr && EQUAL(extension, "shp");
 }
 
 QuietGdalErrors::QuietGdalErrors() {

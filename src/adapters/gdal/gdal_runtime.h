@@ -4,10 +4,15 @@
 
 #include <string>
 
+class GDALDriver;
+
 namespace pelt::gdal::internal {
 
 // Registers GDAL's drivers, once per process and safely from any thread.
 void EnsureDriversRegistered();
+
+// Shapefile drivers are told apart by the extension they write, not by name.
+bool IsShapefileDriver(const GDALDriver& driver);
 
 // While alive, GDAL's errors on this thread go nowhere instead of standard
 // error, and the last one can be read back. A library must not print on its

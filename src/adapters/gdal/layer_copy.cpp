@@ -54,6 +54,7 @@ CopyState::~CopyState() {
 namespace {
 
 using internal::QuietGdalErrors;
+using internal::IsShapefileDriver;
 
 // Writes are grouped in transactions of this many features: one transaction
 // per feature makes a GeoPackage crawl, one for the whole layer makes its
@@ -94,12 +95,6 @@ bool TakesLayerOption(GDALDriver& driver, const char* option) {
   if (list == nullptr) return false;
   const std::string needle = std::string("name='") + option + "'";
   return std::string_view(list).find(needle) != std::string_view::npos;
-}
-
-// Shapefile drivers are told apart by the extension they write, not by name.
-bool IsShapefileDriver(GDALDriver& driver) {
-  const char* extension = driver.GetMetadataItem(GDAL_DMD_EXTENSION);
-  return extension != nullptr && EqualsNoCase(extension, "shp");
 }
 
 // The name of the copy's layer. A Shapefile's layer name is its file name,

@@ -10,13 +10,28 @@
 namespace pelt::gdal {
 namespace {
 
-// Drivers whose id column is the key of an indexed table, so that a range of
-// ids is read without scanning the rest, in the order of the ids.
-bool ReadsIdRangesByIndex(GDALDataset& dataset) {
+// How a driver reads a range of ids without reading the features before it.
+enum class IdRanges {
+  kNone,
+  // The id column is the key of an indexed table: a range is a query, and
+  // comes in the order of the ids.
+  kByQuery,
+  // The id is the record's position in the file, and reading jumps to a
+  // position at once: a range starts there. Deleted records keep their
+  // positions and are passed over, by one reader as by several.
+  kByPosition,
+};
+
+IdRanges RangesOf(GDALDataset& dataset, OGRLayer& layer) {
   const GDALDriver* driver = dataset.GetDriver();
-  if (driver == nullptr) return false;
+  if (driver == nullptr) return IdRanges::kNone;
   const std::string name = driver->GetDescription();
-  return name == "GPKG" || name == "SQLite";
+  if (name == "GPKG" || name == "SQLite") return IdRanges::kByQuery;
+  if (internal::IsShapefileDriver(*driver) && layer.TestCapability(OLCFastSetNextByIndex) &&
+      layer.TestCapability(OLCFastFeatureCount)) {
+    return IdRanges::kByPosition;
+  }
+  return IdRanges::kNone;
 }
 
 // name between quote marks, each one inside doubled, as SQL writes
@@ -40,12 +55,20 @@ bool LayerTable::FeatureIdBounds(std::int64_t& first, std::int64_t& last) const 
   try {
     internal::LayerState& state = *state_;
     GDALDataset& dataset = *state.dataset->dataset;
+    if (!state.filter.empty()) return false;
+    internal::QuietGdalErrors quiet;
+    const IdRanges ranges = RangesOf(dataset, *state.layer);
+    if (ranges == IdRanges::kByPosition) {
+      // Deleted records are counted too: they hold their positions.
+      const GIntBig records = state.layer->GetFeatureCount(/*bForce=*/FALSE);
+      first = 0;
+      last = records - 1;
+      return records > 0;
+    }
     const char* id_column = state.layer->GetFIDColumn();
-    if (!state.filter.empty() || id_column == nullptr || id_column[0] == '\0' ||
-        !ReadsIdRangesByIndex(dataset)) {
+    if (ranges != IdRanges::kByQuery || id_column == nullptr || id_column[0] == '\0') {
       return false;
     }
-    internal::QuietGdalErrors quiet;
     // Two subqueries: each is answered from one end of the index, where
     // MIN and MAX together would scan the whole table. A view has no index
     // of its own: each range would scan it whole.
@@ -92,11 +115,19 @@ std::unique_ptr<LayerTable> LayerTable::OpenAnotherReader() const {
 FeatureCursor LayerTable::FeaturesWithIdsIn(std::int64_t first, std::int64_t last) {
   try {
     internal::QuietGdalErrors quiet;
-    const std::string range = QuotedIdentifier(state_->layer->GetFIDColumn()) + " BETWEEN " +
-                              std::to_string(first) + " AND " + std::to_string(last);
-    if (state_->layer->SetAttributeFilter(range.c_str()) != OGRERR_NONE) {
-      return FeatureCursor(nullptr);
+    OGRLayer& layer = *state_->layer;
+    if (RangesOf(*state_->dataset->dataset, layer) == IdRanges::kByPosition) {
+      auto cursor = std::make_unique<internal::CursorState>(state_);
+      cursor->last_fid = last;
+      layer.ResetReading();
+      if (layer.SetNextByIndex(static_cast<GIntBig>(first)) != OGRERR_NONE) {
+        return FeatureCursor(nullptr);
+      }
+      return FeatureCursor(std::move(cursor));
     }
+    const std::string range = QuotedIdentifier(layer.GetFIDColumn()) + " BETWEEN " +
+                              std::to_string(first) + " AND " + std::to_string(last);
+    if (layer.SetAttributeFilter(range.c_str()) != OGRERR_NONE) return FeatureCursor(nullptr);
   } catch (...) {
     return FeatureCursor(nullptr);
   }

@@ -98,6 +98,8 @@ struct CursorState {
   bool finished = false;
   // For a cursor over one feature by id: that id, read on the first Read.
   std::optional<std::int64_t> only_fid;
+  // For a cursor over a range of positions: the last id it reads.
+  std::optional<std::int64_t> last_fid;
 };
 
 struct BatchState {

@@ -59,6 +59,10 @@ OGRFeatureUniquePtr CursorState::Read() {
       return feature;
     }
     feature.reset(layer->layer->GetNextFeature());
+    if (feature && last_fid && feature->GetFID() > *last_fid) {
+      finished = true;  // the next range's first feature
+      return nullptr;
+    }
     if (!feature) {
       finished = true;
       if (quiet.Failed()) {

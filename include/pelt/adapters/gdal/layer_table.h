@@ -72,9 +72,10 @@ class LayerTable final : public host::HostTable {
   FeatureCursor FeatureWithId(std::int64_t fid);
 
   // Reading on several threads. A table is read on one thread at a time, but
-  // a layer whose driver finds features by id range through an index
-  // (GeoPackage, SQLite) and that has no attribute filter can be split: each
-  // thread reads ranges of ids through a table of its own.
+  // a layer without an attribute filter whose driver finds features by id
+  // range through an index (GeoPackage, SQLite), or whose ids are record
+  // positions it jumps to (Shapefile), can be split: each thread reads ranges
+  // of ids through a table of its own.
   //
   // The ids of the first and last features in the layer's order, which is
   // the order of the ids; false when the layer cannot be split.
