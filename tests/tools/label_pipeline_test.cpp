@@ -6,6 +6,7 @@
 #include <ogrsf_frmts.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -90,12 +91,16 @@ std::string SourceWithGaps(const pelt::testing::TempDir& dir, const std::string&
   return path;
 }
 
-// Labels the layer at path through ranges and through one reader alike.
-void RangesLabelAsOneReaderDoes(const std::string& path) {
+// Labels the layer at path through ranges and through one reader alike;
+// with the file removed once open, no job but the first can open it again.
+void RangesLabelAsOneReaderDoes(const std::string& path, bool remove_file = false) {
   gdal::OpenError error;
   const std::unique_ptr<gdal::LayerTable> table =
       gdal::OpenLayerTable(path, gdal::LayerChoice(), error);
   ASSERT_NE(table, nullptr) << error.message;
+  if (remove_file) {
+    ASSERT_TRUE(std::filesystem::remove(path));
+  }
   // With $$ROW a range is labelled once the ranges before are counted;
   // without, as it is read.
   std::u16string expression;
@@ -167,6 +172,13 @@ TEST(LabelPipelineTest, RangesLabelAsOneReaderDoes) {
     ASSERT_NE(path, "");
     RangesLabelAsOneReaderDoes(path);
   }
+}
+
+TEST(LabelPipelineTest, TheFirstJobReadsEveryRangeWhenNoOtherCanOpenTheSource) {
+  pelt::testing::TempDir dir;
+  const std::string path = SourceWithGaps(dir, "GPKG", "rows.gpkg");
+  ASSERT_NE(path, "");
+  RangesLabelAsOneReaderDoes(path, /*remove_file=*/true);
 }
 
 TEST(ProgressLineTest, ShowsShareRateAndTimeLeft) {

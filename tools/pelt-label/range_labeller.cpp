@@ -29,24 +29,20 @@ struct RangeProgress {
 
 class RangeRun {
  public:
-  RangeRun(std::vector<gdal::LayerTable*> readers, std::int64_t first_id, std::int64_t last_id,
-           std::int64_t range_count, bool label_while_reading, const std::u16string& expression,
+  RangeRun(std::int64_t first_id, std::int64_t last_id, std::int64_t range_count,
+           bool label_while_reading, const std::u16string& expression,
            const ReservedWordInputs& words, const LabelRunOptions& options)
-      : readers_(std::move(readers)),
-        jobs_(readers_.size()),
-        first_id_(first_id),
+      : first_id_(first_id),
         last_id_(last_id),
         progress_(static_cast<std::size_t>(range_count)),
-        ranges_(jobs_ * 2),
+        slots_(static_cast<std::size_t>(options.jobs) * 2),
+        ranges_(slots_),
         batch_size_(std::max<std::size_t>(options.batch_size, 1)),
         ids_per_range_(options.ids_per_range),
         limit_(options.limit),
-        label_while_reading_(label_while_reading) {
-    threads_.reserve(jobs_);
-    for (std::size_t job = 0; job < jobs_; ++job) {
-      threads_.emplace_back([this, job, &expression, &words] { Work(job, expression, words); });
-    }
-  }
+        label_while_reading_(label_while_reading),
+        expression_(expression),
+        words_(words) {}
 
   ~RangeRun() {
     {
@@ -59,6 +55,34 @@ class RangeRun {
 
   RangeRun(const RangeRun&) = delete;
   RangeRun& operator=(const RangeRun&) = delete;
+
+  // Starts a job reading through table, which nothing else reads meanwhile;
+  // false when no thread could be started for it.
+  bool AddJob(gdal::LayerTable& table) {
+    try {
+      threads_.emplace_back([this, &table] { Work(table); });
+      return true;
+    } catch (...) {
+      return false;
+    }
+  }
+
+  // Starts jobs for the source opened again, up to jobs in all, while the
+  // jobs started already read; one that cannot be opened or started leaves
+  // the ranges to the others.
+  void AddJobsOpening(const gdal::LayerTable& table, int jobs) {
+    try {
+      others_.reserve(static_cast<std::size_t>(jobs));
+      while (threads_.size() < static_cast<std::size_t>(jobs)) {
+        std::unique_ptr<gdal::LayerTable> reader = table.OpenAnotherReader();
+        if (!reader) return;
+        others_.push_back(std::move(reader));
+        if (!AddJob(*others_.back())) return;
+      }
+    } catch (...) {
+      // out of memory: the jobs started already read every range
+    }
+  }
 
   LabelRunEnd Consume(const std::function<bool(LabelledBatch&)>& consume,
                       const std::function<bool()>& should_stop, std::string& read_failure) {
@@ -93,22 +117,26 @@ class RangeRun {
   }
 
  private:
-  // Range index lives in slot index % jobs of its thread's two, alternately.
-  Range& RangeAt(std::size_t index) { return ranges_[(index % jobs_) * 2 + (index / jobs_) % 2]; }
+  Range& RangeAt(std::size_t index) { return ranges_[index % slots_]; }
 
-  void Work(std::size_t job, const std::u16string& expression, const ReservedWordInputs& words) {
-    gdal::LayerTable& reader = *readers_[job];
+  // Takes the ranges in order, whichever job is free first, so that a job
+  // on a busier core holds the others back by no more than its slots.
+  void Work(gdal::LayerTable& reader) {
     std::unique_ptr<LabelMaker> maker;
-    for (std::size_t index = job; index < progress_.size(); index += jobs_) {
+    while (true) {
+      std::size_t index = 0;
       {
-        // The slot is free once the range it held before is consumed.
+        // A slot is free once the range it held before is consumed.
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return stopping_ || index < consumed_ + 2 * jobs_; });
-        if (stopping_) return;
+        changed_.wait(lock, [&] {
+          return stopping_ || next_ == progress_.size() || next_ < consumed_ + slots_;
+        });
+        if (stopping_ || next_ == progress_.size()) return;
+        index = next_++;
       }
       Range& range = RangeAt(index);
       try {
-        if (!maker) maker = std::make_unique<LabelMaker>(reader, expression, words);
+        if (!maker) maker = std::make_unique<LabelMaker>(reader, expression_, words_);
       } catch (...) {
         range.filled = 0;
         range.read_failure = "out of memory";
@@ -204,18 +232,21 @@ class RangeRun {
     }
   }
 
-  std::vector<gdal::LayerTable*> readers_;
-  const std::size_t jobs_;
   const std::int64_t first_id_;
   const std::int64_t last_id_;
   std::vector<RangeProgress> progress_;  // guarded by mutex_
-  std::vector<Range> ranges_;            // each owned by its thread until labelled
+  const std::size_t slots_;              // ranges held at once
+  std::vector<Range> ranges_;            // each owned by its job until labelled
   const std::size_t batch_size_;
   const std::int64_t ids_per_range_;
   const std::int64_t limit_;
   const bool label_while_reading_;
+  const std::u16string& expression_;
+  const ReservedWordInputs& words_;
+  std::vector<std::unique_ptr<gdal::LayerTable>> others_;  // the other jobs' readers
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::size_t next_ = 0;      // the range the next free job takes
   std::size_t consumed_ = 0;  // ranges the consumer is done with
   bool stopping_ = false;
   std::vector<std::thread> threads_;
@@ -257,21 +288,15 @@ std::optional<LabelRunEnd> LabelFeatureRanges(
   }
   const auto range_count = static_cast<std::int64_t>(span / static_cast<std::uint64_t>(ids)) + 1;
 
-  // The first job reads through the caller's table, which nothing else
-  // reads meanwhile; the others open the source again.
-  std::vector<std::unique_ptr<gdal::LayerTable>> others;
-  std::vector<gdal::LayerTable*> readers{&table};
-  for (int job = 1; job < options.jobs; ++job) {
-    others.push_back(table.OpenAnotherReader());
-    if (!others.back()) return std::nullopt;
-    readers.push_back(others.back().get());
-  }
   std::optional<LabelRunEnd> end;
   {
     // $$ROW and a limit need the features of the ranges before counted.
     const bool label_while_reading = options.limit < 0 && !NamesWord(table, expression, u"ROW");
-    RangeRun run(std::move(readers), first_id, last_id, range_count, label_while_reading,
-                 expression, words, options);
+    RangeRun run(first_id, last_id, range_count, label_while_reading, expression, words, options);
+    // The first job reads through the caller's table at once; the others
+    // open the source again meanwhile.
+    if (!run.AddJob(table)) return std::nullopt;
+    run.AddJobsOpening(table, options.jobs);
     end = run.Consume(consume, should_stop, read_failure);
   }
   table.ReadAllFeatures();

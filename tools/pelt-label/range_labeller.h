@@ -15,8 +15,13 @@ namespace pelt::tools {
 // $$ROW included, are the same. Reading, not labelling, is most of the work,
 // so this is what lets more jobs go faster.
 //
-// nullopt when the layer cannot be split or opened again: nothing was read,
-// and the caller reads on one thread with LabelFeatures. read_failure tells
+// The first job starts at once through table; the others open the source
+// again meanwhile, and one that cannot leaves its ranges to the rest. The
+// jobs take the ranges in order as each gets free, so a job slowed by other
+// work on its core costs the others little.
+//
+// nullopt when the layer cannot be split or no thread can be started:
+// nothing was read, and the caller reads on one thread with LabelFeatures. read_failure tells
 // why reading stopped short, "" when it did not.
 std::optional<LabelRunEnd> LabelFeatureRanges(
     gdal::LayerTable& table, const std::u16string& expression, const ReservedWordInputs& words,
