@@ -148,7 +148,8 @@ void RangesLabelAsOneReaderDoes(const std::string& path, bool remove_file = fals
       LabelRunEnd ranged_end{};
       const std::string one = run(false, {1, row.limit, 4}, 0, one_end);
       const std::string ranged =
-          run(true, {row.jobs, row.limit, 4, row.ids_per_range}, row.batches_taken, ranged_end);
+          run(true, {row.jobs, row.limit, 4, row.ids_per_range, row.ids_per_range},
+              row.batches_taken, ranged_end);
       if (row.batches_taken == 0) {
         EXPECT_EQ(ranged, one);
         EXPECT_EQ(ranged_end, LabelRunEnd::kFinished);

@@ -95,9 +95,12 @@ struct LabelRunOptions {
   std::int64_t limit = -1;  // the most features to label, -1 for no limit
   std::size_t batch_size = 512;
   // Feature ids per range when jobs read ranges of the layer themselves
-  // (LabelFeatureRanges): enough that starting a range's query costs little,
-  // few enough that the ranges in flight hold little memory.
-  std::int64_t ids_per_range = 2048;
+  // (LabelFeatureRanges). A range labelled as it is read holds only its
+  // labels: it can be long, so that starting its query and handing it over
+  // cost little. One whose features wait for the ranges before to be counted
+  // ($$ROW, a limit) holds them all, and is kept short.
+  std::int64_t ids_per_range = 16384;
+  std::int64_t ids_per_held_range = 2048;
 };
 
 enum class LabelRunEnd {

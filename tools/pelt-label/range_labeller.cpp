@@ -29,8 +29,8 @@ struct RangeProgress {
 
 class RangeRun {
  public:
-  RangeRun(std::int64_t first_id, std::int64_t last_id, std::int64_t range_count,
-           bool label_while_reading, const std::u16string& expression,
+  RangeRun(std::int64_t first_id, std::int64_t last_id, std::int64_t ids_per_range,
+           std::int64_t range_count, bool label_while_reading, const std::u16string& expression,
            const ReservedWordInputs& words, const LabelRunOptions& options)
       : first_id_(first_id),
         last_id_(last_id),
@@ -38,7 +38,7 @@ class RangeRun {
         slots_(static_cast<std::size_t>(options.jobs) * 2),
         ranges_(slots_),
         batch_size_(std::max<std::size_t>(options.batch_size, 1)),
-        ids_per_range_(options.ids_per_range),
+        ids_per_range_(ids_per_range),
         limit_(options.limit),
         label_while_reading_(label_while_reading),
         expression_(expression),
@@ -273,10 +273,12 @@ std::optional<LabelRunEnd> LabelFeatureRanges(
     const std::function<bool()>& should_stop, std::string& read_failure) {
   std::int64_t first_id = 0;
   std::int64_t last_id = 0;
-  const std::int64_t ids = options.ids_per_range;
-  if (options.jobs < 2 || ids < 1 || !table.FeatureIdBounds(first_id, last_id)) {
-    return std::nullopt;
-  }
+  if (options.jobs < 2 || !table.FeatureIdBounds(first_id, last_id)) return std::nullopt;
+  // $$ROW and a limit need the features of the ranges before counted.
+  const bool label_while_reading = options.limit < 0 && !NamesWord(table, expression, u"ROW");
+  const std::int64_t ids =
+      label_while_reading ? options.ids_per_range : options.ids_per_held_range;
+  if (ids < 1) return std::nullopt;
   // Ids spread far wider than the features (a few survivors of many
   // deletions) would make many empty ranges: one thread reads those faster.
   const std::uint64_t span =
@@ -290,9 +292,8 @@ std::optional<LabelRunEnd> LabelFeatureRanges(
 
   std::optional<LabelRunEnd> end;
   {
-    // $$ROW and a limit need the features of the ranges before counted.
-    const bool label_while_reading = options.limit < 0 && !NamesWord(table, expression, u"ROW");
-    RangeRun run(first_id, last_id, range_count, label_while_reading, expression, words, options);
+    RangeRun run(first_id, last_id, ids, range_count, label_while_reading, expression, words,
+                 options);
     // The first job reads through the caller's table at once; the others
     // open the source again meanwhile.
     if (!run.AddJob(table)) return std::nullopt;
