@@ -276,8 +276,7 @@ std::optional<LabelRunEnd> LabelFeatureRanges(
   if (options.jobs < 2 || !table.FeatureIdBounds(first_id, last_id)) return std::nullopt;
   // $$ROW and a limit need the features of the ranges before counted.
   const bool label_while_reading = options.limit < 0 && !NamesWord(table, expression, u"ROW");
-  const std::int64_t ids =
-      label_while_reading ? options.ids_per_range : options.ids_per_held_range;
+  const std::int64_t ids = label_while_reading ? options.ids_per_range : options.ids_per_held_range;
   if (ids < 1) return std::nullopt;
   // Ids spread far wider than the features (a few survivors of many
   // deletions) would make many empty ranges: one thread reads those faster.

@@ -21,8 +21,8 @@ namespace pelt::tools {
 // work on its core costs the others little.
 //
 // nullopt when the layer cannot be split or no thread can be started:
-// nothing was read, and the caller reads on one thread with LabelFeatures. read_failure tells
-// why reading stopped short, "" when it did not.
+// nothing was read, and the caller reads on one thread with LabelFeatures.
+// read_failure tells why reading stopped short, "" when it did not.
 std::optional<LabelRunEnd> LabelFeatureRanges(
     gdal::LayerTable& table, const std::u16string& expression, const ReservedWordInputs& words,
     const LabelRunOptions& options, const std::function<bool(LabelledBatch&)>& consume,
