@@ -11,6 +11,12 @@ void ReportProblem(Streams& io, std::string_view message) {
   io.err.flush();
 }
 
+void ReportWarning(Streams& io, std::string_view message) {
+  if (!io.warnings) return;
+  io.err << kProgramName << ": warning: " << message << '\n';
+  io.err.flush();
+}
+
 ExitCode ReportWriteFailure(Streams& io, std::string_view what, int error_number) {
   if (error_number == EPIPE) return ExitCode::kBrokenPipe;
   std::string message = "cannot write ";

@@ -27,6 +27,7 @@ enum class ExitCode : int {
 struct Streams {
   std::ostream& out;
   std::ostream& err;
+  bool warnings = true;  // false with --no-warnings
 };
 
 // A subcommand: "pelt-label NAME ARGUMENTS…". run receives the arguments
@@ -39,6 +40,10 @@ struct Command {
 
 // Writes "pelt-label: MESSAGE" as one line on io.err.
 void ReportProblem(Streams& io, std::string_view message);
+
+// Writes "pelt-label: warning: MESSAGE" on io.err, unless warnings are off.
+// A warning never changes standard output or the exit status.
+void ReportWarning(Streams& io, std::string_view message);
 
 // A failed write: nothing is printed for a reader that went away (a pipe
 // into head), which ends with kBrokenPipe; anything else is reported as
