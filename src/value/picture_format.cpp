@@ -4,6 +4,7 @@
 
 #include "date_section.h"
 #include "date_text.h"
+#include "unread_date_texts.h"
 #include "icu_number_format.h"
 #include "number_section.h"
 #include "pelt/value/conversion.h"
@@ -163,6 +164,7 @@ std::optional<Numeric> NumberOrTextDate(const Variant& value, const CompiledPict
   if (const std::optional<double> serial = ReadTextDate(value.AsText(), locale, CurrentYear())) {
     return ToNumeric(Variant::FromDate(Date{*serial}), locale);
   }
+  if (!number) NoteUnreadDateText(value.AsText());
   return number;
 }
 

@@ -123,3 +123,39 @@ TEST(PictureTest, OutputStaysBounded) {
 
 }  // namespace
 }  // namespace pelt::value
+
+namespace pelt::value {
+namespace {
+
+TEST(UnreadDateTextsTest, CountsTextADatePictureShowsAsItIsOnlyWhileATallyIsInstalled) {
+  const LocaleData& en_us = LocaleDataFor("en_US");
+  struct Row {
+    int line;
+    Variant value;
+    std::u16string_view picture;
+    std::int64_t counted;
+  };
+  const Row rows[] = {
+      {__LINE__, Variant::FromText(u"09.03.2024"), u"d mmmm yyyy", 1},
+      {__LINE__, Variant::FromText(u"3/9/2024"), u"d mmmm yyyy", 0},
+      {__LINE__, Variant::FromText(u"45360"), u"d mmmm yyyy", 0},  // a serial
+      {__LINE__, Variant::FromText(u"09.03.2024"), u"0.00", 0},     // no date picture
+      {__LINE__, Variant::FromText(u"   "), u"d mmmm yyyy", 0},
+      {__LINE__, Variant::FromText(u"soon"), u"hh:nn", 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    UnreadDateTexts tally;
+    {
+      ScopedUnreadDateTexts scope(tally);
+      static_cast<void>(Format(row.value, row.picture, en_us));
+    }
+    EXPECT_EQ(tally.count, row.counted);
+    EXPECT_EQ(tally.first, row.counted > 0 ? row.value.AsText() : u"");
+    static_cast<void>(Format(row.value, row.picture, en_us));  // no tally: nobody counts
+    EXPECT_EQ(tally.count, row.counted);
+  }
+}
+
+}  // namespace
+}  // namespace pelt::value

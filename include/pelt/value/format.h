@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,5 +66,28 @@ Converted<std::u16string> FormatCurrency(const Variant& value, const LocaleData&
 // text becomes a Double. A negative count is kInvalidProcedureCall; errors
 // otherwise as FormatNumber.
 Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& locale);
+
+// Text that a date picture could not read as a date, and so showed as it
+// is: the one outcome of Format that the reader of a label may not expect
+// ("09.03.2024" in a locale that writes 3/9/2024). While a tally is
+// installed on a thread, Format counts such texts there (blank text aside);
+// without one, it costs nothing.
+struct UnreadDateTexts {
+  std::int64_t count = 0;
+  std::u16string first;  // the first text counted
+};
+
+// Installs tally for the calling thread until destroyed, when the one
+// installed before comes back.
+class ScopedUnreadDateTexts {
+ public:
+  explicit ScopedUnreadDateTexts(UnreadDateTexts& tally);
+  ~ScopedUnreadDateTexts();
+  ScopedUnreadDateTexts(const ScopedUnreadDateTexts&) = delete;
+  ScopedUnreadDateTexts& operator=(const ScopedUnreadDateTexts&) = delete;
+
+ private:
+  UnreadDateTexts* previous_;
+};
 
 }  // namespace pelt::value

@@ -43,6 +43,14 @@ void RunWords::AddLayer(std::string_view layer, std::string_view source_path) {
   }
 }
 
+std::vector<std::u16string> RunWords::Names() const {
+  std::vector<std::u16string> names;
+  for (std::int32_t i = 1; i <= values_->Count(); ++i) {
+    if (const std::u16string* key = values_->KeyAt(i)) names.push_back(*key);
+  }
+  return names;
+}
+
 void RunWords::SetFeature(std::int64_t fid, std::int64_t row) {
   if (fid_ != nullptr) *fid_ = internal::WideIntegerValue(fid);
   if (row_ != nullptr) *row_ = internal::WideIntegerValue(row);

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "pelt/value/collection.h"
 
@@ -29,6 +31,9 @@ class RunWords {
   // FID and ROW of the next feature (unless the caller gave them). Ids
   // beyond 32 bits are Doubles, exact up to 2^53.
   void SetFeature(std::int64_t fid, std::int64_t row);
+
+  // The words given a value so far, as keyed (without "$$").
+  std::vector<std::u16string> Names() const;
 
   // The values as the evaluator takes them, made once: labels pass this
   // reference on without touching its count, which threads labelling side

@@ -1,0 +1,35 @@
+#include "unread_date_texts.h"
+
+#include <new>
+
+#include "pelt/value/format.h"
+
+namespace pelt::value {
+namespace {
+
+thread_local UnreadDateTexts* installed = nullptr;
+
+}  // namespace
+
+ScopedUnreadDateTexts::ScopedUnreadDateTexts(UnreadDateTexts& tally) : previous_(installed) {
+  installed = &tally;
+}
+
+ScopedUnreadDateTexts::~ScopedUnreadDateTexts() { installed = previous_; }
+
+namespace internal {
+
+void NoteUnreadDateText(std::u16string_view text) {
+  UnreadDateTexts* tally = installed;
+  if (tally == nullptr || text.find_first_not_of(u' ') == std::u16string_view::npos) return;
+  if (tally->count++ == 0) {
+    try {
+      tally->first.assign(text);
+    } catch (const std::bad_alloc&) {
+      // The count still tells; only the example is lost.
+    }
+  }
+}
+
+}  // namespace internal
+}  // namespace pelt::value
