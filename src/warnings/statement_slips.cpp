@@ -48,7 +48,8 @@ const StatementInfo* StatementAtStart(std::u16string_view text) {
   const StatementInfo* found = nullptr;
   if (text.empty() || text[0] != u'.') return nullptr;
   for (const StatementInfo& info : language::Statements()) {
-    if (text.size() > info.name.size() && value::EqualsNoCase(text.substr(1, info.name.size()), info.name) &&
+    if (text.size() > info.name.size() &&
+        value::EqualsNoCase(text.substr(1, info.name.size()), info.name) &&
         (found == nullptr || info.name.size() > found->name.size())) {
       found = &info;
     }
@@ -177,8 +178,7 @@ class AfterFieldCheck {
     if (meant == nullptr) return;
     const std::u16string_view written = slip.substr(0, StatementLikeLength(slip));
     const std::u16string fix = Fixed(*meant, written);
-    Add(WarningKind::kBlankBeforeStatement, text_.substr(0, dot + written.size()),
-        {{u"fix", fix}});
+    Add(WarningKind::kBlankBeforeStatement, text_.substr(0, dot + written.size()), {{u"fix", fix}});
   }
 
   std::u16string_view field_;

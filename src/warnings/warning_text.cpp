@@ -32,8 +32,8 @@ Warning MakeWarning(WarningKind kind, std::span<const Piece> pieces, std::uint32
     if (close == std::u16string_view::npos) break;
     warning.text.append(pattern.substr(at, open - at));
     const std::u16string_view name = pattern.substr(open + 1, close - open - 1);
-    const auto piece = std::find_if(pieces.begin(), pieces.end(),
-                                    [&](const Piece& p) { return p.name == name; });
+    const auto piece =
+        std::find_if(pieces.begin(), pieces.end(), [&](const Piece& p) { return p.name == name; });
     warning.text.append(piece != pieces.end() ? piece->value
                                               : pattern.substr(open, close - open + 1));
     at = close + 1;

@@ -15,7 +15,9 @@ using language::Token;
 using language::TokenKind;
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsWordStart(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
+bool IsWordStart(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+}
 bool IsWordCharacter(char16_t c) { return IsWordStart(c) || IsDigit(c); }
 
 bool Supplies(const std::vector<std::u16string>& words, std::u16string_view word) {
@@ -38,16 +40,22 @@ void CheckWord(const Token& token, const std::vector<std::u16string>& supplied,
     out.push_back(MakeWarning(WarningKind::kWordWithoutValueNear, {{u"word", word}, {u"fix", fix}},
                               token.offset, length));
   } else {
-    out.push_back(MakeWarning(WarningKind::kWordWithoutValue, {{u"word", word}}, token.offset, length));
+    out.push_back(
+        MakeWarning(WarningKind::kWordWithoutValue, {{u"word", word}}, token.offset, length));
   }
+}
+
+bool IsShellId(std::u16string_view digits, const std::vector<std::int64_t>& ids) {
+  for (const std::int64_t id : ids) {
+    if (digits == value::FromAscii(std::to_string(id))) return true;
+  }
+  return false;
 }
 
 // In "Page 8621PAGE_NUMBER", the digits a shell put for "$$", glued to a
 // word the run supplies or following the shell's own process id.
 void CheckShell(const Token& token, const WarningContext& context, std::vector<Warning>& out) {
   const std::u16string_view text = token.text;
-  const std::u16string shell_id =
-      value::FromAscii(std::to_string(*context.shell_process_id));
   std::size_t i = 0;
   while (i < text.size()) {
     if (!IsDigit(text[i]) || (i > 0 && IsWordCharacter(text[i - 1]))) {
@@ -63,7 +71,7 @@ void CheckShell(const Token& token, const WarningContext& context, std::vector<W
     const std::u16string_view digits = text.substr(i, digits_end - i);
     const std::u16string_view word = text.substr(digits_end, word_end - digits_end);
     const bool supplied = context.supplied_words && Supplies(*context.supplied_words, word);
-    if (!word.empty() && (supplied || digits == shell_id)) {
+    if (!word.empty() && (supplied || IsShellId(digits, *context.shell_process_ids))) {
       const std::u16string meant = u"$$" + std::u16string(word);
       out.push_back(MakeWarning(WarningKind::kShellAteDollars,
                                 {{u"text", text.substr(i, word_end - i)}, {u"word", meant}},
@@ -81,7 +89,7 @@ void AddWordWarnings(const language::TokenList& tokens, const WarningContext& co
   for (const Token& token : tokens) {
     if (token.kind == TokenKind::kReservedWord && context.supplied_words) {
       CheckWord(token, *context.supplied_words, out);
-    } else if (token.kind == TokenKind::kText && context.shell_process_id) {
+    } else if (token.kind == TokenKind::kText && context.shell_process_ids) {
       CheckShell(token, context, out);
     }
   }

@@ -84,14 +84,15 @@ class LabelOptionsTest : public ::testing::Test {
 
 TEST_F(LabelOptionsTest, Transcript) { RunTranscript("label.runs"); }
 TEST_F(LabelOptionsTest, RefusalsTranscript) { RunTranscript("label_refusals.runs"); }
+TEST_F(LabelOptionsTest, WarningsTranscript) { RunTranscript("warnings.runs"); }
 
 // Several workers make the labels the caller's thread would, in the same order.
 TEST_F(LabelOptionsTest, ParallelOutputIsIdentical) {
   const std::string source = WriteBigCsv(20000);
   const char* rows[][3] = {
       {"text", "en_US", "[NAME].UCase - [POP].FormatNumber(0) #$$ROW/$$FID p$$PAGE"},
-      {"jsonl", "de_DE", "[FOUNDED].Format(dddd d mmmm yyyy) [AREA].FormatCurrency"},
-      {"csv", "fr_FR", "[AREA].Round(1) [POP].Format(#,##0.00) [NAME].Mid(3,4).LCase"},
+      {"jsonl", "de_DE", "[FOUNDED].Format(dddd d mmmm yyyy) [AREA].FormatCurrency p$$PAGE"},
+      {"csv", "fr_FR", "[AREA].Round(1) [POP].Format(#,##0.00) [NAME].Mid(3,4).LCase p$$PAGE"},
   };
   for (const auto& [format, locale, expression] : rows) {
     SCOPED_TRACE(format);

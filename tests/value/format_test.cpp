@@ -139,7 +139,7 @@ TEST(UnreadDateTextsTest, CountsTextADatePictureShowsAsItIsOnlyWhileATallyIsInst
       {__LINE__, Variant::FromText(u"09.03.2024"), u"d mmmm yyyy", 1},
       {__LINE__, Variant::FromText(u"3/9/2024"), u"d mmmm yyyy", 0},
       {__LINE__, Variant::FromText(u"45360"), u"d mmmm yyyy", 0},  // a serial
-      {__LINE__, Variant::FromText(u"09.03.2024"), u"0.00", 0},     // no date picture
+      {__LINE__, Variant::FromText(u"09.03.2024"), u"0.00", 0},    // no date picture
       {__LINE__, Variant::FromText(u"   "), u"d mmmm yyyy", 0},
       {__LINE__, Variant::FromText(u"soon"), u"hh:nn", 1},
   };

@@ -118,7 +118,8 @@ TEST(ExpressionWarningsTest, SuggestsTheNearestFieldsOfTheTable) {
   CheckRows(
       {
           {__LINE__, u"[NAMEE]", "'[NAMEE]': did you mean '[NAME]'?\n"},
-          {__LINE__, u"[POPULATON].FormatNumber(0)", "'[POPULATON]': did you mean '[POPULATION]'?\n"},
+          {__LINE__, u"[POPULATON].FormatNumber(0)",
+           "'[POPULATON]': did you mean '[POPULATION]'?\n"},
           {__LINE__, u"[name]", ""},
           {__LINE__, u"[AREA]", ""},
       },
@@ -146,7 +147,8 @@ TEST(ExpressionWarningsTest, ChecksReservedWordsOnlyAgainstTheWordsTheRunSupplie
 }
 
 TEST(ExpressionWarningsTest, TellsOfDollarsAShellReplaced) {
-  const WarningContext run{nullptr, std::vector<std::u16string>{u"PAGE_NUMBER"}, 8621};
+  const WarningContext run{nullptr, std::vector<std::u16string>{u"PAGE_NUMBER"},
+                           std::vector<std::int64_t>{8621, 77}};
   CheckRows(
       {
           {__LINE__, u"Page 8621PAGE_NUMBER [NAME]",
@@ -155,11 +157,15 @@ TEST(ExpressionWarningsTest, TellsOfDollarsAShellReplaced) {
           {__LINE__, u"[NAME] 8621ROW",
            "'8621ROW' looks like '$$ROW' whose '$$' the shell replaced with its process id; put "
            "the expression in single quotes\n"},
-          {__LINE__, u"77PAGE_NUMBER", "'77PAGE_NUMBER' looks like '$$PAGE_NUMBER' whose '$$' the "
-                                       "shell replaced with its process id; put the expression "
-                                       "in single quotes\n"},
+          {__LINE__, u"78PAGE_NUMBER",
+           "'78PAGE_NUMBER' looks like '$$PAGE_NUMBER' whose '$$' the "
+           "shell replaced with its process id; put the expression "
+           "in single quotes\n"},
           {__LINE__, u"8621 ROW 8621", ""},
           {__LINE__, u"A8621ROW 862ROW", ""},
+          {__LINE__, u"77TIME",
+           "'77TIME' looks like '$$TIME' whose '$$' the shell replaced with "
+           "its process id; put the expression in single quotes\n"},
           {__LINE__, u"Page $$PAGE_NUMBER", ""},
       },
       run);

@@ -38,6 +38,7 @@ std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> 
   if (!ParseArguments(args, syntax.options, arguments, error)) {
     return ReportUsage(io, syntax.name, error);
   }
+  io.warnings = !arguments.Has(kNoWarningsOption.name);
   if (arguments.Has(kHelpOption.name)) {
     io.out << syntax.usage;
     WriteOptionHelp(io.out, syntax.options);

@@ -18,7 +18,7 @@
 #include "pelt/value/collection.h"
 #include "pelt/value/text.h"
 #include "source_arguments.h"
-
+#include "warning_report.h"
 
 namespace pelt::tools {
 namespace {
@@ -30,7 +30,8 @@ constexpr OptionSpec kSetOption{"set", 'S', "KEY=DESCRIPTION",
                                 /*repeatable=*/true};
 constexpr OptionSpec kShowMessagesOption{"show-messages", 's', "",
                                          "show verification's message boxes when OK is pressed"};
-constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kHelpOption};
+constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kNoWarningsOption,
+                              kHelpOption};
 
 constexpr std::string_view kUsage =
     R"(Usage: pelt-label edit [--layer NAME] [--set KEY=DESCRIPTION]... [--show-messages]
@@ -100,6 +101,21 @@ bool BuildReservedWords(const std::vector<std::string_view>& sets, ReservedWordL
   return true;
 }
 
+// The accepted expression was verified by the dialog; what it may still get
+// wrong is told on the way out, against the words the dialog offered.
+void ReportAcceptedWarnings(Streams& io, std::u16string_view accepted, gdal::LayerTable& table,
+                            const ReservedWordLists& lists) {
+  if (!io.warnings) return;
+  std::vector<std::u16string> offered;
+  for (std::int32_t i = 1; i <= lists.words->Count(); ++i) {
+    const value::Variant* word = lists.words->ItemAt(i);
+    if (word != nullptr && word->IsText()) offered.push_back(word->AsText().substr(2));  // "$$"
+  }
+  evaluator::PeltExpressionEvaluator evaluator;
+  static_cast<void>(evaluator.VerifyExpression(&table, accepted));
+  ReportWarnings(io, CommandWarnings(io, accepted, evaluator, &table, std::move(offered)));
+}
+
 bool PathExists(std::string_view path) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::path(path), error);
@@ -162,7 +178,9 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
                     arguments.Has(kShowMessagesOption.name)});
   if (accepted.empty()) return ExitCode::kFailure;
   io.out << value::ToUtf8(accepted) << '\n';
-  return FlushStandardOutput(io);
+  const ExitCode flushed = FlushStandardOutput(io);
+  ReportAcceptedWarnings(io, accepted, *table, reserved_words);
+  return flushed;
 }
 
 }  // namespace pelt::tools

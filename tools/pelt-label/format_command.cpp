@@ -13,6 +13,7 @@
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "pelt/value/typed_literal.h"
+#include "pelt/warnings/expression_warnings.h"
 
 namespace pelt::tools {
 namespace {
@@ -120,7 +121,7 @@ std::optional<std::string> ReadArgument(const language::StatementInfo& function,
 ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   const std::string function_help = FunctionHelp();
   const std::array options{kLocaleOption, OptionSpec{kFunctionOptionName, 'f', "F", function_help},
-                           kHelpOption};
+                           kNoWarningsOption, kHelpOption};
   ParsedArguments arguments;
   if (const auto done = ParseCommandArguments(args, {kCommand, options, kUsage}, io, arguments)) {
     return *done;
@@ -159,6 +160,11 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
     return ReportUsage(io, kCommand, *fault);
   }
 
+  if (function->id == language::StatementId::kFormat && argument) {
+    if (const auto cut = warnings::PictureWarning(value::FromUtf8(*argument))) {
+      ReportWarning(io, value::ToUtf8(cut->text));
+    }
+  }
   // As label making has it: a function that does not apply or fails leaves
   // the value as it came.
   value::Variant result = *input;

@@ -1,6 +1,7 @@
 #include "label_command.h"
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdint>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "pelt/value/text.h"
 #include "progress.h"
 #include "range_labeller.h"
+#include "warning_report.h"
 
 namespace pelt::tools {
 namespace {
@@ -27,7 +29,9 @@ struct LabelTally {
   std::string first_failure;  // "feature FID: MESSAGE" of the first failed label
   bool write_failed = false;
   bool interrupted = false;
-  std::string read_failure;  // why the source stopped short, "" when it did not
+  std::string read_failure;          // why the source stopped short, "" when it did not
+  std::int64_t unread_dates = 0;     // texts a date picture showed as they are
+  std::u16string first_unread_date;  // the first of them, with its feature
 };
 
 // The number of features the run will label, for the progress bar; -1 when
@@ -63,6 +67,10 @@ LabelTally RunLabelling(const LabelRequest& request, LabelInput& input,
   const auto consume = [&](LabelledBatch& batch) {
     if (batch.failed > 0 && tally.failed == 0) tally.first_failure = batch.first_failure;
     tally.failed += batch.failed;
+    if (batch.unread_dates > 0 && tally.unread_dates == 0) {
+      tally.first_unread_date = batch.first_unread_date;
+    }
+    tally.unread_dates += batch.unread_dates;
     tally.labelled += static_cast<std::int64_t>(batch.labels.size());
     if (!destination.Take(batch)) {
       tally.write_failed = true;
@@ -98,6 +106,10 @@ ExitCode ReportLabelRun(const LabelTally& tally, LabelDestination& destination, 
   }
   ExitCode exit_code = ExitCode::kOk;
   if (!destination.Finish(io, exit_code)) return exit_code;
+  if (tally.unread_dates > 0) {
+    ReportWarnings(
+        io, std::array{warnings::TextNotDateWarning(tally.unread_dates, tally.first_unread_date)});
+  }
   if (tally.failed > 0) {
     ReportProblem(io, std::to_string(tally.failed) + " of " + std::to_string(tally.labelled) +
                           " features could not be labelled; the first, " + tally.first_failure);
@@ -118,7 +130,7 @@ ExitCode RunLabel(std::span<const std::string_view> args, Streams& io) {
   ui::ConsoleMessageBoxes console(io.err);
   ui::ScopedMessageBoxes boxes(console);
   VerifiedExpression verified;
-  if (const auto done = VerifyLabelExpression(request, *input.table, io, verified)) return *done;
+  if (const auto done = VerifyLabelExpression(request, input, io, verified)) return *done;
   ApplyFieldPlan(PlanFieldReads(request, verified), *input.table);
 
   const InterruptGuard interrupts;

@@ -32,6 +32,8 @@ std::optional<ExitCode> OpenLabelInput(const LabelRequest& request, Streams& io,
                    error)) {
     return ReportUsage(io, kLabelCommand, error);
   }
+  input.supplied_words = words.Names();
+  input.given_words = words.given();
   return std::nullopt;
 }
 

@@ -15,6 +15,8 @@ namespace pelt::tools {
 struct LabelInput {
   std::unique_ptr<gdal::LayerTable> table;
   ReservedWordInputs words;
+  std::vector<std::u16string> supplied_words;  // every word the run gives a value
+  std::vector<std::u16string> given_words;     // the --set ones
 };
 
 // Opens the request's layer, applies --where and checks --set. nullopt: go

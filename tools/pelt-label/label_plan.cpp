@@ -4,6 +4,7 @@
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/text.h"
+#include "warning_report.h"
 
 namespace pelt::tools {
 namespace {
@@ -38,13 +39,18 @@ void AddConditionWords(std::string_view condition, std::vector<std::u16string>& 
 
 }  // namespace
 
-std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, gdal::LayerTable& table,
+std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, const LabelInput& input,
                                               Streams& io, VerifiedExpression& verified) {
   evaluator::PeltExpressionEvaluator evaluator;
   evaluator.ShowMessages(evaluator::ToBoolean(request.show_messages));
-  if (evaluator.VerifyExpression(&table, request.expression) == evaluator::kFalse) {
-    ReportProblem(io, value::ToUtf8(evaluator.Message()));
-    return ExitCode::kFailure;
+  const bool valid =
+      evaluator.VerifyExpression(input.table.get(), request.expression) != evaluator::kFalse;
+  if (!valid) ReportProblem(io, value::ToUtf8(evaluator.Message()));
+  ReportWarnings(io, CommandWarnings(io, request.expression, evaluator, input.table.get(),
+                                     input.supplied_words));
+  if (!valid) return ExitCode::kFailure;
+  if (io.warnings) {
+    ReportWarnings(io, warnings::UnusedWordWarnings(evaluator.Tokens(), input.given_words));
   }
   for (const language::Token& token : evaluator.Tokens()) {
     if (token.kind == language::TokenKind::kField) verified.fields.push_back(token.text);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command.h"
+#include "label_input.h"
 #include "label_request.h"
 #include "pelt/adapters/gdal/layer_table.h"
 
@@ -19,7 +20,9 @@ struct VerifiedExpression {
 // with --show-messages. nullopt: go on with verified; otherwise the
 // expression's message was reported and the command ends with the code
 // returned.
-std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, gdal::LayerTable& table,
+// Warnings about the expression follow its message or, when it is valid,
+// come before any label.
+std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, const LabelInput& input,
                                               Streams& io, VerifiedExpression& verified);
 
 // The fields a run decodes from the source.

@@ -42,11 +42,11 @@ constexpr OptionSpec kJobsOption{"jobs", 'j', "N",
 constexpr OptionSpec kProgressOption{"progress", 'p', "",
                                      "show a progress bar even when standard error is no terminal"};
 constexpr OptionSpec kQuietOption{"quiet", 'q', "", "show no progress bar"};
-constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption,     kFidOption,
-                              kLimitOption,        kOffsetOption,   kLocaleOption,    kSetOption,
-                              kShowMessagesOption, kFormatOption,   kOutputOption,    kToOption,
-                              kFieldOption,        kToFormatOption, kOverwriteOption, kJobsOption,
-                              kProgressOption,     kQuietOption,    kHelpOption};
+constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption,      kFidOption,
+                              kLimitOption,        kOffsetOption,   kLocaleOption,     kSetOption,
+                              kShowMessagesOption, kFormatOption,   kOutputOption,     kToOption,
+                              kFieldOption,        kToFormatOption, kOverwriteOption,  kJobsOption,
+                              kProgressOption,     kQuietOption,    kNoWarningsOption, kHelpOption};
 
 constexpr std::string_view kUsage = R"(Usage: pelt-label label [OPTIONS] [SOURCE] EXPR
 

@@ -63,11 +63,13 @@ class LabelTexts {
 // Consecutive features of the layer with their labels.
 struct LabelledBatch {
   gdal::FeatureBatch features;
-  LabelTexts labels;                // one per feature; "" for a failed label
-  std::vector<std::int64_t> fids;   // the id of each labelled feature
-  std::int64_t first_row = 0;       // $$ROW of the batch's first feature
-  std::int64_t failed = 0;          // how many labels of the batch failed
-  std::string first_failure;        // "feature FID: MESSAGE" for the first of them
+  LabelTexts labels;                 // one per feature; "" for a failed label
+  std::vector<std::int64_t> fids;    // the id of each labelled feature
+  std::int64_t first_row = 0;        // $$ROW of the batch's first feature
+  std::int64_t failed = 0;           // how many labels of the batch failed
+  std::string first_failure;         // "feature FID: MESSAGE" for the first of them
+  std::int64_t unread_dates = 0;     // texts a date picture showed as they are
+  std::u16string first_unread_date;  // "feature FID: 'TEXT'" for the first of them
 };
 
 // Makes the labels of batches: one evaluator and one set of reserved words,
@@ -83,6 +85,8 @@ class LabelMaker {
 
  private:
   static void NoteFailure(LabelledBatch& batch, std::int64_t fid, const std::string& message);
+  // Makes the label of the batch's feature i.
+  void LabelOne(LabelledBatch& batch, std::size_t i);
 
   gdal::LayerTable& table_;
   const std::u16string& expression_;

@@ -24,6 +24,8 @@ inline constexpr OptionSpec kHelpOption{"help", 'h', "", "show this help and exi
 inline constexpr OptionSpec kLayerOption{
     "layer", 'l', "NAME|INDEX",
     "the layer to read, by name or 0-based index; needed when SOURCE has several"};
+inline constexpr OptionSpec kNoWarningsOption{"no-warnings", '\0', "",
+                                              "print no warnings about the expression or the run"};
 inline constexpr OptionSpec kOpenOption{"open-option", '\0', "KEY=VALUE",
                                         "pass an open option to GDAL's driver (repeatable)", true};
 

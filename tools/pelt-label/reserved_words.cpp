@@ -28,12 +28,14 @@ bool ReservedWordValues::Build(std::string_view layer, std::string_view source_p
   // --set pairs first: they win over the built-in words.
   for (std::string_view set : sets) {
     const std::size_t equals = set.find('=');
-    const std::string_view key = set.substr(0, equals);
+    std::string_view key = set.substr(0, equals);
+    if (key.starts_with("$$")) key.remove_prefix(2);  // as the word is written in expressions
     if (equals == std::string_view::npos || !IsWord(key)) {
       error = "--set needs KEY=VALUE with a KEY of letters, digits and _, not '" +
               std::string(set) + "'";
       return false;
     }
+    given_.push_back(value::FromUtf8(key));
     if (!words_.Give(value::FromUtf8(key),
                      Variant::FromText(value::FromUtf8(set.substr(equals + 1))))) {
       error = "--set gives " + std::string(key) + " more than once";

@@ -25,10 +25,17 @@ class ReservedWordValues {
              const std::vector<std::string_view>& sets, std::time_t now, std::string& error);
   // Sets FID and ROW for the next feature (unless --set fixed them).
   void SetFeature(std::int64_t fid, std::int64_t row) { words_.SetFeature(fid, row); }
-  const std::shared_ptr<const value::CollectionView>& collection() const { return words_.collection(); }
+  const std::shared_ptr<const value::CollectionView>& collection() const {
+    return words_.collection();
+  }
+  // The words given a value, built-in ones included, without "$$".
+  std::vector<std::u16string> Names() const { return words_.Names(); }
+  // The words --set gave, as written after any "$$".
+  const std::vector<std::u16string>& given() const { return given_; }
 
  private:
   gdal::RunWords words_;
+  std::vector<std::u16string> given_;
 };
 
 }  // namespace pelt::tools

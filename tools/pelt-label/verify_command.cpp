@@ -18,6 +18,7 @@
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
 #include "source_arguments.h"
+#include "warning_report.h"
 
 namespace pelt::tools {
 namespace {
@@ -34,7 +35,7 @@ constexpr OptionSpec kBatchOption{"batch", 'b', "FILE",
 constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT",
                                    "with --batch: text (the default) or jsonl"};
 constexpr std::array kOptions{kLayerOption, kOpenOption,   kShowMessagesOption, kNoTableOption,
-                              kBatchOption, kFormatOption, kHelpOption};
+                              kBatchOption, kFormatOption, kNoWarningsOption,   kHelpOption};
 
 constexpr std::string_view kUsage =
     R"(Usage: pelt-label verify [--layer NAME] [--show-messages] SOURCE EXPR
@@ -135,6 +136,12 @@ ExitCode VerifyBatch(const ParsedArguments& arguments, Streams& io) {
     }
     io.out << out;
     if (!io.out) return ReportStreamWriteFailure(io);
+    const std::vector<warnings::Warning> found =
+        CommandWarnings(io, value::FromUtf8(lines[i]), evaluator, table.get(), std::nullopt);
+    if (!found.empty()) {
+      io.out.flush();  // each line's warnings beside its verdict on a terminal
+      ReportWarnings(io, found, "line " + std::to_string(i + 1) + ": ");
+    }
   }
   io.out.flush();
   if (!io.out) return ReportStreamWriteFailure(io);
@@ -182,6 +189,8 @@ ExitCode RunVerify(std::span<const std::string_view> args, Streams& io) {
   const evaluator::Boolean valid = evaluator.VerifyExpression(table.get(), expression);
   io.out << value::ToUtf8(evaluator.Message()) << '\n';
   if (FlushStandardOutput(io) != ExitCode::kOk) return ExitCode::kFailure;
+  // Verification alone knows no run: reserved words are not checked.
+  ReportWarnings(io, CommandWarnings(io, expression, evaluator, table.get(), std::nullopt));
   return valid == evaluator::kTrue ? ExitCode::kOk : ExitCode::kFailure;
 }
 

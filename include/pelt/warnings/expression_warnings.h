@@ -46,9 +46,10 @@ struct WarningContext {
   // The reserved words the run gives a value, without "$$". nullopt when
   // the run is not known (verification alone): no word is checked.
   std::optional<std::vector<std::u16string>> supplied_words;
-  // The process id of the shell the expression came through, whose "$$" it
-  // may have replaced; nullopt when no shell was involved.
-  std::optional<std::int64_t> shell_process_id;
+  // The process ids of the shells the expression may have come through
+  // (the caller's parent and its ancestors), any of which may have replaced
+  // its "$$"; nullopt when no shell was involved.
+  std::optional<std::vector<std::int64_t>> shell_process_ids;
 };
 
 // The warnings about expression, whose scan left tokens (all of them after
