@@ -12,11 +12,12 @@ peltexpressions.dask.label labels a Dask DataFrame partition by partition.
 """
 
 from . import dask
-from ._errors import InvalidExpression, LabelsFailedWarning, VerifyResult
+from ._errors import ExpressionWarning, InvalidExpression, LabelsFailedWarning, VerifyResult
 from ._format import format, format_currency, format_number, round
 from ._labels import label, read_labels, verify
 
 __all__ = [
+    "ExpressionWarning",
     "InvalidExpression",
     "LabelsFailedWarning",
     "VerifyResult",

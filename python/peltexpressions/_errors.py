@@ -11,6 +11,17 @@ class InvalidExpression(ValueError):
         self.message = message
 
 
+class ExpressionWarning(UserWarning):
+    """Literal text in the expression that is almost certainly a slip.
+
+    The expression language reads whatever it does not recognise as literal
+    text (".Lefft(2)" after a field, a reserved word nobody gives a value);
+    the labels are made as always, and this warning says what the text is
+    read as and, where there is one, the fix. Also issued at the end of a
+    run for text that a date picture could not read as a date.
+    """
+
+
 class LabelsFailedWarning(UserWarning):
     """Some labels could not be made: their rows are empty strings.
 
@@ -31,10 +42,13 @@ class LabelsFailedWarning(UserWarning):
 
 @dataclass(frozen=True)
 class VerifyResult:
-    """The verdict of verify(): ``valid`` and the library's ``message``."""
+    """The verdict of verify(): ``valid``, the library's ``message`` and
+    ``warnings``, the texts of the ExpressionWarnings about it (a tuple of
+    str, empty when there are none)."""
 
     valid: bool
     message: str
+    warnings: tuple = ()
 
     def __bool__(self):
         return self.valid

@@ -10,7 +10,7 @@ import pandas as pd
 
 from . import _core
 from ._columns import described_columns, field_list
-from ._errors import InvalidExpression, LabelsFailedWarning, VerifyResult
+from ._errors import ExpressionWarning, InvalidExpression, LabelsFailedWarning, VerifyResult
 from ._values import check_expression, check_locale, reserved_word_values
 
 
@@ -37,17 +37,31 @@ def _fields(fields):
     return [(str(name), _core.FIELD_TYPES["String"]) for name in fields]
 
 
-def verify(expression, fields=()):
+def verify(expression, fields=(), reserved_words=None):
     """Verify a label expression against a table's fields.
 
     ``fields`` is a list of names (each a String field), a mapping of names to
     type codes (0 to 8) or type names ("Integer", "Geometry" …), or a pandas
     DataFrame or GeoPandas GeoDataFrame, whose geometry columns are Geometry
     fields. Returns a VerifyResult with ``.valid`` and ``.message``, the
-    library's own text ("Expression is Valid!" or the reason for refusal).
+    library's own text ("Expression is Valid!" or the reason for refusal),
+    and ``.warnings``: what literal text is almost certainly a slip, and the
+    nearest names of a field that does not exist. Reserved words are checked
+    only when ``reserved_words`` is given (the mapping label() would take):
+    those and $$DATE and $$TIME have a value.
+
+    >>> verify("[NAME].Lefft(2)", ["NAME"]).warnings
+    ("'.Lefft(2)' after '[NAME]' is literal text; did you mean '.Left(2)'?",)
     """
-    valid, message, _ = _core.verify(check_expression(expression), _fields(fields), None)
-    return VerifyResult(valid, message)
+    words = None if reserved_words is None else reserved_word_values(reserved_words)
+    valid, message, _, found = _core.verify(check_expression(expression), _fields(fields), None,
+                                            words)
+    return VerifyResult(valid, message, tuple(found))
+
+
+def _warn_all(texts, stacklevel):
+    for text in texts:
+        warnings.warn(ExpressionWarning(text), stacklevel=stacklevel + 1)
 
 
 def _jobs(jobs):
@@ -64,7 +78,11 @@ def _finish(outcome, detail, total, fids=None):
         raise InvalidExpression(detail)
     if outcome == "word given twice":
         raise ValueError("reserved_words names a word twice (names match regardless of case)")
-    failed, first_row, message = detail
+    failed, first_row, message, unread, first_unread_row, first_unread = detail
+    if unread:
+        where = f"row {first_unread_row}" if fids is None else f"feature {fids[first_unread_row]}"
+        text = _core.text_not_date_warning(unread, f"{where}: '{first_unread}'")
+        warnings.warn(ExpressionWarning(text), stacklevel=4)
     if failed:
         name = None if fids is None else f"feature {fids[first_row]}"
         warnings.warn(LabelsFailedWarning(failed, total, first_row, message, name), stacklevel=4)
@@ -117,7 +135,8 @@ def label_frame(frame, expression, reserved_words, locale, jobs, now):
     jobs = _jobs(jobs)
     # Verified on the columns' types first, so that an invalid expression
     # is told before any cell is read and only the named columns are read.
-    valid, message, used = _core.verify(expression, field_list(frame), locale)
+    valid, message, used, found = _core.verify(expression, field_list(frame), locale, words)
+    _warn_all(found, stacklevel=3)
     if not valid:
         raise InvalidExpression(message)
     out = np.empty(len(frame), dtype=object)
@@ -168,7 +187,7 @@ def read_labels(source, expression, layer=None, where=None, open_options=None,
     options = list(open_options or [])
     if not all(isinstance(option, str) for option in options):
         raise TypeError("open_options must be KEY=VALUE strings")
-    outcome, detail = _core.label_source(
+    outcome, detail, found = _core.label_source(
         os.fspath(source),
         layer,
         options,
@@ -178,6 +197,7 @@ def read_labels(source, expression, layer=None, where=None, open_options=None,
         check_locale(locale),
         int(time.time()),
     )
+    _warn_all(found, stacklevel=2)
     if outcome in _OPEN_ERRORS:
         raise _OPEN_ERRORS[outcome](detail)
     if outcome != "labelled":

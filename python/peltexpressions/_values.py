@@ -81,7 +81,7 @@ def to_value(value, where="value"):
 
 
 def reserved_word_values(reserved_words):
-    """The caller's reserved words as (name, value) pairs."""
+    """The caller's reserved words as (name, value) pairs, names without "$$"."""
     if reserved_words is None:
         return []
     if not hasattr(reserved_words, "items"):
@@ -90,7 +90,9 @@ def reserved_word_values(reserved_words):
     for name, value in reserved_words.items():
         if not isinstance(name, str):
             raise TypeError(f"reserved word names must be str, not {type(name).__name__}")
-        pairs.append((name, to_value(value, f"reserved word {name!r}")))
+        # "$$PAGE_NUMBER", as the word is written in expressions, means PAGE_NUMBER.
+        key = name[2:] if name.startswith("$$") else name
+        pairs.append((key, to_value(value, f"reserved word {name!r}")))
     return pairs
 
 

@@ -1,10 +1,11 @@
 """Labels for Dask DataFrames, made partition by partition on the workers."""
 
 import time
+import warnings
 
 import pandas as pd
 
-from ._errors import InvalidExpression
+from ._errors import ExpressionWarning, InvalidExpression
 from ._labels import label_frame, verify
 from ._values import check_expression, check_locale
 
@@ -22,11 +23,14 @@ def label(ddf, expression, reserved_words=None, locale=None):
     partition is labelled by one evaluator in the worker process that holds
     it, verified once per partition. The labels are the same as
     peltexpressions.label gives for the whole frame computed in one piece.
-    Failed labels are empty; their warnings stay on the workers.
+    Failed labels are empty; their warnings stay on the workers. The
+    ExpressionWarnings about the expression itself are issued here.
     """
     check_expression(expression)
     check_locale(locale)
-    verdict = verify(expression, ddf._meta)
+    verdict = verify(expression, ddf._meta, {} if reserved_words is None else reserved_words)
+    for text in verdict.warnings:
+        warnings.warn(ExpressionWarning(text), stacklevel=2)
     if not verdict.valid:
         raise InvalidExpression(verdict.message)
     meta = pd.Series([], dtype=object, name="label", index=ddf._meta.index[:0])

@@ -16,6 +16,7 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
                   Labels& out) {
   evaluator::PeltExpressionEvaluator evaluator;
   ColumnRow row(table);
+  UnreadDateCount unread(out);
   out.ends.reserve(end - first);
   // Once a few labels show their length, the buffer is sized for all of
   // them, so that it is not copied over and over as it grows.
@@ -42,6 +43,7 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
       }
     }
     out.ends.push_back(out.text.size());
+    unread.Note(static_cast<std::int64_t>(i));
   }
 }
 
@@ -82,6 +84,11 @@ Labels FailureSummary(const std::vector<Labels>& stretches) {
       summary.first_failure = stretch.first_failure;
     }
     summary.failed += stretch.failed;
+    if (stretch.unread_dates > 0 && summary.unread_dates == 0) {
+      summary.first_unread_row = stretch.first_unread_row;
+      summary.first_unread_date = stretch.first_unread_date;
+    }
+    summary.unread_dates += stretch.unread_dates;
   }
   return summary;
 }

@@ -7,6 +7,7 @@
 
 #include "column_table.h"
 #include "pelt/evaluator/evaluator_members.h"
+#include "pelt/value/format.h"
 
 namespace pelt::python {
 
@@ -19,6 +20,31 @@ struct Labels {
   std::int64_t failed = 0;
   std::int64_t first_failed_row = -1;  // 0-based
   std::string first_failure;           // the evaluator's message for it
+  std::int64_t unread_dates = 0;       // texts a date picture showed as they are
+  std::int64_t first_unread_row = -1;  // 0-based
+  std::u16string first_unread_date;    // the first of those texts
+};
+
+// Counts, while alive, the texts a date picture shows as they are in the
+// labels made on the calling thread, into out; Note is told of each row
+// once its label is made.
+class UnreadDateCount {
+ public:
+  explicit UnreadDateCount(Labels& out) : out_(out), scope_(tally_) {}
+  UnreadDateCount(const UnreadDateCount&) = delete;
+  UnreadDateCount& operator=(const UnreadDateCount&) = delete;
+  void Note(std::int64_t row) {
+    out_.unread_dates = tally_.count;
+    if (tally_.count > 0 && out_.first_unread_row < 0) {
+      out_.first_unread_row = row;
+      out_.first_unread_date = tally_.first;
+    }
+  }
+
+ private:
+  Labels& out_;
+  value::UnreadDateTexts tally_;
+  value::ScopedUnreadDateTexts scope_;
 };
 
 // Labels rows [0, row_count) of table with an expression the caller has
@@ -29,7 +55,8 @@ std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
                               const std::u16string& expression,
                               const evaluator::CollectionRef& reserved_words, int jobs);
 
-// The failures of all stretches as one Labels holds them (no text).
+// The failures and unread date texts of all stretches as one Labels holds
+// them (no text).
 Labels FailureSummary(const std::vector<Labels>& stretches);
 
 }  // namespace pelt::python

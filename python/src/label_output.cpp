@@ -25,6 +25,12 @@ PyObject* PythonText(std::u16string_view text) {
 
 }  // namespace
 
+py::str PythonString(std::u16string_view text) {
+  PyObject* made = PythonText(text);
+  if (made == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(made);
+}
+
 void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
   std::size_t count = 0;
   for (const Labels& labels : stretches) count += labels.ends.size();
@@ -47,7 +53,9 @@ void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
 
 py::tuple LabelSummary(const std::vector<Labels>& stretches) {
   const Labels summary = FailureSummary(stretches);
-  return py::make_tuple(summary.failed, summary.first_failed_row, summary.first_failure);
+  return py::make_tuple(summary.failed, summary.first_failed_row, summary.first_failure,
+                        summary.unread_dates, summary.first_unread_row,
+                        PythonString(summary.first_unread_date));
 }
 
 }  // namespace pelt::python

@@ -15,7 +15,11 @@ namespace py = pybind11;
 // object array (one per label), replacing what the slots held. Needs the GIL.
 void StoreLabels(const std::vector<Labels>& stretches, py::array& out);
 
-// (failed, first failed row, its message) over all stretches.
+// text as a Python str; a lone surrogate becomes U+FFFD. Needs the GIL.
+py::str PythonString(std::u16string_view text);
+
+// (failed, first failed row, its message, unread date texts, the first
+// one's row, its text) over all stretches.
 py::tuple LabelSummary(const std::vector<Labels>& stretches);
 
 }  // namespace pelt::python

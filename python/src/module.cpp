@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "column_table.h"
+#include "expression_warnings.h"
 #include "frame_labels.h"
 #include "label_output.h"
 #include "locale_scope.h"
@@ -22,6 +23,7 @@
 #include "pelt/value/conversion.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
+#include "pelt/warnings/expression_warnings.h"
 #include "python_columns.h"
 #include "python_values.h"
 #include "reserved_words.h"
@@ -41,10 +43,27 @@ GivenWords Given(const std::vector<std::pair<py::str, value::Variant>>& words) {
   return given;
 }
 
+// Texts as Python strs.
+py::list PythonStrings(const std::vector<std::u16string>& texts) {
+  py::list strings;
+  for (const std::u16string& text : texts) strings.append(PythonString(text));
+  return strings;
+}
+
 // The verdict on an expression against fields given as (name, type code),
-// and the positions of the fields it names: only those need their cells.
+// the positions of the fields it names (only those need their cells), and
+// the warnings about it. words: the caller's reserved words, which with
+// DATE and TIME are those a label run supplies; None checks no word.
 py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields,
-                 const std::optional<std::string>& locale_id) {
+                 const std::optional<std::string>& locale_id,
+                 const std::optional<std::vector<std::pair<py::str, value::Variant>>>& words) {
+  std::optional<std::vector<std::u16string>> supplied;
+  if (words) {
+    gdal::RunWords run;
+    // Names only; a word given twice is refused when labels are made.
+    static_cast<void>(StartWords(run, Given(*words), 0));
+    supplied = run.Names();
+  }
   std::vector<py::object> owners;
   std::vector<Column> columns;
   for (const py::tuple& field : fields) {
@@ -56,10 +75,12 @@ py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields
   evaluator::PeltExpressionEvaluator evaluator;
   bool valid = false;
   std::vector<std::int32_t> used;
+  std::vector<std::u16string> warnings;
   {
     py::gil_scoped_release released;
     LocaleScope locale(LocaleFor(locale_id));
     valid = evaluator.VerifyExpression(&table, text) != evaluator::kFalse;
+    warnings = ExpressionWarningTexts(text, evaluator, &table, std::move(supplied));
     for (const language::Token& token : evaluator.Tokens()) {
       std::int32_t index = -1;
       if (valid && token.kind == language::TokenKind::kField &&
@@ -68,7 +89,8 @@ py::tuple Verify(const py::str& expression, const std::vector<py::tuple>& fields
       }
     }
   }
-  return py::make_tuple(valid, ToPython(value::Variant::FromText(evaluator.Message())), used);
+  return py::make_tuple(valid, ToPython(value::Variant::FromText(evaluator.Message())), used,
+                        PythonStrings(warnings));
 }
 
 // Verifies once, then labels every row. ("invalid", message) or
@@ -135,7 +157,7 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
   }
   const char* outcome = OutcomeName(result.outcome);
   if (result.outcome != SourceLabels::Outcome::kLabelled) {
-    return py::make_tuple(outcome, result.message);
+    return py::make_tuple(outcome, result.message, PythonStrings(result.warnings));
   }
   py::array out(py::dtype("object"),
                 std::vector<py::ssize_t>{static_cast<py::ssize_t>(result.fids.size())});
@@ -143,7 +165,8 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
   stretches[0] = std::move(result.labels);
   StoreLabels(stretches, out);
   py::array_t<std::int64_t> fids(static_cast<py::ssize_t>(result.fids.size()), result.fids.data());
-  return py::make_tuple(outcome, py::make_tuple(out, fids, LabelSummary(stretches)));
+  return py::make_tuple(outcome, py::make_tuple(out, fids, LabelSummary(stretches)),
+                        PythonStrings(result.warnings));
 }
 
 // One formatting function on one value, as a label applies it: a function
@@ -170,6 +193,12 @@ py::tuple ApplyFunction(value::Variant input, const std::string& function,
     return py::make_tuple(ToPython(input), py::none());
   }
   return py::make_tuple(ToPython(input), ToPython(value::Variant::FromText(std::move(text))));
+}
+
+// The warning for count texts a date picture showed as they are, the
+// first described by first.
+py::str TextNotDateWarning(std::int64_t count, const py::str& first) {
+  return PythonString(warnings::TextNotDateWarning(count, Utf16(first)).text);
 }
 
 py::dict FieldTypes() {
@@ -211,4 +240,5 @@ PYBIND11_MODULE(_core, module) {
   module.def("label_frame", &LabelFrame);
   module.def("label_source", &LabelGdalSource);
   module.def("apply_function", &ApplyFunction);
+  module.def("text_not_date_warning", &TextNotDateWarning);
 }

@@ -1,5 +1,6 @@
 #include "source_labels.h"
 
+#include "expression_warnings.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/text.h"
 
@@ -70,19 +71,27 @@ SourceLabels LabelSource(const SourceRequest& request) {
     const host::Status status = table->SetAttributeFilter(*request.where);
     if (!status.ok()) return Refused(Outcome::kFilterRefused, value::ToUtf8(status.description()));
   }
-  evaluator::PeltExpressionEvaluator evaluator;
-  if (evaluator.VerifyExpression(table.get(), request.expression) == evaluator::kFalse) {
-    return Refused(Outcome::kInvalidExpression, value::ToUtf8(evaluator.Message()));
-  }
   gdal::RunWords words;
   if (!StartWords(words, request.words, request.now)) {
     return Refused(Outcome::kWordGivenTwice, "");
   }
   words.AddLayer(table->name(), request.path);
+  evaluator::PeltExpressionEvaluator evaluator;
+  const bool valid =
+      evaluator.VerifyExpression(table.get(), request.expression) != evaluator::kFalse;
+  std::vector<std::u16string> warnings =
+      ExpressionWarningTexts(request.expression, evaluator, table.get(), words.Names());
+  if (!valid) {
+    SourceLabels refused = Refused(Outcome::kInvalidExpression, value::ToUtf8(evaluator.Message()));
+    refused.warnings = std::move(warnings);
+    return refused;
+  }
   ReadOnlyExpressionFields(evaluator, request.where.has_value(), *table);
 
   SourceLabels result;
+  result.warnings = std::move(warnings);
   Labels& labels = result.labels;
+  UnreadDateCount unread(labels);
   gdal::FeatureCursor cursor = table->Features();
   const evaluator::CollectionRef collection = words.collection();
   for (std::int64_t row = 1; cursor.Next(); ++row) {
@@ -97,6 +106,7 @@ SourceLabels LabelSource(const SourceRequest& request) {
       labels.first_failure = value::ToUtf8(evaluator.Message());
     }
     labels.ends.push_back(labels.text.size());
+    unread.Note(row - 1);
     result.fids.push_back(cursor.fid());
   }
   if (!cursor.status().ok()) {

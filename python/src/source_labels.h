@@ -37,6 +37,7 @@ struct SourceLabels {
   std::string message;
   std::vector<std::int64_t> fids;
   Labels labels;
+  std::vector<std::u16string> warnings;  // about the expression, valid or not
 };
 
 // "labelled", "not found" …: the outcome as the Python side knows it.
