@@ -2,22 +2,27 @@
 // verifies it against a small table. Checks that nothing crashes or hangs,
 // that every token's span lies inside the input and spells the token, that a
 // failed scan always leaves a message, and that scanning the same input
-// twice gives the same tokens.
+// twice gives the same tokens. The warnings about the expression are found
+// on every input too: each has a text and a span inside the input, and the
+// same tokens give the same warnings.
 //
 // The input is read twice: as UTF-8 (ill-formed sequences become U+FFFD),
 // and as raw UTF-16 units, which reach lone surrogates too.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "language/expression_scanner.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
+#include "pelt/warnings/expression_warnings.h"
 
 namespace {
 
@@ -66,6 +71,29 @@ pelt::host::MemoryTable& Table() {
   return table;
 }
 
+void CheckWarnings(std::u16string_view expression, const pelt::language::TokenList& tokens) {
+  pelt::warnings::WarningContext context;
+  context.table = &Table();
+  context.supplied_words = std::vector<std::u16string>{u"PAGE_NUMBER", u"DATE", u"ROW"};
+  context.shell_process_ids = std::vector<std::int64_t>{8621, 1};
+  const auto found = pelt::warnings::ExpressionWarnings(expression, tokens, context);
+  for (const pelt::warnings::Warning& warning : found) {
+    Check(!warning.text.empty(), "a warning has a text");
+    Check(std::size_t{warning.offset} + warning.length <= expression.size(),
+          "a warning's span lies inside the input");
+  }
+  Check(found == pelt::warnings::ExpressionWarnings(expression, tokens, context),
+        "the same warnings twice");
+  const std::u16string given[] = {u"PAGE_NUMBER", u"UNUSED"};
+  for (const auto& unused : pelt::warnings::UnusedWordWarnings(tokens, given)) {
+    Check(!unused.text.empty(), "an unused word's warning has a text");
+  }
+  if (const auto cut = pelt::warnings::PictureWarning(expression)) {
+    Check(cut->offset < expression.size() && expression[cut->offset] == u')',
+          "a cut picture's span starts at its ')'");
+  }
+}
+
 void Exercise(const std::u16string& expression) {
   ScanOutcome first;
   const bool valid = pelt::language::ScanExpression(expression, first.Target());
@@ -94,6 +122,8 @@ void Exercise(const std::u16string& expression) {
   }
   Check(boxes.events().size() == 1, "one box per verification");
   boxes.Clear();
+
+  CheckWarnings(expression, evaluator.Tokens());
 }
 
 }  // namespace
