@@ -71,6 +71,19 @@ expect_result() {
   fi
 }
 
+# Checks that standard error holds each given line.
+expect_warned() {
+  local name=$1 line
+  shift
+  for line in "$@"; do
+    if ! grep -qxF -- "$line" "$work/err"; then
+      fail "$name: standard error lacks '$line' ($(tr '\n' ' ' <"$work/err"))"
+      return
+    fi
+  done
+  passed=$((passed + 1))
+}
+
 # Points of the dialog, in pixels at 96 dpi.
 ok_button=(488 443)
 expression_box=(150 330)
@@ -87,6 +100,16 @@ start_edit '[NAME].UCase'
 id=$(window "$caption")
 click "$id" "${ok_button[@]}"
 expect_result "OK" 0 "[NAME].UCase"
+
+# An accepted expression with slips is printed as it is; what its literal
+# text is read as follows on standard error.
+start_edit --set 'PAGE_NUMBER=Page number' '[NAME].Lefft(2) $$PAGE_NUMBR'
+id=$(window "$caption")
+click "$id" "${ok_button[@]}"
+expect_result "slips, OK" 0 '[NAME].Lefft(2) $$PAGE_NUMBR'
+expect_warned "slips, OK" \
+  "pelt-label: warning: '.Lefft(2)' after '[NAME]' is literal text; did you mean '.Left(2)'?" \
+  "pelt-label: warning: '\$\$PAGE_NUMBR' has no value here and reads as \"\"; did you mean '\$\$PAGE_NUMBER'?"
 
 # Typing in the expression box, then OK.
 start_edit '[NAME]'
