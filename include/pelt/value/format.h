@@ -66,4 +66,8 @@ Converted<std::u16string> FormatCurrency(const Variant& value, const LocaleData&
 // otherwise as FormatNumber.
 Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& locale);
 
+// True when the picture is the named format "Currency" (any case), which
+// shows an amount in the locale's currency.
+bool IsCurrencyPicture(std::u16string_view picture);
+
 }  // namespace pelt::value
