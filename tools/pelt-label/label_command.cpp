@@ -12,7 +12,9 @@
 #include "label_plan.h"
 #include "label_request.h"
 #include "labeller.h"
+#include "locale_option.h"
 #include "pelt/ui/message_boxes.h"
+#include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "progress.h"
 #include "range_labeller.h"
@@ -119,6 +121,7 @@ ExitCode RunLabel(std::span<const std::string_view> args, Streams& io) {
   ui::ScopedMessageBoxes boxes(console);
   VerifiedExpression verified;
   if (const auto done = VerifyLabelExpression(request, *input.table, io, verified)) return *done;
+  if (verified.uses_currency) WarnOfMissingCurrency(io, value::UserLocale(), "the expression");
   ApplyFieldPlan(PlanFieldReads(request, verified), *input.table);
 
   const InterruptGuard interrupts;

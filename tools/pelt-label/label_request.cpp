@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "expression_operand.h"
+#include "locale_option.h"
 #include "pelt/value/locale.h"
 #include "source_arguments.h"
 
@@ -152,10 +153,8 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
     }
   }
   if (const auto locale = arguments.Value(kLocaleOption.name)) {
-    if (!value::IsKnownLocale(*locale)) {
-      error = "unknown locale '" + std::string(*locale) + "'";
-      return false;
-    }
+    error = LocaleProblem(*locale);
+    if (!error.empty()) return false;
     value::SetUserLocaleOverride(*locale);
   }
   request.show_messages = arguments.Has(kShowMessagesOption.name);
