@@ -59,7 +59,7 @@ LabelTally RunLabelling(const LabelRequest& request, LabelInput& input,
     if (!cursor.Next()) break;
   }
 
-  ProgressBar progress(io.err, request.progress ? ExpectedFeatures(table, request) : -1,
+  ProgressBar progress(io, request.progress ? ExpectedFeatures(table, request) : -1,
                        request.progress);
   const LabelRunOptions run{request.jobs, request.limit};
   const auto consume = [&](LabelledBatch& batch) {

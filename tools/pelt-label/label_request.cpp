@@ -11,6 +11,7 @@
 #include "locale_option.h"
 #include "pelt/value/locale.h"
 #include "source_arguments.h"
+#include "terminal.h"
 
 namespace pelt::tools {
 namespace {
@@ -40,8 +41,9 @@ constexpr OptionSpec kToFormatOption{"to-format", '\0', "DRIVER",
 constexpr OptionSpec kOverwriteOption{"overwrite", '\0', "", "let --to replace an existing OUTPUT"};
 constexpr OptionSpec kJobsOption{"jobs", 'j', "N",
                                  "make labels on N threads (default: the number of cores)"};
-constexpr OptionSpec kProgressOption{"progress", 'p', "",
-                                     "show a progress bar even when standard error is no terminal"};
+constexpr OptionSpec kProgressOption{
+    "progress", 'p', "",
+    "show a progress bar even when standard error is no terminal or shows the labels"};
 constexpr OptionSpec kQuietOption{"quiet", 'q', "", "show no progress bar"};
 constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption,     kFidOption,
                               kLimitOption,        kOffsetOption,   kLocaleOption,    kSetOption,
@@ -189,8 +191,10 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
       return false;
     }
   }
+  const bool labels_on_out = request.output_path.empty() && request.to_path.empty();
   request.progress = arguments.Has(kProgressOption.name) ||
-                     (!arguments.Has(kQuietOption.name) && ::isatty(STDERR_FILENO) == 1);
+                     (!arguments.Has(kQuietOption.name) &&
+                      ProgressBelongsOn(STDERR_FILENO, STDOUT_FILENO, labels_on_out));
   return true;
 }
 
