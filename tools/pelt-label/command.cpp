@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "synopsis.h"
+
 namespace pelt::tools {
 namespace {
 
@@ -48,6 +50,7 @@ std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> 
     return ReportUsage(io, syntax.name, error);
   }
   if (arguments.Has(kHelpOption.name)) {
+    WriteUsage(io.out, syntax.name);
     io.out << syntax.usage;
     WriteOptionHelp(io.out, syntax.options);
     return ExitCode::kOk;

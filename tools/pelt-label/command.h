@@ -75,6 +75,7 @@ ExitCode FlushStandardOutput(Streams& io);
 struct CommandSyntax {
   std::string_view name;
   std::span<const OptionSpec> options;
+  // The --help text after the Usage lines, which come from kSynopses.
   std::string_view usage;
   const OptionSpec* format_option = nullptr;  // for the commands that list records
 };

@@ -27,8 +27,7 @@ constexpr std::string_view kFunctionOptionName = "function";
 constexpr language::StatementId kDefaultFunction = language::StatementId::kFormat;
 
 constexpr std::string_view kUsage =
-    R"(Usage: pelt-label format [--locale L] [--function F] VALUE [ARGUMENT]
-
+    R"(
 Prints the text a label shows for VALUE after one formatting function, so
 that a picture can be tried before it goes into an expression.
 

@@ -51,8 +51,7 @@ constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption
                               kFieldOption,        kToFormatOption, kOverwriteOption, kJobsOption,
                               kProgressOption,     kQuietOption,    kHelpOption};
 
-constexpr std::string_view kUsage = R"(Usage: pelt-label label [OPTIONS] [SOURCE] EXPR
-
+constexpr std::string_view kUsage = R"(
 Verifies the label expression EXPR once, then writes the label of every
 selected feature of the layer, in the layer's order. SOURCE is any vector
 data GDAL reads (/vsizip/ and /vsicurl/ paths included), - for GeoJSON on
