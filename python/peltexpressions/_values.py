@@ -21,7 +21,7 @@ def check_locale(locale):
     if not isinstance(locale, str):
         raise TypeError(f"locale must be a str such as 'de_DE', not {type(locale).__name__}")
     if not _core.is_known_locale(locale):
-        raise ValueError(f"unknown locale {locale!r}")
+        raise ValueError(f"unknown locale {locale!r}{_core.locale_suggestion(locale)}")
     return locale
 
 

@@ -21,6 +21,7 @@
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/language/statements.h"
 #include "pelt/value/conversion.h"
+#include "pelt/value/did_you_mean.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "pelt/warnings/expression_warnings.h"
@@ -35,6 +36,12 @@ namespace {
 // nullptr for None: the environment's locale. The caller has checked the id.
 const value::LocaleData* LocaleFor(const std::optional<std::string>& id) {
   return id ? &value::LocaleDataFor(*id) : nullptr;
+}
+
+// "; did you mean 'en_GB'?" after the refusal of a locale ICU has no data
+// for, or "".
+std::string LocaleSuggestion(const std::string& id) {
+  return value::DidYouMean(value::NearestKnownLocales(id));
 }
 
 GivenWords Given(const std::vector<std::pair<py::str, value::Variant>>& words) {
@@ -236,6 +243,7 @@ PYBIND11_MODULE(_core, module) {
   module.attr("FIELD_TYPES") = FieldTypes();
   module.attr("CELL_KINDS") = CellKinds();
   module.def("is_known_locale", &pelt::value::IsKnownLocale);
+  module.def("locale_suggestion", &LocaleSuggestion);
   module.def("verify", &Verify);
   module.def("label_frame", &LabelFrame);
   module.def("label_source", &LabelGdalSource);

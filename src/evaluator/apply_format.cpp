@@ -311,4 +311,11 @@ Variant ApplyFormat(Variant& value, std::u16string_view function, const Argument
   return ApplyFormat(value, *id, first, second, locale);
 }
 
+bool UsesLocaleCurrency(StatementId function, const Argument& first) {
+  if (function == StatementId::kFormatCurrency) return true;
+  const auto* picture = std::get_if<std::u16string>(&first);
+  return function == StatementId::kFormat && picture != nullptr &&
+         value::IsCurrencyPicture(*picture);
+}
+
 }  // namespace pelt::evaluator

@@ -152,4 +152,12 @@ Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& l
   return {Variant(), ErrorCode::kTypeMismatch};
 }
 
+bool IsCurrencyPicture(std::u16string_view picture) {
+  try {
+    return internal::ParsePicture(picture).named == internal::NamedFormat::kCurrency;
+  } catch (...) {
+    return false;  // out of memory: no picture can be told apart
+  }
+}
+
 }  // namespace pelt::value

@@ -122,6 +122,16 @@ void LoadNumbers(const icu::Locale& locale, LocaleData& data) {
       reinterpret_cast<const UChar*>(data.currency_code.c_str()), &status);
   Check(status, "currency digits");
   data.currency_digits = digits;
+  // The symbol ICU's formatter shows; for "no currency" it differs by
+  // language (XXX in de, the generic sign in fr).
+  UBool is_choice = false;
+  int32_t length = 0;
+  const UChar* symbol =
+      ucurr_getName(reinterpret_cast<const UChar*>(data.currency_code.c_str()), locale.getName(),
+                    UCURR_SYMBOL_NAME, &is_choice, &length, &status);
+  Check(status, "currency symbol");
+  data.currency_symbol.assign(reinterpret_cast<const char16_t*>(symbol),
+                              static_cast<std::size_t>(length));
   if (auto* decimal = dynamic_cast<icu::DecimalFormat*>(currency.get())) {
     icu::UnicodeString affix;
     data.currency_positive_prefix = ToU16(decimal->getPositivePrefix(affix));
@@ -178,17 +188,6 @@ LocaleData LoadLocaleData(const std::string& canonical_id) {
   LoadNumbers(locale, data);
   LoadDates(locale, data);
   return data;
-}
-
-bool IcuKnowsLanguage(const std::string& canonical_id) {
-  const icu::Locale wanted(canonical_id.c_str());
-  if (wanted.isBogus() || wanted.getLanguage()[0] == '\0') return false;
-  int32_t count = 0;
-  const icu::Locale* available = icu::Locale::getAvailableLocales(count);
-  for (int32_t i = 0; i < count; ++i) {
-    if (std::string(available[i].getLanguage()) == wanted.getLanguage()) return true;
-  }
-  return false;
 }
 
 }  // namespace pelt::value::internal

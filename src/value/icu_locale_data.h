@@ -10,7 +10,4 @@ namespace pelt::value::internal {
 // only place where ICU's locale services and their error codes are used.
 LocaleData LoadLocaleData(const std::string& canonical_id);
 
-// True when ICU lists a locale with the id's language.
-bool IcuKnowsLanguage(const std::string& canonical_id);
-
 }  // namespace pelt::value::internal

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "icu_available_locales.h"
 #include "icu_locale_data.h"
 
 namespace pelt::value {
@@ -54,7 +55,20 @@ const LocaleData& LocaleDataFor(std::string_view locale_id) {
 }
 
 bool IsKnownLocale(std::string_view locale_id) {
-  return internal::IcuKnowsLanguage(CanonicalLocaleId(locale_id));
+  return internal::IcuHasLocale(CanonicalLocaleId(locale_id));
+}
+
+std::vector<std::string> NearestKnownLocales(std::string_view locale_id) {
+  constexpr std::size_t kMaxSuggestions = 3;
+  const std::string id = CanonicalLocaleId(locale_id);
+  if (internal::IcuHasLocale(id)) return {};
+  return internal::IcuNearestLocales(id, kMaxSuggestions);
+}
+
+bool HasOwnCurrency(const LocaleData& locale) { return locale.currency_code != u"XXX"; }
+
+std::string LocaleWithRegion(std::string_view locale_id) {
+  return internal::IcuLocaleWithRegion(CanonicalLocaleId(locale_id));
 }
 
 std::string LocaleIdFromEnvironment() {

@@ -1,15 +1,39 @@
 #include "pelt/value/typed_literal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 #include "pelt/value/date_serial.h"
+#include "pelt/value/nearest.h"
 #include "pelt/value/text.h"
 
 namespace pelt::value {
 namespace {
+
+constexpr std::string_view kNumber = "num";
+constexpr std::string_view kInteger = "int";
+constexpr std::string_view kCurrency = "cur";
+constexpr std::string_view kDate = "date";
+constexpr std::string_view kTime = "time";
+constexpr std::string_view kBoolean = "bool";
+constexpr std::string_view kText = "str";
+constexpr std::string_view kNull = "null";
+constexpr std::string_view kEmpty = "empty";
+constexpr std::string_view kTypes[] = {kNumber,  kInteger, kCurrency, kDate, kTime,
+                                       kBoolean, kText,    kNull,     kEmpty};
+// The types an untyped text is tried with, before it is taken as text.
+constexpr std::string_view kReadAsTypes[] = {kNumber, kDate, kTime, kBoolean};
+
+std::string WithType(std::string_view type, std::string_view body) {
+  std::string literal(type);
+  literal += ':';
+  literal += body;
+  return literal;
+}
 
 // The whole text as a decimal integer, optionally signed.
 template <class Int>
@@ -88,15 +112,15 @@ std::optional<Variant> ParseTypedLiteral(std::string_view text) {
   if (colon == std::string_view::npos) return std::nullopt;
   const std::string_view type = text.substr(0, colon);
   const std::string_view body = text.substr(colon + 1);
-  if (type == "str") return Variant::FromText(FromUtf8(body));
-  if (type == "null" && body.empty()) return Variant::Null();
-  if (type == "empty" && body.empty()) return Variant();
-  if (type == "bool") {
+  if (type == kText) return Variant::FromText(FromUtf8(body));
+  if (type == kNull && body.empty()) return Variant::Null();
+  if (type == kEmpty && body.empty()) return Variant();
+  if (type == kBoolean) {
     if (body == "true") return Variant::FromBoolean(true);
     if (body == "false") return Variant::FromBoolean(false);
     return std::nullopt;
   }
-  if (type == "num") {
+  if (type == kNumber) {
     double d = 0.0;
     const auto result = std::from_chars(body.data(), body.data() + body.size(), d);
     if (body.empty() || result.ec != std::errc() || result.ptr != body.data() + body.size()) {
@@ -104,7 +128,7 @@ std::optional<Variant> ParseTypedLiteral(std::string_view text) {
     }
     return Variant::FromDouble(d);
   }
-  if (type == "int") {
+  if (type == kInteger) {
     const auto v = ReadInt<std::int32_t>(body);
     if (!v) return std::nullopt;
     if (*v >= std::numeric_limits<std::int16_t>::min() &&
@@ -113,18 +137,39 @@ std::optional<Variant> ParseTypedLiteral(std::string_view text) {
     }
     return Variant::FromLong(*v);
   }
-  if (type == "cur") {
+  if (type == kCurrency) {
     const auto c = ReadCurrency(body);
     if (!c) return std::nullopt;
     return Variant::FromCurrency(*c);
   }
-  if (type == "date") return ReadDate(body);
-  if (type == "time") {
+  if (type == kDate) return ReadDate(body);
+  if (type == kTime) {
     std::int32_t h = 0, m = 0, s = 0;
     if (!ReadTime(body, h, m, s)) return std::nullopt;
     return Variant::FromDate(Date{(h * 3600.0 + m * 60.0 + s) / 86400.0});
   }
   return std::nullopt;
+}
+
+std::optional<std::string> SuggestTypedLiteral(std::string_view text) {
+  if (ParseTypedLiteral(text)) return std::nullopt;
+  const std::size_t colon = text.find(':');
+  if (colon != std::string_view::npos) {
+    const std::string_view type = text.substr(0, colon);
+    if (std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes)) {
+      return std::nullopt;
+    }
+    const std::vector<std::size_t> nearest = NearestNames(type, kTypes);
+    if (nearest.size() == 1) {
+      std::string literal = WithType(kTypes[nearest.front()], text.substr(colon + 1));
+      if (ParseTypedLiteral(literal)) return literal;
+    }
+  }
+  for (std::string_view type : kReadAsTypes) {
+    std::string literal = WithType(type, text);
+    if (ParseTypedLiteral(literal)) return literal;
+  }
+  return WithType(kText, text);
 }
 
 }  // namespace pelt::value

@@ -65,6 +65,30 @@ TEST(ApplyFormatTest, ResultsKeepTheirTypes) {
   for (const Row& row : rows) Check(row);
 }
 
+// The statements whose amounts need the locale to have a currency.
+TEST(ApplyFormatTest, UsesLocaleCurrency) {
+  using language::StatementId;
+  const struct {
+    int line;
+    StatementId function;
+    Argument first;
+    bool uses;
+  } rows[] = {
+      {__LINE__, StatementId::kFormatCurrency, T(u""), true},
+      {__LINE__, StatementId::kFormat, T(u"Currency"), true},
+      {__LINE__, StatementId::kFormat, T(u"CURRENCY"), true},
+      {__LINE__, StatementId::kFormat, T(u"$#,##0.00"), false},  // $ is a literal
+      {__LINE__, StatementId::kFormat, T(u"Currency2"), false},
+      {__LINE__, StatementId::kFormat, N(2), false},
+      {__LINE__, StatementId::kFormatNumber, N(2), false},
+      {__LINE__, StatementId::kUCase, T(u"Currency"), false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(UsesLocaleCurrency(row.function, row.first), row.uses);
+  }
+}
+
 // No statement makes a text longer than the bound, whatever it is given, and
 // refusing costs no more memory than the text already there.
 TEST(ApplyFormatTest, NoResultPassesTheBound) {

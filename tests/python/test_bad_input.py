@@ -2,7 +2,7 @@ import pandas as pd
 import pytest
 
 import peltexpressions as pe
-from conftest import SAMPLE
+from conftest import SAMPLE, pelt_label
 
 FRAME = pd.DataFrame({"NAME": ["a", "b"], "N": [1, 2]})
 
@@ -42,3 +42,35 @@ def test_bad_input_raises(call, error, text):
     with pytest.raises(error, match=text.replace("(", r"\(")):
         call()
     assert FRAME.equals(pd.DataFrame({"NAME": ["a", "b"], "N": [1, 2]}))
+
+
+# A locale ICU has no data for is refused with the nearest ones it has, as
+# pelt-label refuses it.
+UNKNOWN_LOCALES = [
+    ("en_UK", "unknown locale 'en_UK'; did you mean 'en_GB'?"),
+    ("de_AU", "unknown locale 'de_AU'; did you mean 'de_DE', 'de_AT' or 'de_LU'?"),
+    ("fx-FR", "unknown locale 'fx-FR'; did you mean 'fr_FR'?"),
+    ("xx_YY", "unknown locale 'xx_YY'"),
+]
+
+
+@pytest.mark.parametrize("locale,message", UNKNOWN_LOCALES)
+@pytest.mark.parametrize(
+    "call",
+    [
+        lambda locale: pe.label("[NAME]", FRAME, locale=locale),
+        lambda locale: pe.format_number(1234.5, 2, locale=locale),
+    ],
+    ids=["label", "format_number"],
+)
+def test_unknown_locale_names_the_nearest(call, locale, message):
+    with pytest.raises(ValueError) as raised:
+        call(locale)
+    assert str(raised.value) == message
+    lines, code = pelt_label("format", "--locale", locale, "num:1")
+    assert (lines, code) == ([f"pelt-label format: {message} (see 'pelt-label format --help')"], 2)
+
+
+def test_language_without_region_is_a_locale():
+    assert pe.format_number(1234.5, 2, locale="de") == "1.234,50"
+    assert pe.label("[N].FormatNumber(1)", FRAME, locale="fr").tolist() == ["1,0", "2,0"]

@@ -4,16 +4,27 @@
 #include <cstring>
 #include <string>
 
+#include "synopsis.h"
+
 namespace pelt::tools {
+namespace {
+
+// io.err, with the transient line cleared first: where messages go.
+std::ostream& MessageStream(Streams& io) {
+  if (io.transient_line != nullptr) io.transient_line->Clear();
+  return io.err;
+}
+
+}  // namespace
 
 void ReportProblem(Streams& io, std::string_view message) {
-  io.err << kProgramName << ": " << message << '\n';
+  MessageStream(io) << kProgramName << ": " << message << '\n';
   io.err.flush();
 }
 
 void ReportWarning(Streams& io, std::string_view message) {
   if (!io.warnings) return;
-  io.err << kProgramName << ": warning: " << message << '\n';
+  MessageStream(io) << kProgramName << ": warning: " << message << '\n';
   io.err.flush();
 }
 
@@ -40,6 +51,7 @@ std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> 
   }
   io.warnings = !arguments.Has(kNoWarningsOption.name);
   if (arguments.Has(kHelpOption.name)) {
+    WriteUsage(io.out, syntax.name);
     io.out << syntax.usage;
     WriteOptionHelp(io.out, syntax.options);
     return ExitCode::kOk;
@@ -48,8 +60,8 @@ std::optional<ExitCode> ParseCommandArguments(std::span<const std::string_view> 
 }
 
 ExitCode ReportUsage(Streams& io, std::string_view command, std::string_view message) {
-  io.err << kProgramName << ' ' << command << ": " << message << " (see '" << kProgramName << ' '
-         << command << " --help')\n";
+  MessageStream(io) << kProgramName << ' ' << command << ": " << message << " (see '"
+                    << kProgramName << ' ' << command << " --help')\n";
   io.err.flush();
   return ExitCode::kUsage;
 }

@@ -23,11 +23,24 @@ enum class ExitCode : int {
   kTerminated = 143,   // SIGTERM: as Ctrl-C
 };
 
+// A line redrawn in place on standard error while work goes on (the
+// progress bar). While one shows, ReportProblem, ReportWarning and
+// ReportUsage clear it before they write, so that no message starts in the
+// middle of it.
+class TransientLine {
+ public:
+  virtual ~TransientLine() = default;
+  // Blanks the line and returns to its start; nothing when none shows.
+  virtual void Clear() = 0;
+};
+
 // Where a command writes: its results on out, one-line problems on err.
 struct Streams {
   std::ostream& out;
   std::ostream& err;
   bool warnings = true;  // false with --no-warnings
+  // The line drawn on err while one shows.
+  TransientLine* transient_line = nullptr;
 };
 
 // A subcommand: "pelt-label NAME ARGUMENTS…". run receives the arguments
@@ -62,6 +75,7 @@ ExitCode FlushStandardOutput(Streams& io);
 struct CommandSyntax {
   std::string_view name;
   std::span<const OptionSpec> options;
+  // The --help text after the Usage lines, which come from kSynopses.
   std::string_view usage;
   const OptionSpec* format_option = nullptr;  // for the commands that list records
 };

@@ -34,9 +34,7 @@ constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kNo
                               kHelpOption};
 
 constexpr std::string_view kUsage =
-    R"(Usage: pelt-label edit [--layer NAME] [--set KEY=DESCRIPTION]... [--show-messages]
-                       [SOURCE] [EXPR]
-
+    R"(
 Opens the expression builder for a layer of SOURCE (the bundled sample when
 no SOURCE is given), prefilled with EXPR. A single operand is SOURCE when a
 file or folder of that name exists, and EXPR otherwise; EXPR - reads the

@@ -19,8 +19,7 @@ constexpr std::string_view kCommand = "fields";
 constexpr std::array kOptions{kLayerOption, kOpenOption, kRecordFormatOption, kHelpOption};
 
 constexpr std::string_view kUsage =
-    R"(Usage: pelt-label fields [--layer NAME] [--format text|jsonl] [SOURCE]
-
+    R"(
 Lists the fields of a layer in the order label expressions see them, with
 their type codes. SOURCE is any vector data GDAL reads (GeoPackage,
 Shapefile, GeoJSON, CSV ...); without it the bundled sample is listed.

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "locale_option.h"
 #include "options.h"
 #include "pelt/evaluator/apply_format.h"
 #include "pelt/language/statements.h"
 #include "pelt/value/conversion.h"
+#include "pelt/value/did_you_mean.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "pelt/value/typed_literal.h"
@@ -26,8 +28,7 @@ constexpr std::string_view kFunctionOptionName = "function";
 constexpr language::StatementId kDefaultFunction = language::StatementId::kFormat;
 
 constexpr std::string_view kUsage =
-    R"(Usage: pelt-label format [--locale L] [--function F] VALUE [ARGUMENT]
-
+    R"(
 Prints the text a label shows for VALUE after one formatting function, so
 that a picture can be tried before it goes into an expression.
 
@@ -137,8 +138,8 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   }
   const value::LocaleData* locale = &value::UserLocale();
   if (const auto id = arguments.Value(kLocaleOption.name)) {
-    if (!value::IsKnownLocale(*id)) {
-      return ReportUsage(io, kCommand, "unknown locale '" + std::string(*id) + "'");
+    if (const std::string problem = LocaleProblem(*id); !problem.empty()) {
+      return ReportUsage(io, kCommand, problem);
     }
     locale = &value::LocaleDataFor(*id);
   }
@@ -151,13 +152,19 @@ ExitCode RunFormat(std::span<const std::string_view> args, Streams& io) {
   }
   const std::optional<value::Variant> input = value::ParseTypedLiteral(operands[0]);
   if (!input) {
-    return ReportUsage(io, kCommand, "malformed VALUE '" + std::string(operands[0]) + "'");
+    const std::optional<std::string> meant = value::SuggestTypedLiteral(operands[0]);
+    return ReportUsage(io, kCommand,
+                       "malformed VALUE '" + std::string(operands[0]) + "'" +
+                           (meant ? value::DidYouMean(std::array{*meant}) : std::string()));
   }
   const std::optional<std::string_view> argument =
       operands.size() == 2 ? std::optional(operands[1]) : std::nullopt;
   language::Argument first;
   if (const std::optional<std::string> fault = ReadArgument(*function, argument, first)) {
     return ReportUsage(io, kCommand, *fault);
+  }
+  if (evaluator::UsesLocaleCurrency(function->id, first)) {
+    WarnOfMissingCurrency(io, *locale, value::ToUtf8(function->name));
   }
 
   if (function->id == language::StatementId::kFormat && argument) {

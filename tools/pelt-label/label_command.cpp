@@ -13,7 +13,9 @@
 #include "label_plan.h"
 #include "label_request.h"
 #include "labeller.h"
+#include "locale_option.h"
 #include "pelt/ui/message_boxes.h"
+#include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "progress.h"
 #include "range_labeller.h"
@@ -61,7 +63,7 @@ LabelTally RunLabelling(const LabelRequest& request, LabelInput& input,
     if (!cursor.Next()) break;
   }
 
-  ProgressBar progress(io.err, request.progress ? ExpectedFeatures(table, request) : -1,
+  ProgressBar progress(io, request.progress ? ExpectedFeatures(table, request) : -1,
                        request.progress);
   const LabelRunOptions run{request.jobs, request.limit};
   const auto consume = [&](LabelledBatch& batch) {
@@ -131,6 +133,7 @@ ExitCode RunLabel(std::span<const std::string_view> args, Streams& io) {
   ui::ScopedMessageBoxes boxes(console);
   VerifiedExpression verified;
   if (const auto done = VerifyLabelExpression(request, input, io, verified)) return *done;
+  if (verified.uses_currency) WarnOfMissingCurrency(io, value::UserLocale(), "the expression");
   ApplyFieldPlan(PlanFieldReads(request, verified), *input.table);
 
   const InterruptGuard interrupts;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "pelt/evaluator/apply_format.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/text.h"
 #include "warning_report.h"
@@ -53,7 +54,11 @@ std::optional<ExitCode> VerifyLabelExpression(const LabelRequest& request, const
     ReportWarnings(io, warnings::UnusedWordWarnings(evaluator.Tokens(), input.given_words));
   }
   for (const language::Token& token : evaluator.Tokens()) {
-    if (token.kind == language::TokenKind::kField) verified.fields.push_back(token.text);
+    if (token.kind != language::TokenKind::kField) continue;
+    verified.fields.push_back(token.text);
+    for (const language::FormatEntry& entry : token.formats) {
+      if (evaluator::UsesLocaleCurrency(entry.function, entry.first)) verified.uses_currency = true;
+    }
   }
   return std::nullopt;
 }

@@ -14,6 +14,7 @@ namespace pelt::tools {
 // The expression, verified against the layer: the fields it names.
 struct VerifiedExpression {
   std::vector<std::u16string> fields;
+  bool uses_currency = false;  // some statement shows the locale's currency
 };
 
 // Verifies the request's expression once against table; boxes show only

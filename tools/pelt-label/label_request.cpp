@@ -8,8 +8,10 @@
 #include <thread>
 
 #include "expression_operand.h"
+#include "locale_option.h"
 #include "pelt/value/locale.h"
 #include "source_arguments.h"
+#include "terminal.h"
 
 namespace pelt::tools {
 namespace {
@@ -39,8 +41,9 @@ constexpr OptionSpec kToFormatOption{"to-format", '\0', "DRIVER",
 constexpr OptionSpec kOverwriteOption{"overwrite", '\0', "", "let --to replace an existing OUTPUT"};
 constexpr OptionSpec kJobsOption{"jobs", 'j', "N",
                                  "make labels on N threads (default: the number of cores)"};
-constexpr OptionSpec kProgressOption{"progress", 'p', "",
-                                     "show a progress bar even when standard error is no terminal"};
+constexpr OptionSpec kProgressOption{
+    "progress", 'p', "",
+    "show a progress bar even when standard error is no terminal or shows the labels"};
 constexpr OptionSpec kQuietOption{"quiet", 'q', "", "show no progress bar"};
 constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption,      kFidOption,
                               kLimitOption,        kOffsetOption,   kLocaleOption,     kSetOption,
@@ -48,8 +51,7 @@ constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption
                               kFieldOption,        kToFormatOption, kOverwriteOption,  kJobsOption,
                               kProgressOption,     kQuietOption,    kNoWarningsOption, kHelpOption};
 
-constexpr std::string_view kUsage = R"(Usage: pelt-label label [OPTIONS] [SOURCE] EXPR
-
+constexpr std::string_view kUsage = R"(
 Verifies the label expression EXPR once, then writes the label of every
 selected feature of the layer, in the layer's order. SOURCE is any vector
 data GDAL reads (/vsizip/ and /vsicurl/ paths included), - for GeoJSON on
@@ -152,10 +154,8 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
     }
   }
   if (const auto locale = arguments.Value(kLocaleOption.name)) {
-    if (!value::IsKnownLocale(*locale)) {
-      error = "unknown locale '" + std::string(*locale) + "'";
-      return false;
-    }
+    error = LocaleProblem(*locale);
+    if (!error.empty()) return false;
     value::SetUserLocaleOverride(*locale);
   }
   request.show_messages = arguments.Has(kShowMessagesOption.name);
@@ -190,8 +190,10 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
       return false;
     }
   }
+  const bool labels_on_out = request.output_path.empty() && request.to_path.empty();
   request.progress = arguments.Has(kProgressOption.name) ||
-                     (!arguments.Has(kQuietOption.name) && ::isatty(STDERR_FILENO) == 1);
+                     (!arguments.Has(kQuietOption.name) &&
+                      ProgressBelongsOn(STDERR_FILENO, STDOUT_FILENO, labels_on_out));
   return true;
 }
 

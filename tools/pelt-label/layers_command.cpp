@@ -18,8 +18,7 @@ constexpr std::string_view kCommand = "layers";
 constexpr std::array kOptions{kRecordFormatOption, kOpenOption, kHelpOption};
 
 constexpr std::string_view kUsage =
-    R"(Usage: pelt-label layers [--format text|jsonl] [--open-option KEY=VALUE] [SOURCE]
-
+    R"(
 Lists the layers of SOURCE (any vector data GDAL reads, - for standard
 input) in the source's order, with the number of features of each. The
 index and the name are what --layer takes. Without SOURCE the bundled

@@ -1,7 +1,8 @@
 // pelt-label: label text from the records of GIS attribute tables.
 //
 // Every subcommand lives in its own file and is listed once in kCommands;
-// the overview, the dispatch and "help COMMAND" all read that list.
+// the overview, the dispatch, "help COMMAND" and the suggestion for a
+// misspelt command all read that list.
 
 #include <algorithm>
 #include <array>
@@ -19,6 +20,8 @@
 #include "format_command.h"
 #include "label_command.h"
 #include "layers_command.h"
+#include "pelt/value/did_you_mean.h"
+#include "pelt/value/nearest.h"
 #include "verify_command.h"
 
 namespace pelt::tools {
@@ -38,6 +41,16 @@ const Command* FindCommand(std::string_view name) {
   const auto found = std::find_if(kCommands.begin(), kCommands.end(),
                                   [&](const Command& command) { return command.name == name; });
   return found != kCommands.end() ? &*found : nullptr;
+}
+
+// "; did you mean 'label'?" for a slip of a command's name, or "".
+std::string NearestCommands(std::string_view name) {
+  std::array<std::string_view, kCommands.size()> names;
+  std::transform(kCommands.begin(), kCommands.end(), names.begin(),
+                 [](const Command& command) { return command.name; });
+  std::vector<std::string> nearest;
+  for (std::size_t i : value::NearestNames(name, names)) nearest.emplace_back(names[i]);
+  return value::DidYouMean(nearest);
 }
 
 void WriteOverview(std::ostream& out) {
@@ -90,8 +103,8 @@ ExitCode Dispatch(std::span<const std::string_view> args, Streams& io) {
   const std::string_view name = first == "help" ? args[1] : first;
   const Command* command = FindCommand(name);
   if (command == nullptr) {
-    ReportProblem(io, "unknown command '" + std::string(name) + "' (see '" +
-                          std::string(kProgramName) + " --help')");
+    ReportProblem(io, "unknown command '" + std::string(name) + "'" + NearestCommands(name) +
+                          " (see '" + std::string(kProgramName) + " --help')");
     return ExitCode::kUsage;
   }
   return command->run(args.subspan(1), io);

@@ -1,6 +1,10 @@
 #include "options.h"
 
 #include <algorithm>
+#include <array>
+
+#include "pelt/value/did_you_mean.h"
+#include "pelt/value/nearest.h"
 
 namespace pelt::tools {
 namespace {
@@ -29,6 +33,33 @@ std::string LongSpelling(const OptionSpec& option_spec) {
   std::string spelling = "--";
   spelling += option_spec.name;
   return spelling;
+}
+
+// The name an option word spells, without its dashes and any "=VALUE".
+std::string_view SpelledName(std::string_view arg) {
+  const std::size_t start = arg.find_first_not_of('-');
+  if (start == std::string_view::npos) return {};
+  const std::string_view name = arg.substr(start);
+  return name.substr(0, name.find('='));
+}
+
+// "; did you mean '--limit'?" for a slip of a long option's name, or "".
+std::string NearestOptions(std::string_view name, std::span<const OptionSpec> option_specs) {
+  std::vector<std::string_view> names;
+  for (const OptionSpec& option_spec : option_specs) names.push_back(option_spec.name);
+  std::vector<std::string> nearest;
+  for (std::size_t i : value::NearestNames(name, names)) {
+    nearest.push_back(LongSpelling(option_specs[i]));
+  }
+  return value::DidYouMean(nearest);
+}
+
+// "-where" is a long option written with one dash, as GDAL's tools spell
+// theirs: read as -w with the value "here" it would do what nobody meant.
+const OptionSpec* LongNameAfterOneDash(std::string_view arg,
+                                       std::span<const OptionSpec> option_specs) {
+  const std::string_view name = SpelledName(arg);
+  return arg[1] != '-' && name.size() > 1 ? FindLong(option_specs, name) : nullptr;
 }
 
 // "-1", "-0.5", "-.5": a negative number, the way argparse reads one.
@@ -93,6 +124,10 @@ bool ParseArguments(std::span<const std::string_view> args,
       continue;
     }
 
+    if (const OptionSpec* meant = LongNameAfterOneDash(arg, option_specs)) {
+      error = "unknown option " + Quoted(arg) + value::DidYouMean(std::array{LongSpelling(*meant)});
+      return false;
+    }
     const OptionSpec* option_spec = nullptr;
     std::optional<std::string_view> attached;  // "--name=VALUE" or "-nVALUE"
     if (arg[1] == '-') {
@@ -107,7 +142,10 @@ bool ParseArguments(std::span<const std::string_view> args,
       if (arg.size() > 2) attached = arg.substr(2);
     }
     if (option_spec == nullptr) {
-      error = "unknown option " + Quoted(arg);
+      // A single letter is too short to guess from.
+      const std::string_view name = SpelledName(arg);
+      error = "unknown option " + Quoted(arg) +
+              (name.size() > 1 ? NearestOptions(name, option_specs) : std::string());
       return false;
     }
     if (!option_spec->repeatable && parsed.Has(option_spec->name)) {

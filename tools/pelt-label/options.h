@@ -52,9 +52,11 @@ class ParsedArguments {
 //   a negative number ("-1", "-0.5")                   an operand
 //   anything else, "-" included                         an operand
 // Options and operands may come in any order; each option at most once
-// unless it is repeatable.
+// unless it is repeatable. A long name after one dash ("-where") is refused
+// rather than read as -w with the value "here".
 // False with a one-line error for an unknown option, a missing or unexpected
-// value, or a repeated option. The views point into args.
+// value, or a repeated option; an unknown option's error suggests the
+// nearest long one. The views point into args.
 bool ParseArguments(std::span<const std::string_view> args,
                     std::span<const OptionSpec> option_specs, ParsedArguments& parsed,
                     std::string& error);

@@ -51,10 +51,14 @@ std::string ProgressLine(std::int64_t done, std::int64_t total, double seconds) 
   return line;
 }
 
-ProgressBar::ProgressBar(std::ostream& out, std::int64_t total, bool enabled)
-    : out_(out), total_(total), enabled_(enabled), start_(Clock::now()), last_draw_(start_) {
-  if (enabled_) Draw(0);
+ProgressBar::ProgressBar(Streams& io, std::int64_t total, bool enabled)
+    : io_(io), total_(total), enabled_(enabled), start_(Clock::now()), last_draw_(start_) {
+  if (!enabled_) return;
+  io_.transient_line = this;
+  Draw(0);
 }
+
+ProgressBar::~ProgressBar() { Stop(); }
 
 void ProgressBar::Update(std::int64_t done) {
   if (!enabled_) return;
@@ -65,8 +69,20 @@ void ProgressBar::Update(std::int64_t done) {
 void ProgressBar::Finish(std::int64_t done) {
   if (!enabled_) return;
   Draw(done);
-  out_ << '\n';
-  out_.flush();
+  Stop();
+}
+
+void ProgressBar::Clear() {
+  if (shown_width_ == 0) return;
+  io_.err << '\r' << std::string(shown_width_, ' ') << '\r';
+  io_.err.flush();
+  shown_width_ = 0;
+}
+
+void ProgressBar::Stop() {
+  if (!enabled_) return;
+  Clear();
+  if (io_.transient_line == this) io_.transient_line = nullptr;
   enabled_ = false;
 }
 
@@ -76,10 +92,12 @@ void ProgressBar::Draw(std::int64_t done) {
   std::string line = ProgressLine(done, total_, seconds);
   // Blanks over the end of a longer line drawn before.
   const std::size_t width = line.size();
-  if (width < last_width_) line.append(last_width_ - width, ' ');
-  last_width_ = width;
-  out_ << '\r' << line;
-  out_.flush();
+  if (width < shown_width_) line.append(shown_width_ - width, ' ');
+  shown_width_ = width;
+  // The cursor waits at the start of the line, so that what the terminal
+  // echoes there (^C) is within the line Clear blanks.
+  io_.err << '\r' << line << '\r';
+  io_.err.flush();
 }
 
 }  // namespace pelt::tools

@@ -38,10 +38,7 @@ constexpr std::array kOptions{kLayerOption, kOpenOption,   kShowMessagesOption, 
                               kBatchOption, kFormatOption, kNoWarningsOption,   kHelpOption};
 
 constexpr std::string_view kUsage =
-    R"(Usage: pelt-label verify [--layer NAME] [--show-messages] SOURCE EXPR
-       pelt-label verify [--show-messages] --no-table EXPR
-       pelt-label verify --batch FILE [--format text|jsonl] SOURCE
-
+    R"(
 Verifies the label expression EXPR against a layer of SOURCE (any vector
 data GDAL reads) and prints the verdict's message on standard output.
 EXPR - reads the expression from standard input as UTF-8; one line ending

@@ -35,4 +35,8 @@ value::Variant ApplyFormat(value::Variant& value, std::u16string_view function,
                            const language::Argument& first, const language::Argument& second,
                            const value::LocaleData& locale);
 
+// True when the function shows an amount in the locale's currency:
+// FormatCurrency, and Format with the named format "Currency".
+bool UsesLocaleCurrency(language::StatementId function, const language::Argument& first);
+
 }  // namespace pelt::evaluator

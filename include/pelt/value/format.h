@@ -90,4 +90,8 @@ class ScopedUnreadDateTexts {
   UnreadDateTexts* previous_;
 };
 
+// True when the picture is the named format "Currency" (any case), which
+// shows an amount in the locale's currency.
+bool IsCurrencyPicture(std::u16string_view picture);
+
 }  // namespace pelt::value

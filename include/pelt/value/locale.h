@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelt::value {
 
@@ -23,7 +24,8 @@ struct LocaleData {
   // Currency: the locale's currency and its digits, and ICU's currency
   // pattern (symbol included) split into what comes before and after the
   // digits.
-  std::u16string currency_code;  // ISO 4217, such as u"EUR"
+  std::u16string currency_code;    // ISO 4217, such as u"EUR"; u"XXX" for none
+  std::u16string currency_symbol;  // what amounts show: u"€"; for XXX ICU's stand-in
   int currency_digits = 2;
   std::u16string currency_positive_prefix, currency_positive_suffix;
   std::u16string currency_negative_prefix, currency_negative_suffix;
@@ -55,8 +57,25 @@ const LocaleData& LocaleDataFor(std::string_view locale_id);
 // "de-DE" give "de_DE"; "C", "POSIX" and "" give "en_US".
 std::string CanonicalLocaleId(std::string_view locale_id);
 
-// True when ICU has data for the language of locale_id (so "xx_YY" is false).
+// True when ICU has data for locale_id: its language, and the script and
+// the region it names ("de", "de_DE" and "zh_CN" are known; "en_UK" and
+// "xx_YY" are not).
 bool IsKnownLocale(std::string_view locale_id);
+
+// For a locale_id ICU has no data for, the nearest ones it has, as canonical
+// ids, nearest first and at most three, for a did-you-mean suggestion:
+// "en_UK" gives en_GB, "de_AU" de_DE, de_AT and de_LU, "fx_FR" fr_FR. Empty
+// when none is clearly nearest ("xx_YY") or ICU knows locale_id.
+std::vector<std::string> NearestKnownLocales(std::string_view locale_id);
+
+// A locale that names no region has no currency of its own: ICU gives it
+// the code XXX, and amounts show a stand-in symbol (XXX in de, the generic
+// sign in fr).
+bool HasOwnCurrency(const LocaleData& locale);
+
+// The locale_id with the usual region of its language when it names none:
+// "de" gives "de_DE"; an id with a region comes back canonical.
+std::string LocaleWithRegion(std::string_view locale_id);
 
 // The ICU id of the user's locale from the environment: LC_ALL, then
 // LC_NUMERIC, then LANG, the first that is set and not empty. "C", "POSIX"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "pelt/value/variant.h"
@@ -15,5 +16,12 @@ namespace pelt::value {
 // nullopt for anything else, and for numbers, dates and times that do not
 // exist or do not fit their type.
 std::optional<Variant> ParseTypedLiteral(std::string_view text);
+
+// The typed literal text most likely stands for when ParseTypedLiteral
+// refuses it for want of a type: text that reads as a number, a date, a
+// time or a Boolean with that type (1234.5 gives num:1234.5, 2026-01-05
+// date:2026-01-05), other text as str:; a misspelt type corrected (nmu:1
+// gives num:1). nullopt when text names a type and only its value is amiss.
+std::optional<std::string> SuggestTypedLiteral(std::string_view text);
 
 }  // namespace pelt::value

@@ -1,0 +1,52 @@
+# Writes the manual page of pelt-label: TEMPLATE with @PELT_LABEL_SYNOPSIS@
+# made from the rows of SYNOPSES (synopses.def), the rows each command's
+# --help starts with.
+#   cmake -DSYNOPSES=synopses.def -DTEMPLATE=pelt-label.1.in -DOUTPUT=pelt-label.1 -P write_man_page.cmake
+
+# One word of a form in troff: options and literal words bold, placeholders
+# italic, the brackets and "..." around them roman. The brackets arrive as
+# { and }, since CMake's lists do not split inside [ ].
+function(pelt_troff_word word out)
+  if(NOT word MATCHES "^({*)(.*[^}.])([}.]*)$")
+    message(FATAL_ERROR "${SYNOPSES}: a word without a name: ${word}")
+  endif()
+  set(before "${CMAKE_MATCH_1}")
+  set(core "${CMAKE_MATCH_2}")
+  set(after "${CMAKE_MATCH_3}")
+  if(core MATCHES "^[A-Z0-9_=|]+$")
+    set(core "\\fI${core}\\fR")
+  else()
+    string(REPLACE "-" "\\-" core "${core}")
+    set(core "\\fB${core}\\fR")
+  endif()
+  string(REPLACE "{" "[" before "${before}")
+  string(REPLACE "}" "]" after "${after}")
+  set(${out} "${before}${core}${after}" PARENT_SCOPE)
+endfunction()
+
+file(STRINGS "${SYNOPSES}" rows REGEX "^PELT_LABEL_SYNOPSIS\\(")
+set(PELT_LABEL_SYNOPSIS "")
+foreach(row IN LISTS rows)
+  if(NOT row MATCHES "^PELT_LABEL_SYNOPSIS\\(([a-z]+), \"([^\"]*)\"\\)$")
+    message(FATAL_ERROR "${SYNOPSES}: a row that is not PELT_LABEL_SYNOPSIS(command, \"form\"): ${row}")
+  endif()
+  set(command "${CMAKE_MATCH_1}")
+  set(form "${CMAKE_MATCH_2}")
+  string(REPLACE "[" "{" form "${form}")
+  string(REPLACE "]" "}" form "${form}")
+  string(REPLACE " " ";" words "${form}")
+  set(line "")
+  foreach(word IN LISTS words)
+    pelt_troff_word("${word}" troff)
+    string(APPEND line " ${troff}")
+  endforeach()
+  string(STRIP "${line}" line)
+  if(PELT_LABEL_SYNOPSIS)
+    string(APPEND PELT_LABEL_SYNOPSIS "\n.br\n")
+  endif()
+  string(APPEND PELT_LABEL_SYNOPSIS ".B pelt-label ${command}\n${line}")
+endforeach()
+if(NOT PELT_LABEL_SYNOPSIS)
+  message(FATAL_ERROR "${SYNOPSES} holds no PELT_LABEL_SYNOPSIS row")
+endif()
+configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)
