@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builder_loader.h"
+#include "bundled_sample.h"
 #include "expression_operand.h"
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
@@ -18,7 +19,6 @@
 #include "pelt/value/collection.h"
 #include "pelt/value/text.h"
 #include "source_arguments.h"
-
 
 namespace pelt::tools {
 namespace {
@@ -143,10 +143,9 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
     source_path = std::string(operands[0]);
   } else {
     if (operands.size() == 1) expression_operand = operands[0];
-    source_path = BundledSamplePath();
-    if (!source_path) {
-      ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
-      return ExitCode::kUsage;
+    const SampleChoice choice{.standard_input_taken = expression_operand == "-"};
+    if (const auto done = ChooseBundledSample(kCommand, choice, io, source_path.emplace())) {
+      return *done;
     }
   }
   ExitCode exit_code = ExitCode::kOk;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "bundled_sample.h"
 #include "json_text.h"
 #include "options.h"
 #include "pelt/adapters/gdal/source.h"
@@ -70,11 +71,8 @@ ExitCode RunLayers(std::span<const std::string_view> args, Streams& io) {
   std::string source_path;
   if (!operands.empty()) {
     source_path = operands.front();
-  } else if (const std::optional<std::string> sample = BundledSamplePath()) {
-    source_path = *sample;
-  } else {
-    ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
-    return ExitCode::kUsage;
+  } else if (const auto done = ChooseBundledSample(kCommand, {}, io, source_path)) {
+    return *done;
   }
   const std::unique_ptr<gdal::Source> source = OpenCommandSource(source_path, arguments, io);
   if (!source) return ExitCode::kUsage;
