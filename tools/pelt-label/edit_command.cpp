@@ -36,11 +36,12 @@ constexpr std::string_view kUsage =
     R"(Usage: pelt-label edit [--layer NAME] [--set KEY=DESCRIPTION]... [--show-messages]
                        [SOURCE] [EXPR]
 
-Opens the expression builder for a layer of SOURCE (the bundled sample when
-no SOURCE is given), prefilled with EXPR. A single operand is SOURCE when a
-file or folder of that name exists, and EXPR otherwise; EXPR - reads the
-expression from standard input. The reserved words offered are those the
-label command supplies and every --set one.
+Opens the expression builder for a layer of SOURCE, prefilled with EXPR.
+A single operand is SOURCE when a file or folder of that name exists, and
+EXPR otherwise; EXPR - reads the expression from standard input. Without
+SOURCE the bundled sample is read, and standard error names it; not when
+standard input is a pipe or a file. The reserved words offered are those
+the label command supplies and every --set one.
 
 On OK the accepted expression, once verified, is printed on standard output.
 

@@ -24,7 +24,8 @@ constexpr std::string_view kUsage =
 Lists the layers of SOURCE (any vector data GDAL reads, - for standard
 input) in the source's order, with the number of features of each. The
 index and the name are what --layer takes. Without SOURCE the bundled
-sample is listed.
+sample is listed, and standard error names it; not when standard input is
+a pipe or a file, which give - as SOURCE to read.
 
 text:  one line per layer: the 0-based index, a tab, the name, a tab, the
        feature count (? when the driver cannot count)
