@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "bundled_sample.h"
+#include "copy_format.h"
 #include "expression_operand.h"
-#include "pelt/adapters/gdal/output_formats.h"
 #include "pelt/value/locale.h"
 #include "source_arguments.h"
 
@@ -156,39 +156,6 @@ bool CheckCombinations(const ParsedArguments& arguments, std::string& error) {
   return true;
 }
 
-// "GPKG (.gpkg .gpkx), ESRI Shapefile (.shp .dbf ...), ...": what --to
-// can write, for a refusal.
-std::string ListOutputFormats() {
-  std::string list;
-  for (const gdal::OutputFormat& format : gdal::OutputFormats()) {
-    if (!list.empty()) list += ", ";
-    list += format.driver;
-    for (std::size_t i = 0; i < format.extensions.size(); ++i) {
-      list += i == 0 ? " (." : " .";
-      list += format.extensions[i];
-    }
-    if (!format.extensions.empty()) list += ')';
-  }
-  return list;
-}
-
-// Without --to-format the copy is written in the format its file name asks
-// for, as GDAL's own tools do; a name without an extension keeps the
-// default driver.
-bool ChooseDriverByExtension(const std::string& path, std::string& driver, std::string& error) {
-  const std::string extension = gdal::FileExtension(path);
-  if (extension.empty()) return true;
-  if (const std::optional<std::string> chosen = gdal::DriverForFileName(path)) {
-    driver = *chosen;
-    return true;
-  }
-  error = "no format GDAL writes uses the extension '." + extension + "' of '" + path +
-          "': name one with --to-format DRIVER, or give OUTPUT the extension of one of the "
-          "formats that can be written: " +
-          ListOutputFormats();
-  return false;
-}
-
 // The options that do not depend on the source.
 bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::string& error) {
   if (!CheckCombinations(arguments, error)) return false;
@@ -216,7 +183,7 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
     request.copy.text_field = *arguments.Value(kFieldOption.name);
     if (const auto driver = arguments.Value(kToFormatOption.name)) {
       request.copy.driver = *driver;
-    } else if (!ChooseDriverByExtension(request.to_path, request.copy.driver, error)) {
+    } else if (!ChooseCopyDriver(request.to_path, request.copy.driver, error)) {
       return false;
     }
     request.copy.overwrite = arguments.Has(kOverwriteOption.name);
