@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -63,11 +64,36 @@ std::filesystem::path PathToReplace(const std::filesystem::path& path) {
 
 }  // namespace
 
+int OwnDescriptorOf(const std::filesystem::path& path) {
+  const std::string text = path.lexically_normal().string();
+  if (text == "/dev/stdout") return STDOUT_FILENO;
+  if (text == "/dev/stderr") return STDERR_FILENO;
+  for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+    if (!text.starts_with(prefix)) continue;
+    const char* first = text.data() + prefix.size();
+    const char* last = text.data() + text.size();
+    int descriptor = -1;
+    const auto [stop, failure] = std::from_chars(first, last, descriptor);
+    if (first != last && failure == std::errc() && stop == last) return descriptor;
+  }
+  return -1;
+}
+
 bool ReplacementFile::Open(const std::filesystem::path& path, std::filesystem::perms permissions) {
   RemoveTemporary();
   error_ = 0;
   failed_step_ = FileStep::kNone;
   straight_through_ = false;
+  // Writing through a copy of the descriptor keeps where and how the caller
+  // opened it (">>" appends); reopening the name would start at offset 0.
+  if (const int own = OwnDescriptorOf(path); own >= 0) {
+    final_path_ = path;
+    temporary_path_.clear();
+    fd_ = ::fcntl(own, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0) return Fail(FileStep::kCreate, errno);
+    straight_through_ = true;
+    return true;
+  }
   if (struct stat status{}; ::stat(path.c_str(), &status) == 0 && WritesStraightThrough(status)) {
     final_path_ = path;
     temporary_path_.clear();
@@ -141,7 +167,8 @@ bool ReplacementFile::Fail(FileStep step, int error) {
 
 int MoveIntoPlace(const std::filesystem::path& written, const std::filesystem::path& final_path) {
   // A whole file has no place on a device or a pipe, and must not take its name.
-  if (struct stat status{}; ::stat(final_path.c_str(), &status) == 0 && WritesStraightThrough(status)) {
+  if (struct stat status{};
+      ::stat(final_path.c_str(), &status) == 0 && WritesStraightThrough(status)) {
     return ENOTSUP;
   }
   const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);

@@ -137,6 +137,17 @@ box=$(window '^Invalid Expression$')
 xdotool windowfocus --sync "$box" key Return
 expect_result "invalid, OK" 1 ""
 
+# No SOURCE while data is piped in: that was meant as the source, so the
+# sample does not stand in for it; refused before any window opens.
+code=0
+echo '{"type": "FeatureCollection", "features": []}' |
+  timeout 20 "$program" edit '[NAME]' >"$work/out" 2>"$work/err" || code=$?
+if [[ $code -ne 2 || -s $work/out ]] || ! grep -q "standard input is a pipe" "$work/err"; then
+  fail "piped standard input: exit $code, stderr '$(cat "$work/err")'"
+else
+  passed=$((passed + 1))
+fi
+
 # Without a display: at once, one line on standard error, exit 2.
 code=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \

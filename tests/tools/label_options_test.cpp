@@ -74,8 +74,9 @@ class LabelOptionsTest : public ::testing::Test {
     std::ofstream(data_ / "zero.shp") << "";
     std::ofstream(data_ / "empty.kml")
         << R"(<?xml version="1.0"?><kml xmlns="http://www.opengis.net/kml/2.2"><Document></Document></kml>)";
-    pelt::testing::RunTranscript(PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
-                                 {{"dir", data_.path().string()}});
+    pelt::testing::RunTranscript(
+        PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
+        {{"dir", data_.path().string()}, {"sample", PELT_SAMPLE_IN_SOURCE_TREE}});
   }
 
   TempDir data_;

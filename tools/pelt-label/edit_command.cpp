@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builder_loader.h"
+#include "bundled_sample.h"
 #include "expression_operand.h"
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
@@ -35,11 +36,12 @@ constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kNo
 
 constexpr std::string_view kUsage =
     R"(
-Opens the expression builder for a layer of SOURCE (the bundled sample when
-no SOURCE is given), prefilled with EXPR. A single operand is SOURCE when a
-file or folder of that name exists, and EXPR otherwise; EXPR - reads the
-expression from standard input. The reserved words offered are those the
-label command supplies and every --set one.
+Opens the expression builder for a layer of SOURCE, prefilled with EXPR.
+A single operand is SOURCE when a file or folder of that name exists, and
+EXPR otherwise; EXPR - reads the expression from standard input. Without
+SOURCE the bundled sample is read, and standard error names it; not when
+standard input is a pipe or a file. The reserved words offered are those
+the label command supplies and every --set one.
 
 On OK the accepted expression, once verified, is printed on standard output.
 
@@ -157,10 +159,9 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
     source_path = std::string(operands[0]);
   } else {
     if (operands.size() == 1) expression_operand = operands[0];
-    source_path = BundledSamplePath();
-    if (!source_path) {
-      ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
-      return ExitCode::kUsage;
+    const SampleChoice choice{.standard_input_taken = expression_operand == "-"};
+    if (const auto done = ChooseBundledSample(kCommand, choice, io, source_path.emplace())) {
+      return *done;
     }
   }
   ExitCode exit_code = ExitCode::kOk;

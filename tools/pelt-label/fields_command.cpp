@@ -22,7 +22,9 @@ constexpr std::string_view kUsage =
     R"(
 Lists the fields of a layer in the order label expressions see them, with
 their type codes. SOURCE is any vector data GDAL reads (GeoPackage,
-Shapefile, GeoJSON, CSV ...); without it the bundled sample is listed.
+Shapefile, GeoJSON, CSV ...), - for standard input; without it the bundled
+sample is listed, and standard error names it; not when standard input is
+a pipe or a file, which give - as SOURCE to read.
 
 text:  one line per field: NAME, a tab, the type code, a tab, the type name
 jsonl: one JSON object per line:

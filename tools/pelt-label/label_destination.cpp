@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "output_guard.h"
 #include "output_sink.h"
 #include "pelt/adapters/gdal/layer_copy.h"
 
@@ -66,6 +67,16 @@ class CopyDestination final : public LabelDestination {
     return false;
   }
 
+  // A format that limits names (a Shapefile's ten characters) renames
+  // fields; labels looked up by the name asked for would not be found.
+  void WarnOfRenamedFields(const LabelRequest& request, Streams& io) const {
+    for (const gdal::FieldRename& renamed : copy_->RenamedFields()) {
+      ReportWarning(io, "field '" + renamed.asked + "' is named '" + renamed.written + "' in '" +
+                            request.to_path + "': the " + request.copy.driver +
+                            " format shortened it");
+    }
+  }
+
   bool Take(LabelledBatch& batch) override {
     for (std::size_t i = 0; i < batch.labels.size(); ++i) {
       if (!copy_->Add(batch.features, i, batch.labels[i], error_)) return false;
@@ -91,6 +102,11 @@ std::unique_ptr<LabelDestination> OpenLabelDestination(const LabelRequest& reque
                                                        gdal::LayerTable& table, Streams& io,
                                                        ExitCode& exit_code) {
   if (request.to_path.empty()) {
+    if (const auto refused = CheckLabelsOutput(request.output_path, request.overwrite, table,
+                                               request.source_path, io)) {
+      exit_code = *refused;
+      return nullptr;
+    }
     auto stream = std::make_unique<StreamDestination>(request.format);
     if (!stream->Open(request.output_path, io)) {
       exit_code = ExitCode::kFailure;
@@ -100,6 +116,7 @@ std::unique_ptr<LabelDestination> OpenLabelDestination(const LabelRequest& reque
   }
   auto copy = std::make_unique<CopyDestination>();
   if (!copy->Open(table, request, io, exit_code)) return nullptr;
+  copy->WarnOfRenamedFields(request, io);
   return copy;
 }
 

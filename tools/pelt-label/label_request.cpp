@@ -4,9 +4,13 @@
 
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 #include <thread>
 
+#include "bundled_sample.h"
+#include "copy_format.h"
 #include "expression_operand.h"
 #include "locale_option.h"
 #include "pelt/value/locale.h"
@@ -31,20 +35,23 @@ constexpr OptionSpec kShowMessagesOption{
     "show-messages", 's', "", "also print the message boxes verification shows, on standard error"};
 constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT", "text (the default), jsonl or csv"};
 constexpr OptionSpec kOutputOption{"output", 'o', "FILE",
-                                   "write to FILE (replaced only when complete) instead of "
-                                   "standard output"};
+                                   "write to FILE (a new file, or with --overwrite one replaced "
+                                   "when complete) instead of standard output"};
 constexpr OptionSpec kToOption{"to", 't', "OUTPUT",
                                "write a copy of the layer with the label in a new field"};
 constexpr OptionSpec kFieldOption{"field", '\0', "NAME", "the new field of --to"};
-constexpr OptionSpec kToFormatOption{"to-format", '\0', "DRIVER",
-                                     "the GDAL driver --to writes with (default GPKG)"};
-constexpr OptionSpec kOverwriteOption{"overwrite", '\0', "", "let --to replace an existing OUTPUT"};
+constexpr OptionSpec kToFormatOption{
+    "to-format", '\0', "DRIVER",
+    "the GDAL driver --to writes with (default: the one of OUTPUT's extension, else GPKG)"};
+constexpr OptionSpec kOverwriteOption{"overwrite", '\0', "",
+                                      "let --output or --to replace an existing file"};
 constexpr OptionSpec kJobsOption{"jobs", 'j', "N",
                                  "make labels on N threads (default: the number of cores)"};
 constexpr OptionSpec kProgressOption{
     "progress", 'p', "",
     "show a progress bar even when standard error is no terminal or shows the labels"};
-constexpr OptionSpec kQuietOption{"quiet", 'q', "", "show no progress bar"};
+constexpr OptionSpec kQuietOption{"quiet", 'q', "",
+                                  "show no progress bar, and no line naming the bundled sample"};
 constexpr std::array kOptions{kLayerOption,        kOpenOption,     kWhereOption,      kFidOption,
                               kLimitOption,        kOffsetOption,   kLocaleOption,     kSetOption,
                               kShowMessagesOption, kFormatOption,   kOutputOption,     kToOption,
@@ -55,8 +62,9 @@ constexpr std::string_view kUsage = R"(
 Verifies the label expression EXPR once, then writes the label of every
 selected feature of the layer, in the layer's order. SOURCE is any vector
 data GDAL reads (/vsizip/ and /vsicurl/ paths included), - for GeoJSON on
-standard input; without it the bundled sample is labelled. EXPR - reads
-the expression from standard input.
+standard input; without it the bundled sample is labelled, which standard
+error names, unless standard input is a pipe or a file (data meant as the
+source: give - as SOURCE). EXPR - reads the expression from standard input.
 
 Reserved words: $$DATE (today), $$TIME (now), $$LAYER, $$SOURCE (the file
 name), $$FID, $$ROW (1-based among the labelled features), and any --set
@@ -69,7 +77,12 @@ csv:   a header fid,label, then a record per feature (RFC 4180 quoting)
 
 --to OUTPUT --field NAME writes a copy of the layer, every field and
 geometry kept, with the label in the new text field NAME, instead of
-the labels. The copy appears under OUTPUT only when complete.
+the labels, in the format of OUTPUT's extension (GPKG without one). The
+copy appears under OUTPUT only when complete.
+
+--output and --to never replace an existing file without --overwrite, and
+never the source or any of its files, whatever the name they reach it by.
+Devices and pipes (/dev/stdout, a FIFO) are written as they are.
 
 Exit status: 0 every feature labelled; 1 the expression is invalid (its
 message on standard error, nothing written), or reading or writing
@@ -114,7 +127,8 @@ int DefaultJobs() {
 bool CheckCombinations(const ParsedArguments& arguments, std::string& error) {
   const bool to = arguments.Has(kToOption.name);
   for (const OptionSpec* needs_to : {&kFieldOption, &kToFormatOption, &kOverwriteOption}) {
-    if (!to && arguments.Has(needs_to->name)) {
+    const bool output_will_do = needs_to == &kOverwriteOption && arguments.Has(kOutputOption.name);
+    if (!to && !output_will_do && arguments.Has(needs_to->name)) {
       error = "--" + std::string(needs_to->name) + " goes with --to";
       return false;
     }
@@ -167,9 +181,15 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
       return false;
     }
     request.copy.text_field = *arguments.Value(kFieldOption.name);
-    if (const auto driver = arguments.Value(kToFormatOption.name)) request.copy.driver = *driver;
+    if (const auto driver = arguments.Value(kToFormatOption.name)) {
+      request.copy.driver = *driver;
+    } else if (!ChooseCopyDriver(request.to_path, request.copy.driver, error)) {
+      return false;
+    }
     request.copy.overwrite = arguments.Has(kOverwriteOption.name);
   }
+  request.overwrite = arguments.Has(kOverwriteOption.name);
+  request.quiet = arguments.Has(kQuietOption.name);
   if (const auto where = arguments.Value(kWhereOption.name)) request.where = std::string(*where);
   std::optional<std::int64_t> number;
   if (!ReadNumber(arguments, kFidOption, std::numeric_limits<std::int64_t>::min(), number, error)) {
@@ -197,6 +217,29 @@ bool ReadOptions(const ParsedArguments& arguments, LabelRequest& request, std::s
   return true;
 }
 
+// A lone operand that names a file, a folder or a GDAL virtual path was
+// meant as SOURCE: labelling the sample with it as literal text would hide
+// that the expression was left out.
+std::optional<ExitCode> RefuseSourceWithoutExpression(std::string_view operand, Streams& io) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(operand, error);
+  std::string_view kind;
+  if (std::filesystem::is_directory(status)) {
+    kind = "a directory";
+  } else if (std::filesystem::exists(status)) {
+    kind = "a file";
+  } else if (operand.starts_with("/vsi")) {
+    kind = "a GDAL path";
+  } else {
+    return std::nullopt;
+  }
+  const std::string quoted = "'" + std::string(operand) + "'";
+  return ReportUsage(io, kLabelCommand,
+                     "the expression is missing: " + quoted + " is " + std::string(kind) +
+                         ", so it is the SOURCE; give EXPR after it, as in pelt-label label " +
+                         quoted + " '[NAME]'");
+}
+
 }  // namespace
 
 std::optional<ExitCode> ParseLabelRequest(std::span<const std::string_view> args, Streams& io,
@@ -212,14 +255,20 @@ std::optional<ExitCode> ParseLabelRequest(std::span<const std::string_view> args
   if (operands.size() == 2 && operands.front() == kStandardInput && operands.back() == "-") {
     return ReportUsage(io, kLabelCommand, "SOURCE and EXPR cannot both come from standard input");
   }
+  if (operands.size() == 1) {
+    if (const auto done = RefuseSourceWithoutExpression(operands.front(), io)) return done;
+  }
   if (!ReadExpression(operands.back(), request.expression, io)) return ExitCode::kUsage;
   if (operands.size() == 2) {
     request.source_path = std::string(operands.front());
-  } else if (const auto sample = BundledSamplePath()) {
-    request.source_path = *sample;
   } else {
-    ReportProblem(io, "no SOURCE given and the bundled sample is missing");
-    return ExitCode::kUsage;
+    const SampleChoice choice{
+        .standard_input_taken = operands.back() == "-",
+        .quiet = request.quiet,
+        .missing_message = "no SOURCE given and the bundled sample is missing"};
+    if (const auto done = ChooseBundledSample(kLabelCommand, choice, io, request.source_path)) {
+      return done;
+    }
   }
   request.sets = arguments.Values(kSetOption.name);
   return std::nullopt;

@@ -23,6 +23,8 @@ struct LabelRequest {
   LabelFormat format = LabelFormat::kText;
   bool show_messages = false;
   std::string output_path;
+  bool overwrite = false;  // --output may replace an existing file
+  bool quiet = false;
   std::string to_path;  // --to; empty for labels on a stream
   gdal::CopyOptions copy;
   std::optional<std::string> where;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "bundled_sample.h"
 #include "json_text.h"
 #include "options.h"
 #include "pelt/adapters/gdal/source.h"
@@ -22,7 +23,8 @@ constexpr std::string_view kUsage =
 Lists the layers of SOURCE (any vector data GDAL reads, - for standard
 input) in the source's order, with the number of features of each. The
 index and the name are what --layer takes. Without SOURCE the bundled
-sample is listed.
+sample is listed, and standard error names it; not when standard input is
+a pipe or a file, which give - as SOURCE to read.
 
 text:  one line per layer: the 0-based index, a tab, the name, a tab, the
        feature count (? when the driver cannot count)
@@ -69,11 +71,8 @@ ExitCode RunLayers(std::span<const std::string_view> args, Streams& io) {
   std::string source_path;
   if (!operands.empty()) {
     source_path = operands.front();
-  } else if (const std::optional<std::string> sample = BundledSamplePath()) {
-    source_path = *sample;
-  } else {
-    ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
-    return ExitCode::kUsage;
+  } else if (const auto done = ChooseBundledSample(kCommand, {}, io, source_path)) {
+    return *done;
   }
   const std::unique_ptr<gdal::Source> source = OpenCommandSource(source_path, arguments, io);
   if (!source) return ExitCode::kUsage;

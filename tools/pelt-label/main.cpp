@@ -58,7 +58,9 @@ void WriteOverview(std::ostream& out) {
          "       pelt-label --help | --version\n"
          "\n"
          "Turns the records of GIS attribute tables into label text. SOURCE is any\n"
-         "vector data GDAL reads; without it the bundled sample is used.\n"
+         "vector data GDAL reads, - for standard input; without it the bundled\n"
+         "sample is used. No command writes over its source or, without\n"
+         "--overwrite, over an existing file.\n"
          "\n"
          "Commands:\n";
   std::size_t width = 0;

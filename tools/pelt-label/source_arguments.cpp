@@ -7,6 +7,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "bundled_sample.h"
 #include "pelt/adapters/gdal/source.h"
 
 namespace pelt::tools {
@@ -50,12 +51,10 @@ std::unique_ptr<gdal::LayerTable> OpenCommandLayer(std::string_view command,
 
   std::string source_path;
   if (arguments.operands().empty()) {
-    const std::optional<std::string> sample = BundledSamplePath();
-    if (!sample) {
-      ReportProblem(io, "no SOURCE given and the bundled sample.gpkg is not installed");
+    if (const auto done = ChooseBundledSample(command, {}, io, source_path)) {
+      exit_code = *done;
       return nullptr;
     }
-    source_path = *sample;
   } else {
     source_path = arguments.operands().front();
   }

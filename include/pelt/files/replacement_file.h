@@ -21,7 +21,9 @@ inline constexpr std::filesystem::perms kNewFilePermissions =
 // Commit (a failure, an interrupted command unwinding) takes its temporary
 // with it and leaves the final path as it was. A path that is a link to a
 // file replaces that file and keeps the link; a device, pipe or terminal
-// (/dev/null, /dev/stdout) is written straight through and stays what it is.
+// (/dev/null, /dev/stdout) is written straight through and stays what it is,
+// and so is a name of one of the process's own descriptors (/dev/stdout,
+// /dev/fd/3), whatever it was opened on: a log appended to stays a log.
 class ReplacementFile {
  public:
   ReplacementFile() = default;
@@ -61,6 +63,11 @@ class ReplacementFile {
   int error_ = 0;
   FileStep failed_step_ = FileStep::kNone;
 };
+
+// The descriptor a path names as one of the process's own: 1 for
+// /dev/stdout, 2 for /dev/stderr, N for /dev/fd/N or /proc/self/fd/N; -1
+// for any other path.
+int OwnDescriptorOf(const std::filesystem::path& path);
 
 // Moves a complete file that something else wrote (a library writing by
 // path) from written to final_path in the same file system: syncs it,

@@ -17,6 +17,7 @@
 
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
+#include "pelt/adapters/gdal/source_files.h"
 #include "pelt/files/replacement_file.h"
 
 namespace pelt::gdal {
@@ -33,6 +34,7 @@ struct CopyState {
   OGRFeatureUniquePtr feature;  // reused for every feature written
   std::vector<int> field_map;   // source attribute index -> output index
   int text_index = -1;
+  std::vector<FieldRename> renamed;
   bool keep_fid = false;
   bool in_transaction = false;
   std::size_t in_this_transaction = 0;
@@ -53,8 +55,8 @@ CopyState::~CopyState() {
 
 namespace {
 
-using internal::QuietGdalErrors;
 using internal::IsShapefileDriver;
+using internal::QuietGdalErrors;
 
 // Writes are grouped in transactions of this many features: one transaction
 // per feature makes a GeoPackage crawl, one for the whole layer makes its
@@ -105,11 +107,6 @@ std::string OutputLayerName(GDALDriver& driver, const std::filesystem::path& pat
     return path.stem().string();
   }
   return source_name;
-}
-
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 // Makes the private folder the dataset is written into, beside path.
@@ -193,6 +190,12 @@ bool CreateFields(OGRLayer& source, internal::CopyState& state, const CopyOption
     state.field_map[static_cast<std::size_t>(i)] = i;
   }
   state.text_index = created - 1;
+  for (int i = 0; i < created; ++i) {
+    const char* asked = i == state.text_index ? options.text_field.c_str()
+                                              : source_definition->GetFieldDefn(i)->GetNameRef();
+    const char* written = output_definition->GetFieldDefn(i)->GetNameRef();
+    if (std::string_view(asked) != written) state.renamed.push_back(FieldRename{asked, written});
+  }
   return true;
 }
 
@@ -233,6 +236,32 @@ bool EndTransaction(internal::CopyState& state, CopyError& error) {
     error = MakeError(CopyErrorKind::kWriteFailed,
                       WithGdalMessage("cannot write " + Quoted(state.final_path.string()), quiet));
     return false;
+  }
+  return true;
+}
+
+// A dataset of several files (a Shapefile's .shp, .shx, .dbf ...) puts
+// more names beside the output than its path: none of them may replace a
+// file of the source. The files are those the driver made for the empty
+// layer in the work folder.
+bool CheckCompanionFiles(const LayerTable& source, const std::string& source_path,
+                         const internal::CopyState& state, CopyError& error) {
+  const std::filesystem::path parent = state.final_path.parent_path();
+  std::error_code failure;
+  for (const auto& entry : std::filesystem::directory_iterator(state.work_directory, failure)) {
+    const std::filesystem::path target = parent / entry.path().filename();
+    if (target == state.final_path) continue;
+    if (const std::optional<SourceFile> file = FindSourceFile(source, target.string())) {
+      const std::string replaced =
+          file->role == SourceFileRole::kSource
+              ? "the source " + Quoted(source_path)
+              : Quoted(file->path) + ", a file of the source " + Quoted(source_path);
+      error = MakeError(CopyErrorKind::kSameAsSource,
+                        Quoted(state.final_path.string()) + " is written with " +
+                            Quoted(target.string()) + ", which would replace " + replaced +
+                            "; the source is never written to: write the copy to another file");
+      return false;
+    }
   }
   return true;
 }
@@ -297,9 +326,13 @@ std::unique_ptr<LayerCopy> LayerCopy::Create(LayerTable& source, const std::stri
     std::error_code status_error;
     const bool exists =
         std::filesystem::exists(std::filesystem::symlink_status(final_path, status_error));
-    if (exists && SameFile(final_path, source.state_->dataset->path)) {
-      error = MakeError(CopyErrorKind::kSameAsSource,
-                        Quoted(path) + " is the source; it is never written to");
+    const std::string& source_path = source.state_->dataset->path;
+    if (const std::optional<SourceFile> file = FindSourceFile(source, path)) {
+      std::string message =
+          DescribeSourceFile(path, *file, source_path) + "; it is never written to";
+      const bool same_name = file->role == SourceFileRole::kSource && path == source_path;
+      if (!same_name) message += ": write the copy to another file";
+      error = MakeError(CopyErrorKind::kSameAsSource, std::move(message));
       return nullptr;
     }
     if (exists && !options.overwrite) {
@@ -322,6 +355,7 @@ std::unique_ptr<LayerCopy> LayerCopy::Create(LayerTable& source, const std::stri
       }
     }
     if (!CreateLayer(layer, *state, options, *driver, error)) return nullptr;
+    if (!CheckCompanionFiles(source, source_path, *state, error)) return nullptr;
     state->feature.reset(new OGRFeature(state->layer->GetLayerDefn()));
     return std::unique_ptr<LayerCopy>(new LayerCopy(std::move(state)));
   } catch (...) {
@@ -367,6 +401,8 @@ bool LayerCopy::Add(FeatureBatch& batch, std::size_t index, std::string_view tex
     return false;
   }
 }
+
+const std::vector<FieldRename>& LayerCopy::RenamedFields() const { return state_->renamed; }
 
 bool LayerCopy::Commit(CopyError& error) {
   try {

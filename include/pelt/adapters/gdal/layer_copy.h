@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pelt/adapters/gdal/layer_table.h"
 
@@ -24,10 +25,17 @@ struct CopyOptions {
 enum class CopyErrorKind {
   kUnknownDriver,  // no driver of that name, or one that cannot create vector data
   kOutputExists,   // something is at the output path and overwrite is off
-  kSameAsSource,   // the output would replace the source itself
+  kSameAsSource,   // the output would replace the source or one of its files
   kFieldExists,    // the source layer already has a field of the new field's name
   kBadFieldName,   // an empty field name
   kWriteFailed,    // GDAL or the file system refused to write
+};
+
+// A field the output driver gave another name than the one asked for (a
+// Shapefile keeps ten characters).
+struct FieldRename {
+  std::string asked;
+  std::string written;
 };
 
 struct CopyError {
@@ -55,6 +63,10 @@ class LayerCopy {
   // Writes feature index of batch (read from the source) with text in the
   // new field. False with error filled in when the output refuses it.
   bool Add(FeatureBatch& batch, std::size_t index, std::string_view text, CopyError& error);
+
+  // The fields the output names otherwise than the source (or the new
+  // field) does, in the layer's order.
+  const std::vector<FieldRename>& RenamedFields() const;
 
   // Finishes the dataset and moves it under its final name, replacing what
   // was there when overwrite is on. False with error filled in; the output

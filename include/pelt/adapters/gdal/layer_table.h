@@ -90,6 +90,10 @@ class LayerTable final : public host::HostTable {
   // again.
   void ReadAllFeatures();
 
+  // The path the source was opened from (as GDAL reads it), then every file
+  // GDAL lists for the dataset (a Shapefile's .shp, .shx, .dbf ...).
+  std::vector<std::string> SourceFiles() const;
+
  private:
   friend class LayerCopy;
   std::shared_ptr<internal::LayerState> state_;
