@@ -26,6 +26,7 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
       out.text.reserve(out.text.size() / kSampleRows * (end - first) * 9 / 8);
     }
     row.MoveTo(i);
+    unread.Start(static_cast<std::int64_t>(i));
     try {
       const std::u16string_view label = evaluator.MakeLabelView(&table, &row, expression, words);
       // "" is a failure or an empty label; the evaluator's verdict tells.
@@ -43,8 +44,8 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
       }
     }
     out.ends.push_back(out.text.size());
-    unread.Note(static_cast<std::int64_t>(i));
   }
+  unread.Finish();
 }
 
 }  // namespace

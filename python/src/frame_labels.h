@@ -25,20 +25,19 @@ struct Labels {
   std::u16string first_unread_date;    // the first of those texts
 };
 
-// Counts, while alive, the texts a date picture shows as they are in the
-// labels made on the calling thread, into out; Note is told of each row
-// once its label is made.
+// Counts the texts a date picture shows as they are in the labels made on
+// the calling thread, into out: Start before each row's label, Finish at
+// the end.
 class UnreadDateCount {
  public:
   explicit UnreadDateCount(Labels& out) : out_(out), scope_(tally_) {}
   UnreadDateCount(const UnreadDateCount&) = delete;
   UnreadDateCount& operator=(const UnreadDateCount&) = delete;
-  void Note(std::int64_t row) {
+  void Start(std::int64_t row) { tally_.item = row; }
+  void Finish() {
     out_.unread_dates = tally_.count;
-    if (tally_.count > 0 && out_.first_unread_row < 0) {
-      out_.first_unread_row = row;
-      out_.first_unread_date = tally_.first;
-    }
+    out_.first_unread_row = tally_.first_item;
+    out_.first_unread_date = tally_.first;
   }
 
  private:

@@ -96,6 +96,7 @@ SourceLabels LabelSource(const SourceRequest& request) {
   const evaluator::CollectionRef collection = words.collection();
   for (std::int64_t row = 1; cursor.Next(); ++row) {
     words.SetFeature(cursor.fid(), row);
+    unread.Start(row - 1);
     const std::u16string_view label =
         evaluator.MakeLabelView(table.get(), &cursor.row(), request.expression, collection);
     // "" is a failure or an empty label; the evaluator's verdict tells.
@@ -106,9 +107,9 @@ SourceLabels LabelSource(const SourceRequest& request) {
       labels.first_failure = value::ToUtf8(evaluator.Message());
     }
     labels.ends.push_back(labels.text.size());
-    unread.Note(row - 1);
     result.fids.push_back(cursor.fid());
   }
+  unread.Finish();
   if (!cursor.status().ok()) {
     return Refused(Outcome::kReadFailed, value::ToUtf8(cursor.status().description()));
   }

@@ -23,6 +23,7 @@ void NoteUnreadDateText(std::u16string_view text) {
   UnreadDateTexts* tally = installed;
   if (tally == nullptr || text.find_first_not_of(u' ') == std::u16string_view::npos) return;
   if (tally->count++ == 0) {
+    tally->first_item = tally->item;
     try {
       tally->first.assign(text);
     } catch (const std::bad_alloc&) {

@@ -148,12 +148,16 @@ TEST(UnreadDateTextsTest, CountsTextADatePictureShowsAsItIsOnlyWhileATallyIsInst
     UnreadDateTexts tally;
     {
       ScopedUnreadDateTexts scope(tally);
+      tally.item = 7;
+      static_cast<void>(Format(row.value, row.picture, en_us));
+      tally.item = 8;
       static_cast<void>(Format(row.value, row.picture, en_us));
     }
-    EXPECT_EQ(tally.count, row.counted);
+    EXPECT_EQ(tally.count, 2 * row.counted);
     EXPECT_EQ(tally.first, row.counted > 0 ? row.value.AsText() : u"");
+    EXPECT_EQ(tally.first_item, row.counted > 0 ? 7 : -1);
     static_cast<void>(Format(row.value, row.picture, en_us));  // no tally: nobody counts
-    EXPECT_EQ(tally.count, row.counted);
+    EXPECT_EQ(tally.count, 2 * row.counted);
   }
 }
 

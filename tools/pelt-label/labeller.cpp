@@ -28,36 +28,33 @@ void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
   batch.fids.resize(count);
   batch.failed = 0;
   batch.first_failure.clear();
-  batch.first_unread_date.clear();
   value::UnreadDateTexts unread;
   const value::ScopedUnreadDateTexts counting(unread);
   for (std::size_t i = 0; i < count; ++i) {
-    LabelOne(batch, i);
-    if (unread.count > 0 && batch.first_unread_date.empty()) {
-      batch.first_unread_date = u"feature " + value::FromAscii(std::to_string(batch.fids[i])) +
-                                u": '" + unread.first + u"'";
+    const std::int64_t fid = batch.features.fid(i);
+    batch.fids[i] = fid;
+    unread.item = fid;
+    try {
+      words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
+      const std::u16string_view made = evaluator_.MakeLabelView(&table_, &batch.features.RowAt(i),
+                                                                expression_, words_.collection());
+      // "" is a failure or an empty label; the evaluator's verdict tells.
+      if (evaluator_.LastCallSucceeded()) {
+        batch.labels.Add(made);
+        continue;
+      }
+      NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));
+    } catch (...) {
+      NoteFailure(batch, fid, "out of memory");
     }
+    batch.labels.Add(u"");
   }
   batch.unread_dates = unread.count;
-}
-
-void LabelMaker::LabelOne(LabelledBatch& batch, std::size_t i) {
-  const std::int64_t fid = batch.features.fid(i);
-  batch.fids[i] = fid;
-  try {
-    words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
-    const std::u16string_view made = evaluator_.MakeLabelView(&table_, &batch.features.RowAt(i),
-                                                              expression_, words_.collection());
-    // "" is a failure or an empty label; the evaluator's verdict tells.
-    if (evaluator_.LastCallSucceeded()) {
-      batch.labels.Add(made);
-      return;
-    }
-    NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));
-  } catch (...) {
-    NoteFailure(batch, fid, "out of memory");
+  batch.first_unread_date.clear();
+  if (unread.count > 0) {
+    batch.first_unread_date = u"feature " + value::FromAscii(std::to_string(unread.first_item)) +
+                              u": '" + unread.first + u"'";
   }
-  batch.labels.Add(u"");
 }
 
 void LabelMaker::NoteFailure(LabelledBatch& batch, std::int64_t fid, const std::string& message) {

@@ -85,8 +85,6 @@ class LabelMaker {
 
  private:
   static void NoteFailure(LabelledBatch& batch, std::int64_t fid, const std::string& message);
-  // Makes the label of the batch's feature i.
-  void LabelOne(LabelledBatch& batch, std::size_t i);
 
   gdal::LayerTable& table_;
   const std::u16string& expression_;

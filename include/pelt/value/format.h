@@ -75,6 +75,11 @@ Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& l
 struct UnreadDateTexts {
   std::int64_t count = 0;
   std::u16string first;  // the first text counted
+  // What the caller is formatting (a row, a feature), set as it goes: the
+  // tally notes it with the first text, so that the caller need not look
+  // after each value.
+  std::int64_t item = -1;
+  std::int64_t first_item = -1;
 };
 
 // Installs tally for the calling thread until destroyed, when the one
