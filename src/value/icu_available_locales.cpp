@@ -137,7 +137,8 @@ std::vector<std::string> IcuNearestLocales(const std::string& canonical_id, std:
 std::string IcuLocaleWithRegion(const std::string& canonical_id) {
   const icu::Locale wanted(canonical_id.c_str());
   if (wanted.isBogus() || wanted.getCountry()[0] != '\0') return canonical_id;
-  const std::string_view region = Maximized(wanted).getCountry();
+  const icu::Locale maximized = Maximized(wanted);  // region views into it
+  const std::string_view region = maximized.getCountry();
   return region.empty() ? canonical_id : Compose(wanted, region);
 }
 
