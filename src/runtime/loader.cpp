@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "message.h"
 #include "pelt/runtime/boundary_guard.h"
 #include "pelt/runtime/registry.h"
 #include "pelt/runtime/server_support.h"
@@ -78,10 +79,6 @@ class LibraryTable {
     return libraries_.size();
   }
 
-  static void SetMessage(std::string* message, std::string text) {
-    if (message != nullptr) *message = std::move(text);
-  }
-
  private:
   std::mutex mutex_;
   std::map<std::string, LoadedLibrary> libraries_;
@@ -94,7 +91,7 @@ Result FindClass(const std::function<const ClassEntry*(const RegistryContents&)>
   PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message));
   const ClassEntry* entry = find(contents);
   if (entry == nullptr) {
-    LibraryTable::SetMessage(message, std::string(what) + " is not registered in " + path.string());
+    SetMessage(message, std::string(what) + " is not registered in " + path.string());
     return Result::kClassNotRegistered;
   }
   out = *entry;
@@ -114,15 +111,15 @@ Result CreateFromEntry(const ClassEntry& entry, const InterfaceId& interface_id,
   const ClassId id = entry.id;
   const InterfaceId factory_id = ClassFactory::kId;
   if (Result r = get_class_object(&id, &factory_id, factory.PutVoid()); Failed(r)) {
-    LibraryTable::SetMessage(message, entry.library + " gives no factory for class " +
-                                          ToString(id) + ": " + std::string(ResultDescription(r)));
+    SetMessage(message, entry.library + " gives no factory for class " + ToString(id) + ": " +
+                            std::string(ResultDescription(r)));
     return r;
   }
   if (!factory) return Result::kUnexpected;
   const Result r = factory->Create(interface_id, out);
   if (Failed(r)) {
-    LibraryTable::SetMessage(message, "class " + ToString(id) + " cannot be created: " +
-                                          std::string(ResultDescription(r)));
+    SetMessage(message, "class " + ToString(id) +
+                            " cannot be created: " + std::string(ResultDescription(r)));
   }
   return r;
 }
