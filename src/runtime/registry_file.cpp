@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,89 +14,63 @@
 #include "pelt/files/replacement_file.h"
 #include "pelt/runtime/registry.h"
 #include "registry_values.h"
+#include "trusted_folder.h"
 
 namespace pelt::runtime {
 namespace {
 
-std::string Describe(const std::filesystem::path& path, std::string_view what) {
+namespace fs = std::filesystem;
+
+std::string Describe(const fs::path& path, std::string_view what) {
   return "component registry " + path.string() + ": " + std::string(what);
 }
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
-// Closes a descriptor when it goes away (and so releases a lock held on it).
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int Close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc;
-  }
+fs::path FolderOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
 
- private:
-  int fd_;
-};
+fs::path LockPathOf(const fs::path& path) {
+  fs::path lock_path = path;
+  lock_path += ".lock";
+  return lock_path;
+}
 
-Result IoFailure(const std::filesystem::path& path, std::string_view what, int error,
-                 std::string* message) {
+Result IoFailure(const fs::path& path, std::string_view what, int error, std::string* message) {
   SetMessage(message, Describe(path, std::string(what) + ": " + ErrnoText(error)));
   return error == EACCES || error == EROFS || error == EPERM ? Result::kRegistryReadOnly
                                                              : Result::kRegistryIo;
 }
 
-// Replaces the file at path with text, atomically and durably.
-Result ReplaceFile(const std::filesystem::path& path, std::string_view text, mode_t mode,
-                   std::string* message) {
-  files::ReplacementFile file;
-  if (file.Open(path, static_cast<std::filesystem::perms>(mode)) && file.Write(text) &&
-      file.Commit()) {
-    return Result::kOk;
-  }
-  const std::string temporary = file.temporary_path().string();
-  switch (file.failed_step()) {
-    case files::FileStep::kCreate:
-      return IoFailure(path, "cannot create " + temporary, file.error(), message);
-    case files::FileStep::kReplace:
-      return IoFailure(path, "cannot replace the file", file.error(), message);
-    default: return IoFailure(path, "cannot write " + temporary, file.error(), message);
-  }
+Result Untrusted(const fs::path& path, const std::string& fault, std::string* message) {
+  SetMessage(message, Describe(path, "not trusted: " + fault));
+  return Result::kRegistryUntrusted;
 }
 
-}  // namespace
-
-std::filesystem::path RegistryPath() {
-  if (const char* explicit_path = std::getenv("PELT_COMPONENT_REGISTRY");
-      explicit_path != nullptr && *explicit_path != '\0') {
-    return explicit_path;
+// Opens the registry file in folder and checks it; fd stays closed when
+// there is no such file.
+Result OpenIn(const TrustedFolder& folder, const fs::path& path, FileDescriptor& fd,
+              struct stat& info, std::string* message) {
+  // O_NONBLOCK: a pipe planted as the registry is refused instead of waited on.
+  const Verdict verdict = folder.OpenFile(path.filename().string(), O_RDONLY | O_NONBLOCK,
+                                          FileRole::kRegistry, fd, info);
+  switch (verdict.trust) {
+    case Trust::kTrusted:
+    case Trust::kMissing: return Result::kOk;
+    case Trust::kRefused: return Untrusted(path, verdict.fault, message);
+    case Trust::kFailed: break;
   }
-  std::filesystem::path config;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
-    config = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    config = std::filesystem::path(home) / ".config";
-  } else {
-    config = ".";
-  }
-  return config / "pelt" / "components.registry";
+  SetMessage(message, Describe(path, "cannot open: " + ErrnoText(verdict.error)));
+  return Result::kRegistryIo;
 }
 
-Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out,
-                    std::string* message) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+// Reads and parses the registry from fd; no descriptor is an empty registry.
+Result ReadFrom(const FileDescriptor& fd, const fs::path& path, RegistryContents& out,
+                std::string* message) {
   if (fd.get() < 0) {
-    if (errno == ENOENT) {
-      out = RegistryContents();
-      return Result::kOk;
-    }
-    SetMessage(message, Describe(path, "cannot open: " + ErrnoText(errno)));
-    return Result::kRegistryIo;
+    out = RegistryContents();
+    return Result::kOk;
   }
   std::string text;
   char buffer[8192];
@@ -118,24 +90,104 @@ Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out,
   return r;
 }
 
-Result UpdateRegistry(const std::filesystem::path& path,
-                      const std::function<void(RegistryContents&)>& change, std::string* message) {
-  if (path.has_parent_path()) {
-    std::error_code ignored;  // a folder that cannot be made shows up below
-    std::filesystem::create_directories(path.parent_path(), ignored);
+// Replaces the registry with text, atomically and durably. target is the
+// file by its checked folder's resolved path; path names it in messages.
+Result ReplaceFile(const fs::path& target, const fs::path& path, std::string_view text, mode_t mode,
+                   std::string* message) {
+  files::ReplacementFile file;
+  if (file.Open(target, static_cast<fs::perms>(mode)) && file.Write(text) && file.Commit()) {
+    return Result::kOk;
   }
-  std::filesystem::path lock_path = path;
-  lock_path += ".lock";
-  FileDescriptor lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (lock.get() < 0)
-    return IoFailure(path, "cannot open the lock file " + lock_path.string(), errno, message);
+  const std::string temporary = file.temporary_path().string();
+  switch (file.failed_step()) {
+    case files::FileStep::kCreate:
+      return IoFailure(path, "cannot create " + temporary, file.error(), message);
+    case files::FileStep::kReplace:
+      return IoFailure(path, "cannot replace the file", file.error(), message);
+    default: return IoFailure(path, "cannot write " + temporary, file.error(), message);
+  }
+}
+
+bool AbsolutePath(std::string_view path) { return path.starts_with('/'); }
+
+}  // namespace
+
+Result ReadRegistry(const fs::path& path, RegistryContents& out, std::string* message,
+                    TrustedOwners owners) {
+  TrustedFolder folder;
+  const Verdict verdict = folder.Open(FolderOf(path), owners);
+  switch (verdict.trust) {
+    case Trust::kMissing: out = RegistryContents(); return Result::kOk;
+    case Trust::kFailed:
+      SetMessage(message, Describe(path, verdict.fault));
+      return Result::kRegistryIo;
+    case Trust::kRefused:  // a folder at fault: refused below unless there is no file
+    case Trust::kTrusted: break;
+  }
+  FileDescriptor fd;
+  struct stat info {};
+  PELT_RETURN_IF_FAILED(OpenIn(folder, path, fd, info, message));
+  return ReadFrom(fd, path, out, message);
+}
+
+Result CheckRegistryTrust(const fs::path& path, TrustedOwners owners, std::string* message) {
+  TrustedFolder folder;
+  Verdict verdict = folder.Open(FolderOf(path), owners);
+  switch (verdict.trust) {
+    case Trust::kMissing: return Result::kOk;  // made by the update, and checked then
+    case Trust::kFailed:
+      SetMessage(message, Describe(path, verdict.fault));
+      return Result::kRegistryIo;
+    case Trust::kRefused: return Untrusted(path, verdict.fault, message);
+    case Trust::kTrusted: break;
+  }
+  const std::pair<fs::path, FileRole> files[] = {{path, FileRole::kRegistry},
+                                                 {LockPathOf(path), FileRole::kLock}};
+  for (const auto& [file, role] : files) {
+    FileDescriptor fd;
+    struct stat info {};
+    verdict = folder.OpenFile(file.filename().string(), O_PATH, role, fd, info);
+    if (verdict.trust == Trust::kRefused) return Untrusted(path, verdict.fault, message);
+    if (verdict.trust == Trust::kFailed) {
+      SetMessage(message, Describe(path, verdict.fault));
+      return Result::kRegistryIo;
+    }
+  }
+  return Result::kOk;
+}
+
+Result UpdateRegistry(const fs::path& path, const std::function<void(RegistryContents&)>& change,
+                      std::string* message) {
+  const fs::path folder_path = FolderOf(path);
+  std::error_code ignored;  // a folder that cannot be made shows up below
+  fs::create_directories(folder_path, ignored);
+  TrustedFolder folder;
+  Verdict verdict = folder.Open(folder_path, TrustedOwners::kUserOrRoot);
+  if (verdict.trust == Trust::kRefused) return Untrusted(path, verdict.fault, message);
+  if (verdict.trust != Trust::kTrusted) {
+    return IoFailure(path, "cannot open the folder " + folder_path.string(), verdict.error,
+                     message);
+  }
+
+  const fs::path lock_path = LockPathOf(path);
+  FileDescriptor lock;
+  struct stat lock_info {};
+  verdict = folder.OpenFile(lock_path.filename().string(), O_RDWR | O_CREAT, FileRole::kLock, lock,
+                            lock_info, 0644);
+  if (verdict.trust == Trust::kRefused) return Untrusted(path, verdict.fault, message);
+  if (verdict.trust != Trust::kTrusted) {
+    return IoFailure(path, "cannot open the lock file " + lock_path.string(), verdict.error,
+                     message);
+  }
   while (::flock(lock.get(), LOCK_EX) != 0) {
     if (errno != EINTR) return IoFailure(path, "cannot lock " + lock_path.string(), errno, message);
   }
 
-  mode_t mode = 0644;
+  FileDescriptor fd;
   struct stat info {};
-  if (::stat(path.c_str(), &info) == 0) {
+  PELT_RETURN_IF_FAILED(OpenIn(folder, path, fd, info, message));
+  mode_t mode = 0644;
+  if (fd.get() >= 0) {
     // Permission bits decide, not access(): an administrator's write access
     // must not override a file someone made read-only on purpose.
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
@@ -145,23 +197,28 @@ Result UpdateRegistry(const std::filesystem::path& path,
     mode = info.st_mode & 07777;
   }
   RegistryContents contents;
-  PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message));
+  PELT_RETURN_IF_FAILED(ReadFrom(fd, path, contents, message));
   change(contents);
-  return ReplaceFile(path, FormatRegistry(contents), mode, message);
+  return ReplaceFile(folder.path() / path.filename(), path, FormatRegistry(contents), mode,
+                     message);
 }
 
-Result RegisterClasses(const std::filesystem::path& path, const std::vector<ClassEntry>& classes,
+Result RegisterClasses(const fs::path& path, const std::vector<ClassEntry>& classes,
                        const std::optional<TypeLibraryEntry>& type_library, std::string* message) {
   for (const ClassEntry& c : classes) {
-    if (c.library.empty() || !ValueFits(c.library) || !ValueFits(c.program_id) ||
+    if (!AbsolutePath(c.library) || !ValueFits(c.library) || !ValueFits(c.program_id) ||
         !ValueFits(c.name)) {
-      SetMessage(message, "class " + ToString(c.id) + ": no library, or a line break in a value");
+      SetMessage(message, "class " + ToString(c.id) +
+                              ": no library, a library path that is not absolute, or a line "
+                              "break in a value");
       return Result::kInvalidArgument;
     }
   }
   if (type_library && (!ValueFits(type_library->name) || !ValueFits(type_library->description) ||
-                       !ValueFits(type_library->library))) {
-    SetMessage(message, "type library " + ToString(type_library->id) + ": a line break in a value");
+                       !ValueFits(type_library->library) ||
+                       (!type_library->library.empty() && !AbsolutePath(type_library->library)))) {
+    SetMessage(message, "type library " + ToString(type_library->id) +
+                            ": a library path that is not absolute, or a line break in a value");
     return Result::kInvalidArgument;
   }
   return UpdateRegistry(
@@ -183,7 +240,7 @@ Result RegisterClasses(const std::filesystem::path& path, const std::vector<Clas
       message);
 }
 
-Result UnregisterClasses(const std::filesystem::path& path, const std::vector<ClassId>& classes,
+Result UnregisterClasses(const fs::path& path, const std::vector<ClassId>& classes,
                          const std::optional<Uuid>& type_library, std::string* message) {
   return UpdateRegistry(
       path,

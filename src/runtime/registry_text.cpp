@@ -66,6 +66,23 @@ constexpr Property<Entry> TextProperty(std::string_view name) {
           }};
 }
 
+// The path of a library, which must be absolute: a relative name would let
+// the library search path or the current folder choose the code.
+template <class Entry>
+constexpr Property<Entry> LibraryProperty() {
+  return {"library", [](const Entry& entry) { return entry.library; },
+          [](std::string_view value, Entry& entry) {
+            if (!value.starts_with('/')) {
+              return "library '" + std::string(value) +
+                     "' is not an absolute path, so the library search path or the current "
+                     "folder would choose the code; register the library with pelt-regsvr, which "
+                     "records its absolute path";
+            }
+            entry.library = value;
+            return std::string();
+          }};
+}
+
 // A kind of record: the word that opens it, its name in messages, its
 // properties in the order they are written.
 template <class Entry, std::size_t kCount>
@@ -80,7 +97,7 @@ constexpr RecordKind<ClassEntry, 5> kClassRecord{
     "class",
     {TextProperty<ClassEntry, &ClassEntry::program_id>("program-id"),
      TextProperty<ClassEntry, &ClassEntry::name>("name"),
-     TextProperty<ClassEntry, &ClassEntry::library>("library"),
+     LibraryProperty<ClassEntry>(),
      {"threading",
       [](const ClassEntry& entry) { return std::string(ThreadingModelName(entry.threading)); },
       [](std::string_view value, ClassEntry& entry) {
@@ -113,7 +130,7 @@ constexpr RecordKind<TypeLibraryEntry, 4> kTypeLibraryRecord{
         if (ParseVersion(value, entry.major_version, entry.minor_version)) return std::string();
         return "malformed version '" + std::string(value) + "'";
       }},
-     TextProperty<TypeLibraryEntry, &TypeLibraryEntry::library>("library")}};
+     LibraryProperty<TypeLibraryEntry>()}};
 
 template <class Entry, std::size_t kCount>
 void WriteRecord(const RecordKind<Entry, kCount>& kind, const Entry& entry, std::string& text) {
