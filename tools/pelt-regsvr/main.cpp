@@ -145,23 +145,24 @@ std::string DescribeFailure(Result result, runtime::TrustedOwners owners) {
   return text;
 }
 
-// Refuses, before any code of the library runs, what hosts would refuse:
-// --system without root, a registry or a library another account could
-// change: the exit status, or nothing when the library may be loaded by
-// load_path.
+// Points this process at the system registry, for root only: the library
+// writes wherever RegistryPath() points.
+bool UseSystemRegistry(const Reporter& reporter) {
+  const std::string system = runtime::SystemRegistryPath().string();
+  if (::geteuid() != 0) {
+    reporter.Complain("--system changes the system registry " + system +
+                      ", which only root may change; run the command as root, or leave out "
+                      "--system to register the library for yourself");
+    return false;
+  }
+  return ::setenv("PELT_COMPONENT_REGISTRY", system.c_str(), 1) == 0;
+}
+
+// Refuses, before any code of the library runs, what hosts would refuse: a
+// registry or a library another account could change. The exit status, or
+// nothing when the library may be loaded by load_path.
 std::optional<Exit> Refusal(const Options& options, const char* library, std::string& load_path,
                             const Reporter& reporter) {
-  if (options.system) {
-    const std::string system = runtime::SystemRegistryPath().string();
-    if (::geteuid() != 0) {
-      reporter.Complain("--system changes the system registry " + system +
-                        ", which only root may change; run the command as root, or leave out "
-                        "--system to register the library for yourself");
-      return Exit::kRefused;
-    }
-    // The library writes wherever RegistryPath() points in this process.
-    ::setenv("PELT_COMPONENT_REGISTRY", system.c_str(), 1);
-  }
   std::string why;
   if (runtime::CheckRegistryTrust(runtime::RegistryPath(), OwnersOf(options), &why) ==
       Result::kRegistryUntrusted) {
@@ -178,6 +179,7 @@ std::optional<Exit> Refusal(const Options& options, const char* library, std::st
 
 Exit Run(const Options& options) {
   const Reporter reporter(options.silent);
+  if (options.system && !UseSystemRegistry(reporter)) return Exit::kRefused;
   // The library is always a file: resolving it first keeps dlopen from
   // searching the system's folders and gives the absolute path it registers.
   char resolved[PATH_MAX];
