@@ -110,6 +110,16 @@ Result ReplaceFile(const fs::path& target, const fs::path& path, std::string_vie
 
 bool AbsolutePath(std::string_view path) { return path.starts_with('/'); }
 
+// Makes the folders of path that are missing, writable by the user alone
+// whatever the umask: a folder the group could write to would be refused.
+// A folder that cannot be made shows up when the registry's folder is opened.
+void MakeFolders(const fs::path& path) {
+  std::error_code error;
+  if (path.empty() || fs::exists(path, error)) return;
+  MakeFolders(path.parent_path());
+  static_cast<void>(::mkdir(path.c_str(), 0755));
+}
+
 }  // namespace
 
 Result ReadRegistry(const fs::path& path, RegistryContents& out, std::string* message,
@@ -159,8 +169,7 @@ Result CheckRegistryTrust(const fs::path& path, TrustedOwners owners, std::strin
 Result UpdateRegistry(const fs::path& path, const std::function<void(RegistryContents&)>& change,
                       std::string* message) {
   const fs::path folder_path = FolderOf(path);
-  std::error_code ignored;  // a folder that cannot be made shows up below
-  fs::create_directories(folder_path, ignored);
+  MakeFolders(folder_path);
   TrustedFolder folder;
   Verdict verdict = folder.Open(folder_path, TrustedOwners::kUserOrRoot);
   if (verdict.trust == Trust::kRefused) return Untrusted(path, verdict.fault, message);

@@ -213,6 +213,21 @@ TEST_F(RegistryTrustTest, AMissingRegistryIsEmptyButIsNotMadeInAFolderOthersCoul
   EXPECT_FALSE(fs::exists(registry_));
 }
 
+TEST_F(RegistryTrustTest, FoldersMadeForTheRegistryAreTheUsersAloneWhateverTheUmask) {
+  const fs::path registry = dir_ / "made" / "for" / "it" / "components.registry";
+  const mode_t umask_before = umask(002);  // as where each user has a group of their own
+  std::string message;
+  const Result registered =
+      RegisterClasses(registry, {Class(kIdB, "Pelt.B")}, std::nullopt, &message);
+  umask(umask_before);
+  EXPECT_EQ(registered, Result::kOk) << message;
+  for (fs::path folder = registry.parent_path(); folder != dir_.path();
+       folder = folder.parent_path()) {
+    EXPECT_EQ(fs::status(folder).permissions(), static_cast<fs::perms>(0755)) << folder;
+  }
+  EXPECT_EQ(fs::status(registry).permissions(), static_cast<fs::perms>(0644));
+}
+
 TEST_F(RegistryTrustTest, ALinkWhereTheLockFileShouldBeIsRefusedAndItsTargetLeftAlone) {
   const fs::path lock = registry_.string() + ".lock";
   const fs::path existing = dir_ / "precious.txt";
