@@ -55,10 +55,9 @@ fs::path CheckedFrom(const fs::path& folder, TrustedOwners owners) {
   if (owners == TrustedOwners::kRootOnly) return "/";
   const fs::path home = Home();
   if (home.empty()) return "/";
-  const auto [in_home, in_folder] =
-      std::mismatch(home.begin(), home.end(), folder.begin(), folder.end());
-  static_cast<void>(in_folder);
-  return in_home == home.end() ? home : fs::path("/");
+  const bool in_home =
+      std::mismatch(home.begin(), home.end(), folder.begin(), folder.end()).first == home.end();
+  return in_home ? home : fs::path("/");
 }
 
 std::string Described(const fs::path& path, const struct stat& info) {
@@ -131,7 +130,7 @@ std::string FileFault(const fs::path& path, const struct stat& info, FileRole ro
 Verdict FolderOpenFailure(const fs::path& path, int error) {
   if (error == ENOENT) return {Trust::kMissing, {}, error};
   if (error == ELOOP || error == ENOTDIR) {  // a link or a file since realpath looked
-    return {Trust::kRefused, path.string() + " changed while it was being checked; try again",
+    return {Trust::kFailed, path.string() + " changed while it was being checked; try again",
             error};
   }
   return {Trust::kFailed, "cannot open the folder " + path.string() + ": " + ErrnoText(error),
