@@ -92,11 +92,13 @@ pelt::host::MemoryTable Cities() {
 int Run(std::u16string_view expression) {
   Ref<Dispatch> object;
   std::string message;
-  if (pelt::runtime::Failed(pelt::runtime::CreateObject(kProgramId, object, &message))) {
-    std::fprintf(
-        stderr,
-        "cannot create %s: %s\n(register the server first: pelt-regsvr libPeltExpressions.so)\n",
-        kProgramId, message.c_str());
+  if (const Result r = pelt::runtime::CreateObject(kProgramId, object, &message);
+      pelt::runtime::Failed(r)) {
+    std::fprintf(stderr, "cannot create %s: %s\n", kProgramId, message.c_str());
+    // A registry or library refused says itself what to do instead.
+    if (r == Result::kClassNotRegistered) {
+      std::fprintf(stderr, "(register the server first: pelt-regsvr libPeltExpressions.so)\n");
+    }
     return 2;
   }
   std::printf("created %s\n", kProgramId);

@@ -110,7 +110,9 @@ bool ReplacementFile::Open(const std::filesystem::path& path, std::filesystem::p
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     temporary_path_ = final_path_;
     temporary_path_ += ".tmp." + UniqueSuffix();
-    fd_ = ::open(temporary_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    // O_EXCL makes the file anew; O_NOFOLLOW says so again for a planted link.
+    fd_ =
+        ::open(temporary_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd_ >= 0) {
       temporary_exists_ = true;
       return true;

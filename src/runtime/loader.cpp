@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "message.h"
 #include "pelt/runtime/boundary_guard.h"
 #include "pelt/runtime/registry.h"
 #include "pelt/runtime/server_support.h"
@@ -31,11 +32,13 @@ class LibraryTable {
     std::lock_guard<std::mutex> guard(mutex_);
     auto found = libraries_.find(path);
     if (found == libraries_.end()) {
+      std::string load_path;
+      PELT_RETURN_IF_FAILED(CheckLibrary(path, load_path, message));
       // RTLD_NODELETE: unloading closes this handle, but the code stays
       // mapped until the process ends. Libraries a server uses (the dialog
       // toolkit, ICU) keep pointers into the code and data of their callers,
       // and would be left pointing at unmapped memory.
-      void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+      void* handle = ::dlopen(load_path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
       if (handle == nullptr) {
         const char* why = ::dlerror();
         SetMessage(message,
@@ -78,27 +81,30 @@ class LibraryTable {
     return libraries_.size();
   }
 
-  static void SetMessage(std::string* message, std::string text) {
-    if (message != nullptr) *message = std::move(text);
-  }
-
  private:
   std::mutex mutex_;
   std::map<std::string, LoadedLibrary> libraries_;
 };
 
+// Looks a class up in the user's registry, then in the system registry: a
+// class in both is the user's. A registry that cannot be trusted or read
+// stops the search, so that no class is silently taken from the other one.
 Result FindClass(const std::function<const ClassEntry*(const RegistryContents&)>& find,
                  std::string_view what, ClassEntry& out, std::string* message) {
-  const std::filesystem::path path = RegistryPath();
-  RegistryContents contents;
-  PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message));
-  const ClassEntry* entry = find(contents);
-  if (entry == nullptr) {
-    LibraryTable::SetMessage(message, std::string(what) + " is not registered in " + path.string());
-    return Result::kClassNotRegistered;
+  const std::pair<std::filesystem::path, TrustedOwners> registries[] = {
+      {RegistryPath(), TrustedOwners::kUserOrRoot},
+      {SystemRegistryPath(), TrustedOwners::kRootOnly}};
+  for (const auto& [path, owners] : registries) {
+    RegistryContents contents;
+    PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message, owners));
+    if (const ClassEntry* entry = find(contents)) {
+      out = *entry;
+      return Result::kOk;
+    }
   }
-  out = *entry;
-  return Result::kOk;
+  SetMessage(message, std::string(what) + " is not registered in " + registries[0].first.string() +
+                          " or " + registries[1].first.string());
+  return Result::kClassNotRegistered;
 }
 
 Result FindProgramId(std::string_view program_id, ClassEntry& out, std::string* message) {
@@ -114,15 +120,15 @@ Result CreateFromEntry(const ClassEntry& entry, const InterfaceId& interface_id,
   const ClassId id = entry.id;
   const InterfaceId factory_id = ClassFactory::kId;
   if (Result r = get_class_object(&id, &factory_id, factory.PutVoid()); Failed(r)) {
-    LibraryTable::SetMessage(message, entry.library + " gives no factory for class " +
-                                          ToString(id) + ": " + std::string(ResultDescription(r)));
+    SetMessage(message, entry.library + " gives no factory for class " + ToString(id) + ": " +
+                            std::string(ResultDescription(r)));
     return r;
   }
   if (!factory) return Result::kUnexpected;
   const Result r = factory->Create(interface_id, out);
   if (Failed(r)) {
-    LibraryTable::SetMessage(message, "class " + ToString(id) + " cannot be created: " +
-                                          std::string(ResultDescription(r)));
+    SetMessage(message, "class " + ToString(id) +
+                            " cannot be created: " + std::string(ResultDescription(r)));
   }
   return r;
 }

@@ -82,6 +82,16 @@ TEST(RegistryTest, CorruptTextIsRefusedWithTheLineAtFault) {
       {__LINE__, head + library + "  version 1\nend 1\n", "line 3: malformed version"},
       {__LINE__, head + library + "  colour red\nend 1\n",
        "line 3: unknown type library property 'colour'"},
+      // A relative library name would let the search path or the current folder choose.
+      {__LINE__, head + class_a + "  library a.so\nend 1\n",
+       "line 3: library 'a.so' is not an absolute path, so the library search path or the "
+       "current folder would choose the code; register the library with pelt-regsvr, which "
+       "records its absolute path"},
+      {__LINE__, head + class_a + "  library ./lib/a.so\nend 1\n",
+       "line 3: library './lib/a.so' is not an absolute path"},
+      {__LINE__, head + class_a + "  library \nend 1\n", "line 3: library '' is not an absolute"},
+      {__LINE__, head + library + "  library lib/a.so\nend 1\n",
+       "line 3: library 'lib/a.so' is not an absolute path"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -142,6 +152,21 @@ TEST_F(RegistryFileTest, ValuesWithLineBreaksAreRefused) {
   EXPECT_FALSE(fs::exists(path_));
 }
 
+TEST_F(RegistryFileTest, LibrariesAreRegisteredByAbsolutePathsOnly) {
+  TypeLibraryEntry relative = Library();
+  relative.library = "libPeltExpressions.so";
+  std::string message;
+  EXPECT_EQ(Register(Class(kIdA, "Pelt.A", "lib/a.so"), std::nullopt, &message),
+            Result::kInvalidArgument);
+  EXPECT_EQ(message, "class " + std::string(kIdA) +
+                         ": no library, a library path that is not absolute, or a line break in "
+                         "a value");
+  EXPECT_EQ(RegisterClasses(path_, {}, relative, &message), Result::kInvalidArgument);
+  EXPECT_EQ(message, "type library " + std::string(kLibraryId) +
+                         ": a library path that is not absolute, or a line break in a value");
+  EXPECT_FALSE(fs::exists(path_));
+}
+
 TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
   constexpr int kWriters = 6;
   constexpr int kClassesEach = 15;
@@ -174,6 +199,23 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
       EXPECT_NE(contents.FindProgramId("Writer.Class" + std::to_string(n)), nullptr) << n;
     }
   }
+}
+
+TEST(RegistryPathTest, TheSystemRegistryIsTheBuildsUnlessTheEnvironmentMovesIt) {
+  const char* before = std::getenv("PELT_SYSTEM_COMPONENT_REGISTRY");
+  const std::string saved = before != nullptr ? before : "";
+  const std::pair<const char*, std::string> rows[] = {
+      {nullptr, PELT_SYSTEM_REGISTRY},
+      {"", PELT_SYSTEM_REGISTRY},
+      {"/tmp/system.registry", "/tmp/system.registry"},
+  };
+  for (const auto& [setting, expected] : rows) {
+    setting ? setenv("PELT_SYSTEM_COMPONENT_REGISTRY", setting, 1)
+            : unsetenv("PELT_SYSTEM_COMPONENT_REGISTRY");
+    EXPECT_EQ(SystemRegistryPath().string(), expected);
+  }
+  before ? setenv("PELT_SYSTEM_COMPONENT_REGISTRY", saved.c_str(), 1)
+         : unsetenv("PELT_SYSTEM_COMPONENT_REGISTRY");
 }
 
 TEST(RegistryPathTest, FollowsTheEnvironment) {

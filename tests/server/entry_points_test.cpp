@@ -56,7 +56,7 @@ TEST_F(EntryPointTest, CreatesByClassIdAndByProgramId) {
   const runtime::ClassId other = runtime::UuidLiteral("00000000-0000-4000-8000-000000000001");
   EXPECT_EQ(runtime::CreateObject(other, object, &message), Result::kClassNotRegistered);
   EXPECT_EQ(message, "class 00000000-0000-4000-8000-000000000001 is not registered in " +
-                         registry_path().string());
+                         registry_path().string() + " or " + system_registry_path().string());
   EXPECT_FALSE(object);
   // A corrupt registry is reported as such, with the line at fault.
   std::ofstream(registry_path()) << "pelt-component-registry 1\nclass 1234\n";

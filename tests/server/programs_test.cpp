@@ -39,7 +39,10 @@ struct ProgramRun {
 
 class ProgramsTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("PELT_COMPONENT_REGISTRY", registry_.c_str(), 1); }
+  void SetUp() override {
+    setenv("PELT_COMPONENT_REGISTRY", registry_.c_str(), 1);
+    setenv("PELT_SYSTEM_COMPONENT_REGISTRY", (dir_ / "system" / "components.registry").c_str(), 1);
+  }
 
   // Runs each program in turn, on the registry the runs before it left.
   void Check(const std::vector<ProgramRun>& runs) {
@@ -125,7 +128,7 @@ TEST_F(ProgramsTest, RegsvrRegistersTheServerAndTheExampleHostThenMakesLabels) {
       {__LINE__, regsvr, "-s {none}", 3, "", ""},
       {__LINE__, regsvr, "-s", 1, "", ""},
       {__LINE__, host, "", 2, "{unloaded}", "{not created}"},
-      {__LINE__, regsvr, "--help", 0, "usage: pelt-regsvr [-u] [-s] LIBRARY\n*", ""},
+      {__LINE__, regsvr, "--help", 0, "usage: pelt-regsvr [-u] [-s] [--system] LIBRARY\n*", ""},
   });
 }
 

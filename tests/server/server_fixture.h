@@ -15,7 +15,8 @@
 
 namespace pelt::server::testing {
 
-// Each test gets a registry file of its own (never the user's) and the
+// Each test gets registry files of its own (never the user's or the
+// machine's) and the
 // server library opened as a registering tool would open it. At the end every
 // object must have been released: the library then answers that it may be
 // unloaded and the runtime unloads it.
@@ -23,6 +24,7 @@ class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("PELT_COMPONENT_REGISTRY", registry_path().c_str(), 1);
+    setenv("PELT_SYSTEM_COMPONENT_REGISTRY", system_registry_path().c_str(), 1);
     // RTLD_NODELETE keeps the library mapped after the runtime unloads it,
     // so that the leak checker still sees what its globals hold (caches made
     // on first use) instead of reporting that as lost, and can name the
@@ -48,6 +50,10 @@ class ServerTest : public ::testing::Test {
   }
 
   std::filesystem::path registry_path() const { return dir_ / "components.registry"; }
+  // Never the machine's: a file no test writes unless it says so.
+  std::filesystem::path system_registry_path() const {
+    return dir_ / "system" / "components.registry";
+  }
 
   // Registers the server and creates an evaluator by program id.
   runtime::Ref<_PeltExpressionEvaluator> CreateEvaluator() {

@@ -52,10 +52,28 @@ struct RegistryContents {
   friend bool operator==(const RegistryContents&, const RegistryContents&) = default;
 };
 
-// The registry file: PELT_COMPONENT_REGISTRY when set and not empty, else
-// components.registry in the "pelt" folder of $XDG_CONFIG_HOME (or of
+// The user's registry file: PELT_COMPONENT_REGISTRY when set and not empty,
+// else components.registry in the "pelt" folder of $XDG_CONFIG_HOME (or of
 // $HOME/.config).
 std::filesystem::path RegistryPath();
+
+// The administrator's registry, whose classes every user can create: the
+// path the build was configured with (PELT_SYSTEM_REGISTRY, by default
+// /etc/pelt/components.registry), or PELT_SYSTEM_COMPONENT_REGISTRY when set
+// and not empty. Moving it does not lower the bar: wherever it is, it must
+// belong to root, and so must the folders above it.
+std::filesystem::path SystemRegistryPath();
+
+// Whose files the runtime takes a registry or code from. A registry names
+// the code a host runs, so a file that another account could change would
+// let that account run code in the user's hosts. The file and every folder
+// above it must belong to one of these owners and be writable by neither
+// its group nor others (a sticky folder such as /tmp excepted); the user's
+// files are checked from the user's home down, others from "/".
+enum class TrustedOwners {
+  kUserOrRoot,  // the user's registry and every library: the effective user, or root
+  kRootOnly,    // the system registry
+};
 
 // The text form of the registry and its parser. The file begins with a
 // header line and ends with "end" and the number of records, so that a
@@ -64,10 +82,19 @@ std::filesystem::path RegistryPath();
 std::string FormatRegistry(const RegistryContents& contents);
 Result ParseRegistry(std::string_view text, RegistryContents& out, std::string* message);
 
-// Reads the registry file. A missing file is an empty registry; a file that
-// cannot be read is kRegistryIo and one that does not parse kRegistryCorrupt,
-// each with a message naming the file.
-Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out, std::string* message);
+// Reads the registry file, opened without following a link and checked
+// for its owners first. A missing file is an empty registry; one that
+// another account could change is kRegistryUntrusted, and is not read; a
+// file that cannot be read is kRegistryIo and one that does not parse
+// kRegistryCorrupt, each with a message naming the file.
+Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out, std::string* message,
+                    TrustedOwners owners = TrustedOwners::kUserOrRoot);
+
+// Checks what an update of the registry would write through: the folders,
+// the file and its lock file where they exist. kOk, kRegistryUntrusted or
+// kRegistryIo with a message. Lets a tool refuse before it loads any code.
+Result CheckRegistryTrust(const std::filesystem::path& path, TrustedOwners owners,
+                          std::string* message);
 
 // Changes the registry file under an exclusive lock on its lock file (the
 // registry's name plus ".lock"): reads it, applies change, and replaces it
@@ -75,12 +102,16 @@ Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out, st
 // over the old one). Concurrent updates from any number of processes are
 // applied one after the other, so none is lost. A corrupt file is never
 // overwritten (kRegistryCorrupt), and neither is a file without any write
-// permission bit (kRegistryReadOnly).
+// permission bit (kRegistryReadOnly) or one that is not trusted, in a
+// folder that is not (kRegistryUntrusted). The lock and the temporary file
+// are opened without following a link, so a link planted beside the
+// registry cannot redirect the write.
 Result UpdateRegistry(const std::filesystem::path& path,
                       const std::function<void(RegistryContents&)>& change, std::string* message);
 
 // Registers the classes and the type library of one library: each entry
 // replaces any entry with the same class id, program id or type library id.
+// Library paths must be absolute (kInvalidArgument).
 Result RegisterClasses(const std::filesystem::path& path, const std::vector<ClassEntry>& classes,
                        const std::optional<TypeLibraryEntry>& type_library, std::string* message);
 // Removes the entries with those class ids and that type library id; the

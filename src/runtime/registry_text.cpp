@@ -1,19 +1,13 @@
-#include "pelt/runtime/registry.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+// The registry's text form: its records, the writer and the parser.
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "pelt/files/replacement_file.h"
+#include "message.h"
+#include "pelt/runtime/registry.h"
 #include "pelt/value/named.h"
+#include "registry_values.h"
 
 namespace pelt::runtime {
 namespace {
@@ -31,23 +25,6 @@ namespace {
 // the line after the property name and one blank, taken as it is.
 constexpr std::string_view kHeader = "pelt-component-registry 1";
 constexpr std::string_view kIndent = "  ";
-
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) {
-             return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-           };
-           return lower(x) == lower(y);
-         });
-}
-
-bool ValueFits(std::string_view value) {
-  return value.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
-}
-
-void SetMessage(std::string* message, std::string text) {
-  if (message != nullptr) *message = std::move(text);
-}
 
 constexpr value::Named<ThreadingModel, std::string_view> kThreadingModels[] = {
     {ThreadingModel::kApartment, "apartment"},
@@ -89,6 +66,23 @@ constexpr Property<Entry> TextProperty(std::string_view name) {
           }};
 }
 
+// The path of a library, which must be absolute: a relative name would let
+// the library search path or the current folder choose the code.
+template <class Entry>
+constexpr Property<Entry> LibraryProperty() {
+  return {"library", [](const Entry& entry) { return entry.library; },
+          [](std::string_view value, Entry& entry) {
+            if (!value.starts_with('/')) {
+              return "library '" + std::string(value) +
+                     "' is not an absolute path, so the library search path or the current "
+                     "folder would choose the code; register the library with pelt-regsvr, which "
+                     "records its absolute path";
+            }
+            entry.library = value;
+            return std::string();
+          }};
+}
+
 // A kind of record: the word that opens it, its name in messages, its
 // properties in the order they are written.
 template <class Entry, std::size_t kCount>
@@ -103,7 +97,7 @@ constexpr RecordKind<ClassEntry, 5> kClassRecord{
     "class",
     {TextProperty<ClassEntry, &ClassEntry::program_id>("program-id"),
      TextProperty<ClassEntry, &ClassEntry::name>("name"),
-     TextProperty<ClassEntry, &ClassEntry::library>("library"),
+     LibraryProperty<ClassEntry>(),
      {"threading",
       [](const ClassEntry& entry) { return std::string(ThreadingModelName(entry.threading)); },
       [](std::string_view value, ClassEntry& entry) {
@@ -136,7 +130,7 @@ constexpr RecordKind<TypeLibraryEntry, 4> kTypeLibraryRecord{
         if (ParseVersion(value, entry.major_version, entry.minor_version)) return std::string();
         return "malformed version '" + std::string(value) + "'";
       }},
-     TextProperty<TypeLibraryEntry, &TypeLibraryEntry::library>("library")}};
+     LibraryProperty<TypeLibraryEntry>()}};
 
 template <class Entry, std::size_t kCount>
 void WriteRecord(const RecordKind<Entry, kCount>& kind, const Entry& entry, std::string& text) {
@@ -282,57 +276,6 @@ class Parser {
   RegistryContents contents_;
 };
 
-std::string Describe(const std::filesystem::path& path, std::string_view what) {
-  return "component registry " + path.string() + ": " + std::string(what);
-}
-
-std::string ErrnoText(int error) { return std::strerror(error); }
-
-// Closes a descriptor when it goes away (and so releases a lock held on it).
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int Close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc;
-  }
-
- private:
-  int fd_;
-};
-
-Result IoFailure(const std::filesystem::path& path, std::string_view what, int error,
-                 std::string* message) {
-  SetMessage(message, Describe(path, std::string(what) + ": " + ErrnoText(error)));
-  return error == EACCES || error == EROFS || error == EPERM ? Result::kRegistryReadOnly
-                                                             : Result::kRegistryIo;
-}
-
-// Replaces the file at path with text, atomically and durably.
-Result ReplaceFile(const std::filesystem::path& path, std::string_view text, mode_t mode,
-                   std::string* message) {
-  files::ReplacementFile file;
-  if (file.Open(path, static_cast<std::filesystem::perms>(mode)) && file.Write(text) &&
-      file.Commit()) {
-    return Result::kOk;
-  }
-  const std::string temporary = file.temporary_path().string();
-  switch (file.failed_step()) {
-    case files::FileStep::kCreate:
-      return IoFailure(path, "cannot create " + temporary, file.error(), message);
-    case files::FileStep::kReplace:
-      return IoFailure(path, "cannot replace the file", file.error(), message);
-    default: return IoFailure(path, "cannot write " + temporary, file.error(), message);
-  }
-}
-
 }  // namespace
 
 std::string_view ThreadingModelName(ThreadingModel model) {
@@ -358,22 +301,6 @@ const TypeLibraryEntry* RegistryContents::FindTypeLibrary(const Uuid& id) const 
   return it == type_libraries.end() ? nullptr : &*it;
 }
 
-std::filesystem::path RegistryPath() {
-  if (const char* explicit_path = std::getenv("PELT_COMPONENT_REGISTRY");
-      explicit_path != nullptr && *explicit_path != '\0') {
-    return explicit_path;
-  }
-  std::filesystem::path config;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
-    config = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    config = std::filesystem::path(home) / ".config";
-  } else {
-    config = ".";
-  }
-  return config / "pelt" / "components.registry";
-}
-
 std::string FormatRegistry(const RegistryContents& contents) {
   std::string text =
       "# Classes the PeltExpressions component runtime can create. Written by\n"
@@ -389,116 +316,6 @@ std::string FormatRegistry(const RegistryContents& contents) {
 
 Result ParseRegistry(std::string_view text, RegistryContents& out, std::string* message) {
   return Parser(text, message).Run(out);
-}
-
-Result ReadRegistry(const std::filesystem::path& path, RegistryContents& out,
-                    std::string* message) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    if (errno == ENOENT) {
-      out = RegistryContents();
-      return Result::kOk;
-    }
-    SetMessage(message, Describe(path, "cannot open: " + ErrnoText(errno)));
-    return Result::kRegistryIo;
-  }
-  std::string text;
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      SetMessage(message, Describe(path, "cannot read: " + ErrnoText(errno)));
-      return Result::kRegistryIo;
-    }
-    if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  std::string detail;
-  const Result r = ParseRegistry(text, out, &detail);
-  if (Failed(r)) SetMessage(message, Describe(path, "corrupt, " + detail));
-  return r;
-}
-
-Result UpdateRegistry(const std::filesystem::path& path,
-                      const std::function<void(RegistryContents&)>& change, std::string* message) {
-  if (path.has_parent_path()) {
-    std::error_code ignored;  // a folder that cannot be made shows up below
-    std::filesystem::create_directories(path.parent_path(), ignored);
-  }
-  std::filesystem::path lock_path = path;
-  lock_path += ".lock";
-  FileDescriptor lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (lock.get() < 0)
-    return IoFailure(path, "cannot open the lock file " + lock_path.string(), errno, message);
-  while (::flock(lock.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) return IoFailure(path, "cannot lock " + lock_path.string(), errno, message);
-  }
-
-  mode_t mode = 0644;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0) {
-    // Permission bits decide, not access(): an administrator's write access
-    // must not override a file someone made read-only on purpose.
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-      SetMessage(message, Describe(path, "the file is read-only"));
-      return Result::kRegistryReadOnly;
-    }
-    mode = info.st_mode & 07777;
-  }
-  RegistryContents contents;
-  PELT_RETURN_IF_FAILED(ReadRegistry(path, contents, message));
-  change(contents);
-  return ReplaceFile(path, FormatRegistry(contents), mode, message);
-}
-
-Result RegisterClasses(const std::filesystem::path& path, const std::vector<ClassEntry>& classes,
-                       const std::optional<TypeLibraryEntry>& type_library, std::string* message) {
-  for (const ClassEntry& c : classes) {
-    if (c.library.empty() || !ValueFits(c.library) || !ValueFits(c.program_id) ||
-        !ValueFits(c.name)) {
-      SetMessage(message, "class " + ToString(c.id) + ": no library, or a line break in a value");
-      return Result::kInvalidArgument;
-    }
-  }
-  if (type_library && (!ValueFits(type_library->name) || !ValueFits(type_library->description) ||
-                       !ValueFits(type_library->library))) {
-    SetMessage(message, "type library " + ToString(type_library->id) + ": a line break in a value");
-    return Result::kInvalidArgument;
-  }
-  return UpdateRegistry(
-      path,
-      [&](RegistryContents& contents) {
-        for (const ClassEntry& c : classes) {
-          std::erase_if(contents.classes, [&](const ClassEntry& old) {
-            return old.id == c.id ||
-                   (!c.program_id.empty() && EqualsAsciiNoCase(old.program_id, c.program_id));
-          });
-          contents.classes.push_back(c);
-        }
-        if (type_library) {
-          std::erase_if(contents.type_libraries,
-                        [&](const TypeLibraryEntry& old) { return old.id == type_library->id; });
-          contents.type_libraries.push_back(*type_library);
-        }
-      },
-      message);
-}
-
-Result UnregisterClasses(const std::filesystem::path& path, const std::vector<ClassId>& classes,
-                         const std::optional<Uuid>& type_library, std::string* message) {
-  return UpdateRegistry(
-      path,
-      [&](RegistryContents& contents) {
-        std::erase_if(contents.classes, [&](const ClassEntry& c) {
-          return std::find(classes.begin(), classes.end(), c.id) != classes.end();
-        });
-        if (type_library) {
-          std::erase_if(contents.type_libraries,
-                        [&](const TypeLibraryEntry& t) { return t.id == *type_library; });
-        }
-      },
-      message);
 }
 
 }  // namespace pelt::runtime
