@@ -29,9 +29,11 @@ constexpr std::string_view kCommand = "edit";
 constexpr OptionSpec kSetOption{"set", 'S', "KEY=DESCRIPTION",
                                 "offer $$KEY with this description (repeatable)",
                                 /*repeatable=*/true};
-constexpr OptionSpec kShowMessagesOption{"show-messages", 's', "",
-                                         "show verification's message boxes when OK is pressed"};
-constexpr std::array kOptions{kLayerOption, kSetOption, kShowMessagesOption, kNoWarningsOption,
+// The boxes show in the dialog's own windows here, not on standard error.
+constexpr OptionSpec kEditShowMessagesOption{
+    kShowMessagesOption.name, kShowMessagesOption.short_name, "",
+    "show verification's message boxes when OK is pressed"};
+constexpr std::array kOptions{kLayerOption, kSetOption, kEditShowMessagesOption, kNoWarningsOption,
                               kHelpOption};
 
 constexpr std::string_view kUsage =
@@ -174,7 +176,7 @@ ExitCode RunEdit(std::span<const std::string_view> args, Streams& io) {
 
   const std::u16string accepted =
       builder->Run({table.get(), expression, reserved_words.words, reserved_words.descriptions,
-                    arguments.Has(kShowMessagesOption.name)});
+                    arguments.Has(kEditShowMessagesOption.name)});
   if (accepted.empty()) return ExitCode::kFailure;
   io.out << value::ToUtf8(accepted) << '\n';
   const ExitCode flushed = FlushStandardOutput(io);

@@ -31,8 +31,6 @@ constexpr OptionSpec kLocaleOption{"locale", 'L', "LOCALE",
                                    "format numbers and dates as in LOCALE (de_DE, fr-FR ...)"};
 constexpr OptionSpec kSetOption{"set", 'S', "KEY=VALUE",
                                 "give the reserved word $$KEY the value VALUE (repeatable)", true};
-constexpr OptionSpec kShowMessagesOption{
-    "show-messages", 's', "", "also print the message boxes verification shows, on standard error"};
 constexpr OptionSpec kFormatOption{"format", 'f', "FORMAT", "text (the default), jsonl or csv"};
 constexpr OptionSpec kOutputOption{"output", 'o', "FILE",
                                    "write to FILE (a new file, or with --overwrite one replaced "

@@ -26,6 +26,8 @@ inline constexpr OptionSpec kLayerOption{
     "the layer to read, by name or 0-based index; needed when SOURCE has several"};
 inline constexpr OptionSpec kNoWarningsOption{"no-warnings", '\0', "",
                                               "print no warnings about the expression or the run"};
+inline constexpr OptionSpec kShowMessagesOption{
+    "show-messages", 's', "", "also print the message boxes verification shows, on standard error"};
 inline constexpr OptionSpec kOpenOption{"open-option", '\0', "KEY=VALUE",
                                         "pass an open option to GDAL's driver (repeatable)", true};
 

@@ -25,8 +25,6 @@ namespace {
 
 constexpr std::string_view kCommand = "verify";
 
-constexpr OptionSpec kShowMessagesOption{
-    "show-messages", 's', "", "also print the message boxes verification shows, on standard error"};
 constexpr OptionSpec kNoTableOption{"no-table", 'n', "",
                                     "verify without a table (SOURCE is then not given)"};
 constexpr OptionSpec kBatchOption{"batch", 'b', "FILE",
