@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 
+#include "errors/messages.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/language/statements.h"
@@ -268,7 +269,7 @@ std::u16string HelpPageHtml(const HelpPage& page) {
 
   AppendElement(out, u"h3", u"Reserved words");
   if (page.reserved_words.empty()) {
-    AppendElement(out, u"p", u"No reserved words available.");
+    AppendElement(out, u"p", errors::MessageText(errors::MessageId::kNoReservedWords));
   } else {
     OpenTable(out, {u"Reserved word", u"Description"});
     for (const HelpReservedWord& word : page.reserved_words) {
