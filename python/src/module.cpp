@@ -210,7 +210,7 @@ py::str TextNotDateWarning(std::int64_t count, const py::str& first) {
 
 py::dict FieldTypes() {
   py::dict types;
-#define PELT_FIELD_TYPE(id, code, name) \
+#define PELT_FIELD_TYPE(id, code, name, use) \
   types[ToPython(value::Variant::FromText(std::u16string(name)))] = code;
 #include "pelt/host/field_types.def"
 #undef PELT_FIELD_TYPE

@@ -23,11 +23,6 @@ using errors::MessageText;
 using errors::ThrowIfFailed;
 using value::ErrorCode;
 
-// The type codes Add field accepts, in the order they are compared. Geometry
-// (7), blob (8) and every code from 9 up are refused, although verification
-// refuses only 7 and 8.
-constexpr std::array<std::int32_t, 7> kAddableTypeCodes = {0, 1, 2, 3, 4, 6, 5};
-
 [[noreturn]] void RaiseObjectRequired() {
   errors::Raise(ErrorCode::kObjectRequired, std::u16string(kDialogModule));
 }
@@ -259,9 +254,9 @@ void ExpressionBuilderForm::CmdAddField_Click() {
   host::FieldType type{};
   ThrowIfFailed(field->FieldTypeCode(type));
 
-  const auto code = static_cast<std::int32_t>(type);
-  if (std::find(kAddableTypeCodes.begin(), kAddableTypeCodes.end(), code) ==
-      kAddableTypeCodes.end()) {
+  // Geometry, blob and every code the list does not name are refused here,
+  // although verification refuses only geometry and blob.
+  if (!host::IsListedLabelledFieldType(type)) {
     ui::ActiveMessageBoxes().Show(MessageText(MessageId::kRefusedFieldType),
                                   MessageText(MessageId::kRefusedFieldTypeTitle),
                                   ui::MessageBoxStyle::kCritical);

@@ -6,7 +6,7 @@ namespace pelt::host {
 
 std::u16string_view FieldTypeName(FieldType type) {
   static constexpr value::Named<FieldType> kNames[] = {
-#define PELT_FIELD_TYPE(id, code, name) {FieldType::id, name},
+#define PELT_FIELD_TYPE(id, code, name, use) {FieldType::id, name},
 #include "pelt/host/field_types.def"
 #undef PELT_FIELD_TYPE
   };

@@ -14,7 +14,7 @@ using errors::Status;
 // The type code of a field, listed in field_types.def. A host may report
 // codes outside this list: they are accepted like 0 to 6.
 enum class FieldType : std::int32_t {
-#define PELT_FIELD_TYPE(id, code, name) id = code,
+#define PELT_FIELD_TYPE(id, code, name, use) id = code,
 #include "pelt/host/field_types.def"
 #undef PELT_FIELD_TYPE
 };
@@ -60,9 +60,25 @@ class HostRow {
 
 // "Integer", "Geometry" …: the name shown for a type code (unknown codes "Unknown").
 std::u16string_view FieldTypeName(FieldType type);
-// True for kGeometry and kBlob.
-inline bool IsRefusedFieldType(FieldType type) {
-  return type == FieldType::kGeometry || type == FieldType::kBlob;
+// Whether a label may show a field of a listed type (field_types.def).
+enum class FieldUse : std::uint8_t { kLabelled, kRefused };
+
+// True for the types listed as refused (geometry, blob).
+constexpr bool IsRefusedFieldType(FieldType type) {
+#define PELT_FIELD_TYPE(id, code, name, use) \
+  if (type == FieldType::id) return FieldUse::use == FieldUse::kRefused;
+#include "pelt/host/field_types.def"
+#undef PELT_FIELD_TYPE
+  return false;
+}
+
+// True for the listed types a label may show: what the builder adds.
+constexpr bool IsListedLabelledFieldType(FieldType type) {
+#define PELT_FIELD_TYPE(id, code, name, use) \
+  if (type == FieldType::id) return FieldUse::use == FieldUse::kLabelled;
+#include "pelt/host/field_types.def"
+#undef PELT_FIELD_TYPE
+  return false;
 }
 
 }  // namespace pelt::host
