@@ -30,21 +30,16 @@ struct Member {
 constexpr Member kMembers[] = {
 #define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) {u"" #Name, id},
 #define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) {u"" #Name, id},
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...) {u"" #Name, id},
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...) {u"" #Name, id},
 #include "pelt/evaluator/evaluator_members.def"
 };
 
 }  // namespace
 
 // Calls the evaluator's member Name with whatever arguments it is given.
-// A label is handed out from the evaluator's own storage, not copied first.
-#define PELT_CALL(Name)                                                               \
-  [this](auto&&... forwarded) {                                                       \
-    if constexpr (std::u16string_view(u"" #Name) == u"MakeLabel") {                   \
-      return evaluator_.MakeLabelView(std::forward<decltype(forwarded)>(forwarded)...); \
-    } else {                                                                          \
-      return evaluator_.Name(std::forward<decltype(forwarded)>(forwarded)...);          \
-    }                                                                                 \
+#define PELT_CALL(Name)                                                      \
+  [this](auto&&... forwarded) {                                              \
+    return evaluator_.Name(std::forward<decltype(forwarded)>(forwarded)...); \
   }
 
 EvaluatorObject::EvaluatorObject() : home_thread_(std::this_thread::get_id()) {
@@ -159,10 +154,11 @@ Result EvaluatorObject::LateBound(CallArguments& args,
   Result EvaluatorObject::Name(boundary::Kind* result) {  \
     return EarlyBound(result, PELT_CALL(Name));           \
   }
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                         \
-  Result EvaluatorObject::Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__),              \
-                               boundary::ResultKind* result) {                                   \
-    return EarlyBound(result, PELT_CALL(Name), PELT_FOR_EACH(PELT_PARAMETER_NAME, __VA_ARGS__)); \
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...)                  \
+  Result EvaluatorObject::Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__), \
+                               boundary::ResultKind* result) {                      \
+    return EarlyBound(result, PELT_CALL(ServedBy),                                  \
+                      PELT_FOR_EACH(PELT_PARAMETER_NAME, __VA_ARGS__));             \
   }
 #include "pelt/evaluator/evaluator_members.def"
 
@@ -208,13 +204,13 @@ Result EvaluatorObject::Call(DispatchId id, CallKind kind, Variant* arguments, s
     PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kReadOnlyProperty, kind)); \
     return LateBound<>(args, {}, PELT_CALL(Name), result, exception);               \
   }
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                       \
-  case id: {                                                                                   \
-    CallArguments args(u"" #Name, arguments, count, exception);                                \
-    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kMethod, kind));                      \
-    return LateBound<PELT_FOR_EACH(PELT_BOUNDARY_TYPE, __VA_ARGS__)>(                          \
-        args, {PELT_FOR_EACH(PELT_PARAMETER_NAME_TEXT, __VA_ARGS__)}, PELT_CALL(Name), result, \
-        exception);                                                                            \
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...)                                 \
+  case id: {                                                                                       \
+    CallArguments args(u"" #Name, arguments, count, exception);                                    \
+    PELT_RETURN_IF_FAILED(args.CheckCallKind(MemberKind::kMethod, kind));                          \
+    return LateBound<PELT_FOR_EACH(PELT_BOUNDARY_TYPE, __VA_ARGS__)>(                              \
+        args, {PELT_FOR_EACH(PELT_PARAMETER_NAME_TEXT, __VA_ARGS__)}, PELT_CALL(ServedBy), result, \
+        exception);                                                                                \
   }
 #include "pelt/evaluator/evaluator_members.def"
       default: {

@@ -44,7 +44,7 @@ class EvaluatorObject final : public _PeltExpressionEvaluator {
   Result Name(boundary::Kind PutParameter) override;
 #define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) \
   Result Name(boundary::Kind* result) override;
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                                         \
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...)                               \
   Result Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__), boundary::ResultKind* result) \
       override;
 #include "pelt/evaluator/evaluator_members.def"

@@ -41,7 +41,7 @@ class PeltExpressionEvaluator final {
   result::Kind Name();                                        \
   void Name(parameter::Kind PutParameter);
 #define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) result::Kind Name();
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...) \
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...) \
   result::ResultKind Name(PELT_FOR_EACH(PELT_CPP_PARAMETER, __VA_ARGS__));
 #include "pelt/evaluator/evaluator_members.def"
 #undef PELT_CPP_PARAMETER
@@ -83,8 +83,8 @@ class PeltExpressionEvaluator final {
 
   // MakeLabel up to its result: true with the label in m_sLabel, or false
   // after the failure box.
-  bool AssembleLabel(host::HostTable* pTable, host::HostRow* pRow,
-                     std::u16string_view pExpression, const CollectionRef& pReservedWordValues);
+  bool AssembleLabel(host::HostTable* pTable, host::HostRow* pRow, std::u16string_view pExpression,
+                     const CollectionRef& pReservedWordValues);
   // Label assembly (make_label.cpp): builds m_sLabel from the tokens that a
   // successful verification has just left, reading pRow once per distinct
   // field. False with m_sMessage set when a host call or a conversion fails.
@@ -112,7 +112,7 @@ class PeltExpressionEvaluator final {
     bool valid = false;
     std::u16string expression;
     const value::LocaleData* locale = nullptr;
-    std::u16string message;  // what the scan left in m_sMessage
+    std::u16string message;        // what the scan left in m_sMessage
     std::uint64_t generation = 0;  // counts the scans kept, so that what is
                                    // derived from the tokens can be kept too
   };
@@ -120,9 +120,9 @@ class PeltExpressionEvaluator final {
   // Working storage of MakeLabelString, kept between calls so that a label
   // costs no allocations beyond its text.
   struct LabelScratch {
-    std::uint64_t generation = 0;  // the scan names and field_of were made for
+    std::uint64_t generation = 0;              // the scan names and field_of were made for
     std::vector<const std::u16string*> names;  // the distinct fields
-    std::vector<std::size_t> field_of;  // per token, its field in names
+    std::vector<std::size_t> field_of;         // per token, its field in names
     std::vector<value::Variant> values;        // per field, the row's value
     std::vector<value::Variant> formatted;     // per token, its formatted value
     std::u16string label;

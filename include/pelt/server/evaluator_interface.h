@@ -34,7 +34,7 @@ inline constexpr char kTypeLibraryDescription[] = "Brindle Expression Builder";
   inline constexpr runtime::DispatchId k##Name##DispatchId = id;
 #define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) \
   inline constexpr runtime::DispatchId k##Name##DispatchId = id;
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...) \
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...) \
   inline constexpr runtime::DispatchId k##Name##DispatchId = id;
 #include "pelt/evaluator/evaluator_members.def"
 
@@ -69,7 +69,7 @@ class _PeltExpressionEvaluator : public runtime::Dispatch {
   virtual Result Name(boundary::Kind PutParameter) = 0;
 #define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) \
   virtual Result Name(boundary::Kind* result) = 0;
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ...)                   \
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...)         \
   virtual Result Name(PELT_FOR_EACH(PELT_BOUNDARY_PARAMETER, __VA_ARGS__), \
                       boundary::ResultKind* result) = 0;
 #include "pelt/evaluator/evaluator_members.def"
