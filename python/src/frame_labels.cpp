@@ -1,9 +1,11 @@
 #include "frame_labels.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <thread>
 
+#include "pelt/errors/failure_text.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/text.h"
 
@@ -36,11 +38,17 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
         out.first_failed_row = static_cast<std::int64_t>(i);
         out.first_failure = value::ToUtf8(evaluator.Message());
       }
-    } catch (...) {
-      // Only allocation can throw here; the row is then a failed label.
+    } catch (const std::bad_alloc&) {
       if (out.failed++ == 0) {
         out.first_failed_row = static_cast<std::int64_t>(i);
         out.first_failure = value::ToUtf8(value::ErrorDescription(value::ErrorCode::kOutOfMemory));
+      }
+    } catch (...) {
+      // Labels are made on worker threads, where nothing may escape: the row
+      // is a failed label that names its cause.
+      if (out.failed++ == 0) {
+        out.first_failed_row = static_cast<std::int64_t>(i);
+        out.first_failure = errors::DescribeCurrentFailure();
       }
     }
     out.ends.push_back(out.text.size());

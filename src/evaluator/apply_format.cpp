@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "ignoring_failures.h"
 #include "pelt/value/conversion.h"
 #include "pelt/value/format.h"
 #include "pelt/value/text.h"
@@ -286,11 +287,10 @@ Result Apply(Variant& value, StatementId function, const Argument& first, const 
 
 void ApplyFormatInPlace(Variant& value, StatementId function, const Argument& first,
                         const Argument& second, const value::LocaleData& locale) {
-  try {
+  // A function that fails leaves the value as it came in; nothing is reported.
+  internal::IgnoringFailures([&] {
     if (Result result = Apply(value, function, first, second, locale)) value = std::move(*result);
-  } catch (...) {
-    // Whatever went wrong, the value stays as it came in; nothing is reported.
-  }
+  });
 }
 
 Variant ApplyFormat(Variant& value, StatementId function, const Argument& first,
@@ -302,11 +302,8 @@ Variant ApplyFormat(Variant& value, StatementId function, const Argument& first,
 Variant ApplyFormat(Variant& value, std::u16string_view function, const Argument& first,
                     const Argument& second, const value::LocaleData& locale) {
   std::optional<StatementId> id;
-  try {
-    id = language::StatementByName(function);
-  } catch (...) {
-    // Case folding ran out of memory: no function matches, the value stays.
-  }
+  // A name that cannot be case-folded matches no function: the value stays.
+  internal::IgnoringFailures([&] { id = language::StatementByName(function); });
   if (!id) return value;
   return ApplyFormat(value, *id, first, second, locale);
 }

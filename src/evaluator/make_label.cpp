@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "evaluator_sites.h"
+#include "ignoring_failures.h"
 #include "language/messages.h"
 #include "pelt/errors/failure.h"
 #include "pelt/evaluator/apply_format.h"
@@ -158,16 +159,15 @@ void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,
                                                  std::u16string& label) {
   // A missing word, a null value or one without a text form gives "": the
   // label is still made.
-  try {
+  // A look-up that fails (the host's collection, or memory) counts as a
+  // missing word: the word gives "" and the rest of the label is made.
+  internal::IgnoringFailures([&] {
     if (!m_pReservedWordValues) m_pReservedWordValues = std::make_shared<value::Collection>();
     Variant item;
     if (m_pReservedWordValues->ReadItemByKey(word, item) != value::ErrorCode::kNone) return;
     std::u16string text;
     if (value::AppendText(item, locale, text) == value::ErrorCode::kNone) label += text;
-  } catch (...) {
-    // A look-up that fails (the host's collection, or memory) counts as a
-    // missing word: the word gives "" and the rest of the label is made.
-  }
+  });
 }
 
 }  // namespace pelt::evaluator

@@ -24,9 +24,9 @@ class MakeLabelTest : public ::testing::Test {
                 {u"Shape", FieldType::kGeometry}}) {
     value::SetUserLocaleOverride("en_US");
     table_.AddRow({Variant::FromText(u"Ab"), Variant::FromLong(1234567), Variant::Null()});
-    words_->Add(Variant::FromText(u"Page 3"), u"PAGE_NUMBER");
-    words_->Add(Variant::Null(), u"NOTHING");
-    words_->Add(Variant::FromDouble(2.5), u"RATIO");
+    EXPECT_EQ(words_->Add(Variant::FromText(u"Page 3"), u"PAGE_NUMBER"), value::ErrorCode::kNone);
+    EXPECT_EQ(words_->Add(Variant::Null(), u"NOTHING"), value::ErrorCode::kNone);
+    EXPECT_EQ(words_->Add(Variant::FromDouble(2.5), u"RATIO"), value::ErrorCode::kNone);
   }
   ~MakeLabelTest() override { value::ClearUserLocaleOverride(); }
 

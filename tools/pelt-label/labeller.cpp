@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "pelt/errors/failure_text.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/format.h"
 #include "pelt/value/text.h"
@@ -45,7 +46,8 @@ void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
       }
       NoteFailure(batch, fid, value::ToUtf8(evaluator_.Message()));
     } catch (...) {
-      NoteFailure(batch, fid, "out of memory");
+      // A worker thread: nothing may escape, but the cause is told as it is.
+      NoteFailure(batch, fid, errors::DescribeCurrentFailure());
     }
     batch.labels.Add(u"");
   }

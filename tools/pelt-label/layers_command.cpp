@@ -78,7 +78,11 @@ ExitCode RunLayers(std::span<const std::string_view> args, Streams& io) {
   if (!source) return ExitCode::kUsage;
 
   std::string listing;
-  const std::vector<std::string> names = source->LayerNames();
+  std::vector<std::string> names;
+  if (gdal::OpenError error; !source->LayerNames(names, error)) {
+    ReportProblem(io, error.message);
+    return ExitCode::kFailure;
+  }
   for (std::int32_t i = 0; i < static_cast<std::int32_t>(names.size()); ++i) {
     gdal::OpenError open_error;
     const std::unique_ptr<gdal::LayerTable> table =

@@ -4,9 +4,11 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
+#include "pelt/errors/failure_text.h"
 #include "pelt/value/text.h"
 
 namespace pelt::tools {
@@ -79,8 +81,9 @@ class RangeRun {
         others_.push_back(std::move(reader));
         if (!AddJob(*others_.back())) return;
       }
-    } catch (...) {
-      // out of memory: the jobs started already read every range
+    } catch (const std::bad_alloc&) {
+      // No memory for another reader: the jobs started already read every
+      // range.
     }
   }
 
@@ -139,7 +142,7 @@ class RangeRun {
         if (!maker) maker = std::make_unique<LabelMaker>(reader, expression_, words_);
       } catch (...) {
         range.filled = 0;
-        range.read_failure = "out of memory";
+        range.read_failure = errors::DescribeCurrentFailure();
       }
       if (maker) {
         // Labelled batch by batch as read, while the features are still in
@@ -152,7 +155,7 @@ class RangeRun {
             Label(*maker, range, first_row);
           } catch (...) {
             range.filled = 0;
-            range.read_failure = "out of memory";
+            range.read_failure = errors::DescribeCurrentFailure();
           }
         }
       }
@@ -193,7 +196,7 @@ class RangeRun {
       }
       if (!cursor.status().ok()) range.read_failure = value::ToUtf8(cursor.status().description());
     } catch (...) {
-      range.read_failure = "out of memory";
+      range.read_failure = errors::DescribeCurrentFailure();
     }
   }
 

@@ -87,8 +87,13 @@ std::unique_ptr<gdal::Source> OpenCommandSource(const std::string& source_path,
 std::unique_ptr<gdal::LayerTable> OpenChosenLayer(const gdal::Source& source,
                                                   const ParsedArguments& arguments, Streams& io) {
   gdal::LayerChoice choice;
+  gdal::OpenError error;
   if (const std::optional<std::string_view> layer = arguments.Value(kLayerOption.name)) {
-    const std::vector<std::string> names = source.LayerNames();
+    std::vector<std::string> names;
+    if (!source.LayerNames(names, error)) {
+      ReportProblem(io, error.message);
+      return nullptr;
+    }
     const bool is_name = std::find(names.begin(), names.end(), *layer) != names.end();
     std::int32_t index = 0;
     const char* end = layer->data() + layer->size();
@@ -99,7 +104,6 @@ std::unique_ptr<gdal::LayerTable> OpenChosenLayer(const gdal::Source& source,
       choice = gdal::LayerChoice::Named(std::string(*layer));
     }
   }
-  gdal::OpenError error;
   std::unique_ptr<gdal::LayerTable> table = source.OpenLayer(choice, error);
   if (!table) {
     std::string message = error.message;

@@ -33,15 +33,15 @@ class ReplacementFile {
 
   // Creates "NAME.tmp.XXXXXX" beside path, exclusively, asking for
   // permissions. False with error() and failed_step() set.
-  bool Open(const std::filesystem::path& path,
-            std::filesystem::perms permissions = kNewFilePermissions);
+  [[nodiscard]] bool Open(const std::filesystem::path& path,
+                          std::filesystem::perms permissions = kNewFilePermissions);
 
   // Writes all of data. False with error() set; later writes do nothing.
-  bool Write(std::string_view data);
+  [[nodiscard]] bool Write(std::string_view data);
 
   // Syncs the temporary, renames it over the final path and syncs the
   // folder so the rename itself lasts. On failure the temporary is removed.
-  bool Commit();
+  [[nodiscard]] bool Commit();
 
   // Closes and removes the temporary; nothing happens to the final path.
   void Abandon() { RemoveTemporary(); }
@@ -52,7 +52,7 @@ class ReplacementFile {
   const std::filesystem::path& temporary_path() const { return temporary_path_; }
 
  private:
-  bool Fail(FileStep step, int error);
+  [[nodiscard]] bool Fail(FileStep step, int error);
   void RemoveTemporary();
 
   int fd_ = -1;
@@ -73,6 +73,7 @@ int OwnDescriptorOf(const std::filesystem::path& path);
 // path) from written to final_path in the same file system: syncs it,
 // renames it and syncs the folder. 0, or the errno of the failed step;
 // ENOTSUP when final_path is a device or a pipe.
-int MoveIntoPlace(const std::filesystem::path& written, const std::filesystem::path& final_path);
+[[nodiscard]] int MoveIntoPlace(const std::filesystem::path& written,
+                                const std::filesystem::path& final_path);
 
 }  // namespace pelt::files

@@ -18,6 +18,7 @@
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
 #include "pelt/adapters/gdal/source_files.h"
+#include "pelt/errors/failure_text.h"
 #include "pelt/files/replacement_file.h"
 
 namespace pelt::gdal {
@@ -359,8 +360,8 @@ std::unique_ptr<LayerCopy> LayerCopy::Create(LayerTable& source, const std::stri
     state->feature.reset(new OGRFeature(state->layer->GetLayerDefn()));
     return std::unique_ptr<LayerCopy>(new LayerCopy(std::move(state)));
   } catch (...) {
-    error =
-        MakeError(CopyErrorKind::kWriteFailed, "cannot write " + Quoted(path) + ": out of memory");
+    error = MakeError(CopyErrorKind::kWriteFailed,
+                      "cannot write " + Quoted(path) + ": " + errors::DescribeCurrentFailure());
     return nullptr;
   }
 }
@@ -397,7 +398,8 @@ bool LayerCopy::Add(FeatureBatch& batch, std::size_t index, std::string_view tex
     }
     return true;
   } catch (...) {
-    error = MakeError(CopyErrorKind::kWriteFailed, "cannot write: out of memory");
+    error =
+        MakeError(CopyErrorKind::kWriteFailed, "cannot write: " + errors::DescribeCurrentFailure());
     return false;
   }
 }
@@ -449,7 +451,8 @@ bool LayerCopy::Commit(CopyError& error) {
     state.committed = true;
     return true;
   } catch (...) {
-    error = MakeError(CopyErrorKind::kWriteFailed, "cannot write: out of memory");
+    error =
+        MakeError(CopyErrorKind::kWriteFailed, "cannot write: " + errors::DescribeCurrentFailure());
     return false;
   }
 }

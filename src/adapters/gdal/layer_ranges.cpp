@@ -5,7 +5,9 @@
 
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
+#include "adapters/gdal/status_helpers.h"
 #include "pelt/adapters/gdal/layer_table.h"
+#include "pelt/value/text.h"
 
 namespace pelt::gdal {
 namespace {
@@ -49,6 +51,16 @@ std::string Quoted(const char* name, char mark) {
 std::string QuotedIdentifier(const char* name) { return Quoted(name, '"'); }
 std::string QuotedText(const char* name) { return Quoted(name, '\''); }
 
+// Why reading the range from id first could not start, with GDAL's message
+// when it gave one.
+errors::Status RangeFailure(const internal::LayerState& state, std::int64_t first,
+                            const internal::QuietGdalErrors& quiet) {
+  std::u16string text = u"Reading layer " + value::FromUtf8(state.name) + u" from feature " +
+                        value::FromAscii(std::to_string(first)) + u" failed";
+  if (quiet.Failed()) text += u": " + value::FromUtf8(quiet.LastMessage());
+  return internal::StatusWithText(value::ErrorCode::kInternalError, std::move(text));
+}
+
 }  // namespace
 
 bool LayerTable::FeatureIdBounds(std::int64_t& first, std::int64_t& last) const {
@@ -91,7 +103,7 @@ bool LayerTable::FeatureIdBounds(std::int64_t& first, std::int64_t& last) const 
     dataset.ReleaseResultSet(result);
     return known && first <= last;
   } catch (...) {
-    return false;  // out of memory: the layer is read on one thread
+    return false;  // any failure (memory, GDAL): the layer is read on one thread
   }
 }
 
@@ -108,7 +120,7 @@ std::unique_ptr<LayerTable> LayerTable::OpenAnotherReader() const {
     state->ignored_fields = state_->ignored_fields;
     return std::make_unique<LayerTable>(std::move(state));
   } catch (...) {
-    return nullptr;  // out of memory: the caller reads on one thread
+    return nullptr;  // any failure (memory, GDAL): the caller reads on one thread
   }
 }
 
@@ -121,15 +133,17 @@ FeatureCursor LayerTable::FeaturesWithIdsIn(std::int64_t first, std::int64_t las
       cursor->last_fid = last;
       layer.ResetReading();
       if (layer.SetNextByIndex(static_cast<GIntBig>(first)) != OGRERR_NONE) {
-        return FeatureCursor(nullptr);
+        return FeatureCursor(RangeFailure(*state_, first, quiet));
       }
       return FeatureCursor(std::move(cursor));
     }
     const std::string range = QuotedIdentifier(layer.GetFIDColumn()) + " BETWEEN " +
                               std::to_string(first) + " AND " + std::to_string(last);
-    if (layer.SetAttributeFilter(range.c_str()) != OGRERR_NONE) return FeatureCursor(nullptr);
+    if (layer.SetAttributeFilter(range.c_str()) != OGRERR_NONE) {
+      return FeatureCursor(RangeFailure(*state_, first, quiet));
+    }
   } catch (...) {
-    return FeatureCursor(nullptr);
+    return FeatureCursor(internal::CurrentFailureStatus());
   }
   return Features();
 }

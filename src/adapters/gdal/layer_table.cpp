@@ -146,9 +146,8 @@ FeatureCursor LayerTable::Features() {
     state_->layer->ResetReading();
     return FeatureCursor(std::move(cursor));
   } catch (...) {
-    // Without memory for a cursor there is nothing to read: the cursor
-    // without state ends at once.
-    return FeatureCursor(nullptr);
+    // The cursor without state ends at once and tells why.
+    return FeatureCursor(internal::CurrentFailureStatus());
   }
 }
 
@@ -158,7 +157,7 @@ FeatureCursor LayerTable::FeatureWithId(std::int64_t fid) {
     cursor->only_fid = fid;
     return FeatureCursor(std::move(cursor));
   } catch (...) {
-    return FeatureCursor(nullptr);
+    return FeatureCursor(internal::CurrentFailureStatus());
   }
 }
 
@@ -199,6 +198,8 @@ host::Status LayerTable::SetAttributeFilter(std::string_view where) {
 
 FeatureCursor::FeatureCursor(std::unique_ptr<internal::CursorState> state)
     : state_(std::move(state)) {}
+
+FeatureCursor::FeatureCursor(errors::Status failure) noexcept : failure_(std::move(failure)) {}
 
 FeatureCursor::~FeatureCursor() = default;
 FeatureCursor::FeatureCursor(FeatureCursor&&) noexcept = default;
@@ -285,6 +286,7 @@ host::HostRow& FeatureCursor::row() {
 
 const errors::Status& FeatureCursor::status() const {
   if (state_) return state_->status;
+  if (!failure_.ok()) return failure_;
   static const errors::Status kDetached = internal::StatusWithText(
       value::ErrorCode::kInvalidProcedureCall, u"The cursor reads no layer");
   return kDetached;

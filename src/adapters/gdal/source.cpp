@@ -13,6 +13,7 @@
 
 #include "adapters/gdal/gdal_runtime.h"
 #include "adapters/gdal/layer_state.h"
+#include "pelt/errors/failure_text.h"
 
 namespace pelt::gdal {
 namespace {
@@ -83,13 +84,31 @@ std::string ListOfNames(const std::vector<std::string>& names) {
   return list;
 }
 
+// A layer GDAL counts but cannot hand out, with GDAL's message when it gave
+// one.
+OpenError LayerUnreadable(std::string_view path, int index,
+                          const internal::QuietGdalErrors& quiet) {
+  std::string message = "cannot read layer " + std::to_string(index) + " of " + Quoted(path);
+  if (quiet.Failed()) message += ": " + quiet.LastMessage();
+  return MakeError(OpenErrorKind::kUnreadable, std::move(message));
+}
+
+// The layer at index, or nullptr with error filled in.
+OGRLayer* LayerAt(GDALDataset& dataset, const std::string& path, int index,
+                  const internal::QuietGdalErrors& quiet, OpenError& error) {
+  OGRLayer* layer = dataset.GetLayer(index);
+  if (layer == nullptr) error = LayerUnreadable(path, index, quiet);
+  return layer;
+}
+
 OGRLayer* ChooseLayer(GDALDataset& dataset, const std::string& path, const LayerChoice& choice,
-                      const std::vector<std::string>& names, OpenError& error) {
+                      const std::vector<std::string>& names, const internal::QuietGdalErrors& quiet,
+                      OpenError& error) {
   const int count = dataset.GetLayerCount();
   switch (choice.kind()) {
     case LayerChoice::Kind::kOnlyLayer:
       if (count == 0) break;
-      if (count == 1) return dataset.GetLayer(0);
+      if (count == 1) return LayerAt(dataset, path, 0, quiet, error);
       error = MakeError(OpenErrorKind::kLayerChoiceNeeded,
                         Quoted(path) + " has " + std::to_string(count) +
                             " layers, choose one of: " + ListOfNames(names));
@@ -104,7 +123,9 @@ OGRLayer* ChooseLayer(GDALDataset& dataset, const std::string& path, const Layer
     }
     case LayerChoice::Kind::kByIndex:
       if (count == 0) break;
-      if (choice.index() >= 0 && choice.index() < count) return dataset.GetLayer(choice.index());
+      if (choice.index() >= 0 && choice.index() < count) {
+        return LayerAt(dataset, path, choice.index(), quiet, error);
+      }
       error = MakeError(OpenErrorKind::kLayerIndexOutOfRange,
                         Quoted(path) + " has no layer at index " + std::to_string(choice.index()) +
                             " (it has " + std::to_string(count) +
@@ -115,8 +136,11 @@ OGRLayer* ChooseLayer(GDALDataset& dataset, const std::string& path, const Layer
   return nullptr;
 }
 
-OpenError OutOfMemory(std::string_view path) {
-  return MakeError(OpenErrorKind::kUnreadable, "cannot open " + Quoted(path) + ": out of memory");
+// The failure in flight, for a catch-all at the edge of an open: memory, a
+// GDAL or library failure, each with its own text. Call only inside a handler.
+OpenError FailureInFlight(std::string_view path) {
+  return MakeError(OpenErrorKind::kUnreadable,
+                   "cannot open " + Quoted(path) + ": " + errors::DescribeCurrentFailure());
 }
 
 // An open option must look as GDAL's own tools take it: KEY=VALUE.
@@ -225,7 +249,7 @@ std::unique_ptr<Source> Source::Open(std::string_view path,
     if (!OpenDataset(*state, state->path, open_options, error)) return nullptr;
     return std::unique_ptr<Source>(new Source(std::move(state)));
   } catch (...) {
-    error = OutOfMemory(path);
+    error = FailureInFlight(path);
     return nullptr;
   }
 }
@@ -256,7 +280,7 @@ std::unique_ptr<Source> Source::OpenInMemory(std::string contents, std::string_v
     if (!OpenDataset(*state, memory_file, open_options, error)) return nullptr;
     return std::unique_ptr<Source>(new Source(std::move(state)));
   } catch (...) {
-    error = OutOfMemory(name);
+    error = FailureInFlight(name);
     return nullptr;
   }
 }
@@ -270,29 +294,41 @@ std::string Source::DriverName() const {
 
 std::int32_t Source::LayerCount() const { return state_->dataset->GetLayerCount(); }
 
-std::vector<std::string> Source::LayerNames() const {
-  std::vector<std::string> names;
+bool Source::LayerNames(std::vector<std::string>& names, OpenError& error) const {
+  names.clear();
   try {
+    internal::QuietGdalErrors quiet;
     const int count = state_->dataset->GetLayerCount();
     names.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-      OGRLayer* layer = state_->dataset->GetLayer(i);
-      names.emplace_back(layer != nullptr ? layer->GetName() : "");
+      OGRLayer* layer = LayerAt(*state_->dataset, state_->path, i, quiet, error);
+      if (layer == nullptr) {
+        names.clear();
+        return false;
+      }
+      names.emplace_back(layer->GetName());
     }
+    return true;
   } catch (...) {
+    // Not an empty list: that would tell the user the source has no layers.
     names.clear();
+    error =
+        MakeError(OpenErrorKind::kUnreadable, "cannot list the layers of " + Quoted(state_->path) +
+                                                  ": " + errors::DescribeCurrentFailure());
+    return false;
   }
-  return names;
 }
 
 std::unique_ptr<LayerTable> Source::OpenLayer(const LayerChoice& choice, OpenError& error) const {
   try {
     internal::QuietGdalErrors quiet;
-    OGRLayer* layer = ChooseLayer(*state_->dataset, state_->path, choice, LayerNames(), error);
+    std::vector<std::string> names;
+    if (!LayerNames(names, error)) return nullptr;
+    OGRLayer* layer = ChooseLayer(*state_->dataset, state_->path, choice, names, quiet, error);
     if (layer == nullptr) return nullptr;
     return std::make_unique<LayerTable>(std::make_shared<internal::LayerState>(state_, *layer));
   } catch (...) {
-    error = OutOfMemory(state_->path);
+    error = FailureInFlight(state_->path);
     return nullptr;
   }
 }

@@ -298,5 +298,23 @@ TEST_F(SmallLayerTest, BadIndicesAndStaleCursorsFailWithoutCrashing) {
   EXPECT_EQ(DumpValue(second.row(), 0), "error 5");
 }
 
+// A range the driver refuses to start ends the cursor at once with a status
+// that says which range failed, not that the cursor reads no layer.
+TEST(LayerTableTest, ARangeThatCannotStartTellsWhy) {
+  TempDir dir;
+  ASSERT_TRUE(
+      testing::WriteDataset(testing::ShapefileDriver(), dir / "plain.shp", {Plain("plain")}));
+  const std::unique_ptr<LayerTable> table = OpenOnly(dir / "plain.shp");
+  ASSERT_NE(table, nullptr);
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+  ASSERT_TRUE(table->FeatureIdBounds(first, last));
+  FeatureCursor cursor = table->FeaturesWithIdsIn(-5, last);
+  EXPECT_FALSE(cursor.Next());
+  EXPECT_FALSE(cursor.status().ok());
+  const std::string description = U8(cursor.status().description());
+  EXPECT_EQ(description.rfind("Reading layer plain from feature -5 failed", 0), 0u) << description;
+}
+
 }  // namespace
 }  // namespace pelt::gdal

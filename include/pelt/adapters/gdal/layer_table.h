@@ -129,7 +129,13 @@ class FeatureCursor {
   std::size_t NextBatch(FeatureBatch& batch, std::size_t max_count);
 
  private:
+  friend class LayerTable;
+  // A cursor that could not be made: Next fails at once and status() says
+  // why, rather than only that it reads no layer.
+  explicit FeatureCursor(errors::Status failure) noexcept;
+
   std::unique_ptr<internal::CursorState> state_;
+  errors::Status failure_;  // why there is no state, when that is known
 };
 
 // Features read together by FeatureCursor::NextBatch. A batch belongs to one

@@ -88,8 +88,10 @@ class Source {
   // The GDAL driver's short name ("GPKG", "GeoJSON" …).
   std::string DriverName() const;
   std::int32_t LayerCount() const;
-  // The layer names in the source's order (UTF-8).
-  std::vector<std::string> LayerNames() const;
+  // The layer names in the source's order (UTF-8) into names; false, with
+  // names empty and error filled in, when GDAL cannot hand out a layer it
+  // counts.
+  [[nodiscard]] bool LayerNames(std::vector<std::string>& names, OpenError& error) const;
 
   // The chosen layer as a table, or nullptr with error filled in. The table
   // keeps the source's GDAL dataset alive, so it may outlive this object.
