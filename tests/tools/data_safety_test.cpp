@@ -235,5 +235,24 @@ TEST_F(DataSafetyTest, OutputsWrittenAsTheyAre) {
   EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "the pipe was replaced by a file";
 }
 
+// A copy replaces what is at its path, so a pipe or a device there is
+// refused, --overwrite or not: it would be gone from the system.
+TEST_F(DataSafetyTest, CopiesNeverReplaceAPipeOrDevice) {
+  ASSERT_EQ(::mkfifo((data_ / "fifo").c_str(), 0600), 0);
+  for (const bool overwrite : {false, true}) {
+    SCOPED_TRACE(overwrite);
+    std::vector<std::string> args{"label",   "--to", "{dir}/fifo",       "--to-format", "GPKG",
+                                  "--field", "L",    "{dir}/towns.gpkg", "[NAME]"};
+    if (overwrite) args.push_back("--overwrite");
+    const ProgramOutcome outcome = Run(args);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.err;
+    EXPECT_NE(outcome.err.find("is a pipe, which a copy never replaces"), std::string::npos)
+        << outcome.err;
+    struct stat status {};
+    ASSERT_EQ(::stat((data_ / "fifo").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "the pipe was replaced by a file";
+  }
+}
+
 }  // namespace
 }  // namespace pelt::tools

@@ -56,6 +56,20 @@ CopyState::~CopyState() {
 
 namespace {
 
+// "a device", "a pipe" or "a socket" for such a file at path (links
+// followed), nullptr for anything else.
+const char* SpecialFileKind(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  switch (status.type()) {
+    case std::filesystem::file_type::character:
+    case std::filesystem::file_type::block: return "a device";
+    case std::filesystem::file_type::fifo: return "a pipe";
+    case std::filesystem::file_type::socket: return "a socket";
+    default: return nullptr;
+  }
+}
+
 using internal::IsShapefileDriver;
 using internal::QuietGdalErrors;
 
@@ -334,6 +348,14 @@ std::unique_ptr<LayerCopy> LayerCopy::Create(LayerTable& source, const std::stri
       const bool same_name = file->role == SourceFileRole::kSource && path == source_path;
       if (!same_name) message += ": write the copy to another file";
       error = MakeError(CopyErrorKind::kSameAsSource, std::move(message));
+      return nullptr;
+    }
+    if (const char* kind = SpecialFileKind(final_path)) {
+      // A copy replaces what is at the path: a device node or a pipe would be
+      // removed from the system, --overwrite or not.
+      error = MakeError(CopyErrorKind::kNotAFile, Quoted(path) + " is " + kind +
+                                                      ", which a copy never replaces: name a file "
+                                                      "to write the copy to");
       return nullptr;
     }
     if (exists && !options.overwrite) {

@@ -25,6 +25,7 @@ struct CopyOptions {
 enum class CopyErrorKind {
   kUnknownDriver,  // no driver of that name, or one that cannot create vector data
   kOutputExists,   // something is at the output path and overwrite is off
+  kNotAFile,       // a device, pipe or socket is at the output path: never replaced
   kSameAsSource,   // the output would replace the source or one of its files
   kFieldExists,    // the source layer already has a field of the new field's name
   kBadFieldName,   // an empty field name
