@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: once in
-# a release build (the one the demo makes) and once with AddressSanitizer and
+# a release build (the one the demo makes, whose Debian packages are then
+# made and checked) and once with AddressSanitizer and
 # UndefinedBehaviorSanitizer. The sanitizer build is made once, with clang,
 # and holds the fuzz targets too, which then run for a short fixed time each.
 # The tests that label on several threads run once more under
@@ -27,7 +28,12 @@ echo "== normal build ==" >&2
 # dependencies are Debian packages.
 python=/usr/bin/python3
 run_suite "$root/build-check" -DCMAKE_BUILD_TYPE=Release -DPELT_BUILD_BENCHMARKS=ON \
-  -DPELT_BUILD_PYTHON=ON -DPython3_EXECUTABLE=$python
+  -DPELT_BUILD_PYTHON=ON -DPython3_EXECUTABLE=$python -DCMAKE_INSTALL_PREFIX=/usr
+
+# The release build's Debian packages (the /usr prefix above puts the
+# libraries in /usr/lib/<multiarch>), checked unpacked, never installed.
+echo "== Debian packages: cpack, lintian, the unpacked tree ==" >&2
+bash "$root/tests/package/deb_test.sh" "$root/build-check" "$root"
 
 # -O1 keeps the sanitized tests and the fuzzers quick; fuzzer-no-link gives
 # the fuzzers their coverage feedback from the libraries.

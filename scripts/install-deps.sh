@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the fuzzers and the
-# benchmarks need. Only missing packages are installed; apt-get runs as root
+# Installs the Debian packages the build, the tests, the fuzzers, the
+# benchmarks and the making of Debian packages need. Only missing packages are installed; apt-get runs as root
 # (through sudo when the caller is not root).
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
+  dpkg-dev file lintian
   clang libclang-rt-14-dev
   libicu-dev
   libgdal-dev gdal-bin sqlite3 bc time libjemalloc-dev
