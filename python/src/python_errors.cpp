@@ -11,11 +11,13 @@ void RegisterExceptions(py::module_& module) {
       "The expression did not verify.\n\n"
       "A ValueError whose ``message`` (also ``str(error)``) is the library's text,\n"
       "such as 'Field \"X\" does not exist in attribute table!'.";
+  const py::cpp_function message([](const py::object& self) {
+    const py::tuple args = self.attr("args");
+    return args.empty() ? py::object(py::str()) : args[0];
+  });
   invalid.attr("message") = py::module_::import("builtins")
-                                .attr("property")(py::cpp_function([](const py::object& self) {
-                                  const py::tuple args = self.attr("args");
-                                  return args.empty() ? py::object(py::str()) : args[0];
-                                }));
+                                .attr("property")(message, py::none(), py::none(),
+                                                  "The library's text, as str(error) shows it.");
 }
 
 void Raise(PyObject* type, const std::string& message) {
