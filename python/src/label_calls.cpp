@@ -44,19 +44,19 @@ py::list PythonStrings(const std::vector<std::u16string>& texts) {
   return strings;
 }
 
-[[noreturn]] void RaiseRefusal(SourceLabeller::Outcome outcome, const std::string& message) {
+// Raises the exception a refusal stands for; returns for kLabelled.
+void CheckOutcome(SourceLabeller::Outcome outcome, const std::string& message) {
   using Outcome = SourceLabeller::Outcome;
   switch (outcome) {
+    case Outcome::kLabelled: return;
     case Outcome::kNotFound: Raise(PyExc_FileNotFoundError, message);
     case Outcome::kCannotOpen:
     case Outcome::kReadFailed: Raise(PyExc_OSError, message);
     case Outcome::kBadChoice:
     case Outcome::kFilterRefused: Raise(PyExc_ValueError, message);
     case Outcome::kInvalidExpression: throw InvalidExpressionError(message);
-    case Outcome::kWordGivenTwice:
-    case Outcome::kLabelled: break;
+    case Outcome::kWordGivenTwice: throw py::value_error(kWordGivenTwice);
   }
-  throw py::value_error(kWordGivenTwice);
 }
 
 }  // namespace
@@ -160,13 +160,13 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
   request.now = static_cast<std::time_t>(now);
   const value::LocaleData* locale = LocaleFor(locale_id);
   SourceLabeller labeller;
-  SourceLabeller::Outcome outcome;
+  SourceLabeller::Outcome outcome = SourceLabeller::Outcome::kLabelled;
   {
     WithoutPython released(locale);
     outcome = labeller.Open(request);
   }
   if (!labeller.warnings().empty()) warn(PythonStrings(labeller.warnings()));
-  if (outcome != SourceLabeller::Outcome::kLabelled) RaiseRefusal(outcome, labeller.message());
+  CheckOutcome(outcome, labeller.message());
   std::vector<Labels> batches;
   std::vector<std::int64_t> fids;
   for (bool more = true; more;) {
@@ -177,9 +177,9 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
     }
     StopIfInterrupted();
   }
-  outcome = labeller.Finish();
-  if (outcome != SourceLabeller::Outcome::kLabelled) RaiseRefusal(outcome, labeller.message());
-  py::array labels(py::dtype("object"), std::vector<py::ssize_t>{static_cast<py::ssize_t>(fids.size())});
+  CheckOutcome(labeller.Finish(), labeller.message());
+  py::array labels(py::dtype("object"),
+                   std::vector<py::ssize_t>{static_cast<py::ssize_t>(fids.size())});
   StoreLabels(batches, labels, 0);
   py::array_t<std::int64_t> ids(static_cast<py::ssize_t>(fids.size()), fids.data());
   return py::make_tuple(labels, ids, LabelSummary(batches));

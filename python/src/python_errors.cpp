@@ -3,8 +3,8 @@
 namespace pelt::python {
 
 void RegisterExceptions(py::module_& module) {
-  auto& invalid = py::register_exception<InvalidExpressionError>(module, "InvalidExpression",
-                                                                   PyExc_ValueError);
+  auto& invalid =
+      py::register_exception<InvalidExpressionError>(module, "InvalidExpression", PyExc_ValueError);
   // The package's name for it, which tracebacks show and pickles look up.
   invalid.attr("__module__") = "peltexpressions";
   invalid.attr("__doc__") =
