@@ -7,7 +7,7 @@
 # The tests that label on several threads run once more under
 # ThreadSanitizer. The Python package is installed from the release build
 # into a fresh virtual environment, where its README example and its tests
-# run.
+# run; its sdist and wheel are built, and the wheel installs into another.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -66,6 +66,19 @@ awk '/^```python$/ { on = 1; next } /^```$/ { on = 0 } on' "$root/README.md" |
 PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
   "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/python" \
   --doctest-modules --pyargs peltexpressions
+
+# The wheel is built from the sdist (so the sdist must hold all the build
+# reads), with the release build's module for speed.
+echo "== Python package: sdist and wheel, the wheel in a fresh venv ==" >&2
+dist=$(mktemp -d)
+trap 'rm -rf "$dist"' EXIT
+(cd "$root" && PELT_PYTHON_BUILD_DIR="$root/build-check" "$python" -m build --no-isolation \
+  --outdir "$dist/out" >/dev/null)
+ls "$dist"/out/peltexpressions-*.tar.gz >/dev/null
+"$python" -m venv --system-site-packages "$dist/venv"
+"$dist/venv/bin/pip" install --no-index -q "$dist"/out/peltexpressions-*.whl
+(cd "$dist" && "$dist/venv/bin/python" -c \
+  "import peltexpressions; print('peltexpressions', peltexpressions.__version__)")
 
 echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
 "$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"

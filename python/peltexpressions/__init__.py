@@ -12,21 +12,23 @@ peltexpressions.dask.label labels a Dask DataFrame partition by partition.
 """
 
 from . import dask
+from ._core import __version__ as __version__
 from ._errors import ExpressionWarning, InvalidExpression, LabelsFailedWarning, VerifyResult
 from ._format import format, format_currency, format_number, round
 from ._labels import label, read_labels, verify
 
+# format and round are left out: `from peltexpressions import *` must not
+# hide the builtins of those names. They are peltexpressions.format and
+# peltexpressions.round.
 __all__ = [
     "ExpressionWarning",
     "InvalidExpression",
     "LabelsFailedWarning",
     "VerifyResult",
     "dask",
-    "format",
     "format_currency",
     "format_number",
     "label",
     "read_labels",
-    "round",
     "verify",
 ]

@@ -28,11 +28,18 @@ pandas no longer knows they were integers. Other dtypes (timedelta,
 period, complex, lists, mixed objects) raise TypeError.
 """
 
+from __future__ import annotations
+
+from typing import Any, Collection, List, NoReturn, Optional, Tuple
+
 import numpy as np
 import pandas as pd
 
 from . import _core
 from ._values import decode_bytes, epoch_microseconds, is_missing
+
+# (name, type code, cell kind, cells, missing mask), as _core takes a column.
+Described = Tuple[str, int, int, Any, Optional[np.ndarray]]
 
 _TYPE = _core.FIELD_TYPES
 _KIND = _core.CELL_KINDS
@@ -50,7 +57,7 @@ _OBJECT_KINDS = {
 _OBJECT_DATES = ("date", "datetime", "datetime64", "time")
 
 
-def type_code(series):
+def type_code(series: pd.Series) -> int:
     """The field type code of a column, from its dtype alone."""
     dtype = series.dtype
     if dtype.name == "geometry":
@@ -68,19 +75,19 @@ def type_code(series):
     return _TYPE["String"]
 
 
-def _missing_mask(series):
+def _missing_mask(series: pd.Series) -> Optional[np.ndarray]:
     mask = series.isna().to_numpy(dtype=np.uint8)
     return mask if mask.any() else None
 
 
-def _refuse(name, series, what=None):
+def _refuse(name: str, series: pd.Series, what: Optional[str] = None) -> NoReturn:
     if what is None:
         kinds = sorted({type(v).__name__ for v in series if not is_missing(v)})
         what = " and ".join(kinds) or series.dtype.name
     raise TypeError(f"column {name!r} holds {what} values, which have no label text")
 
 
-def _numeric_cells(name, series, code):
+def _numeric_cells(name: str, series: pd.Series, code: int) -> Described:
     """The cells of a bool, integer or float column (nullable or not)."""
     dtype = series.dtype
     missing = _missing_mask(series) if pd.api.types.is_extension_array_dtype(dtype) else None
@@ -97,7 +104,7 @@ def _numeric_cells(name, series, code):
     return (name, code, _KIND["real"], cells, None)
 
 
-def _date_cells(name, series):
+def _date_cells(name: str, series: pd.Series) -> Described:
     if pd.api.types.is_datetime64_any_dtype(series.dtype):
         if getattr(series.dtype, "tz", None) is not None:
             series = series.dt.tz_localize(None)  # the wall-clock time of its zone
@@ -111,11 +118,11 @@ def _date_cells(name, series):
     return (name, _TYPE["Date"], _KIND["date"], cells, None)
 
 
-def _text_cells(name, series):
+def _text_cells(name: str, series: pd.Series) -> Described:
     return (name, _TYPE["String"], _KIND["text"], series.to_numpy(dtype=object), None)
 
 
-def _object_cells(name, series):
+def _object_cells(name: str, series: pd.Series) -> Described:
     inferred = pd.api.types.infer_dtype(series, skipna=True)
     if inferred in ("string", "empty"):
         return _text_cells(name, series)
@@ -136,7 +143,7 @@ def _object_cells(name, series):
     _refuse(name, series)
 
 
-def describe_column(name, series):
+def describe_column(name: str, series: pd.Series) -> Described:
     """One column with its cells, as _core.label_frame takes it."""
     dtype = series.dtype
     code = type_code(series)
@@ -157,12 +164,12 @@ def describe_column(name, series):
     _refuse(name, series, dtype.name)
 
 
-def field_list(frame):
+def field_list(frame: pd.DataFrame) -> List[Tuple[str, int]]:
     """The frame's columns as (name, type code) pairs."""
     return [(str(name), type_code(frame.iloc[:, i])) for i, name in enumerate(frame.columns)]
 
 
-def described_columns(frame, used):
+def described_columns(frame: pd.DataFrame, used: Collection[int]) -> List[Described]:
     """The frame's columns for _core.label_frame.
 
     Only the columns at the positions in used (those the expression names)

@@ -1,14 +1,13 @@
 """The exceptions and warnings of the package, and the result of verify()."""
 
+from __future__ import annotations
+
 from dataclasses import dataclass
+from typing import Optional, Tuple
 
-
-class InvalidExpression(ValueError):
-    """The expression did not verify; ``message`` is the library's text."""
-
-    def __init__(self, message):
-        super().__init__(message)
-        self.message = message
+# Raised by the C++ core, which registers it; a ValueError whose ``message``
+# is the library's text.
+from ._core import InvalidExpression as InvalidExpression
 
 
 class ExpressionWarning(UserWarning):
@@ -25,12 +24,28 @@ class ExpressionWarning(UserWarning):
 class LabelsFailedWarning(UserWarning):
     """Some labels could not be made: their rows are empty strings.
 
-    ``failed`` is how many, ``first_row`` the position (0-based) of the first
-    of them and ``message`` the library's text for it. Features read from a
-    GDAL source are named by feature id in the text.
+    Parameters
+    ----------
+    failed : int
+        How many labels failed.
+    total : int
+        How many rows were labelled.
+    first_row : int
+        The position (0-based) of the first failed row.
+    message : str
+        The library's text for the first failure.
+    name : str, optional
+        How the text names the first failed row ("feature 7" for a GDAL
+        source); "row N" when not given.
+
+    Attributes
+    ----------
+    failed, first_row, message
+        As given.
     """
 
-    def __init__(self, failed, total, first_row, message, name=None):
+    def __init__(self, failed: int, total: int, first_row: int, message: str,
+                 name: Optional[str] = None) -> None:
         first = name or f"row {first_row}"
         super().__init__(
             f"{failed} of {total} rows could not be labelled; the first, {first}: {message}"
@@ -42,13 +57,23 @@ class LabelsFailedWarning(UserWarning):
 
 @dataclass(frozen=True)
 class VerifyResult:
-    """The verdict of verify(): ``valid``, the library's ``message`` and
-    ``warnings``, the texts of the ExpressionWarnings about it (a tuple of
-    str, empty when there are none)."""
+    """The verdict of verify(); true when the expression is valid.
+
+    Attributes
+    ----------
+    valid : bool
+        Whether the expression verified.
+    message : str
+        The library's text: "Expression is Valid!" or the reason for refusal.
+    warnings : tuple of str
+        The texts of the ExpressionWarnings about the expression (empty when
+        there are none).
+    """
 
     valid: bool
     message: str
-    warnings: tuple = ()
+    warnings: Tuple[str, ...] = ()
 
-    def __bool__(self):
+    def __bool__(self) -> bool:
         return self.valid
+

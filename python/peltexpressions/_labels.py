@@ -1,20 +1,28 @@
 """verify(), label() and read_labels()."""
 
+from __future__ import annotations
+
+import functools
 import os
 import time
 import warnings
 from collections.abc import Mapping
+from typing import Any, Iterable, List, Optional, Tuple, Union, overload
 
 import numpy as np
 import pandas as pd
 
 from . import _core
 from ._columns import described_columns, field_list
-from ._errors import ExpressionWarning, InvalidExpression, LabelsFailedWarning, VerifyResult
-from ._values import check_expression, check_locale, reserved_word_values
+from ._errors import ExpressionWarning, LabelsFailedWarning, VerifyResult
+from ._values import Scalar, check_expression, check_locale, reserved_word_values
+
+# The forms verify() takes the fields in.
+Fields = Union[Iterable[str], Mapping[str, Union[int, str]], pd.DataFrame]
+ReservedWords = Optional[Mapping[str, Scalar]]
 
 
-def _fields(fields):
+def _fields(fields: Fields) -> List[Tuple[str, int]]:
     """(name, type code) pairs from any of the forms verify() takes."""
     if isinstance(fields, pd.DataFrame):
         return field_list(fields)
@@ -37,19 +45,40 @@ def _fields(fields):
     return [(str(name), _core.FIELD_TYPES["String"]) for name in fields]
 
 
-def verify(expression, fields=(), reserved_words=None):
+def verify(expression: str, fields: Fields = (),
+           reserved_words: ReservedWords = None) -> VerifyResult:
     """Verify a label expression against a table's fields.
 
-    ``fields`` is a list of names (each a String field), a mapping of names to
-    type codes (0 to 8) or type names ("Integer", "Geometry" …), or a pandas
-    DataFrame or GeoPandas GeoDataFrame, whose geometry columns are Geometry
-    fields. Returns a VerifyResult with ``.valid`` and ``.message``, the
-    library's own text ("Expression is Valid!" or the reason for refusal),
-    and ``.warnings``: what literal text is almost certainly a slip, and the
-    nearest names of a field that does not exist. Reserved words are checked
-    only when ``reserved_words`` is given (the mapping label() would take):
-    those and $$DATE and $$TIME have a value.
+    Parameters
+    ----------
+    expression : str
+        The label expression, such as ``"[NAME].UCase"``.
+    fields : iterable of str, mapping or DataFrame, default ()
+        The table's fields: a list of names (each a String field), a mapping
+        of names to type codes (0 to 8) or type names ("Integer",
+        "Geometry" …), or a pandas DataFrame or GeoPandas GeoDataFrame,
+        whose geometry columns are Geometry fields.
+    reserved_words : mapping of str to scalar, optional
+        The words label() would be given. Only when given are reserved words
+        checked: those and $$DATE and $$TIME have a value.
 
+    Returns
+    -------
+    VerifyResult
+        ``.valid``; ``.message``, the library's own text ("Expression is
+        Valid!" or the reason for refusal); and ``.warnings``: what literal
+        text is almost certainly a slip, and the nearest names of a field
+        that does not exist.
+
+    Raises
+    ------
+    TypeError
+        For an expression that is not a str, or fields in no form above.
+    ValueError
+        For an unknown type name.
+
+    Examples
+    --------
     >>> verify("[NAME].Lefft(2)", ["NAME"]).warnings
     ("'.Lefft(2)' after '[NAME]' is literal text; did you mean '.Left(2)'?",)
     """
@@ -59,12 +88,12 @@ def verify(expression, fields=(), reserved_words=None):
     return VerifyResult(valid, message, tuple(found))
 
 
-def _warn_all(texts, stacklevel):
+def _warn_all(texts: Iterable[str], stacklevel: int) -> None:
     for text in texts:
         warnings.warn(ExpressionWarning(text), stacklevel=stacklevel + 1)
 
 
-def _jobs(jobs):
+def _jobs(jobs: Optional[int]) -> int:
     if jobs is None:
         return os.cpu_count() or 1
     if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
@@ -72,48 +101,90 @@ def _jobs(jobs):
     return jobs
 
 
-def _finish(outcome, detail, total, fids=None):
-    """The failure count of a _core call, or its exception."""
-    if outcome == "invalid":
-        raise InvalidExpression(detail)
-    if outcome == "word given twice":
-        raise ValueError("reserved_words names a word twice (names match regardless of case)")
-    failed, first_row, message, unread, first_unread_row, first_unread = detail
+def _warn_failures(summary: Tuple[Any, ...], total: int, stacklevel: int,
+                   fids: Optional[np.ndarray] = None) -> int:
+    """Warns of the failed labels and unread date texts of a _core call; the failure count."""
+    failed, first_row, message, unread, first_unread_row, first_unread = summary
     if unread:
         where = f"row {first_unread_row}" if fids is None else f"feature {fids[first_unread_row]}"
         text = _core.text_not_date_warning(unread, f"{where}: '{first_unread}'")
-        warnings.warn(ExpressionWarning(text), stacklevel=4)
+        warnings.warn(ExpressionWarning(text), stacklevel=stacklevel + 1)
     if failed:
         name = None if fids is None else f"feature {fids[first_row]}"
-        warnings.warn(LabelsFailedWarning(failed, total, first_row, message, name), stacklevel=4)
+        warnings.warn(LabelsFailedWarning(failed, total, first_row, message, name),
+                      stacklevel=stacklevel + 1)
     return failed
 
 
-def label(expression, data, reserved_words=None, locale=None, jobs=None):
+@overload
+def label(expression: str, data: List[Mapping[str, Any]], reserved_words: ReservedWords = None,
+          locale: Optional[str] = None, jobs: Optional[int] = None) -> List[str]: ...
+@overload
+def label(expression: str, data: pd.DataFrame, reserved_words: ReservedWords = None,
+          locale: Optional[str] = None, jobs: Optional[int] = None) -> pd.Series: ...
+
+def label(expression: str, data: Union[pd.DataFrame, List[Mapping[str, Any]]],
+          reserved_words: ReservedWords = None, locale: Optional[str] = None,
+          jobs: Optional[int] = None) -> Union[pd.Series, List[str]]:
     """Make the label of every row of a table.
 
-    ``data`` is a pandas DataFrame or GeoPandas GeoDataFrame (the result is a
-    Series of str with the frame's index) or a list of dicts (the result is
-    a list of str). The expression is verified once (InvalidExpression when
-    it does not verify, carrying the library's message), then each row's
-    label is made as pelt-label makes it. A label that fails is an empty
-    string; how many failed is in the LabelsFailedWarning issued and in the
-    Series' ``attrs["failed_labels"]``.
+    The expression is verified once, then each row's label is made as
+    pelt-label makes it. A label that fails is an empty string.
 
-    ``reserved_words`` maps names (without "$$") to values; $$DATE and $$TIME
-    are supplied unless given. ``locale`` ("de_DE" …) sets the text form of
-    numbers and dates; None follows the environment (LC_ALL, LC_NUMERIC,
-    LANG). ``jobs`` threads make the labels (default: one per core); the
-    GIL is released meanwhile, so Python threads label in parallel.
+    Parameters
+    ----------
+    expression : str
+        The label expression, such as ``"[NAME].UCase"``.
+    data : DataFrame or list of dict
+        A pandas DataFrame or GeoPandas GeoDataFrame, or a list of dicts
+        (rows). Columns read as the like GDAL fields: integers as Integer or
+        Long (Double beyond 32 bits), floats as Double, bools as Boolean,
+        datetime64 and date objects as Date (a time zone is dropped, keeping
+        the wall-clock time), str and UTF-8 bytes as String, and None, NaN,
+        NaT and pd.NA as null. An integer column with gaps is float in
+        pandas and reads as Double unless it has a nullable dtype (Int64).
+        peltexpressions._columns has the table.
+    reserved_words : mapping of str to scalar, optional
+        Names (without "$$") and their values; $$DATE and $$TIME are
+        supplied unless given.
+    locale : str, optional
+        The text form of numbers and dates ("de_DE" …); None follows the
+        environment (LC_ALL, LC_NUMERIC, LANG).
+    jobs : int, optional
+        How many threads make the labels (default: one per core). The GIL
+        is released meanwhile, so Python threads label in parallel.
 
-    Columns read as the like GDAL fields: integers as Integer or Long (Double
-    beyond 32 bits), floats as Double, bools as Boolean, datetime64 and
-    date objects as Date (a time zone is dropped, keeping the wall-clock
-    time), str and UTF-8 bytes as String, and None, NaN, NaT and pd.NA as
-    null. An integer column with gaps is float in pandas and reads as Double
-    unless it has a nullable dtype (Int64). Lists, mixed object columns and
-    other dtypes raise TypeError. peltexpressions._columns has the table.
+    Returns
+    -------
+    pandas.Series or list of str
+        For a DataFrame a Series of str named "label" with the frame's index,
+        whose ``attrs["failed_labels"]`` counts the failed labels; for a list
+        of rows a list of str.
 
+    Raises
+    ------
+    InvalidExpression
+        When the expression does not verify, with the library's message.
+    TypeError
+        For an expression that is not a str, data of another kind, a column
+        of lists, of mixed objects or of another dtype (timedelta, period,
+        complex), or a reserved word of an unsupported type.
+    ValueError
+        For an unknown locale, bytes that are not UTF-8, a word given twice
+        or jobs below 1.
+    KeyboardInterrupt
+        On Ctrl-C, which stops the labelling within a fraction of a second.
+
+    Warns
+    -----
+    ExpressionWarning
+        For each slip in the expression, and for text that a date picture
+        could not read as a date.
+    LabelsFailedWarning
+        When some labels could not be made.
+
+    Examples
+    --------
     >>> label("[NAME].UCase ($$PAGE)", [{"NAME": "Bern"}], {"PAGE": 3})
     ['BERN (3)']
     """
@@ -127,57 +198,79 @@ def label(expression, data, reserved_words=None, locale=None, jobs=None):
     return label_frame(data, expression, reserved_words, locale, jobs, time.time())
 
 
-def label_frame(frame, expression, reserved_words, locale, jobs, now):
+def label_frame(frame: pd.DataFrame, expression: str, reserved_words: ReservedWords,
+                locale: Optional[str], jobs: Optional[int], now: float) -> pd.Series:
     """label() for a DataFrame, with $$DATE and $$TIME taken from now."""
     check_expression(expression)
     words = reserved_word_values(reserved_words)
     locale = check_locale(locale)
-    jobs = _jobs(jobs)
-    # Verified on the columns' types first, so that an invalid expression
-    # is told before any cell is read and only the named columns are read.
-    valid, message, used, found = _core.verify(expression, field_list(frame), locale, words)
+    count = _jobs(jobs)
+    # Verified on the columns' types first, so that only the named columns
+    # are read, and none when the expression is invalid, which label_frame
+    # then raises.
+    _, _, used, found = _core.verify(expression, field_list(frame), locale, words)
     _warn_all(found, stacklevel=3)
-    if not valid:
-        raise InvalidExpression(message)
     out = np.empty(len(frame), dtype=object)
-    outcome, detail = _core.label_frame(
-        expression,
-        described_columns(frame, set(used)),
-        len(frame),
-        words,
-        locale,
-        jobs,
-        int(now),
-        out,
-    )
-    failed = _finish(outcome, detail, len(frame))
+    summary = _core.label_frame(expression, described_columns(frame, set(used)), len(frame),
+                                words, locale, count, int(now), out)
+    failed = _warn_failures(summary, len(frame), stacklevel=3)
     labels = pd.Series(out, index=frame.index, name="label", dtype=object)
     labels.attrs["failed_labels"] = failed
     return labels
 
 
-_OPEN_ERRORS = {
-    "not found": FileNotFoundError,
-    "cannot open": OSError,
-    "bad choice": ValueError,
-    "read failed": OSError,
-    "where refused": ValueError,
-}
-
-
-def read_labels(source, expression, layer=None, where=None, open_options=None,
-                reserved_words=None, locale=None):
+def read_labels(source: Union[str, os.PathLike[str]], expression: str,
+                layer: Union[int, str, None] = None, where: Optional[str] = None,
+                open_options: Optional[Iterable[str]] = None,
+                reserved_words: ReservedWords = None,
+                locale: Optional[str] = None) -> pd.Series:
     """Label the features of a GDAL vector source, as pelt-label does.
 
-    ``source`` is anything GDAL opens as vector data (a path, /vsizip/ …);
-    ``layer`` a layer name or 0-based index (needed when there are several);
-    ``where`` an SQL condition that selects features; ``open_options`` a
-    list of "KEY=VALUE" driver options. The reserved words $$DATE, $$TIME,
-    $$LAYER, $$SOURCE, $$FID and $$ROW are supplied unless given. Returns a
-    Series of str indexed by feature id, in the layer's order; failed labels
-    are empty as in label(). A missing source raises FileNotFoundError, one
-    GDAL cannot read OSError, an unknown layer or a condition the driver
-    refuses ValueError, an invalid expression InvalidExpression.
+    Parameters
+    ----------
+    source : str or path-like
+        Anything GDAL opens as vector data (a path, /vsizip/ …).
+    expression : str
+        The label expression.
+    layer : str or int, optional
+        A layer name or 0-based index; needed when there are several.
+    where : str, optional
+        An SQL condition that selects features.
+    open_options : iterable of str, optional
+        "KEY=VALUE" options for the driver.
+    reserved_words : mapping of str to scalar, optional
+        As label() takes them; $$DATE, $$TIME, $$LAYER, $$SOURCE, $$FID and
+        $$ROW are supplied unless given.
+    locale : str, optional
+        As label() takes it.
+
+    Returns
+    -------
+    pandas.Series
+        The labels (str) named "label", indexed by feature id ("fid") in the
+        layer's order; failed labels are empty as in label(), counted in
+        ``attrs["failed_labels"]``.
+
+    Raises
+    ------
+    FileNotFoundError
+        When nothing exists at source.
+    OSError
+        When GDAL cannot read the source, or reading stops early.
+    ValueError
+        For an unknown layer, a condition the driver refuses, a bad open
+        option, an unknown locale or a word given twice.
+    InvalidExpression
+        When the expression does not verify against the layer.
+    TypeError
+        For arguments of the wrong type.
+    KeyboardInterrupt
+        On Ctrl-C, which stops the labelling within a fraction of a second.
+
+    Warns
+    -----
+    ExpressionWarning, LabelsFailedWarning
+        As label() issues them; failures name features by id.
     """
     check_expression(expression)
     if layer is not None and (isinstance(layer, bool) or not isinstance(layer, (int, str))):
@@ -187,7 +280,7 @@ def read_labels(source, expression, layer=None, where=None, open_options=None,
     options = list(open_options or [])
     if not all(isinstance(option, str) for option in options):
         raise TypeError("open_options must be KEY=VALUE strings")
-    outcome, detail, found = _core.label_source(
+    labels, fids, summary = _core.label_source(
         os.fspath(source),
         layer,
         options,
@@ -196,14 +289,9 @@ def read_labels(source, expression, layer=None, where=None, open_options=None,
         reserved_word_values(reserved_words),
         check_locale(locale),
         int(time.time()),
+        functools.partial(_warn_all, stacklevel=2),
     )
-    _warn_all(found, stacklevel=2)
-    if outcome in _OPEN_ERRORS:
-        raise _OPEN_ERRORS[outcome](detail)
-    if outcome != "labelled":
-        _finish(outcome, detail, 0)
-    labels, fids, summary = detail
-    failed = _finish(outcome, summary, len(labels), fids)
+    failed = _warn_failures(summary, len(labels), stacklevel=2, fids=fids)
     result = pd.Series(labels, index=pd.Index(fids, name="fid"), name="label", dtype=object)
     result.attrs["failed_labels"] = failed
     return result

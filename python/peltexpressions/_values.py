@@ -1,12 +1,19 @@
 """Python scalars as the library's values, and locale names."""
 
+from __future__ import annotations
+
 import datetime
 import math
+from typing import Any, List, Mapping, Optional, Tuple, Union
 
 import numpy as np
 import pandas as pd
 
 from . import _core
+
+# What a value may be: a reserved word's, or the one value of format() and
+# its kin. None, NaN, NaT and pd.NA are null.
+Scalar = Union[None, bool, int, float, str, bytes, datetime.date, datetime.time, np.generic]
 
 _EPOCH = datetime.datetime(1970, 1, 1)
 _ZERO_DAY = datetime.date(1899, 12, 30)  # the day a time of day alone stands on
@@ -14,7 +21,7 @@ _MICROSECOND = datetime.timedelta(microseconds=1)
 _INT64 = (-(2**63), 2**63 - 1)
 
 
-def check_locale(locale):
+def check_locale(locale: object) -> Optional[str]:
     """The locale id, checked; None stays None (the environment's locale)."""
     if locale is None:
         return None
@@ -25,14 +32,14 @@ def check_locale(locale):
     return locale
 
 
-def is_missing(value):
+def is_missing(value: object) -> bool:
     """None, NaN, NaT and pd.NA: the values that read as null."""
     if value is None or value is pd.NA or value is pd.NaT:
         return True
     return isinstance(value, (float, np.floating)) and math.isnan(value)
 
 
-def decode_bytes(value, where):
+def decode_bytes(value: bytes, where: str) -> str:
     """bytes as UTF-8 text; anything else is refused with where in the message."""
     try:
         return value.decode("utf-8")
@@ -40,7 +47,7 @@ def decode_bytes(value, where):
         raise ValueError(f"{where} is not UTF-8 text: {error}") from None
 
 
-def epoch_microseconds(value):
+def epoch_microseconds(value: Any) -> int:
     """A datetime, date or time as microseconds since 1970 on the wall clock.
 
     A time zone is dropped, keeping the wall-clock time the value shows; a
@@ -57,7 +64,7 @@ def epoch_microseconds(value):
     return (value - _EPOCH) // _MICROSECOND
 
 
-def to_value(value, where="value"):
+def to_value(value: Scalar, where: str = "value") -> _core.Value:
     """One Python scalar as the library's value (see peltexpressions.label)."""
     if is_missing(value):
         return _core.Value.null()
@@ -80,7 +87,9 @@ def to_value(value, where="value"):
     raise TypeError(f"{where} of type {type(value).__name__} has no label text")
 
 
-def reserved_word_values(reserved_words):
+def reserved_word_values(
+    reserved_words: Optional[Mapping[str, Scalar]],
+) -> List[Tuple[str, _core.Value]]:
     """The caller's reserved words as (name, value) pairs, names without "$$"."""
     if reserved_words is None:
         return []
@@ -96,7 +105,8 @@ def reserved_word_values(reserved_words):
     return pairs
 
 
-def check_expression(expression):
+def check_expression(expression: object) -> str:
+    """The expression, refused (TypeError) unless a str."""
     if not isinstance(expression, str):
         raise TypeError(f"expression must be a str, not {type(expression).__name__}")
     return expression

@@ -58,11 +58,12 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
 
 }  // namespace
 
-std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
+std::vector<Labels> LabelRows(ColumnTable& table, std::size_t first, std::size_t end,
                               const std::u16string& expression,
                               const evaluator::CollectionRef& reserved_words, int jobs) {
   // A thread is worth starting only for a few thousand rows.
   constexpr std::size_t kRowsPerThreadAtLeast = 4096;
+  const std::size_t row_count = end - first;
   const std::size_t threads = std::clamp<std::size_t>(
       std::min(static_cast<std::size_t>(std::max(jobs, 1)), row_count / kRowsPerThreadAtLeast), 1,
       256);
@@ -70,8 +71,9 @@ std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
   std::vector<std::thread> workers;
   const std::size_t stretch = (row_count + threads - 1) / threads;
   auto label_part = [&](std::size_t t) {
-    LabelStretch(table, std::min(row_count, t * stretch), std::min(row_count, (t + 1) * stretch),
-                 expression, reserved_words, parts[t]);
+    LabelStretch(table, first + std::min(row_count, t * stretch),
+                 first + std::min(row_count, (t + 1) * stretch), expression, reserved_words,
+                 parts[t]);
   };
   for (std::size_t t = 1; t < threads; ++t) {
     try {

@@ -46,11 +46,12 @@ class UnreadDateCount {
   value::ScopedUnreadDateTexts scope_;
 };
 
-// Labels rows [0, row_count) of table with an expression the caller has
+// Labels rows [first, end) of table with an expression the caller has
 // verified, on `jobs` threads (each with its own evaluator) over consecutive
 // stretches of rows, one Labels per stretch in row order; the labels do not
-// depend on jobs. Runs without Python: call it with the GIL released.
-std::vector<Labels> LabelRows(ColumnTable& table, std::size_t row_count,
+// depend on jobs. Rows are counted from the table's first in the Labels.
+// Runs without Python: call it with the GIL released.
+std::vector<Labels> LabelRows(ColumnTable& table, std::size_t first, std::size_t end,
                               const std::u16string& expression,
                               const evaluator::CollectionRef& reserved_words, int jobs);
 

@@ -31,14 +31,20 @@ py::str PythonString(std::u16string_view text) {
   return py::reinterpret_steal<py::str>(made);
 }
 
-void StoreLabels(const std::vector<Labels>& stretches, py::array& out) {
-  std::size_t count = 0;
-  for (const Labels& labels : stretches) count += labels.ends.size();
+void CheckLabelSlots(const py::array& out, std::size_t count) {
   if (out.dtype().kind() != 'O' || out.ndim() != 1 ||
       static_cast<std::size_t>(out.shape(0)) != count || (out.flags() & py::array::c_style) == 0) {
     throw py::value_error("out must be a contiguous object array with one slot per row");
   }
-  auto** slot = static_cast<PyObject**>(out.mutable_data());
+}
+
+void StoreLabels(const std::vector<Labels>& stretches, py::array& out, std::size_t first) {
+  std::size_t count = 0;
+  for (const Labels& labels : stretches) count += labels.ends.size();
+  if (first + count > static_cast<std::size_t>(out.shape(0))) {
+    throw py::value_error("more labels than slots in out");
+  }
+  auto** slot = static_cast<PyObject**>(out.mutable_data()) + first;
   for (const Labels& labels : stretches) {
     std::size_t begin = 0;
     for (const std::size_t end : labels.ends) {

@@ -1,20 +1,12 @@
 #include "source_labels.h"
 
 #include "expression_warnings.h"
-#include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/text.h"
 
 namespace pelt::python {
 namespace {
 
-using Outcome = SourceLabels::Outcome;
-
-SourceLabels Refused(Outcome outcome, std::string message) {
-  SourceLabels result;
-  result.outcome = outcome;
-  result.message = std::move(message);
-  return result;
-}
+using Outcome = SourceLabeller::Outcome;
 
 // Tells the table to decode only the fields the expression names. With a
 // filter every field is read, since GDAL evaluates it on the fields it reads.
@@ -46,74 +38,62 @@ Outcome OpenFailure(gdal::OpenErrorKind kind) {
 
 }  // namespace
 
-const char* OutcomeName(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::kLabelled: return "labelled";
-    case Outcome::kNotFound: return "not found";
-    case Outcome::kCannotOpen: return "cannot open";
-    case Outcome::kBadChoice: return "bad choice";
-    case Outcome::kFilterRefused: return "where refused";
-    case Outcome::kInvalidExpression: return "invalid";
-    case Outcome::kWordGivenTwice: return "word given twice";
-    case Outcome::kReadFailed: return "read failed";
-  }
-  return "read failed";
+Outcome SourceLabeller::Refuse(Outcome outcome, std::string message) {
+  message_ = std::move(message);
+  return outcome;
 }
 
-SourceLabels LabelSource(const SourceRequest& request) {
+Outcome SourceLabeller::Open(const SourceRequest& request) {
   gdal::OpenError open_error;
   std::unique_ptr<gdal::Source> source =
       gdal::Source::Open(request.path, request.open_options, open_error);
-  std::unique_ptr<gdal::LayerTable> table =
-      source ? source->OpenLayer(request.layer, open_error) : nullptr;
-  if (!table) return Refused(OpenFailure(open_error.kind), open_error.message);
+  // The table keeps the source's dataset open.
+  table_ = source ? source->OpenLayer(request.layer, open_error) : nullptr;
+  if (!table_) return Refuse(OpenFailure(open_error.kind), open_error.message);
   if (request.where) {
-    const host::Status status = table->SetAttributeFilter(*request.where);
-    if (!status.ok()) return Refused(Outcome::kFilterRefused, value::ToUtf8(status.description()));
+    const host::Status status = table_->SetAttributeFilter(*request.where);
+    if (!status.ok()) return Refuse(Outcome::kFilterRefused, value::ToUtf8(status.description()));
   }
-  gdal::RunWords words;
-  if (!StartWords(words, request.words, request.now)) {
-    return Refused(Outcome::kWordGivenTwice, "");
-  }
-  words.AddLayer(table->name(), request.path);
-  evaluator::PeltExpressionEvaluator evaluator;
-  const bool valid =
-      evaluator.VerifyExpression(table.get(), request.expression) != evaluator::kFalse;
-  std::vector<std::u16string> warnings =
-      ExpressionWarningTexts(request.expression, evaluator, table.get(), words.Names());
-  if (!valid) {
-    SourceLabels refused = Refused(Outcome::kInvalidExpression, value::ToUtf8(evaluator.Message()));
-    refused.warnings = std::move(warnings);
-    return refused;
-  }
-  ReadOnlyExpressionFields(evaluator, request.where.has_value(), *table);
+  if (!StartWords(words_, request.words, request.now)) return Refuse(Outcome::kWordGivenTwice, "");
+  words_.AddLayer(table_->name(), request.path);
+  expression_ = request.expression;
+  const bool valid = evaluator_.VerifyExpression(table_.get(), expression_) != evaluator::kFalse;
+  warnings_ = ExpressionWarningTexts(expression_, evaluator_, table_.get(), words_.Names());
+  if (!valid) return Refuse(Outcome::kInvalidExpression, value::ToUtf8(evaluator_.Message()));
+  ReadOnlyExpressionFields(evaluator_, request.where.has_value(), *table_);
+  cursor_.emplace(table_->Features());
+  return Outcome::kLabelled;
+}
 
-  SourceLabels result;
-  result.warnings = std::move(warnings);
-  Labels& labels = result.labels;
-  UnreadDateCount unread(labels);
-  gdal::FeatureCursor cursor = table->Features();
-  const evaluator::CollectionRef collection = words.collection();
-  for (std::int64_t row = 1; cursor.Next(); ++row) {
-    words.SetFeature(cursor.fid(), row);
-    unread.Start(row - 1);
+bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
+                               std::vector<std::int64_t>& fids) {
+  UnreadDateCount unread(out);
+  const evaluator::CollectionRef collection = words_.collection();
+  bool more = true;
+  for (std::size_t done = 0; done < max_count && (more = cursor_->Next()); ++done) {
+    words_.SetFeature(cursor_->fid(), ++row_);
+    unread.Start(row_ - 1);
     const std::u16string_view label =
-        evaluator.MakeLabelView(table.get(), &cursor.row(), request.expression, collection);
+        evaluator_.MakeLabelView(table_.get(), &cursor_->row(), expression_, collection);
     // "" is a failure or an empty label; the evaluator's verdict tells.
-    if (evaluator.LastCallSucceeded()) {
-      labels.text += label;
-    } else if (labels.failed++ == 0) {
-      labels.first_failed_row = row - 1;
-      labels.first_failure = value::ToUtf8(evaluator.Message());
+    if (evaluator_.LastCallSucceeded()) {
+      out.text += label;
+    } else if (out.failed++ == 0) {
+      out.first_failed_row = row_ - 1;
+      out.first_failure = value::ToUtf8(evaluator_.Message());
     }
-    labels.ends.push_back(labels.text.size());
-    result.fids.push_back(cursor.fid());
+    out.ends.push_back(out.text.size());
+    fids.push_back(cursor_->fid());
   }
   unread.Finish();
-  if (!cursor.status().ok()) {
-    return Refused(Outcome::kReadFailed, value::ToUtf8(cursor.status().description()));
+  return more;
+}
+
+Outcome SourceLabeller::Finish() {
+  if (!cursor_->status().ok()) {
+    return Refuse(Outcome::kReadFailed, value::ToUtf8(cursor_->status().description()));
   }
-  return result;
+  return Outcome::kLabelled;
 }
 
 }  // namespace pelt::python
