@@ -13,26 +13,25 @@ using host::HostFields;
 using host::HostRow;
 using host::Status;
 
-constexpr std::u16string_view kSource = u"RecordingTable";
-
 struct RecordingTable::State {
   explicit State(host::HostTable& wrapped) : table(wrapped) {}
 
-  // Records a call; the armed fault when it is the call to fail.
-  Status Enter(Operation op, std::u16string argument) {
+  // Records a call, then makes it through pass unless it is the call to fail.
+  template <class Pass>
+  Status Record(Operation op, std::u16string argument, Pass pass) {
     calls.push_back(Call{op, std::move(argument)});
     const bool counts = fault_at > 0 && (!fault_op || *fault_op == op);
-    return counts && ++fault_counter == fault_at ? fault_status : Status::Ok();
+    return counts && ++fault_counter == fault_at ? fault_status : pass();
   }
 
   // The recorder's stand-in for an object the wrapped table handed out, made
   // on first need.
-  template <class Recorded, class Wrapped>
+  template <class StandInType, class Wrapped>
   Wrapped* StandIn(Wrapped* wrapped) {
     if (wrapped == nullptr) return nullptr;
     std::shared_ptr<void>& made = stand_ins[wrapped];
-    if (!made) made = std::make_shared<Recorded>(*this, *wrapped);
-    return static_cast<Recorded*>(made.get());
+    if (!made) made = std::make_shared<StandInType>(*this, *wrapped);
+    return static_cast<StandInType*>(made.get());
   }
 
   host::HostTable& table;
@@ -49,57 +48,56 @@ namespace {
 
 std::u16string IndexText(std::int32_t index) { return value::FromAscii(std::to_string(index)); }
 
-class RecordedField final : public HostField {
+// What the recorder hands out in place of one of the wrapped table's objects.
+template <class Interface>
+class Recorded : public Interface {
  public:
-  RecordedField(RecordingTable::State& state, HostField& field) : state_(state), field_(field) {
+  Recorded(RecordingTable::State& state, Interface& wrapped) : state_(state), wrapped_(wrapped) {}
+
+ protected:
+  RecordingTable::State& state_;
+  Interface& wrapped_;
+};
+
+class RecordedField final : public Recorded<HostField> {
+ public:
+  RecordedField(RecordingTable::State& state, HostField& field) : Recorded(state, field) {
     static_cast<void>(field.FieldName(name_));  // for the call records
   }
   Status FieldName(std::u16string& name) override {
-    Status status = state_.Enter(Operation::kFieldName, name_);
-    return status.ok() ? field_.FieldName(name) : status;
+    return state_.Record(Operation::kFieldName, name_, [&] { return wrapped_.FieldName(name); });
   }
   Status FieldTypeCode(host::FieldType& code) override {
-    Status status = state_.Enter(Operation::kFieldTypeCode, name_);
-    return status.ok() ? field_.FieldTypeCode(code) : status;
+    return state_.Record(Operation::kFieldTypeCode, name_,
+                         [&] { return wrapped_.FieldTypeCode(code); });
   }
 
  private:
-  RecordingTable::State& state_;
-  HostField& field_;
   std::u16string name_;
 };
 
-class RecordedFields final : public HostFields {
+class RecordedFields final : public Recorded<HostFields> {
  public:
-  RecordedFields(RecordingTable::State& state, HostFields& fields)
-      : state_(state), fields_(fields) {}
+  using Recorded::Recorded;
   Status FieldCount(std::int32_t& count) override {
-    Status status = state_.Enter(Operation::kFieldCount, u"");
-    return status.ok() ? fields_.FieldCount(count) : status;
+    return state_.Record(Operation::kFieldCount, u"", [&] { return wrapped_.FieldCount(count); });
   }
   Status FieldAt(std::int32_t index, HostField*& field) override {
-    Status status = state_.Enter(Operation::kFieldAt, IndexText(index));
-    if (status.ok()) status = fields_.FieldAt(index - state_.index_base, field);
-    if (status.ok()) field = state_.StandIn<RecordedField>(field);
-    return status;
+    return state_.Record(Operation::kFieldAt, IndexText(index), [&] {
+      Status status = wrapped_.FieldAt(index - state_.index_base, field);
+      if (status.ok()) field = state_.StandIn<RecordedField>(field);
+      return status;
+    });
   }
-
- private:
-  RecordingTable::State& state_;
-  HostFields& fields_;
 };
 
-class RecordedRow final : public HostRow {
+class RecordedRow final : public Recorded<HostRow> {
  public:
-  RecordedRow(RecordingTable::State& state, HostRow& row) : state_(state), row_(row) {}
+  using Recorded::Recorded;
   Status ValueAt(std::int32_t index, value::Variant& value) override {
-    Status status = state_.Enter(Operation::kValueAt, IndexText(index));
-    return status.ok() ? row_.ValueAt(index - state_.index_base, value) : status;
+    return state_.Record(Operation::kValueAt, IndexText(index),
+                         [&] { return wrapped_.ValueAt(index - state_.index_base, value); });
   }
-
- private:
-  RecordingTable::State& state_;
-  HostRow& row_;
 };
 
 }  // namespace
@@ -110,17 +108,19 @@ RecordingTable::~RecordingTable() = default;
 HostRow& RecordingTable::Row(HostRow& row) { return *state_->StandIn<RecordedRow>(&row); }
 
 Status RecordingTable::FieldList(HostFields*& fields) {
-  Status status = state_->Enter(Operation::kFieldList, u"");
-  if (status.ok()) status = state_->table.FieldList(fields);
-  if (status.ok()) fields = state_->StandIn<RecordedFields>(fields);
-  return status;
+  return state_->Record(Operation::kFieldList, u"", [&] {
+    Status status = state_->table.FieldList(fields);
+    if (status.ok()) fields = state_->StandIn<RecordedFields>(fields);
+    return status;
+  });
 }
 
 Status RecordingTable::IndexOfField(std::u16string_view name, std::int32_t& index) {
-  Status status = state_->Enter(Operation::kIndexOfField, std::u16string(name));
-  if (status.ok()) status = state_->table.IndexOfField(name, index);
-  if (status.ok() && index >= 0) index += state_->index_base;
-  return status;
+  return state_->Record(Operation::kIndexOfField, std::u16string(name), [&] {
+    Status status = state_->table.IndexOfField(name, index);
+    if (status.ok() && index >= 0) index += state_->index_base;
+    return status;
+  });
 }
 
 const std::vector<RecordingTable::Call>& RecordingTable::calls() const { return state_->calls; }
@@ -144,8 +144,7 @@ void RecordingTable::FailCall(std::optional<Operation> op, std::int64_t n, Statu
 }
 
 Status RecordingTable::InjectedFailure(Operation op) {
-  return Status(91, std::u16string(kSource),
-                u"Injected failure of " + std::u16string(OperationName(op)));
+  return Status(91, u"RecordingTable", u"Injected failure of " + std::u16string(OperationName(op)));
 }
 
 void RecordingTable::ClearFault() { state_->fault_at = 0; }
