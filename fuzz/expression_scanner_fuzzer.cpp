@@ -23,6 +23,7 @@
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/text.h"
 #include "pelt/warnings/expression_warnings.h"
+#include "support/recording_message_boxes.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ void Exercise(const std::u16string& expression) {
             std::equal(first.tokens.begin(), first.tokens.end(), second.tokens.begin()),
         "the same tokens twice");
 
-  static pelt::ui::RecordingMessageBoxes boxes;
+  static pelt::testing::RecordingMessageBoxes boxes;
   pelt::ui::ScopedMessageBoxes scope(boxes);
   pelt::evaluator::PeltExpressionEvaluator evaluator;
   evaluator.ShowMessages(pelt::evaluator::kTrue);

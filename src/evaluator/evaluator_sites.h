@@ -14,9 +14,17 @@ namespace pelt::evaluator {
 // follow the call-stack convention.
 inline constexpr std::u16string_view kEvaluatorModule = u"PeltExpressions:PeltExpressionEvaluator";
 
-inline constexpr errors::ProcedureSite kShowMessagesSite{u"ShowMessages ", kEvaluatorModule};
-inline constexpr errors::ProcedureSite kMessageSite{u"Message ", kEvaluatorModule};
-inline constexpr errors::ProcedureSite kEditExpressionSite{u"EditExpression ", kEvaluatorModule};
+// One site per member of evaluator_members.def, named as the member is:
+// kShowMessagesSite, kEditExpressionSite …
+#define PELT_MEMBER_SITE(Name) \
+  inline constexpr errors::ProcedureSite k##Name##Site{u"" #Name " ", kEvaluatorModule};
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) PELT_MEMBER_SITE(Name)
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) PELT_MEMBER_SITE(Name)
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...) PELT_MEMBER_SITE(Name)
+#include "pelt/evaluator/evaluator_members.def"
+#undef PELT_MEMBER_SITE
+
+// Procedures that are not members.
 inline constexpr errors::ProcedureSite kClassInitializeSite{u"Class_Initialize ", kEvaluatorModule};
 inline constexpr errors::ProcedureSite kClassTerminateSite{u"Class_Terminate ", kEvaluatorModule};
 inline constexpr errors::ProcedureSite kEvaluateText2Site{u"EvaluateText2 ", kEvaluatorModule};

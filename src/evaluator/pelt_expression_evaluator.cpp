@@ -50,4 +50,21 @@ const language::TokenList& PeltExpressionEvaluator::Tokens() {
 // VerifyExpression lives in verify_expression.cpp, MakeLabel in make_label.cpp
 // and EditExpression in edit_expression.cpp.
 
+// Each row of evaluator_members.def names a member declared in the header
+// with the row's parameter and result kinds: a row without its member, or a
+// declaration that strays from its row, does not compile.
+#define PELT_CPP_PARAMETER_TYPE(kind, name) parameter::kind
+#define PELT_DECLARES(Name, Result, ...)                                       \
+  static_assert(static_cast<Result (PeltExpressionEvaluator::*)(__VA_ARGS__)>( \
+                    &PeltExpressionEvaluator::Name) != nullptr);
+#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
+  PELT_DECLARES(Name, result::Kind)                           \
+  PELT_DECLARES(Name, void, parameter::Kind)
+#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) PELT_DECLARES(Name, result::Kind)
+#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...) \
+  PELT_DECLARES(Name, result::ResultKind, PELT_FOR_EACH(PELT_CPP_PARAMETER_TYPE, __VA_ARGS__))
+#include "pelt/evaluator/evaluator_members.def"
+#undef PELT_DECLARES
+#undef PELT_CPP_PARAMETER_TYPE
+
 }  // namespace pelt::evaluator

@@ -56,21 +56,6 @@ void ConsoleMessageBoxes::Beep() {
   out_->flush();
 }
 
-void RecordingMessageBoxes::Show(std::u16string_view text, std::u16string_view title,
-                                 MessageBoxStyle style) {
-  events_.push_back(Event{Event::Kind::kBox, std::u16string(text), std::u16string(title), style});
-}
-
-void RecordingMessageBoxes::Beep() { events_.push_back(Event{Event::Kind::kBeep, {}, {}, {}}); }
-
-std::vector<RecordingMessageBoxes::Event> RecordingMessageBoxes::Boxes() const {
-  std::vector<Event> boxes;
-  for (const Event& e : events_) {
-    if (e.kind == Event::Kind::kBox) boxes.push_back(e);
-  }
-  return boxes;
-}
-
 MessageBoxes& ActiveMessageBoxes() {
   if (t_override != nullptr) return *t_override;
   Installed& installed = Global();

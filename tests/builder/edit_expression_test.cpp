@@ -53,14 +53,14 @@ TEST(EditExpressionTest, ReturnsOnlyAnAcceptedVerifiedExpression) {
   };
   // The field called Shape is not listed, whatever its type or case; other
   // fields are, whatever theirs.
-  host::MemoryTable table({{u"SHAPE", host::FieldType::kString},
-                           {u"Name", host::FieldType::kString},
-                           {u"Shapes", host::FieldType::kGeometry}});
-  table.RecordCalls(true);
+  host::MemoryTable memory({{u"SHAPE", host::FieldType::kString},
+                            {u"Name", host::FieldType::kString},
+                            {u"Shapes", host::FieldType::kGeometry}});
+  RecordingTable table(memory);
   PeltExpressionEvaluator evaluator;  // one for all rows: each call opens its own dialog
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
-    ui::RecordingMessageBoxes boxes;
+    RecordingMessageBoxes boxes;
     ui::ScopedMessageBoxes scope(boxes);
     std::string closed;  // the boxes shown while the dialog was up, and Help
     WhenModalOpens([&](QWidget& modal) {
@@ -143,10 +143,12 @@ TEST(EditExpressionTest, FailuresBeforeTheDialogShowsAreReportedAndGiveNothing) 
                   std::make_shared<UnreadableWords>()});
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing_call);
-    ui::RecordingMessageBoxes boxes;
+    RecordingMessageBoxes boxes;
     evaluator::SetExpressionBuilderFactory(row.factory);
-    host::MemoryTable table = PlacesTable();
-    table.FailCall(std::nullopt, row.failing_call, errors::Status(91, u"MemoryTable", u"Injected"));
+    host::MemoryTable places = PlacesTable();
+    RecordingTable table(places);
+    table.FailCall(std::nullopt, row.failing_call,
+                   errors::Status(91, u"RecordingTable", u"Injected"));
     std::string result = "not run";
     const auto edit = [&] {
       ui::ScopedMessageBoxes scope(boxes);

@@ -106,7 +106,7 @@ TEST(BuilderFormTest, OpeningListsTheReservedWordsAndEnablesWhatHasSomethingToDo
 
 TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
   using host::FieldType;
-  using host::Operation;
+  using pelt::testing::Operation;
   const std::map<Control, Control> list_of = {
       {kCmdAddField, kCmbLabelFields},
       {kCmdAddFormattingStatement, kCmbFormattingStatements},
@@ -165,20 +165,19 @@ TEST(BuilderFormTest, ButtonsAndTypingEditAtTheCaretOrShowABox) {
   }
   // A name the table does not know: its -1 passes on to FieldAt, which fails.
   rows.push_back({u"x", 1, 0, kCmdAddField, u"Gone", "x|", false, failed});
-  host::MemoryTable table(fields);
+  host::MemoryTable memory(fields);
+  RecordingTable table(memory);
   Builder builder(&table, MakeReservedWords({{u"$$PAGE", u"Page"}, {u"$$DATE", u"Date"}}), u"x",
                   {u"Gone"});
   for (const host::FieldSpec& field : fields) builder.form->AddLabelField(field.name);
   builder.Show();
-  table.RecordCalls(true);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.result);
     builder.dialog->SetExpressionText(row.text);
     builder.Select(row.start, row.length);
     builder.boxes.Clear();
     table.ClearCalls();
-    if (row.failing)
-      table.FailCall(row.failing, 1, host::MemoryTable::InjectedFailure(*row.failing));
+    if (row.failing) table.FailCall(row.failing, 1, RecordingTable::InjectedFailure(*row.failing));
     if (row.button == kTxtExpression) {
       builder.Expression()->setFocus();
       for (const char16_t key : row.pick) {

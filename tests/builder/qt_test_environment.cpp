@@ -99,7 +99,7 @@ std::string Builder::TextAtCaret() const {
   return U8(FromWidgetLines(text.left(caret))) + "|" + U8(FromWidgetLines(text.mid(caret)));
 }
 
-std::string Boxes(const ui::RecordingMessageBoxes& boxes) {
+std::string Boxes(const RecordingMessageBoxes& boxes) {
   constexpr std::u16string_view kStack = u"Error Call Stack Sequence \r\n\t";
   std::string out;
   for (const auto& box : boxes.Boxes()) {

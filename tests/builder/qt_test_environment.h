@@ -20,10 +20,14 @@
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/collection.h"
 #include "support/dump.h"
+#include "support/recording_message_boxes.h"
+#include "support/recording_table.h"
 
 namespace pelt::builder::testing {
 
 using enum Control;
+using pelt::testing::RecordingMessageBoxes;
+using pelt::testing::RecordingTable;
 using pelt::testing::U8;
 
 // A host's two reserved-word collections: the words in order, and each
@@ -71,7 +75,7 @@ struct Builder {
   std::string Label(Control label) const { return U8(dialog->LabelText(label)); }
   std::string Focus() const { return dialog->focusWidget()->objectName().toStdString(); }
 
-  ui::RecordingMessageBoxes boxes;
+  RecordingMessageBoxes boxes;
   ui::ScopedMessageBoxes scope{boxes};
   std::unique_ptr<ExpressionBuilderForm> form;
   frmExpressionBuilder* dialog = nullptr;
@@ -81,7 +85,7 @@ struct Builder {
 // style unless it is critical; an "Unexpected Program Error" report adds the
 // first line of its call stack (the line after "Error Call Stack Sequence ",
 // without its TAB).
-std::string Boxes(const ui::RecordingMessageBoxes& boxes);
+std::string Boxes(const RecordingMessageBoxes& boxes);
 
 // Once the event loop of the next modal window runs, offers the modal widget
 // to act until act takes it (returns true), polling for a few seconds at

@@ -12,12 +12,13 @@
 
 #include "pelt/ui/message_boxes.h"
 #include "support/dump.h"
+#include "support/recording_message_boxes.h"
 
 namespace pelt::errors {
 namespace {
 
+using testing::RecordingMessageBoxes;
 using testing::U8;
-using ui::RecordingMessageBoxes;
 
 constexpr ProcedureSite kFormLoad{u"Form_Load ", u"PeltExpressions:frmExpressionBuilder"};
 constexpr ProcedureSite kEvaluateText2{u"EvaluateText2 ",

@@ -11,6 +11,7 @@
 #include "pelt/host/memory_table.h"
 #include "pelt/ui/message_boxes.h"
 #include "support/dump.h"
+#include "support/recording_message_boxes.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ namespace {
 using testing::U8;
 
 TEST(AllocationFailureTest, EveryFailedAllocationEndsInAMessage) {
-  ui::RecordingMessageBoxes boxes;
+  testing::RecordingMessageBoxes boxes;
   ui::ScopedMessageBoxes scope(boxes);
   host::MemoryTable table({{u"NAME", host::FieldType::kString}});
   PeltExpressionEvaluator evaluator;

@@ -5,25 +5,28 @@
 #include "pelt/ui/message_boxes.h"
 #include "pelt/value/locale.h"
 #include "support/dump.h"
+#include "support/recording_message_boxes.h"
+#include "support/recording_table.h"
 
 namespace pelt::evaluator {
 namespace {
 
 using host::FieldType;
 using host::MemoryTable;
-using host::Operation;
+using testing::Operation;
+using testing::RecordingTable;
 using testing::U8;
 using value::Variant;
 
 class MakeLabelTest : public ::testing::Test {
  protected:
   MakeLabelTest()
-      : table_({{u"NAME", FieldType::kString},
-                {u"POP", FieldType::kInteger},
-                {u"X", FieldType::kDouble},
-                {u"Shape", FieldType::kGeometry}}) {
+      : memory_({{u"NAME", FieldType::kString},
+                 {u"POP", FieldType::kInteger},
+                 {u"X", FieldType::kDouble},
+                 {u"Shape", FieldType::kGeometry}}) {
     value::SetUserLocaleOverride("en_US");
-    table_.AddRow({Variant::FromText(u"Ab"), Variant::FromLong(1234567), Variant::Null()});
+    memory_.AddRow({Variant::FromText(u"Ab"), Variant::FromLong(1234567), Variant::Null()});
     EXPECT_EQ(words_->Add(Variant::FromText(u"Page 3"), u"PAGE_NUMBER"), value::ErrorCode::kNone);
     EXPECT_EQ(words_->Add(Variant::Null(), u"NOTHING"), value::ErrorCode::kNone);
     EXPECT_EQ(words_->Add(Variant::FromDouble(2.5), u"RATIO"), value::ErrorCode::kNone);
@@ -31,12 +34,15 @@ class MakeLabelTest : public ::testing::Test {
   ~MakeLabelTest() override { value::ClearUserLocaleOverride(); }
 
   std::string Label(std::u16string_view expression) {
-    return U8(evaluator_.MakeLabel(&table_, &table_.Row(0), std::u16string(expression), words_));
+    return U8(evaluator_.MakeLabel(&table_, FirstRow(), std::u16string(expression), words_));
   }
 
-  MemoryTable table_;
+  host::HostRow* FirstRow() { return &table_.Row(memory_.Row(0)); }
+
+  MemoryTable memory_;
+  RecordingTable table_{memory_};
   std::shared_ptr<value::Collection> words_ = std::make_shared<value::Collection>();
-  ui::RecordingMessageBoxes boxes_;
+  testing::RecordingMessageBoxes boxes_;
   ui::ScopedMessageBoxes scope_{boxes_};
   PeltExpressionEvaluator evaluator_;
 };
@@ -61,15 +67,13 @@ TEST_F(MakeLabelTest, AssemblesFieldsWordsAndText) {
     SCOPED_TRACE(row.line);
     EXPECT_EQ(Label(row.expression), row.label);
     // The view is the same label, without the copy.
-    EXPECT_EQ(U8(evaluator_.MakeLabelView(&table_, &table_.Row(0), row.expression, words_)),
-              row.label);
+    EXPECT_EQ(U8(evaluator_.MakeLabelView(&table_, FirstRow(), row.expression, words_)), row.label);
     EXPECT_TRUE(evaluator_.LastCallSucceeded());
   }
   EXPECT_TRUE(boxes_.events().empty());
 }
 
 TEST_F(MakeLabelTest, ReadsEachDistinctFieldOnceBeforeAssembling) {
-  table_.RecordCalls(true);
   // Verification binds every field token; assembly reads each name once. A
   // repeated expression makes the same calls again.
   for (int time = 1; time <= 2; ++time) {
@@ -115,9 +119,9 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
       {__LINE__, u"[NOPE]", false, std::nullopt,
        "Field \"NOPE\" does not exist in attribute table!", "Invalid Expression!"},
       {__LINE__, u"[NAME]", true, std::nullopt, "Object required", "Valid Expression"},
-      {__LINE__, u"[NAME]", false, MemoryTable::InjectedFailure(Operation::kValueAt),
+      {__LINE__, u"[NAME]", false, RecordingTable::InjectedFailure(Operation::kValueAt),
        "Injected failure of ValueAt", "Valid Expression"},
-      {__LINE__, u"[NAME]", false, errors::Status(91, u"MemoryTable", u""),
+      {__LINE__, u"[NAME]", false, errors::Status(91, u"RecordingTable", u""),
        "Unknown Error in MakeLabelString!", "Valid Expression"},
       // Each field fits the bound, the two together do not.
       {__LINE__, u"[NAME].Spaces(5000000)[NAME].Spaces(5000000)", false, std::nullopt,
@@ -129,7 +133,7 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
       boxes_.Clear();
       evaluator_.ShowMessages(show);
       if (row.fault) table_.FailCall(Operation::kValueAt, 1, *row.fault);
-      host::HostRow* host_row = row.null_row ? nullptr : &table_.Row(0);
+      host::HostRow* host_row = row.null_row ? nullptr : FirstRow();
       EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, host_row, std::u16string(row.expression), words_)),
                 "");
       EXPECT_EQ(U8(evaluator_.Message()), row.message);
@@ -159,10 +163,10 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
 TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {
   EXPECT_EQ(Label(u"$$PAGE_NUMBER"), "Page 3");
   // A failed verification neither returns the old label nor drops the words.
-  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"[", nullptr)), "");
-  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", words_)), "Page 3");
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, FirstRow(), u"[", nullptr)), "");
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, FirstRow(), u"$$PAGE_NUMBER", words_)), "Page 3");
   // A successful one with a null collection replaces the words.
-  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, &table_.Row(0), u"$$PAGE_NUMBER", nullptr)), "");
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, FirstRow(), u"$$PAGE_NUMBER", nullptr)), "");
 }
 
 }  // namespace

@@ -9,14 +9,17 @@
 #include "pelt/host/memory_table.h"
 #include "pelt/ui/message_boxes.h"
 #include "support/dump.h"
+#include "support/recording_message_boxes.h"
+#include "support/recording_table.h"
 
 namespace pelt::evaluator {
 namespace {
 
 using host::FieldType;
 using host::MemoryTable;
-using host::Operation;
 using testing::Dump;
+using testing::Operation;
+using testing::RecordingTable;
 using testing::U8;
 
 constexpr std::u16string_view kParsed = u"Successfully created formatting statement";
@@ -34,9 +37,10 @@ MemoryTable MakeTable() {
 // Boxes shown during the test go to a recorder.
 class VerifyExpressionTest : public ::testing::Test {
  protected:
-  ui::RecordingMessageBoxes boxes_;
+  testing::RecordingMessageBoxes boxes_;
   ui::ScopedMessageBoxes scope_{boxes_};
-  MemoryTable table_ = MakeTable();
+  MemoryTable memory_ = MakeTable();
+  RecordingTable table_{memory_};
   PeltExpressionEvaluator evaluator_;
 };
 
@@ -77,7 +81,6 @@ TEST_F(VerifyExpressionTest, BindsFieldsToTheTableInOrder) {
       {__LINE__, u"[NAME] [POP].Left(x)", true,
        u"Improper \".Left(0)\" formatting statement after [POP] Field!", ""},
   };
-  table_.RecordCalls(true);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     table_.ClearCalls();
@@ -108,23 +111,23 @@ TEST_F(VerifyExpressionTest, RefusesFieldIndicesBeyondSixteenBits) {
 // verification with the failure's description and nothing escapes.
 TEST_F(VerifyExpressionTest, TurnsEveryHostFailureIntoAMessage) {
   const std::u16string expression = u"[NAME].Left(2) and [POP]";
-  table_.RecordCalls(true);
   ASSERT_EQ(evaluator_.VerifyExpression(&table_, expression), kTrue);
-  const std::vector<MemoryTable::Call> calls = table_.calls();
+  const std::vector<RecordingTable::Call> calls = table_.calls();
   ASSERT_EQ(calls.size(), 8u);
   evaluator_.ShowMessages(kTrue);
   for (std::size_t n = 1; n <= calls.size(); ++n) {
     const Operation op = calls[n - 1].op;
     for (const bool described : {true, false}) {
-      SCOPED_TRACE(::testing::Message() << "call " << n << " " << U8(host::OperationName(op))
+      SCOPED_TRACE(::testing::Message() << "call " << n << " " << U8(testing::OperationName(op))
                                         << (described ? "" : " without description"));
       boxes_.Clear();
-      table_.FailCall(
-          std::nullopt, static_cast<std::int64_t>(n),
-          described ? MemoryTable::InjectedFailure(op) : errors::Status(91, u"MemoryTable", u""));
+      table_.FailCall(std::nullopt, static_cast<std::int64_t>(n),
+                      described ? RecordingTable::InjectedFailure(op)
+                                : errors::Status(91, u"RecordingTable", u""));
       EXPECT_EQ(evaluator_.VerifyExpression(&table_, expression), kFalse);
-      const std::string message = described ? "Injected failure of " + U8(host::OperationName(op))
-                                            : "Unknown Error in VerifyExpression!";
+      const std::string message = described
+                                      ? "Injected failure of " + U8(testing::OperationName(op))
+                                      : "Unknown Error in VerifyExpression!";
       EXPECT_EQ(U8(evaluator_.Message()), message);
       ASSERT_EQ(boxes_.events().size(), 1u);
       EXPECT_EQ(U8(boxes_.events()[0].text), message);
@@ -188,7 +191,7 @@ TEST_F(VerifyExpressionTest, ShowsTheVerdictOnlyWhenAsked) {
       EXPECT_EQ(evaluator_.VerifyExpression(&table_, std::u16string(expression)), ToBoolean(valid));
       ASSERT_EQ(boxes_.events().size(), show == kTrue ? 1u : 0u);
       if (show == kFalse) continue;
-      const ui::RecordingMessageBoxes::Event& box = boxes_.events()[0];
+      const testing::RecordingMessageBoxes::Event& box = boxes_.events()[0];
       EXPECT_EQ(box.style,
                 valid ? ui::MessageBoxStyle::kInformation : ui::MessageBoxStyle::kCritical);
       EXPECT_EQ(U8(box.title), valid ? "Valid Expression" : "Invalid Expression!");

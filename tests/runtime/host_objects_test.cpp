@@ -8,6 +8,7 @@
 #include "pelt/runtime/served_objects.h"
 #include "pelt/runtime/wrapped_objects.h"
 #include "support/dump.h"
+#include "support/recording_table.h"
 
 namespace pelt::runtime {
 namespace {
@@ -76,17 +77,17 @@ TEST(HostObjectsTest, AServedTableReadsAsTheTableItselfEvenWhenACallFails) {
     std::string outcome[2];
     std::string calls[2];
     for (int remote : {0, 1}) {
-      MemoryTable table = Cities();
-      table.RecordCalls(true);
+      MemoryTable cities = Cities();
+      testing::RecordingTable table(cities);
       if (failing > 0)
-        table.FailCall(std::nullopt, failing,
-                       MemoryTable::InjectedFailure(host::Operation::kFieldAt));
+        table.FailCall(std::nullopt, failing, table.InjectedFailure(testing::Operation::kFieldAt));
+      host::HostRow* rows[] = {&table.Row(cities.Row(0)), &table.Row(cities.Row(1))};
       if (remote == 0) {
-        outcome[remote] = Describe(table, {&table.Row(0), &table.Row(1)});
+        outcome[remote] = Describe(table, {rows[0], rows[1]});
       } else {
         RemoteHostTable wrapped(ServeHostTable(Borrow<host::HostTable>(table)));
-        RemoteHostRow row0(ServeHostRow(Borrow<host::HostRow>(table.Row(0))));
-        RemoteHostRow row1(ServeHostRow(Borrow<host::HostRow>(table.Row(1))));
+        RemoteHostRow row0(ServeHostRow(Borrow<host::HostRow>(*rows[0])));
+        RemoteHostRow row1(ServeHostRow(Borrow<host::HostRow>(*rows[1])));
         outcome[remote] = Describe(wrapped, {&row0, &row1});
       }
       calls[remote] = U8(table.CallTrace());

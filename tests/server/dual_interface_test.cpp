@@ -9,6 +9,7 @@
 #include "pelt/runtime/served_objects.h"
 #include "pelt/value/text.h"
 #include "server_fixture.h"
+#include "support/recording_table.h"
 
 namespace pelt::server {
 namespace {
@@ -34,17 +35,18 @@ struct Cities {
   Cities() {
     table.AddRow({value::Variant::FromText(u"Zürich"), value::Variant::FromLong(421878)});
     table.AddRow({value::Variant::FromText(u"Łódź"), value::Variant::Null()});
-    table.RecordCalls(true);
   }
   Ref<HostTableObject> Table() {
-    return runtime::ServeHostTable(runtime::Borrow<host::HostTable>(table));
+    return runtime::ServeHostTable(runtime::Borrow<host::HostTable>(recorder));
   }
+  host::HostRow& RecordedRow(std::size_t i) { return recorder.Row(table.Row(i)); }
   Ref<HostRowObject> Row(std::size_t i) {
-    return runtime::ServeHostRow(runtime::Borrow<host::HostRow>(table.Row(i)));
+    return runtime::ServeHostRow(runtime::Borrow<host::HostRow>(RecordedRow(i)));
   }
   host::MemoryTable table{{{u"NAME", FieldType::kString},
                            {u"POP", FieldType::kInteger},
                            {u"Shape", FieldType::kGeometry}}};
+  pelt::testing::RecordingTable recorder{table};
 };
 
 std::shared_ptr<value::Collection> ReservedWordValues() {
@@ -68,10 +70,10 @@ std::string VerifyAndLabel(_PeltExpressionEvaluator& object, Way way,
   std::string said[4];  // the verdict, its message, the label, its message
   if (way == Way::kDirect) {
     evaluator::PeltExpressionEvaluator evaluator;
-    host::HostTable* direct_table = row ? &cities.table : nullptr;
+    host::HostTable* direct_table = row ? &cities.recorder : nullptr;
     said[0] = std::to_string(evaluator.VerifyExpression(direct_table, std::u16string(expression)));
     said[1] = ToUtf8(evaluator.Message());
-    said[2] = ToUtf8(evaluator.MakeLabel(direct_table, row ? &cities.table.Row(*row) : nullptr,
+    said[2] = ToUtf8(evaluator.MakeLabel(direct_table, row ? &cities.RecordedRow(*row) : nullptr,
                                          std::u16string(expression), ReservedWordValues()));
     said[3] = ToUtf8(evaluator.Message());
   } else if (way == Way::kEarlyBound) {
@@ -116,7 +118,7 @@ std::string VerifyAndLabel(_PeltExpressionEvaluator& object, Way way,
     EXPECT_EQ(runtime::TextView(text_var->text), expression);
   }
   return said[0] + " '" + said[1] + "' '" + said[2] + "' '" + said[3] + "' " +
-         ToUtf8(cities.table.CallTrace());
+         ToUtf8(cities.recorder.CallTrace());
 }
 
 using DualInterfaceTest = testing::ServerTest;

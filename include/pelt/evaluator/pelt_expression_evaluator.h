@@ -32,19 +32,18 @@ class PeltExpressionEvaluator final {
   PeltExpressionEvaluator(const PeltExpressionEvaluator&) = delete;
   PeltExpressionEvaluator& operator=(const PeltExpressionEvaluator&) = delete;
 
-  // The interface's members, as in
-  //   std::u16string MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
-  //                            std::u16string_view pExpression, const CollectionRef&
-  //                            pReservedWordValues);
-#define PELT_CPP_PARAMETER(kind, name) parameter::kind name
-#define PELT_EVALUATOR_PROPERTY(Name, id, Kind, PutParameter) \
-  result::Kind Name();                                        \
-  void Name(parameter::Kind PutParameter);
-#define PELT_EVALUATOR_READ_ONLY_PROPERTY(Name, id, Kind) result::Kind Name();
-#define PELT_EVALUATOR_METHOD(Name, id, ResultKind, ServedBy, ...) \
-  result::ResultKind Name(PELT_FOR_EACH(PELT_CPP_PARAMETER, __VA_ARGS__));
-#include "pelt/evaluator/evaluator_members.def"
-#undef PELT_CPP_PARAMETER
+  // The interface's members, as evaluator_members.def lists them (the build
+  // stops when a declaration here and its row there disagree).
+  Boolean ShowMessages();
+  void ShowMessages(Boolean DisplayMessages);
+  std::u16string Message();
+  std::u16string EditExpression(host::HostTable* pTable, std::u16string_view pExpression,
+                                const CollectionRef& ReservedWords,
+                                const CollectionRef& ReservedWordDescriptions);
+  std::u16string MakeLabel(host::HostTable* pTable, host::HostRow* pRow,
+                           std::u16string_view pExpression,
+                           const CollectionRef& pReservedWordValues);
+  Boolean VerifyExpression(host::HostTable* pTable, std::u16string_view pExpression);
 
   // MakeLabel without the copy, for C++ callers labelling row after row:
   // the label, or "" for a failure, valid until the next call.

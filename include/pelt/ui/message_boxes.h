@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pelt::ui {
 
@@ -36,27 +35,6 @@ class ConsoleMessageBoxes final : public MessageBoxes {
 
  private:
   std::ostream* out_;
-};
-
-// Remembers every box and beep, in order, for tests.
-class RecordingMessageBoxes final : public MessageBoxes {
- public:
-  struct Event {
-    enum class Kind { kBox, kBeep } kind;
-    std::u16string text;
-    std::u16string title;
-    MessageBoxStyle style = MessageBoxStyle::kCritical;
-  };
-  void Show(std::u16string_view text, std::u16string_view title, MessageBoxStyle style) override;
-  void Beep() override;
-
-  const std::vector<Event>& events() const { return events_; }
-  // Only the boxes, without the beeps.
-  std::vector<Event> Boxes() const;
-  void Clear() { events_.clear(); }
-
- private:
-  std::vector<Event> events_;
 };
 
 // The boxes the component shows go to the current thread's override when one
