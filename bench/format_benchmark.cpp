@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "pelt/value/format.h"
+#include "pelt/format/format.h"
 #include "pelt/value/locale.h"
 
 namespace {
@@ -95,10 +95,10 @@ void BM_NumberBaseline_ToChars(benchmark::State& state) {
 
 void BM_NumberPicture(benchmark::State& state) {
   const pelt::value::LocaleData& locale = pelt::value::LocaleDataFor("en_US");
-  const pelt::value::Picture picture(u"#,##0.00");
+  const pelt::format::Picture picture(u"#,##0.00");
   for (auto _ : state) {
     for (const Variant& v : NumberVariants()) {
-      benchmark::DoNotOptimize(pelt::value::Format(v, picture, locale));
+      benchmark::DoNotOptimize(pelt::format::Format(v, picture, locale));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kCount));
@@ -110,7 +110,7 @@ void BM_NumberPictureByText(benchmark::State& state) {
   const pelt::value::LocaleData& locale = pelt::value::LocaleDataFor("en_US");
   for (auto _ : state) {
     for (const Variant& v : NumberVariants()) {
-      benchmark::DoNotOptimize(pelt::value::Format(v, u"#,##0.00", locale));
+      benchmark::DoNotOptimize(pelt::format::Format(v, u"#,##0.00", locale));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kCount));
@@ -120,7 +120,7 @@ void BM_FormatNumber2(benchmark::State& state) {
   const pelt::value::LocaleData& locale = pelt::value::LocaleDataFor("en_US");
   for (auto _ : state) {
     for (const Variant& v : NumberVariants()) {
-      benchmark::DoNotOptimize(pelt::value::FormatNumber(v, 2, locale));
+      benchmark::DoNotOptimize(pelt::format::FormatNumber(v, 2, locale));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kCount));
@@ -149,10 +149,10 @@ void BM_DateBaseline_IcuDateFormat(benchmark::State& state) {
 
 void BM_DatePicture(benchmark::State& state) {
   const pelt::value::LocaleData& locale = pelt::value::LocaleDataFor("en_US");
-  const pelt::value::Picture picture(u"dddd d mmmm yyyy");
+  const pelt::format::Picture picture(u"dddd d mmmm yyyy");
   for (auto _ : state) {
     for (const Variant& v : DateVariants()) {
-      benchmark::DoNotOptimize(pelt::value::Format(v, picture, locale));
+      benchmark::DoNotOptimize(pelt::format::Format(v, picture, locale));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kCount));

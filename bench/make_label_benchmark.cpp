@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/format/format.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/value/conversion.h"
 #include "pelt/value/date_serial.h"
-#include "pelt/value/format.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 
@@ -114,17 +114,17 @@ void BaselineChain(benchmark::State& state) {
 
 void BaselineFormatted(benchmark::State& state) {
   const pelt::value::LocaleData& locale = pelt::value::LocaleDataFor("en_US");
-  const pelt::value::Picture area_picture(u"#,##0.00");
-  const pelt::value::Picture date_picture(u"dddd d mmmm yyyy");
+  const pelt::format::Picture area_picture(u"#,##0.00");
+  const pelt::format::Picture date_picture(u"dddd d mmmm yyyy");
   MemoryTable& table = Table();
   std::size_t i = 0;
   for (auto _ : state) {
     pelt::host::HostRow& row = table.Row(i);
-    std::u16string label = pelt::value::FormatNumber(Value(row, kPop), 0, locale).value;
+    std::u16string label = pelt::format::FormatNumber(Value(row, kPop), 0, locale).value;
     label += u" people, ";
-    label += pelt::value::Format(Value(row, kArea), area_picture, locale).value.AsText();
+    label += pelt::format::Format(Value(row, kArea), area_picture, locale).value.AsText();
     label += u" km², since ";
-    label += pelt::value::Format(Value(row, kFounded), date_picture, locale).value.AsText();
+    label += pelt::format::Format(Value(row, kFounded), date_picture, locale).value.AsText();
     benchmark::DoNotOptimize(label);
     if (++i == kRows) i = 0;
   }

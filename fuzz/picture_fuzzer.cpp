@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "pelt/format/format.h"
 #include "pelt/value/conversion.h"
-#include "pelt/value/format.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 
@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Variant value = MakeValue(data[0], value_text);
   const std::u16string picture = pelt::value::FromUtf8(picture_text);
-  const auto first = pelt::value::Format(value, picture, locale);
-  const auto again = pelt::value::Format(value, pelt::value::Picture(picture), locale);
+  const auto first = pelt::format::Format(value, picture, locale);
+  const auto again = pelt::format::Format(value, pelt::format::Picture(picture), locale);
   Check(first.error == again.error, "a compiled picture fails where its text does not");
   Check(first.value == again.value, "a compiled picture gives other text than its text");
   if (first.ok()) {
@@ -80,11 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "output out of proportion to picture and value");
   }
 
-  const auto number = pelt::value::FormatNumber(value, decimals, locale);
+  const auto number = pelt::format::FormatNumber(value, decimals, locale);
   if (number.ok()) Check(number.value.size() <= 1000, "FormatNumber output too long");
-  const auto currency = pelt::value::FormatCurrency(value, locale);
+  const auto currency = pelt::format::FormatCurrency(value, locale);
   if (currency.ok()) Check(currency.value.size() <= 1000, "FormatCurrency output too long");
-  const auto rounded = pelt::value::Round(value, decimals, locale);
+  const auto rounded = pelt::format::Round(value, decimals, locale);
   if (decimals < 0) Check(!rounded.ok(), "Round accepted a negative count");
   return 0;
 }

@@ -7,7 +7,7 @@
 
 #include "column_table.h"
 #include "pelt/evaluator/evaluator_members.h"
-#include "pelt/value/format.h"
+#include "pelt/format/format.h"
 
 namespace pelt::python {
 
@@ -42,8 +42,8 @@ class UnreadDateCount {
 
  private:
   Labels& out_;
-  value::UnreadDateTexts tally_;
-  value::ScopedUnreadDateTexts scope_;
+  format::UnreadDateTexts tally_;
+  format::ScopedUnreadDateTexts scope_;
 };
 
 // Labels rows [first, end) of table with an expression the caller has

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "ignoring_failures.h"
+#include "pelt/format/format.h"
 #include "pelt/value/conversion.h"
-#include "pelt/value/format.h"
 #include "pelt/value/text.h"
 
 namespace pelt::evaluator {
@@ -106,8 +106,8 @@ PELT_HANDLER(AbsoluteValue) {
   return kNotApplied;
 }
 
-// Format, FormatNumber, FormatCurrency and Round come from the value
-// formatting facility; what it refuses leaves the value unchanged.
+// Format, FormatNumber, FormatCurrency and Round come from the format
+// layer; what it refuses leaves the value unchanged.
 Result FromConverted(value::Converted<Variant> converted) {
   if (!converted.ok()) return kNotApplied;
   return std::move(converted.value);
@@ -118,20 +118,20 @@ Result FromConverted(value::Converted<std::u16string> converted) {
   return Variant::FromText(std::move(converted.value));
 }
 
-PELT_HANDLER(InCurrency) { return FromConverted(value::FormatCurrency(value, locale)); }
+PELT_HANDLER(InCurrency) { return FromConverted(format::FormatCurrency(value, locale)); }
 
-PELT_HANDLER(ByPicture) { return FromConverted(value::Format(value, Text(first), locale)); }
+PELT_HANDLER(ByPicture) { return FromConverted(format::Format(value, Text(first), locale)); }
 
 PELT_HANDLER(WithDecimals) {
   const std::optional<std::int32_t> decimals = Count(first);
   if (!decimals) return kNotApplied;
-  return FromConverted(value::FormatNumber(value, *decimals, locale));
+  return FromConverted(format::FormatNumber(value, *decimals, locale));
 }
 
 PELT_HANDLER(Rounded) {
   const std::optional<std::int32_t> decimals = Count(first);
   if (!decimals || *decimals < 0) return kNotApplied;
-  return FromConverted(value::Round(value, *decimals, locale));
+  return FromConverted(format::Round(value, *decimals, locale));
 }
 
 PELT_HANDLER(LeftPart) {
@@ -312,7 +312,7 @@ bool UsesLocaleCurrency(StatementId function, const Argument& first) {
   if (function == StatementId::kFormatCurrency) return true;
   const auto* picture = std::get_if<std::u16string>(&first);
   return function == StatementId::kFormat && picture != nullptr &&
-         value::IsCurrencyPicture(*picture);
+         format::IsCurrencyPicture(*picture);
 }
 
 }  // namespace pelt::evaluator

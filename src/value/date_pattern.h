@@ -1,5 +1,8 @@
 #pragma once
 
+// Shared by pelt::value and pelt::format (as "value/date_pattern.h"), and installed
+// with neither.
+
 #include <string>
 #include <string_view>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Shared by pelt::value and pelt::format (as "value/digits.h"), and installed
+// with neither.
+
 #include <charconv>
 #include <cstdint>
 #include <string>

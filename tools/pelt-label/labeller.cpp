@@ -9,7 +9,7 @@
 
 #include "pelt/errors/failure_text.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
-#include "pelt/value/format.h"
+#include "pelt/format/format.h"
 #include "pelt/value/text.h"
 #include "reserved_words.h"
 
@@ -29,8 +29,8 @@ void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
   batch.fids.resize(count);
   batch.failed = 0;
   batch.first_failure.clear();
-  value::UnreadDateTexts unread;
-  const value::ScopedUnreadDateTexts counting(unread);
+  format::UnreadDateTexts unread;
+  const format::ScopedUnreadDateTexts counting(unread);
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t fid = batch.features.fid(i);
     batch.fids[i] = fid;

@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "pelt/value/format.h"
+#include "pelt/format/format.h"
 
-namespace pelt::value {
+namespace pelt::format {
 namespace {
 
 thread_local UnreadDateTexts* installed = nullptr;
@@ -33,4 +33,4 @@ void NoteUnreadDateText(std::u16string_view text) {
 }
 
 }  // namespace internal
-}  // namespace pelt::value
+}  // namespace pelt::format

@@ -2,7 +2,7 @@
 // extremes of the decimal form, the direct number rendering against ICU's
 // in many locales, compiled pictures shared between threads, and bounded
 // output for hostile pictures.
-#include "pelt/value/format.h"
+#include "pelt/format/format.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +11,23 @@
 #include <thread>
 #include <vector>
 
+#include "format/icu_number_format.h"
+#include "format/rounding.h"
 #include "pelt/value/text.h"
 #include "support/dump.h"
-#include "value/icu_number_format.h"
-#include "value/rounding.h"
 
-namespace pelt::value {
+namespace pelt::format {
 namespace {
 
 using internal::Decimal;
 using internal::RoundingMode;
 using testing::U8;
+using value::Converted;
+using value::Date;
+using value::LocaleData;
+using value::LocaleDataFor;
+using value::ToText;
+using value::Variant;
 
 std::string Ascii(const Decimal& d) { return internal::DecimalToAscii(d); }
 
@@ -122,10 +128,14 @@ TEST(PictureTest, OutputStaysBounded) {
 }
 
 }  // namespace
-}  // namespace pelt::value
+}  // namespace pelt::format
 
-namespace pelt::value {
+namespace pelt::format {
 namespace {
+
+using value::LocaleData;
+using value::LocaleDataFor;
+using value::Variant;
 
 TEST(UnreadDateTextsTest, CountsTextADatePictureShowsAsItIsOnlyWhileATallyIsInstalled) {
   const LocaleData& en_us = LocaleDataFor("en_US");
@@ -162,4 +172,4 @@ TEST(UnreadDateTextsTest, CountsTextADatePictureShowsAsItIsOnlyWhileATallyIsInst
 }
 
 }  // namespace
-}  // namespace pelt::value
+}  // namespace pelt::format

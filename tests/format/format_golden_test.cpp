@@ -33,17 +33,32 @@
 #include <vector>
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/format/format.h"
 #include "pelt/host/memory_table.h"
-#include "pelt/value/format.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
 #include "pelt/value/typed_literal.h"
 #include "support/dump.h"
 
-namespace pelt::value {
+namespace pelt::format {
 namespace {
 
 using testing::U8;
+using value::ClearUserLocaleOverride;
+using value::Converted;
+using value::ErrorCode;
+using value::FromAscii;
+using value::FromUtf8;
+using value::IsNumeric;
+using value::LocaleData;
+using value::LocaleDataFor;
+using value::ParseNumber;
+using value::ParseTypedLiteral;
+using value::SetUserLocaleOverride;
+using value::ToInteger;
+using value::ToLong;
+using value::ToText;
+using value::Variant;
 
 struct GoldenRow {
   std::string file;
@@ -249,4 +264,4 @@ INSTANTIATE_TEST_SUITE_P(Golden, FormatGoldenTest, ::testing::ValuesIn(LoadRows(
                          });
 
 }  // namespace
-}  // namespace pelt::value
+}  // namespace pelt::format

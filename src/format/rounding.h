@@ -6,7 +6,7 @@
 
 #include "pelt/value/variant.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 
 enum class RoundingMode {
   kHalfAwayFromZero,  // what pictures, FormatNumber and FormatCurrency show
@@ -42,7 +42,7 @@ struct Decimal {
 // double (the caller rules out NaN and the infinities).
 Decimal DecimalFromDouble(double d);
 Decimal DecimalFromInteger(std::int64_t v);
-Decimal DecimalFromCurrency(Currency c);
+Decimal DecimalFromCurrency(value::Currency c);
 
 // Rounds to the given number of fraction digits (negative rounds to tens,
 // hundreds …). A result of zero loses its sign.
@@ -54,4 +54,4 @@ double DecimalToDouble(const Decimal& d);
 // Plain ASCII form, "-1234.5", "0.001", "0": what ICU reads as a decimal.
 std::string DecimalToAscii(const Decimal& d);
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

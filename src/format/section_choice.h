@@ -9,7 +9,7 @@
 #include "picture.h"
 #include "rounding.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 
 // A value as number and date sections see it.
 struct Numeric {
@@ -20,13 +20,13 @@ struct Numeric {
 
 // The number a value stands for; nullopt for null and for text that does
 // not read as a number in the locale.
-std::optional<Numeric> ToNumeric(const Variant& v, const LocaleData& locale);
+std::optional<Numeric> ToNumeric(const value::Variant& v, const value::LocaleData& locale);
 
 // What a picture is asked to show: a number, text, or null.
 struct Subject {
-  const Variant* value = nullptr;   // for its text form; null when shown as text
-  const Numeric* number = nullptr;  // null when the value is shown as text or is null
-  std::u16string_view text;         // the text when the value is shown as text
+  const value::Variant* value = nullptr;  // for its text form; null when shown as text
+  const Numeric* number = nullptr;        // null when the value is shown as text or is null
+  std::u16string_view text;               // the text when the value is shown as text
   bool null = false;
 };
 
@@ -50,4 +50,4 @@ struct SectionChoice {
 // first section, except null, which then stays null.
 SectionChoice ChooseSection(const CompiledPicture& picture, const Subject& subject);
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -9,7 +9,7 @@
 #include "pelt/value/locale.h"
 #include "pelt/value/variant.h"
 
-namespace pelt::value {
+namespace pelt::format {
 
 namespace internal {
 struct CompiledPicture;
@@ -42,9 +42,10 @@ class Picture {
 //   "Long Date" …, any case) gives its own form.
 // Never fails for a picture; a date outside the years 100 to 9999 is
 // kOverflow.
-Converted<Variant> Format(const Variant& value, std::u16string_view picture,
-                          const LocaleData& locale);
-Converted<Variant> Format(const Variant& value, const Picture& picture, const LocaleData& locale);
+value::Converted<value::Variant> Format(const value::Variant& value, std::u16string_view picture,
+                                        const value::LocaleData& locale);
+value::Converted<value::Variant> Format(const value::Variant& value, const Picture& picture,
+                                        const value::LocaleData& locale);
 
 // A numeric value (a number, or text that reads as one; Booleans count -1
 // and 0) with exactly `decimals` decimals, a tie rounded away from zero, with
@@ -52,20 +53,22 @@ Converted<Variant> Format(const Variant& value, const Picture& picture, const Lo
 // the locale's default of 2. Other negative counts and counts above 99 are
 // kInvalidProcedureCall; null is kInvalidUseOfNull; a value that is not
 // numeric is kTypeMismatch.
-Converted<std::u16string> FormatNumber(const Variant& value, int decimals,
-                                       const LocaleData& locale);
+value::Converted<std::u16string> FormatNumber(const value::Variant& value, int decimals,
+                                              const value::LocaleData& locale);
 
 // A numeric value as an amount of the locale's currency: its symbol and
 // placement, its own number of decimals (0 for yen), a tie rounded away from
 // zero. Errors as FormatNumber.
-Converted<std::u16string> FormatCurrency(const Variant& value, const LocaleData& locale);
+value::Converted<std::u16string> FormatCurrency(const value::Variant& value,
+                                                const value::LocaleData& locale);
 
 // A numeric value rounded to `decimals` decimals, a tie going to the even
 // neighbour, judged on the value's 15-digit decimal form. Integers stay as
 // they are, currency stays currency, a Boolean becomes an Integer, numeric
 // text becomes a Double. A negative count is kInvalidProcedureCall; errors
 // otherwise as FormatNumber.
-Converted<Variant> Round(const Variant& value, int decimals, const LocaleData& locale);
+value::Converted<value::Variant> Round(const value::Variant& value, int decimals,
+                                       const value::LocaleData& locale);
 
 // Text that a date picture could not read as a date, and so showed as it
 // is: the one outcome of Format that the reader of a label may not expect
@@ -99,4 +102,4 @@ class ScopedUnreadDateTexts {
 // shows an amount in the locale's currency.
 bool IsCurrencyPicture(std::u16string_view picture);
 
-}  // namespace pelt::value
+}  // namespace pelt::format

@@ -6,7 +6,7 @@
 #include "picture.h"
 #include "rounding.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 
 // Appends d as a number section shows it: scaled by the section's percent
 // signs and scaling separators, in scientific form when the section has an
@@ -14,6 +14,6 @@ namespace pelt::value::internal {
 // except for a leading minus when `minus` is set and the shown number is
 // not zero.
 void AppendNumberSection(const CompiledPicture& picture, const Section& section, Decimal d,
-                         bool minus, const LocaleData& locale, std::u16string& out);
+                         bool minus, const value::LocaleData& locale, std::u16string& out);
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

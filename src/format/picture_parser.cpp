@@ -4,7 +4,7 @@
 #include "picture.h"
 #include "picture_tokens.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 namespace {
 
 class SectionCompiler {
@@ -340,4 +340,4 @@ CompiledPicture ParsePicture(std::u16string_view picture) {
   return ParseSections(picture);
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -6,7 +6,10 @@
 #include <limits>
 #include <system_error>
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::Currency;
+
 namespace {
 
 void StripTrailingZeros(Decimal& d) {
@@ -173,4 +176,4 @@ double DecimalToDouble(const Decimal& d) {
   return value;
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 namespace {
 
 char16_t LowerAscii(char16_t c) {
@@ -165,4 +165,4 @@ std::vector<RawToken> Tokenize(std::u16string_view s) {
   return tokens;
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

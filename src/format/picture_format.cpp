@@ -4,14 +4,24 @@
 
 #include "date_section.h"
 #include "date_text.h"
-#include "unread_date_texts.h"
 #include "icu_number_format.h"
 #include "number_section.h"
 #include "pelt/value/conversion.h"
 #include "pelt/value/text.h"
 #include "section_choice.h"
+#include "unread_date_texts.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::AppendDouble;
+using value::AppendText;
+using value::Date;
+using value::LocaleData;
+using value::ToLower;
+using value::ToUpper;
+using value::Variant;
+using value::VarType;
+
 namespace {
 
 // Placeholders fill from the right unless the section has "!"; a
@@ -206,4 +216,4 @@ Outcome AppendFormatted(const Variant& value, const CompiledPicture& picture,
   return AppendSection(picture, *choice.section, subject, choice.WritesMinus(), locale, out);
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 
 // What a section of a picture formats.
 enum class SectionKind : std::uint8_t {
@@ -127,4 +127,4 @@ struct CompiledPicture {
 // characters that print as themselves.
 CompiledPicture ParsePicture(std::u16string_view picture);
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::LocaleData;
+
 namespace {
 
 // The number that a section's placeholders show: mantissa × 10^exponent.
@@ -109,4 +112,4 @@ void AppendNumberSection(const CompiledPicture& picture, const Section& s, Decim
   }
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

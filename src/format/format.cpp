@@ -1,4 +1,4 @@
-#include "pelt/value/format.h"
+#include "pelt/format/format.h"
 
 #include <cmath>
 #include <limits>
@@ -9,7 +9,16 @@
 #include "picture_format.h"
 #include "rounding.h"
 
-namespace pelt::value {
+namespace pelt::format {
+
+using value::Converted;
+using value::Currency;
+using value::ErrorCode;
+using value::LocaleData;
+using value::ToDouble;
+using value::Variant;
+using value::VarType;
+
 namespace {
 
 using internal::CompiledPicture;
@@ -160,4 +169,4 @@ bool IsCurrencyPicture(std::u16string_view picture) {
   }
 }
 
-}  // namespace pelt::value
+}  // namespace pelt::format

@@ -4,7 +4,15 @@
 
 #include "pelt/value/conversion.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::Converted;
+using value::Currency;
+using value::LocaleData;
+using value::ParseNumber;
+using value::Variant;
+using value::VarType;
+
 namespace {
 
 SectionRole RoleOf(const Subject& subject) {
@@ -75,4 +83,4 @@ SectionChoice ChooseSection(const CompiledPicture& picture, const Subject& subje
   return choice;
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -7,7 +7,7 @@
 
 #include "picture.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
 
 // Raw tokens of one section, before the section's kind gives them their
 // meaning: in a number section a date letter is literal text, in a text
@@ -49,4 +49,4 @@ bool MatchesNoCase(std::u16string_view text, std::size_t at, std::u16string_view
 // The raw tokens of one section of a picture.
 std::vector<RawToken> Tokenize(std::u16string_view section);
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

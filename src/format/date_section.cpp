@@ -2,11 +2,20 @@
 
 #include <optional>
 
-#include "date_pattern.h"
-#include "digits.h"
 #include "pelt/value/date_serial.h"
+#include "value/date_pattern.h"
+#include "value/digits.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::Date;
+using value::DateParts;
+using value::LocaleData;
+using value::SplitDate;
+using value::internal::AppendDatePattern;
+using value::internal::AppendGeneralDate;
+using value::internal::AppendInteger;
+
 namespace {
 
 // Week of the year with weeks starting on Sunday, week 1 holding 1 January.
@@ -98,4 +107,4 @@ bool AppendDateSection(const CompiledPicture& picture, const Section& s, double 
   return true;
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -10,7 +10,10 @@
 #include <tuple>
 #include <unordered_map>
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::LocaleData;
+
 namespace {
 
 enum class Style : std::uint8_t { kNumber, kCurrency };
@@ -190,4 +193,4 @@ void AppendCurrencyTextByIcu(Decimal d, const LocaleData& locale, std::u16string
   AppendFromIcu(d, locale.currency_digits, Style::kCurrency, locale, out);
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal

@@ -8,7 +8,13 @@
 #include "pelt/value/date_serial.h"
 #include "pelt/value/text.h"
 
-namespace pelt::value::internal {
+namespace pelt::format::internal {
+
+using value::Date;
+using value::EqualsNoCase;
+using value::LocaleData;
+using value::MakeDate;
+
 namespace {
 
 // English names read in every locale, as the locale's own do.
@@ -368,4 +374,4 @@ int CurrentYear() {
   return local.tm_year + 1900;
 }
 
-}  // namespace pelt::value::internal
+}  // namespace pelt::format::internal
