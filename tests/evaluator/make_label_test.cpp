@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "pelt/evaluator/apply_format.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/ui/message_boxes.h"
@@ -158,6 +159,14 @@ TEST_F(MakeLabelTest, FailuresGiveEmptyLabelAndMessage) {
   boxes_.Clear();
   EXPECT_EQ(Label(u"[NAME]"), "Ab");
   EXPECT_EQ(boxes_.Boxes().size(), 1u);  // verification's listing only
+}
+
+// The bound itself is a length a label may have; one character more fails.
+TEST_F(MakeLabelTest, ALabelMayReachTheBoundButNotPassIt) {
+  memory_.Row(0).Set(0, Variant::FromText(std::u16string(kMaxTextLength - 2, u'a')));
+  EXPECT_EQ(evaluator_.MakeLabel(&table_, FirstRow(), u"[NAME]xy", words_).size(), kMaxTextLength);
+  EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, FirstRow(), u"[NAME]xyz", words_)), "");
+  EXPECT_EQ(U8(evaluator_.Message()), "Out of string space");
 }
 
 TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {

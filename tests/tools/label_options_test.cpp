@@ -197,15 +197,31 @@ TEST_F(LabelOptionsTest, WriteFailures) {
   EXPECT_EQ(full.err, "pelt-label: cannot write standard output: No space left on device\n");
 }
 
+// The bar counts the features the run will label: --offset and --limit
+// shrink its total.
 TEST_F(LabelOptionsTest, ProgressBarOnRequest) {
-  const ProgramOutcome shown = Run({"label", "--progress", WriteTowns("GPKG", "t.gpkg"), "[NAME]"});
-  EXPECT_EQ(shown.exit_code, 0);
-  const std::string last = "\r[####################] 100%  4/4 features";
-  const std::size_t at = shown.err.find(last);
-  ASSERT_NE(at, std::string::npos) << shown.err;
-  // The final state is blanked at the end: the bar leaves nothing behind.
-  const std::size_t width = shown.err.find('\r', at + 1) - at - 1;
-  EXPECT_EQ(shown.err.substr(at + 1 + width), "\r\r" + std::string(width, ' ') + "\r") << shown.err;
+  const std::string towns = WriteTowns("GPKG", "t.gpkg");
+  const struct {
+    std::vector<std::string> options;
+    const char* last;
+  } rows[] = {
+      {{}, "\r[####################] 100%  4/4 features"},
+      {{"--limit", "2"}, "\r[####################] 100%  2/2 features"},
+      {{"--offset", "1"}, "\r[####################] 100%  3/3 features"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> arguments{"label", "--progress"};
+    arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+    arguments.insert(arguments.end(), {towns, "[NAME]"});
+    const ProgramOutcome shown = Run(arguments);
+    EXPECT_EQ(shown.exit_code, 0);
+    const std::size_t at = shown.err.find(row.last);
+    ASSERT_NE(at, std::string::npos) << shown.err;
+    // The final state is blanked at the end: the bar leaves nothing behind.
+    const std::size_t width = shown.err.find('\r', at + 1) - at - 1;
+    EXPECT_EQ(shown.err.substr(at + 1 + width), "\r\r" + std::string(width, ' ') + "\r")
+        << shown.err;
+  }
 }
 
 }  // namespace
