@@ -3,13 +3,14 @@
 // the labeller makes labels on several threads.
 
 #include <gdal_priv.h>
-#include <ogrsf_frmts.h>
 #include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "labeller.h"
@@ -17,6 +18,7 @@
 #include "progress.h"
 #include "range_labeller.h"
 #include "support/gdal_layers.h"
+#include "support/golden_cases.h"
 #include "support/temp_dir.h"
 
 namespace pelt::tools {
@@ -183,26 +185,14 @@ TEST(LabelPipelineTest, TheFirstJobReadsEveryRangeWhenNoOtherCanOpenTheSource) {
 }
 
 TEST(ProgressLineTest, ShowsShareRateAndTimeLeft) {
-  struct Row {
-    int line;
-    std::int64_t done;
-    std::int64_t total;
-    double seconds;
-    const char* expected;
-  } rows[] = {
-      {__LINE__, 0, 1000, 0, "[                    ]   0%  0/1000 features"},
-      {__LINE__, 250, 1000, 2, "[#####               ]  25%  250/1000 features  125/s  0:06 left"},
-      {__LINE__, 999, 1000, 1, "[################### ]  99%  999/1000 features  999/s  0:01 left"},
-      {__LINE__, 1000, 1000, 4, "[####################] 100%  1000/1000 features  250/s"},
-      {__LINE__, 10, 100000, 1,
-       "[                    ]   0%  10/100000 features  10/s  2:46:39 left"},
-      {__LINE__, 0, 0, 0, "[####################] 100%  0/0 features"},
-      {__LINE__, 5000, -1, 2, "5000 features  2500/s"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(ProgressLine(row.done, row.total, row.seconds), row.expected);
-  }
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/tools/progress_lines.cases", [](const pelt::testing::GoldenCase& c) {
+        std::int64_t done = 0;
+        std::int64_t total = 0;
+        double seconds = 0;
+        std::istringstream(c.input) >> done >> total >> seconds;
+        return ProgressLine(done, total, seconds) + "\n";
+      });
 }
 
 }  // namespace
