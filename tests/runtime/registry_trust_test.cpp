@@ -4,7 +4,6 @@
 // neither the registry nor its lock file may be a link.
 
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,20 +13,18 @@
 #include "pelt/runtime/registry.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/untrusted_files.h"
 
 namespace pelt::runtime {
 namespace {
 
 namespace fs = std::filesystem;
+using pelt::testing::Chmod;
+using pelt::testing::Chown;
+using pelt::testing::kNobody;
+using pelt::testing::NotRoots;
 using pelt::testing::ReadFile;
-using pelt::testing::ReplaceAll;
-
-constexpr uid_t kNobody = 65534;
-
-std::string AccountName(uid_t uid) {
-  const struct passwd* account = getpwuid(uid);
-  return account != nullptr ? account->pw_name : "uid " + std::to_string(uid);
-}
+using pelt::testing::WritableBy;
 
 ClassEntry Class(std::string_view id, std::string program_id) {
   ClassEntry entry;
@@ -39,11 +36,6 @@ ClassEntry Class(std::string_view id, std::string program_id) {
 
 constexpr std::string_view kIdA = "11111111-1111-4111-8111-111111111111";
 constexpr std::string_view kIdB = "22222222-2222-4222-8222-222222222222";
-
-void Chmod(const fs::path& path, mode_t mode) { ASSERT_EQ(chmod(path.c_str(), mode), 0) << path; }
-void Chown(const fs::path& path, uid_t owner) {
-  ASSERT_EQ(lchown(path.c_str(), owner, static_cast<gid_t>(-1)), 0) << path;
-}
 
 // A registry holding class A in outer/pelt/ of a temporary folder, with
 // every mode set, so that the umask decides nothing.
@@ -61,14 +53,14 @@ class Scene {
     registered_ = ReadFile(registry_);
   }
 
-  // {registry}, {folder}, {outer}, {temp}, {me} (the test's account), {nobody}.
-  std::string Substituted(std::string text) const {
-    const std::pair<std::string, std::string> substitutions[] = {
-        {"{registry}", registry_.string()}, {"{folder}", folder_.string()},
-        {"{outer}", outer_.string()},       {"{temp}", dir_.path().string()},
-        {"{me}", AccountName(geteuid())},   {"{nobody}", AccountName(kNobody)}};
-    for (const auto& [from, to] : substitutions) text = ReplaceAll(std::move(text), from, to);
-    return text;
+  // "component registry {registry}: not trusted: " and fault, with
+  // {registry}, {folder}, {outer} and {temp} replaced.
+  std::string Untrusted(const std::string& fault) const {
+    return pelt::testing::Substituted("component registry {registry}: not trusted: " + fault,
+                                      {{"{registry}", registry_.string()},
+                                       {"{folder}", folder_.string()},
+                                       {"{outer}", outer_.string()},
+                                       {"{temp}", dir_.path().string()}});
   }
 
   pelt::testing::TempDir dir_;
@@ -82,8 +74,7 @@ class RegistryTrustTest : public ::testing::Test, protected Scene {};
 
 struct Refusal {
   int line;
-  std::function<void(const fs::path& outer, const fs::path& folder, const fs::path& registry)>
-      change;
+  std::function<void(const Scene&)> change;
   std::string fault;  // what follows "component registry {registry}: not trusted: "
 };
 
@@ -92,9 +83,8 @@ struct Refusal {
 void ExpectRefused(const Refusal& row) {
   SCOPED_TRACE(row.line);
   const Scene scene;
-  row.change(scene.outer_, scene.folder_, scene.registry_);
-  const std::string expected =
-      scene.Substituted("component registry {registry}: not trusted: " + row.fault);
+  row.change(scene);
+  const std::string expected = scene.Untrusted(row.fault);
   RegistryContents contents;
   std::string message;
   EXPECT_EQ(ReadRegistry(scene.registry_, contents, &message), Result::kRegistryUntrusted);
@@ -115,40 +105,27 @@ void ExpectRefused(const Refusal& row) {
   }
 }
 
-const std::string kOthersCouldChange =
-    ", so another account could make hosts load code of its own; run 'chmod go-w ";
-const std::string kNotRoots =
-    " does not belong to root, so its owner could make hosts load code of its own; run 'chown "
-    "root ";
-
 TEST(RegistryTrustRefusalTest, ARegistryOthersCouldChangeIsNeitherReadNorWritten) {
+  const std::string any = "any account";
   const Refusal rows[] = {
-      {__LINE__, [](auto&, auto&, auto& registry) { Chmod(registry, 0666); },
-       "{registry} (owner {me}, mode 0666) is writable by any account" + kOthersCouldChange +
-           "{registry}'"},
-      {__LINE__, [](auto&, auto&, auto& registry) { Chmod(registry, 0620); },
-       "{registry} (owner {me}, mode 0620) is writable by its group" + kOthersCouldChange +
-           "{registry}'"},
-      {__LINE__, [](auto&, auto& folder, auto&) { Chmod(folder, 0777); },
-       "{folder} (owner {me}, mode 0777) is writable by any account" + kOthersCouldChange +
-           "{folder}'"},
-      {__LINE__, [](auto& outer, auto&, auto&) { Chmod(outer, 0777); },
-       "{outer} (owner {me}, mode 0777) is writable by any account" + kOthersCouldChange +
-           "{outer}'"},
-      {__LINE__, [](auto& outer, auto&, auto&) { Chmod(outer, 0775); },
-       "{outer} (owner {me}, mode 0775) is writable by its group" + kOthersCouldChange +
-           "{outer}'"},
+      {__LINE__, [](auto& s) { Chmod(s.registry_, 0666); }, WritableBy(any, "{registry}", "0666")},
+      {__LINE__, [](auto& s) { Chmod(s.registry_, 0620); },
+       WritableBy("its group", "{registry}", "0620")},
+      {__LINE__, [](auto& s) { Chmod(s.folder_, 0777); }, WritableBy(any, "{folder}", "0777")},
+      {__LINE__, [](auto& s) { Chmod(s.outer_, 0777); }, WritableBy(any, "{outer}", "0777")},
+      {__LINE__, [](auto& s) { Chmod(s.outer_, 0775); },
+       WritableBy("its group", "{outer}", "0775")},
       {__LINE__,
-       [](auto&, auto& folder, auto& registry) {
-         fs::rename(registry, folder / "real.registry");
-         fs::create_symlink("real.registry", registry);
+       [](auto& s) {
+         fs::rename(s.registry_, s.folder_ / "real.registry");
+         fs::create_symlink("real.registry", s.registry_);
        },
        "{registry} is a symbolic link, which the runtime does not follow there; replace it with "
        "the file it points to"},
       {__LINE__,
-       [](auto&, auto&, auto& registry) {
-         fs::remove(registry);
-         ASSERT_EQ(mkfifo(registry.c_str(), 0644), 0);  // read, it would wait for a writer
+       [](auto& s) {
+         fs::remove(s.registry_);
+         ASSERT_EQ(mkfifo(s.registry_.c_str(), 0644), 0);  // read, it would wait for a writer
        },
        "{registry} is not a regular file; remove it, or keep the registry in a file"},
   };
@@ -158,20 +135,17 @@ TEST(RegistryTrustRefusalTest, ARegistryOthersCouldChangeIsNeitherReadNorWritten
 TEST(RegistryTrustRefusalTest, ARegistryOfAnotherAccountIsNeitherReadNorWritten) {
   if (geteuid() != 0) GTEST_SKIP() << "giving a file to another account (chown) needs root";
   const Refusal rows[] = {
-      {__LINE__, [](auto&, auto&, auto& registry) { Chown(registry, kNobody); },
-       "{registry} (owner {nobody}, mode 0644)" + kNotRoots +
-           "{registry}', or use files and folders of root's"},
-      {__LINE__, [](auto& outer, auto&, auto&) { Chown(outer, kNobody); },
-       "{outer} (owner {nobody}, mode 0755)" + kNotRoots +
-           "{outer}', or use files and folders of root's"},
+      {__LINE__, [](auto& s) { Chown(s.registry_, kNobody); },
+       NotRoots("{registry}", "{nobody}", "0644")},
+      {__LINE__, [](auto& s) { Chown(s.outer_, kNobody); },
+       NotRoots("{outer}", "{nobody}", "0755")},
       // A sticky folder shelters only what belongs to the user or root.
       {__LINE__,
-       [](auto& outer, auto& folder, auto&) {
-         Chmod(outer, 01777);
-         Chown(folder, kNobody);
+       [](auto& s) {
+         Chmod(s.outer_, 01777);
+         Chown(s.folder_, kNobody);
        },
-       "{folder} (owner {nobody}, mode 0755)" + kNotRoots +
-           "{folder}', or use files and folders of root's"},
+       NotRoots("{folder}", "{nobody}", "0755")},
   };
   for (const Refusal& row : rows) ExpectRefused(row);
 }
@@ -206,10 +180,7 @@ TEST_F(RegistryTrustTest, AMissingRegistryIsEmptyButIsNotMadeInAFolderOthersCoul
   EXPECT_EQ(ReadRegistry(registry_, contents, &message), Result::kOk) << message;  // nothing to run
   EXPECT_EQ(RegisterClasses(registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, Substituted("component registry {registry}: not trusted: {folder} (owner "
-                                 "{me}, mode 0777) is writable by any account, so another account "
-                                 "could make hosts load code of its own; run 'chmod go-w "
-                                 "{folder}'"));
+  EXPECT_EQ(message, Untrusted(WritableBy("any account", "{folder}", "0777")));
   EXPECT_FALSE(fs::exists(registry_));
 }
 
@@ -233,13 +204,13 @@ TEST_F(RegistryTrustTest, ALinkWhereTheLockFileShouldBeIsRefusedAndItsTargetLeft
   const fs::path existing = dir_ / "precious.txt";
   const fs::path dangling = dir_ / "made-through-the-link";
   std::ofstream(existing) << "precious";
+  const std::string expected = Untrusted(
+      "{registry}.lock is a symbolic link, which could redirect the write; remove it: "
+      "the runtime makes its own");
   for (const fs::path& target : {existing, dangling}) {
     SCOPED_TRACE(target);
     fs::remove(lock);
     fs::create_symlink(target, lock);
-    const std::string expected = Substituted(
-        "component registry {registry}: not trusted: {registry}.lock is a symbolic link, which "
-        "could redirect the write; remove it: the runtime makes its own");
     std::string message;
     EXPECT_EQ(RegisterClasses(registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
               Result::kRegistryUntrusted);
@@ -269,20 +240,14 @@ TEST_F(RegistryTrustTest, TheSystemRegistryAndItsFoldersMustBeRoots) {
   if (geteuid() != 0) {
     // The temporary folder is the user's, and /tmp above it is root's.
     EXPECT_EQ(read, Result::kRegistryUntrusted);
-    EXPECT_EQ(message, Substituted("component registry {registry}: not trusted: {temp} (owner "
-                                   "{me}, mode 0700) does not belong to root, so its owner could "
-                                   "make hosts load code of its own; run 'chown root {temp}', or "
-                                   "use files and folders of root's"));
+    EXPECT_EQ(message, Untrusted(NotRoots("{temp}", "{me}", "0700")));
     GTEST_SKIP() << "a registry of root's needs root to make";
   }
   EXPECT_EQ(read, Result::kOk) << message;
   Chown(registry_, kNobody);
   EXPECT_EQ(ReadRegistry(registry_, contents, &message, TrustedOwners::kRootOnly),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, Substituted("component registry {registry}: not trusted: {registry} (owner "
-                                 "{nobody}, mode 0644) does not belong to root, so its owner could "
-                                 "make hosts load code of its own; run 'chown root {registry}', "
-                                 "or use files and folders of root's"));
+  EXPECT_EQ(message, Untrusted(NotRoots("{registry}", "{nobody}", "0644")));
 }
 
 }  // namespace

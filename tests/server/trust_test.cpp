@@ -6,12 +6,7 @@
 // system registry serves the classes the user has not registered, and only
 // root may change it.
 
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -24,31 +19,26 @@
 #include "pelt/server/evaluator_interface.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/untrusted_files.h"
 
 namespace pelt::server {
 namespace {
 
 namespace fs = std::filesystem;
+using pelt::testing::Chmod;
+using pelt::testing::Chown;
+using pelt::testing::kNobody;
+using pelt::testing::NotRoots;
 using pelt::testing::ProgramOutcome;
 using pelt::testing::ReadFile;
 using pelt::testing::ReplaceAll;
+using pelt::testing::WritableBy;
 using runtime::Result;
 
-constexpr uid_t kNobody = 65534;
 const runtime::ClassId kMarkerClass = runtime::UuidLiteral("44444444-4444-4444-8444-444444444444");
 const runtime::ClassId kSystemOnlyClass =
     runtime::UuidLiteral("55555555-5555-4555-8555-555555555555");
 constexpr char kSystemOnlyProgramId[] = "PeltTest.SystemOnly";
-
-std::string AccountName(uid_t uid) {
-  const struct passwd* account = getpwuid(uid);
-  return account != nullptr ? account->pw_name : "uid " + std::to_string(uid);
-}
-
-void Chmod(const fs::path& path, mode_t mode) { ASSERT_EQ(chmod(path.c_str(), mode), 0) << path; }
-void Chown(const fs::path& path, uid_t owner) {
-  ASSERT_EQ(lchown(path.c_str(), owner, static_cast<gid_t>(-1)), 0) << path;
-}
 
 void Register(const fs::path& registry, const runtime::ClassId& id, const std::string& program_id,
               const fs::path& library) {
@@ -100,14 +90,13 @@ class Scene {
 
   // {registry}, {folder} (the registry's), {config} (the one above it),
   // {library}, {libfolder}, {system}, {me} (the test's account), {nobody}.
-  std::string Substituted(std::string text) const {
-    const std::pair<std::string, std::string> substitutions[] = {
-        {"{registry}", registry_.string()}, {"{folder}", registry_.parent_path().string()},
-        {"{config}", config_.string()},     {"{libfolder}", library_.parent_path().string()},
-        {"{library}", library_.string()},   {"{system}", system_registry_.string()},
-        {"{me}", AccountName(geteuid())},   {"{nobody}", AccountName(kNobody)}};
-    for (const auto& [from, to] : substitutions) text = ReplaceAll(std::move(text), from, to);
-    return text;
+  std::string Substituted(const std::string& text) const {
+    return pelt::testing::Substituted(text, {{"{registry}", registry_.string()},
+                                             {"{folder}", registry_.parent_path().string()},
+                                             {"{config}", config_.string()},
+                                             {"{libfolder}", library_.parent_path().string()},
+                                             {"{library}", library_.string()},
+                                             {"{system}", system_registry_.string()}});
   }
 
   // The libraries loaded so far, one line each.
@@ -159,11 +148,9 @@ void Check(const Load& row) {
   EXPECT_EQ(scene.Loads(), row.loads ? loaded + loaded : "");  // in this process and in the host
 }
 
-const std::string kOthersCouldChange =
-    ", so another account could make hosts load code of its own; run 'chmod go-w ";
-const std::string kNotRoots =
-    " does not belong to root, so its owner could make hosts load code of its own; run 'chown "
-    "root ";
+const std::string kAny = "any account";
+const std::string kRegistry = "component registry {registry}: not trusted: ";
+const std::string kLibrary = "library {library} is not trusted: ";
 const std::string kNotAServer = "{library} does not export DllGetClassObject";
 
 TEST(TrustTest, NothingOthersCouldChangeIsLoaded) {
@@ -175,20 +162,11 @@ TEST(TrustTest, NothingOthersCouldChangeIsLoaded) {
       {__LINE__, [](Scene& s) { Chmod(s.config_, 01777); }, Result::kEntryPointMissing, kNotAServer,
        true},
       {__LINE__, [](Scene& s) { Chmod(s.registry_, 0666); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {registry} (owner {me}, mode 0666) is "
-       "writable by any account" +
-           kOthersCouldChange + "{registry}'",
-       false},
+       kRegistry + WritableBy(kAny, "{registry}", "0666"), false},
       {__LINE__, [](Scene& s) { Chmod(s.registry_, 0664); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {registry} (owner {me}, mode 0664) is "
-       "writable by its group" +
-           kOthersCouldChange + "{registry}'",
-       false},
+       kRegistry + WritableBy("its group", "{registry}", "0664"), false},
       {__LINE__, [](Scene& s) { Chmod(s.config_, 0777); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {config} (owner {me}, mode 0777) is writable "
-       "by any account" +
-           kOthersCouldChange + "{config}'",
-       false},
+       kRegistry + WritableBy(kAny, "{config}", "0777"), false},
       // A relative name, which the library search path would resolve.
       {__LINE__,
        [](Scene& s) {
@@ -202,23 +180,17 @@ TEST(TrustTest, NothingOthersCouldChangeIsLoaded) {
        "register the library with pelt-regsvr, which records its absolute path",
        false},
       {__LINE__, [](Scene& s) { Chmod(s.library_, 0666); }, Result::kLibraryUntrusted,
-       "library {library} is not trusted: {library} (owner {me}, mode 0666) is writable by any "
-       "account" +
-           kOthersCouldChange + "{library}'",
-       false},
+       kLibrary + WritableBy(kAny, "{library}", "0666"), false},
       {__LINE__, [](Scene& s) { Chmod(s.library_.parent_path(), 0777); }, Result::kLibraryUntrusted,
-       "library {library} is not trusted: {libfolder} (owner {me}, mode 0777) is writable by any "
-       "account" +
-           kOthersCouldChange + "{libfolder}'",
-       false},
+       kLibrary + WritableBy(kAny, "{libfolder}", "0777"), false},
       {__LINE__,
        [](Scene& s) {
          fs::rename(s.library_, s.dir_ / "real.so");
          fs::create_symlink(s.dir_ / "real.so", s.library_);
        },
        Result::kLibraryUntrusted,
-       "library {library} is not trusted: {library} is a symbolic link, which could lead to "
-       "other code; register the library again (pelt-regsvr records the file itself)",
+       kLibrary + "{library} is a symbolic link, which could lead to other code; register the "
+                  "library again (pelt-regsvr records the file itself)",
        false},
   };
   for (const Load& row : rows) Check(row);
@@ -228,22 +200,15 @@ TEST(TrustTest, NothingOfAnotherAccountIsLoaded) {
   if (geteuid() != 0) GTEST_SKIP() << "giving a file to another account (chown) needs root";
   const Load rows[] = {
       {__LINE__, [](Scene& s) { Chown(s.registry_, kNobody); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {registry} (owner {nobody}, mode 0644)" +
-           kNotRoots + "{registry}', or use files and folders of root's",
-       false},
+       kRegistry + NotRoots("{registry}", "{nobody}", "0644"), false},
       {__LINE__,
        [](Scene& s) {
          Chmod(s.config_, 01777);
          Chown(s.registry_.parent_path(), kNobody);
        },
-       Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {folder} (owner {nobody}, mode 0755)" +
-           kNotRoots + "{folder}', or use files and folders of root's",
-       false},
+       Result::kRegistryUntrusted, kRegistry + NotRoots("{folder}", "{nobody}", "0755"), false},
       {__LINE__, [](Scene& s) { Chown(s.library_, kNobody); }, Result::kLibraryUntrusted,
-       "library {library} is not trusted: {library} (owner {nobody}, mode 0755)" + kNotRoots +
-           "{library}', or use files and folders of root's",
-       false},
+       kLibrary + NotRoots("{library}", "{nobody}", "0755"), false},
   };
   for (const Load& row : rows) Check(row);
 }
@@ -287,61 +252,37 @@ TEST(SystemRegistryTest, ASystemRegistryThatIsNotRootsIsRefusedButTheUsersStillS
   const fs::path system_library = scene.library_.parent_path() / "libsystem.so";
   WriteSystemRegistry(scene, system_library);
   // Not root: the registry is the test's; root: it is given to nobody.
-  fs::path culprit = scene.dir_.path();
+  std::string fault = NotRoots(scene.dir_.path().string(), "{me}", "0700");
   if (geteuid() == 0) {
     Chown(scene.system_registry_, kNobody);
-    culprit = scene.system_registry_;
+    fault = NotRoots("{system}", "{nobody}", "0644");
   }
   runtime::Ref<runtime::Object> object;
   std::string message;
   EXPECT_EQ(runtime::CreateObject(kSystemOnlyProgramId, object, &message),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message.substr(0, message.find(" (owner ")),
-            scene.Substituted("component registry {system}: not trusted: ") + culprit.string());
-  EXPECT_NE(message.find(kNotRoots + culprit.string() + "'"), std::string::npos) << message;
+  EXPECT_EQ(message, scene.Substituted("component registry {system}: not trusted: " + fault));
   EXPECT_FALSE(object);
   EXPECT_EQ(scene.Loads(), "");
   ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
                  scene.library_.string() + " does not export DllGetClassObject");
 }
 
-// pelt-regsvr run by the account nobody, which needs root: its exit status
-// and standard error.
-ProgramOutcome RunRegsvrAsNobody(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv{const_cast<char*>(PELT_REGSVR)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  int pipe_ends[2];
-  ProgramOutcome outcome;
-  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return outcome;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(pipe_ends[1], 2);
-    if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(126);
-    execv(PELT_REGSVR, argv.data());
-    _exit(127);
-  }
-  close(pipe_ends[1]);
-  char buffer[4096];
-  for (ssize_t n; (n = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) {
-    outcome.err.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(pipe_ends[0]);
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    outcome.exit_code = WEXITSTATUS(status);
-  }
-  return outcome;
+// pelt-regsvr run by the account nobody, which needs root.
+ProgramOutcome RunRegsvrAsNobody(const std::vector<std::string>& arguments,
+                                 const pelt::testing::TempDir& dir) {
+  const std::string nobody = std::to_string(kNobody);
+  std::vector<std::string> command{"--reuid=" + nobody, "--regid=" + nobody, "--clear-groups",
+                                   PELT_REGSVR};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return pelt::testing::RunProgram("/usr/bin/setpriv", command, dir);
 }
 
 TEST(RegsvrTrustTest, OnlyRootChangesTheSystemRegistry) {
   Scene scene;
   const std::vector<std::string> arguments{"--system", PELT_SERVER_LIBRARY};
   const ProgramOutcome refused =
-      geteuid() == 0 ? RunRegsvrAsNobody(arguments)
+      geteuid() == 0 ? RunRegsvrAsNobody(arguments, scene.dir_)
                      : pelt::testing::RunProgram(PELT_REGSVR, arguments, scene.dir_);
   EXPECT_EQ(refused.exit_code, 5);
   EXPECT_EQ(refused.err, scene.Substituted("pelt-regsvr: --system changes the system registry "
@@ -371,23 +312,18 @@ struct Registration {
   int line;
   std::function<void(Scene&)> change;
   int exit_code;
-  std::string err;
+  std::string err;  // after "pelt-regsvr: ", before the line break
 };
 
 TEST(RegsvrTrustTest, RefusesWhatHostsWouldRefuseBeforeLoadingAnything) {
   const Registration rows[] = {
       // The control: the library is loaded, and found to be no server.
       {__LINE__, [](Scene&) {}, 3,
-       "pelt-regsvr: {library} does not export DllRegisterServer: it is not a component "
-       "library\n"},
+       "{library} does not export DllRegisterServer: it is not a component library"},
       {__LINE__, [](Scene& s) { Chmod(s.registry_, 0666); }, 5,
-       "pelt-regsvr: component registry {registry}: not trusted: {registry} (owner {me}, mode "
-       "0666) is writable by any account" +
-           kOthersCouldChange + "{registry}'\n"},
+       kRegistry + WritableBy(kAny, "{registry}", "0666")},
       {__LINE__, [](Scene& s) { Chmod(s.config_, 0757); }, 5,
-       "pelt-regsvr: component registry {registry}: not trusted: {config} (owner {me}, mode "
-       "0757) is writable by any account" +
-           kOthersCouldChange + "{config}'\n"},
+       kRegistry + WritableBy(kAny, "{config}", "0757")},
       {__LINE__,
        [](Scene& s) {
          fs::path lock = s.registry_;
@@ -396,12 +332,10 @@ TEST(RegsvrTrustTest, RefusesWhatHostsWouldRefuseBeforeLoadingAnything) {
          fs::create_symlink(s.dir_ / "planted", lock);
        },
        5,
-       "pelt-regsvr: component registry {registry}: not trusted: {registry}.lock is a symbolic "
-       "link, which could redirect the write; remove it: the runtime makes its own\n"},
+       kRegistry + "{registry}.lock is a symbolic link, which could redirect the write; remove it: "
+                   "the runtime makes its own"},
       {__LINE__, [](Scene& s) { Chmod(s.library_, 0646); }, 5,
-       "pelt-regsvr: library {library} is not trusted: {library} (owner {me}, mode 0646) is "
-       "writable by any account" +
-           kOthersCouldChange + "{library}'\n"},
+       kLibrary + WritableBy(kAny, "{library}", "0646")},
   };
   for (const Registration& row : rows) {
     SCOPED_TRACE(row.line);
@@ -410,7 +344,7 @@ TEST(RegsvrTrustTest, RefusesWhatHostsWouldRefuseBeforeLoadingAnything) {
     const ProgramOutcome run =
         pelt::testing::RunProgram(PELT_REGSVR, {scene.library_.string()}, scene.dir_);
     EXPECT_EQ(run.exit_code, row.exit_code);
-    EXPECT_EQ(run.err, scene.Substituted(row.err));
+    EXPECT_EQ(run.err, scene.Substituted("pelt-regsvr: " + row.err + "\n"));
     EXPECT_EQ(scene.Loads(),
               row.exit_code == 5 ? "" : fs::canonical(scene.library_).string() + "\n");
     EXPECT_EQ(ReadFile(scene.registry_), scene.registered_);
