@@ -11,43 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "support/gdal_layers.h"
-#include "support/run_program.h"
-#include "support/temp_dir.h"
-#include "support/transcript.h"
+#include "label_data.h"
 
 namespace pelt::tools {
 namespace {
 
-using gdal::testing::LayerDef;
 using pelt::testing::ProgramOutcome;
 using pelt::testing::ReadFile;
 using pelt::testing::TempDir;
 
-LayerDef Towns(const std::string& name = "towns") {
-  return LayerDef{
-      name,
-      {{"NAME", OFTString}, {"POP", OFTInteger}, {"AREA", OFTReal}, {"FOUNDED", OFTDate}},
-      {{{"Zürich", "421878", "87.88", "1218-01-01"}, "POINT (8.54 47.37)"},
-       {{"Łódź", "672185", std::nullopt, std::nullopt}, "POINT (19.46 51.76)"},
-       {{"Bern, \"BE\"", "134591", "0.5", "2000-12-31"}, "POINT (7.45 46.95)"},
-       {{"Tromsø", "77544", "2521", "1794-06-20"}, "POINT (18.96 69.65)"}},
-      wkbPoint,
-      {}};
-}
-
-class LabelOptionsTest : public ::testing::Test {
+class LabelOptionsTest : public LabelDataTest {
  protected:
-  ProgramOutcome Run(const std::vector<std::string>& args) {
-    return pelt::testing::RunProgram(PELT_LABEL_PROGRAM, args, run_);
-  }
-  std::string WriteTowns(const std::string& driver, const std::string& file) {
-    LayerDef towns = Towns();
-    // Shapefiles default to Latin-1, which has no "Ł".
-    if (driver == gdal::testing::ShapefileDriver()) towns.options.push_back("ENCODING=UTF-8");
-    EXPECT_TRUE(gdal::testing::WriteDataset(driver, data_ / file, {towns}));
-    return (data_ / file).string();
-  }
   // A typed CSV layer written as text: thousands of rows in no time.
   std::string WriteBigCsv(int count) {
     std::ofstream out(data_ / "big.csv");
@@ -60,27 +34,6 @@ class LabelOptionsTest : public ::testing::Test {
     std::ofstream(data_ / "big.csvt") << "String,Integer,Real,Date\n";
     return (data_ / "big.csv").string();
   }
-
-  // The files the transcripts describe, then the named transcript's cases.
-  void RunTranscript(const std::string& name) {
-    WriteTowns("GPKG", "towns.gpkg");
-    WriteTowns(gdal::testing::ShapefileDriver(), "towns.shp.zip");
-    ASSERT_TRUE(gdal::testing::WriteDataset("GPKG", data_ / "multi.gpkg", {Towns(), Towns("2")}));
-    std::ofstream(data_ / "plain.csv") << "Zürich,421878\nŁódź,672185\n";
-    // Sources GDAL cannot read, each in its own way.
-    std::filesystem::create_directory(data_ / "empty");
-    std::ofstream(data_ / "garbage.gpkg") << "this is not a GeoPackage\n";
-    std::ofstream(data_ / "garbage.geojson") << R"({ "type": "FeatureCollection", "features": [ )";
-    std::ofstream(data_ / "zero.shp") << "";
-    std::ofstream(data_ / "empty.kml")
-        << R"(<?xml version="1.0"?><kml xmlns="http://www.opengis.net/kml/2.2"><Document></Document></kml>)";
-    pelt::testing::RunTranscript(
-        PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
-        {{"dir", data_.path().string()}, {"sample", PELT_SAMPLE_IN_SOURCE_TREE}});
-  }
-
-  TempDir data_;
-  TempDir run_;
 };
 
 TEST_F(LabelOptionsTest, Transcript) { RunTranscript("label.runs"); }
@@ -110,7 +63,7 @@ TEST_F(LabelOptionsTest, ParallelOutputIsIdentical) {
 }
 
 TEST_F(LabelOptionsTest, WritesFilesOnlyWhenComplete) {
-  const std::string source = WriteTowns("GPKG", "towns.gpkg");
+  const std::string source = (data_ / "towns.gpkg").string();
   const std::string before = ReadFile(source);
   const ProgramOutcome labels =
       Run({"label", "--output", (run_ / "labels.txt").string(), source, "[NAME]"});
@@ -198,7 +151,8 @@ TEST_F(LabelOptionsTest, WriteFailures) {
 }
 
 TEST_F(LabelOptionsTest, ProgressBarOnRequest) {
-  const ProgramOutcome shown = Run({"label", "--progress", WriteTowns("GPKG", "t.gpkg"), "[NAME]"});
+  const ProgramOutcome shown =
+      Run({"label", "--progress", (data_ / "towns.gpkg").string(), "[NAME]"});
   EXPECT_EQ(shown.exit_code, 0);
   const std::string last = "\r[####################] 100%  4/4 features";
   const std::size_t at = shown.err.find(last);

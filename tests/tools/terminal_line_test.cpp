@@ -78,27 +78,7 @@ TEST(ProgressBarTest, ADisabledBarWritesNothing) {
   EXPECT_EQ(io.transient_line, nullptr);
 }
 
-// A pseudo-terminal's far end, opened as a program's standard streams
-// would be.
-class Terminal {
- public:
-  Terminal() {
-    controller_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (controller_ < 0 || ::grantpt(controller_) != 0 || ::unlockpt(controller_) != 0) return;
-    if (const char* name = ::ptsname(controller_)) name_ = name;
-  }
-  ~Terminal() {
-    if (controller_ >= 0) ::close(controller_);
-  }
-  Terminal(const Terminal&) = delete;
-  Terminal& operator=(const Terminal&) = delete;
-  const std::string& name() const { return name_; }
-
- private:
-  int controller_ = -1;
-  std::string name_;
-};
-
+// An open file, closed with the object.
 class Descriptor {
  public:
   explicit Descriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
@@ -114,15 +94,22 @@ class Descriptor {
   int fd_;
 };
 
+// The path of a pseudo-terminal's far end, "" when there is none.
+std::string FarEnd(const Descriptor& controller) {
+  const int fd = controller.fd();
+  const char* name = fd >= 0 && ::grantpt(fd) == 0 && ::unlockpt(fd) == 0 ? ::ptsname(fd) : nullptr;
+  return name != nullptr ? name : "";
+}
+
 TEST(ProgressBelongsOnTest, AStandardErrorTerminalThatDoesNotShowTheLabels) {
-  const Terminal terminal;
-  const Terminal other_terminal;
-  if (terminal.name().empty() || other_terminal.name().empty()) {
-    GTEST_SKIP() << "no pseudo-terminal here";
-  }
-  const Descriptor screen(terminal.name());
-  const Descriptor same_screen(terminal.name());  // another descriptor of the same terminal
-  const Descriptor other_screen(other_terminal.name());
+  const Descriptor terminal(::posix_openpt(O_RDWR | O_NOCTTY));
+  const Descriptor other_terminal(::posix_openpt(O_RDWR | O_NOCTTY));
+  const std::string name = FarEnd(terminal);
+  const std::string other_name = FarEnd(other_terminal);
+  if (name.empty() || other_name.empty()) GTEST_SKIP() << "no pseudo-terminal here";
+  const Descriptor screen(name);
+  const Descriptor same_screen(name);  // another descriptor of the same terminal
+  const Descriptor other_screen(other_name);
   const Descriptor null("/dev/null");
   int pipe_ends[2];
   ASSERT_EQ(::pipe(pipe_ends), 0);
