@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "pelt/runtime/registry.h"
+#include "support/golden_cases.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/untrusted_files.h"
@@ -22,9 +23,9 @@ namespace fs = std::filesystem;
 using pelt::testing::Chmod;
 using pelt::testing::Chown;
 using pelt::testing::kNobody;
-using pelt::testing::NotRoots;
+using pelt::testing::Placeholders;
 using pelt::testing::ReadFile;
-using pelt::testing::WritableBy;
+using pelt::testing::Substituted;
 
 ClassEntry Class(std::string_view id, std::string program_id) {
   ClassEntry entry;
@@ -53,14 +54,12 @@ class Scene {
     registered_ = ReadFile(registry_);
   }
 
-  // "component registry {registry}: not trusted: " and fault, with
-  // {registry}, {folder}, {outer} and {temp} replaced.
-  std::string Untrusted(const std::string& fault) const {
-    return pelt::testing::Substituted("component registry {registry}: not trusted: " + fault,
-                                      {{"{registry}", registry_.string()},
-                                       {"{folder}", folder_.string()},
-                                       {"{outer}", outer_.string()},
-                                       {"{temp}", dir_.path().string()}});
+  // {registry}, {folder}, {outer} and {temp} (the temporary folder).
+  pelt::testing::Paths Paths() const {
+    return {{"{registry}", registry_.string()},
+            {"{folder}", folder_.string()},
+            {"{outer}", outer_.string()},
+            {"{temp}", dir_.path().string()}};
   }
 
   pelt::testing::TempDir dir_;
@@ -72,104 +71,47 @@ class Scene {
 
 class RegistryTrustTest : public ::testing::Test, protected Scene {};
 
-struct Refusal {
-  int line;
-  std::function<void(const Scene&)> change;
-  std::string fault;  // what follows "component registry {registry}: not trusted: "
-};
-
-// Makes each row's registry, changes it, then reads, checks and writes it:
-// each is refused with the same message, and the file stays as it was.
-void ExpectRefused(const Refusal& row) {
-  SCOPED_TRACE(row.line);
+// Makes a registry, changes it as the case says, then reads, checks and
+// writes it: "trusted" when read, or the message each of the three refuses
+// it with; a refused file stays as it was.
+std::string ReadAfterChanges(const pelt::testing::GoldenCase& c) {
   const Scene scene;
-  row.change(scene);
-  const std::string expected = scene.Untrusted(row.fault);
+  pelt::testing::ChangeFiles(pelt::testing::Substituted(c.input, scene.Paths()));
   RegistryContents contents;
-  std::string message;
-  EXPECT_EQ(ReadRegistry(scene.registry_, contents, &message), Result::kRegistryUntrusted);
-  EXPECT_EQ(message, expected);
+  std::string read;
+  std::string checked;
+  const Result result = ReadRegistry(scene.registry_, contents, &read);
+  const Result check = CheckRegistryTrust(scene.registry_, TrustedOwners::kUserOrRoot, &checked);
+  if (result == Result::kOk) {
+    EXPECT_EQ(contents.classes.size(), 1u);
+    EXPECT_EQ(check, Result::kOk) << checked;
+    return "trusted\n";
+  }
+  std::string written;
+  EXPECT_EQ(result, Result::kRegistryUntrusted);
   EXPECT_TRUE(contents.classes.empty());
-  message.clear();
-  EXPECT_EQ(CheckRegistryTrust(scene.registry_, TrustedOwners::kUserOrRoot, &message),
+  EXPECT_EQ(check, Result::kRegistryUntrusted);
+  EXPECT_EQ(checked, read);
+  EXPECT_EQ(RegisterClasses(scene.registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &written),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, expected);
-  message.clear();
-  EXPECT_EQ(RegisterClasses(scene.registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
-            Result::kRegistryUntrusted);
-  EXPECT_EQ(message, expected);
-  const fs::path file =
-      fs::is_symlink(scene.registry_) ? scene.folder_ / "real.registry" : scene.registry_;
+  EXPECT_EQ(written, read);
+  const fs::path file = fs::is_symlink(scene.registry_)
+                            ? fs::path(scene.registry_.string() + ".real")
+                            : scene.registry_;
   if (fs::is_regular_file(file)) {
     EXPECT_EQ(ReadFile(file), scene.registered_);
   }
+  return pelt::testing::Placeholders(read, scene.Paths()) + "\n";
 }
 
 TEST(RegistryTrustRefusalTest, ARegistryOthersCouldChangeIsNeitherReadNorWritten) {
-  const std::string any = "any account";
-  const Refusal rows[] = {
-      {__LINE__, [](auto& s) { Chmod(s.registry_, 0666); }, WritableBy(any, "{registry}", "0666")},
-      {__LINE__, [](auto& s) { Chmod(s.registry_, 0620); },
-       WritableBy("its group", "{registry}", "0620")},
-      {__LINE__, [](auto& s) { Chmod(s.folder_, 0777); }, WritableBy(any, "{folder}", "0777")},
-      {__LINE__, [](auto& s) { Chmod(s.outer_, 0777); }, WritableBy(any, "{outer}", "0777")},
-      {__LINE__, [](auto& s) { Chmod(s.outer_, 0775); },
-       WritableBy("its group", "{outer}", "0775")},
-      {__LINE__,
-       [](auto& s) {
-         fs::rename(s.registry_, s.folder_ / "real.registry");
-         fs::create_symlink("real.registry", s.registry_);
-       },
-       "{registry} is a symbolic link, which the runtime does not follow there; replace it with "
-       "the file it points to"},
-      {__LINE__,
-       [](auto& s) {
-         fs::remove(s.registry_);
-         ASSERT_EQ(mkfifo(s.registry_.c_str(), 0644), 0);  // read, it would wait for a writer
-       },
-       "{registry} is not a regular file; remove it, or keep the registry in a file"},
-  };
-  for (const Refusal& row : rows) ExpectRefused(row);
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/runtime/registry_trust.cases", ReadAfterChanges);
 }
 
 TEST(RegistryTrustRefusalTest, ARegistryOfAnotherAccountIsNeitherReadNorWritten) {
   if (geteuid() != 0) GTEST_SKIP() << "giving a file to another account (chown) needs root";
-  const Refusal rows[] = {
-      {__LINE__, [](auto& s) { Chown(s.registry_, kNobody); },
-       NotRoots("{registry}", "{nobody}", "0644")},
-      {__LINE__, [](auto& s) { Chown(s.outer_, kNobody); },
-       NotRoots("{outer}", "{nobody}", "0755")},
-      // A sticky folder shelters only what belongs to the user or root.
-      {__LINE__,
-       [](auto& s) {
-         Chmod(s.outer_, 01777);
-         Chown(s.folder_, kNobody);
-       },
-       NotRoots("{folder}", "{nobody}", "0755")},
-  };
-  for (const Refusal& row : rows) ExpectRefused(row);
-}
-
-TEST_F(RegistryTrustTest, FilesOfTheUserInFoldersOnlyTheUserCanChangeAreTrusted) {
-  const std::function<void()> rows[] = {
-      [] {}, [&] { Chmod(outer_, 01777); },  // like /tmp: others cannot touch what is the user's
-      [&] {
-        Chmod(outer_, 0700);
-        Chmod(folder_, 0700);
-        Chmod(registry_, 0600);
-      },
-      [&] { Chmod(registry_, 0444); },  // read-only: read, not written
-  };
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    SCOPED_TRACE(i);
-    rows[i]();
-    RegistryContents contents;
-    std::string message;
-    ASSERT_EQ(ReadRegistry(registry_, contents, &message), Result::kOk) << message;
-    ASSERT_EQ(contents.classes.size(), 1u);
-    EXPECT_EQ(CheckRegistryTrust(registry_, TrustedOwners::kUserOrRoot, &message), Result::kOk)
-        << message;
-  }
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/runtime/registry_trust_root.cases",
+                                ReadAfterChanges);
 }
 
 TEST_F(RegistryTrustTest, AMissingRegistryIsEmptyButIsNotMadeInAFolderOthersCouldChange) {
@@ -180,7 +122,10 @@ TEST_F(RegistryTrustTest, AMissingRegistryIsEmptyButIsNotMadeInAFolderOthersCoul
   EXPECT_EQ(ReadRegistry(registry_, contents, &message), Result::kOk) << message;  // nothing to run
   EXPECT_EQ(RegisterClasses(registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, Untrusted(WritableBy("any account", "{folder}", "0777")));
+  EXPECT_EQ(Placeholders(message, Paths()),
+            "component registry {registry}: not trusted: {folder} (owner {me}, mode 0777) is "
+            "writable by any account, so another account could make hosts load code of its own; "
+            "run 'chmod go-w {folder}'");
   EXPECT_FALSE(fs::exists(registry_));
 }
 
@@ -204,9 +149,10 @@ TEST_F(RegistryTrustTest, ALinkWhereTheLockFileShouldBeIsRefusedAndItsTargetLeft
   const fs::path existing = dir_ / "precious.txt";
   const fs::path dangling = dir_ / "made-through-the-link";
   std::ofstream(existing) << "precious";
-  const std::string expected = Untrusted(
-      "{registry}.lock is a symbolic link, which could redirect the write; remove it: "
-      "the runtime makes its own");
+  const std::string expected = Substituted(
+      "component registry {registry}: not trusted: {registry}.lock is a symbolic link, which "
+      "could redirect the write; remove it: the runtime makes its own",
+      Paths());
   for (const fs::path& target : {existing, dangling}) {
     SCOPED_TRACE(target);
     fs::remove(lock);
@@ -240,14 +186,20 @@ TEST_F(RegistryTrustTest, TheSystemRegistryAndItsFoldersMustBeRoots) {
   if (geteuid() != 0) {
     // The temporary folder is the user's, and /tmp above it is root's.
     EXPECT_EQ(read, Result::kRegistryUntrusted);
-    EXPECT_EQ(message, Untrusted(NotRoots("{temp}", "{me}", "0700")));
+    EXPECT_EQ(Placeholders(message, Paths()),
+              "component registry {registry}: not trusted: {temp} (owner {me}, mode 0700) does "
+              "not belong to root, so its owner could make hosts load code of its own; run 'chown "
+              "root {temp}', or use files and folders of root's");
     GTEST_SKIP() << "a registry of root's needs root to make";
   }
   EXPECT_EQ(read, Result::kOk) << message;
   Chown(registry_, kNobody);
   EXPECT_EQ(ReadRegistry(registry_, contents, &message, TrustedOwners::kRootOnly),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, Untrusted(NotRoots("{registry}", "{nobody}", "0644")));
+  EXPECT_EQ(Placeholders(message, Paths()),
+            "component registry {registry}: not trusted: {registry} (owner {nobody}, mode 0644) "
+            "does not belong to root, so its owner could make hosts load code of its own; run "
+            "'chown root {registry}', or use files and folders of root's");
 }
 
 }  // namespace

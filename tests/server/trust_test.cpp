@@ -11,15 +11,17 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
-#include <optional>
+#include <sstream>
 
 #include "pelt/runtime/loader.h"
 #include "pelt/runtime/registry.h"
 #include "pelt/server/evaluator_interface.h"
+#include "support/golden_cases.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/untrusted_files.h"
+
+extern char** environ;
 
 namespace pelt::server {
 namespace {
@@ -27,12 +29,11 @@ namespace {
 namespace fs = std::filesystem;
 using pelt::testing::Chmod;
 using pelt::testing::Chown;
+using pelt::testing::GoldenCase;
 using pelt::testing::kNobody;
-using pelt::testing::NotRoots;
 using pelt::testing::ProgramOutcome;
 using pelt::testing::ReadFile;
 using pelt::testing::ReplaceAll;
-using pelt::testing::WritableBy;
 using runtime::Result;
 
 const runtime::ClassId kMarkerClass = runtime::UuidLiteral("44444444-4444-4444-8444-444444444444");
@@ -72,35 +73,40 @@ class Scene {
     Chmod(registry_, 0644);
     registered_ = ReadFile(registry_);
   }
-  ~Scene() {
-    if (saved_search_path_) {
-      saved_search_path_->empty() ? unsetenv("LD_LIBRARY_PATH")
-                                  : setenv("LD_LIBRARY_PATH", saved_search_path_->c_str(), 1);
-    }
-  }
-  Scene(const Scene&) = delete;
-  Scene& operator=(const Scene&) = delete;
-
-  // Programs started from now on search folder for libraries first.
-  void SearchLibrariesIn(const fs::path& folder) {
-    const char* before = std::getenv("LD_LIBRARY_PATH");
-    saved_search_path_ = before != nullptr ? before : "";
-    setenv("LD_LIBRARY_PATH", folder.c_str(), 1);
-  }
 
   // {registry}, {folder} (the registry's), {config} (the one above it),
-  // {library}, {libfolder}, {system}, {me} (the test's account), {nobody}.
+  // {library}, {libfolder}, {system} and {dir}, the temporary folder.
+  pelt::testing::Paths Paths() const {
+    return {{"{library}", fs::weakly_canonical(library_).string()},
+            {"{library}", library_.string()},
+            {"{system}", system_registry_.string()},
+            {"{registry}", registry_.string()},
+            {"{folder}", registry_.parent_path().string()},
+            {"{config}", config_.string()},
+            {"{libfolder}", library_.parent_path().string()},
+            {"{dir}", dir_.path().string()}};
+  }
   std::string Substituted(const std::string& text) const {
-    return pelt::testing::Substituted(text, {{"{registry}", registry_.string()},
-                                             {"{folder}", registry_.parent_path().string()},
-                                             {"{config}", config_.string()},
-                                             {"{libfolder}", library_.parent_path().string()},
-                                             {"{library}", library_.string()},
-                                             {"{system}", system_registry_.string()}});
+    return pelt::testing::Substituted(text, Paths());
   }
 
-  // The libraries loaded so far, one line each.
-  std::string Loads() const { return ReadFile(marker_); }
+  // The libraries loaded so far, a line "loaded PATH" each.
+  std::string Loads() const {
+    std::istringstream lines(ReadFile(marker_));
+    std::string loads;
+    for (std::string line; std::getline(lines, line);) loads += "loaded " + line + "\n";
+    return loads;
+  }
+
+  // The test's environment, in which programs search the library's folder
+  // first, as for a library registered by its file name alone.
+  std::vector<std::string> Environment() const {
+    std::vector<std::string> environment{"LD_LIBRARY_PATH=" + library_.parent_path().string()};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      if (!std::string_view(*entry).starts_with("LD_LIBRARY_PATH=")) environment.push_back(*entry);
+    }
+    return environment;
+  }
 
   pelt::testing::TempDir dir_;
   fs::path config_ = dir_ / "config";
@@ -109,108 +115,48 @@ class Scene {
   fs::path system_registry_ = dir_ / "system" / "components.registry";
   fs::path marker_ = dir_ / "loaded";
   std::string registered_;
-
- private:
-  std::optional<std::string> saved_search_path_;
 };
 
-// Creates the class of program_id in this process and through the example
-// host: both end with message and no object; the result is the runtime's.
-void ExpectCreation(const Scene& scene, const std::string& program_id, Result result,
-                    const std::string& message) {
+// Creates the class of program_id in this process and, for the example
+// host's, through the host too: both end with no object and the same
+// message. The runtime's result and message: "entry point missing: …".
+std::string Create(const Scene& scene, const std::string& program_id) {
   runtime::Ref<runtime::Object> object;
-  std::string said;
-  EXPECT_EQ(runtime::CreateObject(program_id, object, &said), result);
-  EXPECT_EQ(said, message);
+  std::string message;
+  const Result result = runtime::CreateObject(program_id, object, &message);
   EXPECT_FALSE(object);
-  if (program_id != kPeltExpressionEvaluatorProgramId) return;
-  const ProgramOutcome host = pelt::testing::RunProgram(PELT_EXAMPLE_HOST, {}, scene.dir_);
-  EXPECT_EQ(host.exit_code, 2);
-  EXPECT_EQ(host.out, "libraries still loaded: 0\n");
-  EXPECT_EQ(host.err, "cannot create " + program_id + ": " + message + "\n");
+  if (program_id == kPeltExpressionEvaluatorProgramId) {
+    const ProgramOutcome host =
+        pelt::testing::RunProgram(PELT_EXAMPLE_HOST, {}, scene.dir_, {{}, scene.Environment()});
+    EXPECT_EQ(host.exit_code, 2);
+    EXPECT_EQ(host.out, "libraries still loaded: 0\n");
+    EXPECT_EQ(host.err, "cannot create " + program_id + ": " + message + "\n");
+  }
+  return std::string(runtime::ResultName(result)) + ": " + message;
 }
 
-struct Load {
-  int line;
-  std::function<void(Scene&)> change;
-  Result result;
-  std::string message;  // the runtime's
-  bool loads;           // whether the library's code runs
-};
-
-void Check(const Load& row) {
-  SCOPED_TRACE(row.line);
-  Scene scene;
-  row.change(scene);
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, row.result,
-                 scene.Substituted(row.message));
-  const std::string loaded = fs::canonical(scene.library_).string() + "\n";
-  EXPECT_EQ(scene.Loads(), row.loads ? loaded + loaded : "");  // in this process and in the host
+// Changes the files as the case says (or names the library by its file name
+// alone), then creates the example host's class: what the runtime says, and
+// the libraries loaded.
+std::string CreateAfterChanges(const GoldenCase& c) {
+  const Scene scene;
+  if (c.input == "register the library by its file name") {
+    std::ofstream(scene.registry_) << ReplaceAll(scene.registered_, scene.library_.string(),
+                                                 scene.library_.filename().string());
+  } else {
+    pelt::testing::ChangeFiles(scene.Substituted(c.input));
+  }
+  const std::string said = Create(scene, kPeltExpressionEvaluatorProgramId) + "\n";
+  return pelt::testing::Placeholders(said + scene.Loads(), scene.Paths());
 }
-
-const std::string kAny = "any account";
-const std::string kRegistry = "component registry {registry}: not trusted: ";
-const std::string kLibrary = "library {library} is not trusted: ";
-const std::string kNotAServer = "{library} does not export DllGetClassObject";
 
 TEST(TrustTest, NothingOthersCouldChangeIsLoaded) {
-  const Load rows[] = {
-      // The control: everything is the user's, so the library is loaded
-      // (and found to serve no class).
-      {__LINE__, [](Scene&) {}, Result::kEntryPointMissing, kNotAServer, true},
-      // Like /tmp: others cannot touch what is not theirs in a sticky folder.
-      {__LINE__, [](Scene& s) { Chmod(s.config_, 01777); }, Result::kEntryPointMissing, kNotAServer,
-       true},
-      {__LINE__, [](Scene& s) { Chmod(s.registry_, 0666); }, Result::kRegistryUntrusted,
-       kRegistry + WritableBy(kAny, "{registry}", "0666"), false},
-      {__LINE__, [](Scene& s) { Chmod(s.registry_, 0664); }, Result::kRegistryUntrusted,
-       kRegistry + WritableBy("its group", "{registry}", "0664"), false},
-      {__LINE__, [](Scene& s) { Chmod(s.config_, 0777); }, Result::kRegistryUntrusted,
-       kRegistry + WritableBy(kAny, "{config}", "0777"), false},
-      // A relative name, which the library search path would resolve.
-      {__LINE__,
-       [](Scene& s) {
-         std::ofstream(s.registry_)
-             << ReplaceAll(s.registered_, s.library_.string(), s.library_.filename().string());
-         s.SearchLibrariesIn(s.library_.parent_path());
-       },
-       Result::kRegistryCorrupt,
-       "component registry {registry}: corrupt, line 6: library 'libmarker.so' is not an "
-       "absolute path, so the library search path or the current folder would choose the code; "
-       "register the library with pelt-regsvr, which records its absolute path",
-       false},
-      {__LINE__, [](Scene& s) { Chmod(s.library_, 0666); }, Result::kLibraryUntrusted,
-       kLibrary + WritableBy(kAny, "{library}", "0666"), false},
-      {__LINE__, [](Scene& s) { Chmod(s.library_.parent_path(), 0777); }, Result::kLibraryUntrusted,
-       kLibrary + WritableBy(kAny, "{libfolder}", "0777"), false},
-      {__LINE__,
-       [](Scene& s) {
-         fs::rename(s.library_, s.dir_ / "real.so");
-         fs::create_symlink(s.dir_ / "real.so", s.library_);
-       },
-       Result::kLibraryUntrusted,
-       kLibrary + "{library} is a symbolic link, which could lead to other code; register the "
-                  "library again (pelt-regsvr records the file itself)",
-       false},
-  };
-  for (const Load& row : rows) Check(row);
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/server/trust.cases", CreateAfterChanges);
 }
 
 TEST(TrustTest, NothingOfAnotherAccountIsLoaded) {
   if (geteuid() != 0) GTEST_SKIP() << "giving a file to another account (chown) needs root";
-  const Load rows[] = {
-      {__LINE__, [](Scene& s) { Chown(s.registry_, kNobody); }, Result::kRegistryUntrusted,
-       kRegistry + NotRoots("{registry}", "{nobody}", "0644"), false},
-      {__LINE__,
-       [](Scene& s) {
-         Chmod(s.config_, 01777);
-         Chown(s.registry_.parent_path(), kNobody);
-       },
-       Result::kRegistryUntrusted, kRegistry + NotRoots("{folder}", "{nobody}", "0755"), false},
-      {__LINE__, [](Scene& s) { Chown(s.library_, kNobody); }, Result::kLibraryUntrusted,
-       kLibrary + NotRoots("{library}", "{nobody}", "0755"), false},
-  };
-  for (const Load& row : rows) Check(row);
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/server/trust_root.cases", CreateAfterChanges);
 }
 
 // The system registry holds the example host's class with a library of its
@@ -227,23 +173,20 @@ TEST(SystemRegistryTest, ServesWhatTheUserHasNotRegisteredAndTheUsersEntriesWin)
   Scene scene;
   const fs::path system_library = scene.library_.parent_path() / "libsystem.so";
   WriteSystemRegistry(scene, system_library);
-  const std::string user = fs::canonical(scene.library_).string() + "\n";
-  const std::string system = fs::canonical(system_library).string() + "\n";
+  const std::string user = "loaded " + fs::canonical(scene.library_).string() + "\n";
+  const std::string system = "loaded " + fs::canonical(system_library).string() + "\n";
   const auto not_a_server = [](const fs::path& library) {
-    return library.string() + " does not export DllGetClassObject";
+    return "entry point missing: " + library.string() + " does not export DllGetClassObject";
   };
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
-                 not_a_server(scene.library_));
+  EXPECT_EQ(Create(scene, kPeltExpressionEvaluatorProgramId), not_a_server(scene.library_));
   EXPECT_EQ(scene.Loads(), user + user);  // the user's, though the system registers it too
   runtime::Ref<runtime::Object> object;
   EXPECT_EQ(runtime::CreateObject(kMarkerClass, object), Result::kEntryPointMissing);  // by id
-  ExpectCreation(scene, kSystemOnlyProgramId, Result::kEntryPointMissing,
-                 not_a_server(system_library));
+  EXPECT_EQ(Create(scene, kSystemOnlyProgramId), not_a_server(system_library));
   EXPECT_EQ(scene.Loads(), user + user + system);
 
   fs::remove(scene.registry_);  // without the user's registry, the system's serves the host
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
-                 not_a_server(system_library));
+  EXPECT_EQ(Create(scene, kPeltExpressionEvaluatorProgramId), not_a_server(system_library));
   EXPECT_EQ(scene.Loads(), user + user + system + system);
 }
 
@@ -251,21 +194,25 @@ TEST(SystemRegistryTest, ASystemRegistryThatIsNotRootsIsRefusedButTheUsersStillS
   Scene scene;
   const fs::path system_library = scene.library_.parent_path() / "libsystem.so";
   WriteSystemRegistry(scene, system_library);
-  // Not root: the registry is the test's; root: it is given to nobody.
-  std::string fault = NotRoots(scene.dir_.path().string(), "{me}", "0700");
+  // Not root: the temporary folder is the test's; root: the registry is
+  // given to nobody.
+  std::string culprit = "{dir}";
+  std::string owner = "{me}, mode 0700";
   if (geteuid() == 0) {
     Chown(scene.system_registry_, kNobody);
-    fault = NotRoots("{system}", "{nobody}", "0644");
+    culprit = "{system}";
+    owner = "{nobody}, mode 0644";
   }
-  runtime::Ref<runtime::Object> object;
-  std::string message;
-  EXPECT_EQ(runtime::CreateObject(kSystemOnlyProgramId, object, &message),
-            Result::kRegistryUntrusted);
-  EXPECT_EQ(message, scene.Substituted("component registry {system}: not trusted: " + fault));
-  EXPECT_FALSE(object);
+  EXPECT_EQ(pelt::testing::Placeholders(Create(scene, kSystemOnlyProgramId), scene.Paths()),
+            "registry not trusted: component registry {system}: not trusted: " + culprit +
+                " (owner " + owner +
+                ") does not belong to root, so its owner could make hosts load code of its own; "
+                "run 'chown root " +
+                culprit + "', or use files and folders of root's");
   EXPECT_EQ(scene.Loads(), "");
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
-                 scene.library_.string() + " does not export DllGetClassObject");
+  EXPECT_EQ(
+      Create(scene, kPeltExpressionEvaluatorProgramId),
+      "entry point missing: " + scene.library_.string() + " does not export DllGetClassObject");
 }
 
 // pelt-regsvr run by the account nobody, which needs root.
@@ -308,48 +255,22 @@ TEST(RegsvrTrustTest, OnlyRootChangesTheSystemRegistry) {
   EXPECT_EQ(run.exit_code, 2);
 }
 
-struct Registration {
-  int line;
-  std::function<void(Scene&)> change;
-  int exit_code;
-  std::string err;  // after "pelt-regsvr: ", before the line break
-};
+// Changes the files as the case says, then registers the library with
+// pelt-regsvr: its exit status and standard error, and the libraries
+// loaded. A refusal leaves the registry as it was and follows no link.
+std::string RegisterAfterChanges(const GoldenCase& c) {
+  const Scene scene;
+  pelt::testing::ChangeFiles(scene.Substituted(c.input));
+  const ProgramOutcome run =
+      pelt::testing::RunProgram(PELT_REGSVR, {scene.library_.string()}, scene.dir_);
+  EXPECT_EQ(ReadFile(scene.registry_), scene.registered_);
+  EXPECT_FALSE(fs::exists(scene.dir_ / "planted"));
+  return pelt::testing::Placeholders(
+      "exit " + std::to_string(run.exit_code) + "\n" + run.err + scene.Loads(), scene.Paths());
+}
 
 TEST(RegsvrTrustTest, RefusesWhatHostsWouldRefuseBeforeLoadingAnything) {
-  const Registration rows[] = {
-      // The control: the library is loaded, and found to be no server.
-      {__LINE__, [](Scene&) {}, 3,
-       "{library} does not export DllRegisterServer: it is not a component library"},
-      {__LINE__, [](Scene& s) { Chmod(s.registry_, 0666); }, 5,
-       kRegistry + WritableBy(kAny, "{registry}", "0666")},
-      {__LINE__, [](Scene& s) { Chmod(s.config_, 0757); }, 5,
-       kRegistry + WritableBy(kAny, "{config}", "0757")},
-      {__LINE__,
-       [](Scene& s) {
-         fs::path lock = s.registry_;
-         lock += ".lock";
-         fs::remove(lock);
-         fs::create_symlink(s.dir_ / "planted", lock);
-       },
-       5,
-       kRegistry + "{registry}.lock is a symbolic link, which could redirect the write; remove it: "
-                   "the runtime makes its own"},
-      {__LINE__, [](Scene& s) { Chmod(s.library_, 0646); }, 5,
-       kLibrary + WritableBy(kAny, "{library}", "0646")},
-  };
-  for (const Registration& row : rows) {
-    SCOPED_TRACE(row.line);
-    Scene scene;
-    row.change(scene);
-    const ProgramOutcome run =
-        pelt::testing::RunProgram(PELT_REGSVR, {scene.library_.string()}, scene.dir_);
-    EXPECT_EQ(run.exit_code, row.exit_code);
-    EXPECT_EQ(run.err, scene.Substituted("pelt-regsvr: " + row.err + "\n"));
-    EXPECT_EQ(scene.Loads(),
-              row.exit_code == 5 ? "" : fs::canonical(scene.library_).string() + "\n");
-    EXPECT_EQ(ReadFile(scene.registry_), scene.registered_);
-    EXPECT_FALSE(fs::exists(scene.dir_ / "planted"));
-  }
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/server/regsvr_trust.cases", RegisterAfterChanges);
 }
 
 }  // namespace
