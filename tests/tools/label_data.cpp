@@ -67,15 +67,19 @@ void LabelDataTest::SetUp() {
   std::ofstream(data_ / "zero.shp") << "";
   std::ofstream(data_ / "empty.kml")
       << R"(<?xml version="1.0"?><kml xmlns="http://www.opengis.net/kml/2.2"><Document></Document></kml>)";
+  std::ofstream(data_ / "in.geojson") << R"({"type": "FeatureCollection", "features": [)"
+                                      << R"({"type": "Feature", "properties": {"NAME": "piped"}, )"
+                                      << R"("geometry": null}]})";
   std::ofstream(data_ / "labels.txt") << "the user's own labels\n";
   fs::create_directory(data_ / "sub");
   ASSERT_EQ(::mkfifo((data_ / "fifo").c_str(), 0600), 0);
 }
 
-void LabelDataTest::RunTranscript(const std::string& name) {
-  pelt::testing::RunTranscript(
-      PELT_LABEL_PROGRAM, PELT_TESTS_DIR "/tools/" + name,
-      {{"dir", data_.path().string()}, {"sample", PELT_SAMPLE_IN_SOURCE_TREE}});
+void LabelDataTest::RunTranscript(const std::string& name, const std::string& program) {
+  pelt::testing::RunTranscript(program, PELT_TESTS_DIR "/tools/" + name,
+                               {{"dir", data_.path().string()},
+                                {"sample", PELT_SAMPLE_IN_SOURCE_TREE},
+                                {"label", PELT_LABEL_PROGRAM}});
 }
 
 }  // namespace pelt::tools

@@ -25,14 +25,16 @@ gdal::testing::LayerDef Towns(const std::string& name = "towns");
 //     (fields with odd names), batch.txt (expressions, a CR LF among them)
 //   sources GDAL cannot read, each in its own way: the folder empty,
 //     garbage.gpkg, garbage.geojson, zero.shp, empty.kml
-//   labels.txt (a file of the user's), the folder sub and the pipe fifo
+//   in.geojson (one feature, NAME "piped"), labels.txt (a file of the
+//     user's), the folder sub and the pipe fifo
 class LabelDataTest : public ::testing::Test {
  protected:
   void SetUp() override;
 
-  // The cases of the named transcript in tests/tools, {dir} the folder of
-  // the files above and {sample} the bundled sample.
-  void RunTranscript(const std::string& name);
+  // The cases of the named transcript in tests/tools, run by program: {dir}
+  // is the folder of the files above, {sample} the bundled sample and
+  // {label} pelt-label.
+  void RunTranscript(const std::string& name, const std::string& program = PELT_LABEL_PROGRAM);
 
   // pelt-label run with args in a folder of its own.
   pelt::testing::ProgramOutcome Run(const std::vector<std::string>& args) {
