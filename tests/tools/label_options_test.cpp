@@ -93,11 +93,10 @@ TEST_F(LabelOptionsTest, WritesFilesOnlyWhenComplete) {
         << name << " was left";
   }
 
-  // An existing output is replaced only when asked (label.runs has the message).
+  // An existing output is replaced when asked (data_safety.runs has the
+  // refusal without --overwrite).
   const std::string output = (run_ / "copy.gpkg").string();
   std::ofstream(output) << "precious";
-  EXPECT_EQ(Run({"label", "--to", output, "--field", "LBL", source, "[NAME]"}).exit_code, 2);
-  EXPECT_EQ(ReadFile(output), "precious");
   EXPECT_EQ(
       Run({"label", "--to", output, "--field", "LBL", "--overwrite", source, "[NAME]"}).exit_code,
       0);
@@ -130,24 +129,6 @@ TEST_F(LabelOptionsTest, InterruptRemovesTheUnfinishedOutput) {
     EXPECT_EQ(pelt::testing::FileNames(out_dir.path()), std::vector<std::string>{})
         << "an unfinished output was left";
   }
-}
-
-TEST_F(LabelOptionsTest, WriteFailures) {
-  const std::string source = WriteBigCsv(50000);
-  // A reader that leaves early: no message; the status a shell shows for a
-  // program that a closed pipe stopped.
-  const ProgramOutcome piped = pelt::testing::RunProgram(
-      "/bin/bash",
-      {"-c", "\"$0\" label \"$1\" '[NAME]' | head -n 2 >/dev/null; echo \"${PIPESTATUS[0]}\"",
-       PELT_LABEL_PROGRAM, source},
-      run_);
-  EXPECT_EQ(piped.out + piped.err, "141\n");
-
-  const ProgramOutcome full = pelt::testing::RunProgram(
-      "/bin/bash", {"-c", "\"$0\" label \"$1\" '[NAME]' >/dev/full", PELT_LABEL_PROGRAM, source},
-      run_);
-  EXPECT_EQ(full.exit_code, 1);
-  EXPECT_EQ(full.err, "pelt-label: cannot write standard output: No space left on device\n");
 }
 
 TEST_F(LabelOptionsTest, ProgressBarOnRequest) {
