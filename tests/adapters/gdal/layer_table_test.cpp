@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -178,43 +179,27 @@ class SmallLayerTest : public ::testing::Test {
   std::unique_ptr<LayerTable> table_;
 };
 
-TEST_F(SmallLayerTest, IndexOfFieldIgnoresCase) {
-  struct Row {
-    int line;
-    std::u16string name;
-    std::int32_t expected;
-  };
-  const Row rows[] = {
-      {__LINE__, u"fid", 0},    {__LINE__, u"FID", 0},    {__LINE__, u"name", 1},
-      {__LINE__, u"Name", 1},   {__LINE__, u"ÉTAGE", 3},  {__LINE__, u"étage", 3},
-      {__LINE__, u"GEOM", 4},   {__LINE__, u"Shape", -1}, {__LINE__, u"NAM", -1},
-      {__LINE__, u"NAME ", -1}, {__LINE__, u"", -1},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    std::int32_t index = 99;
-    ASSERT_TRUE(table_->IndexOfField(row.name, index).ok());
-    EXPECT_EQ(index, row.expected);
-  }
-}
-
-TEST_F(SmallLayerTest, ReadingOnlySomeFieldsLeavesTheOthersNull) {
-  struct Row {
-    int line;
-    std::vector<std::u16string> names;
-    const char* expected;  // the first feature, fid:fid|NAME|COUNT|Étage|geom
-  } rows[] = {
-      {__LINE__, {u"name"}, "1:Long:1|String:Łódź|Null|Null|Null\n"},
-      {__LINE__, {u"COUNT", u"nothing"}, "1:Long:1|Null|Long:7|Null|Null\n"},
-      {__LINE__, {}, "1:Long:1|String:Łódź|Long:7|Null|error 13\n"},  // everything again
-      {__LINE__, {u"nothing"}, "1:Long:1|Null|Null|Null|Null\n"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    ASSERT_TRUE(table_->ReadOnlyFields(row.names).ok());
-    const std::string dump = DumpRows(*table_);
-    EXPECT_EQ(dump.substr(0, dump.find('\n') + 1), row.expected);
-  }
+TEST_F(SmallLayerTest, FindsFieldsIgnoringCaseAndReadsOnlyThoseAsked) {
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/adapters/gdal/few_fields.cases", [&](const pelt::testing::GoldenCase& c) {
+        std::istringstream words(c.input);
+        std::string verb;
+        words >> verb;
+        if (verb == "index") {
+          std::string name = c.input.substr(std::min(c.input.size(), verb.size() + 1));
+          if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') {
+            name = name.substr(1, name.size() - 2);
+          }
+          std::int32_t index = 99;
+          EXPECT_TRUE(table_->IndexOfField(value::FromUtf8(name), index).ok());
+          return std::to_string(index) + "\n";
+        }
+        std::vector<std::u16string> names;
+        for (std::string name; words >> name;) names.push_back(value::FromUtf8(name));
+        EXPECT_TRUE(table_->ReadOnlyFields(names).ok());
+        const std::string dump = DumpRows(*table_);
+        return dump.substr(0, dump.find('\n') + 1);
+      });
 }
 
 TEST_F(SmallLayerTest, BadIndicesAndStaleCursorsFailWithoutCrashing) {
