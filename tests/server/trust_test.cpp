@@ -21,8 +21,6 @@
 #include "support/temp_dir.h"
 #include "support/untrusted_files.h"
 
-extern char** environ;
-
 namespace pelt::server {
 namespace {
 
@@ -69,6 +67,9 @@ class Scene {
     setenv("PELT_COMPONENT_REGISTRY", registry_.c_str(), 1);
     setenv("PELT_SYSTEM_COMPONENT_REGISTRY", system_registry_.c_str(), 1);
     setenv("PELT_TEST_LOAD_MARKER", marker_.c_str(), 1);
+    // Programs search the library's folder first, as for a library
+    // registered by its file name alone.
+    setenv("LD_LIBRARY_PATH", library_.parent_path().c_str(), 1);
     Register(registry_, kMarkerClass, kPeltExpressionEvaluatorProgramId, library_);
     Chmod(registry_, 0644);
     registered_ = ReadFile(registry_);
@@ -98,16 +99,6 @@ class Scene {
     return loads;
   }
 
-  // The test's environment, in which programs search the library's folder
-  // first, as for a library registered by its file name alone.
-  std::vector<std::string> Environment() const {
-    std::vector<std::string> environment{"LD_LIBRARY_PATH=" + library_.parent_path().string()};
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-      if (!std::string_view(*entry).starts_with("LD_LIBRARY_PATH=")) environment.push_back(*entry);
-    }
-    return environment;
-  }
-
   pelt::testing::TempDir dir_;
   fs::path config_ = dir_ / "config";
   fs::path registry_ = config_ / "pelt" / "components.registry";
@@ -126,8 +117,7 @@ std::string Create(const Scene& scene, const std::string& program_id) {
   const Result result = runtime::CreateObject(program_id, object, &message);
   EXPECT_FALSE(object);
   if (program_id == kPeltExpressionEvaluatorProgramId) {
-    const ProgramOutcome host =
-        pelt::testing::RunProgram(PELT_EXAMPLE_HOST, {}, scene.dir_, {{}, scene.Environment()});
+    const ProgramOutcome host = pelt::testing::RunProgram(PELT_EXAMPLE_HOST, {}, scene.dir_);
     EXPECT_EQ(host.exit_code, 2);
     EXPECT_EQ(host.out, "libraries still loaded: 0\n");
     EXPECT_EQ(host.err, "cannot create " + program_id + ": " + message + "\n");

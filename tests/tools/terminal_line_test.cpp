@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -55,26 +56,20 @@ TEST(ProgressBarTest, MessagesClearTheBarBeforeTheyAreWritten) {
   EXPECT_EQ(err.str(), expected + rest + "pelt-label: after\n");
 }
 
-TEST(ProgressBarTest, AnEarlyEndClearsTheBar) {
+// An early end, as a failure or an interrupt leaves the bar, clears it; a
+// disabled bar writes nothing.
+TEST(ProgressBarTest, AnEarlyEndClearsTheBarAndADisabledOneWritesNothing) {
   std::ostringstream out;
   std::ostringstream err;
   Streams io{out, err};
-  {
-    ProgressBar bar(io, -1, true);  // as a failure or an interrupt leaves it
-  }
+  std::make_unique<ProgressBar>(io, -1, true).reset();
   EXPECT_EQ(err.str(), "\r0 features\r" + Clearing(10));
   EXPECT_EQ(io.transient_line, nullptr);
-}
-
-TEST(ProgressBarTest, ADisabledBarWritesNothing) {
-  std::ostringstream out;
-  std::ostringstream err;
-  Streams io{out, err};
   ProgressBar bar(io, 100, false);
   bar.Update(50);
   ReportProblem(io, "alone");
   bar.Finish(100);
-  EXPECT_EQ(err.str(), "pelt-label: alone\n");
+  EXPECT_EQ(err.str(), "\r0 features\r" + Clearing(10) + "pelt-label: alone\n");
   EXPECT_EQ(io.transient_line, nullptr);
 }
 
