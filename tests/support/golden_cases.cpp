@@ -41,16 +41,18 @@ std::vector<Row> ReadRows(const std::string& file) {
 
 }  // namespace
 
-std::string GoldenCase::Setting(const std::string& name, const std::string& fallback) const {
+std::string GoldenCase::Setting(const std::string& name) const {
   const auto found = settings.find(name);
-  return found == settings.end() ? fallback : found->second;
+  return found == settings.end() ? "" : found->second;
 }
 
 std::string Lines(const std::string& text) { return text.empty() ? text : text + '\n'; }
 
 void RunGoldenCases(const std::filesystem::path& file,
                     const std::function<std::string(const GoldenCase&)>& actual) {
-  for (Row& row : ReadRows(file.string())) {
+  std::vector<Row> rows = ReadRows(file.string());
+  EXPECT_FALSE(rows.empty()) << file << " has no cases";
+  for (Row& row : rows) {
     const ::testing::ScopedTrace trace(file.c_str(), row.line, row.golden.input);
     const std::string text = actual(row.golden);
     const bool prefix = row.expected.ends_with("...\n");

@@ -17,14 +17,14 @@ namespace pelt::testing {
 //
 // The expected text is the case's other lines, each ending in "\n" ("" for
 // none; blank lines are skipped); when its last line ends in "...", a
-// prefix of the text. Failures name file:line of the case, as do the
-// assertions made while it runs.
+// prefix of the text. actual gives each case's text; failures name
+// file:line of the case, as do the assertions made while it runs.
 struct GoldenCase {
   std::string input;
   std::map<std::string, std::string> settings;
 
-  // The setting NAME, or fallback when the cases before set none.
-  std::string Setting(const std::string& name, const std::string& fallback = "") const;
+  // The setting NAME, "" when the cases before set none.
+  std::string Setting(const std::string& name) const;
 };
 
 // text as lines of an expected text: with a line break, or "" for no text.
