@@ -10,12 +10,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "pelt/format/format.h"
 #include "pelt/value/conversion.h"
 #include "pelt/value/locale.h"
@@ -24,13 +24,6 @@
 namespace {
 
 using pelt::value::Variant;
-
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 // Picks a value of the type byte's choosing from the value text.
 Variant MakeValue(std::uint8_t type, std::string_view text) {

@@ -9,24 +9,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "pelt/runtime/registry.h"
 
 namespace {
 
 using pelt::runtime::RegistryContents;
 using pelt::runtime::Result;
-
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 bool Absolute(std::string_view path) { return path.starts_with('/'); }
 

@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 
 #include "pelt/language/statements.h"
+#include "pelt/value/text.h"
 #include "support/dump.h"
+#include "support/golden_cases.h"
 
 namespace pelt::evaluator {
 namespace {
@@ -67,26 +69,19 @@ TEST(ApplyFormatTest, ResultsKeepTheirTypes) {
 
 // The statements whose amounts need the locale to have a currency.
 TEST(ApplyFormatTest, UsesLocaleCurrency) {
-  using language::StatementId;
-  const struct {
-    int line;
-    StatementId function;
-    Argument first;
-    bool uses;
-  } rows[] = {
-      {__LINE__, StatementId::kFormatCurrency, T(u""), true},
-      {__LINE__, StatementId::kFormat, T(u"Currency"), true},
-      {__LINE__, StatementId::kFormat, T(u"CURRENCY"), true},
-      {__LINE__, StatementId::kFormat, T(u"$#,##0.00"), false},  // $ is a literal
-      {__LINE__, StatementId::kFormat, T(u"Currency2"), false},
-      {__LINE__, StatementId::kFormat, N(2), false},
-      {__LINE__, StatementId::kFormatNumber, N(2), false},
-      {__LINE__, StatementId::kUCase, T(u"Currency"), false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(UsesLocaleCurrency(row.function, row.first), row.uses);
-  }
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/evaluator/locale_currency.cases", [](const pelt::testing::GoldenCase& c) {
+        const std::size_t blank = c.input.find(' ');
+        const std::string argument = c.input.substr(blank + 1);
+        const auto function = language::StatementByName(value::FromUtf8(c.input.substr(0, blank)));
+        EXPECT_TRUE(function.has_value());
+        const Argument first = argument.starts_with('"')
+                                   ? T(value::FromUtf8(argument.substr(1, argument.size() - 2)))
+                                   : N(std::stoi(argument));
+        return UsesLocaleCurrency(function.value_or(language::StatementId::kNone), first)
+                   ? "uses the locale's currency\n"
+                   : "does not\n";
+      });
 }
 
 // No statement makes a text longer than the bound, whatever it is given, and

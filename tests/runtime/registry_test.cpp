@@ -9,7 +9,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "support/golden_cases.h"
 #include "support/temp_dir.h"
 
 namespace pelt::runtime {
@@ -49,57 +53,14 @@ TEST(RegistryTest, TextFormRoundTrips) {
 }
 
 TEST(RegistryTest, CorruptTextIsRefusedWithTheLineAtFault) {
-  const std::string good = FormatRegistry({{Class(kIdA, "Pelt.A", "/lib/a.so")}, {}});
-  const std::string head = "pelt-component-registry 1\n";
-  const std::string class_a = "class " + std::string(kIdA) + "\n";
-  const std::string library = "type-library " + std::string(kLibraryId) + "\n";
-  struct Row {
-    int line;
-    std::string text;
-    std::string message;  // what the message starts with
-  } rows[] = {
-      {__LINE__, "", "line 0: the file is empty"},
-      {__LINE__, good.substr(0, good.size() - 6), "line 7: the closing 'end' line is missing"},
-      {__LINE__, head + class_a + "end 1\n",
-       "line 3: class " + std::string(kIdA) + " names no library"},
-      {__LINE__, "# only a comment\n", "line 1: the header line is missing"},
-      {__LINE__, "pelt-component-registry 2\nend 0\n", "line 1: expected the header line"},
-      {__LINE__, head + "end 1\n", "line 2: the closing line counts 1 records"},
-      {__LINE__, head + "end x\n", "line 2: malformed record count"},
-      {__LINE__, head + "class nope\n", "line 2: malformed class id"},
-      {__LINE__, head + "type-library nope\n", "line 2: malformed type library id"},
-      {__LINE__, head + "  library /a.so\n", "line 2: a property outside"},
-      {__LINE__, head + "widget 1\n", "line 2: expected 'class'"},
-      {__LINE__, good + "junk\n", "line 9: text after the closing"},
-      {__LINE__, head + class_a + "  colour red\nend 1\n",
-       "line 3: unknown class property 'colour'"},
-      {__LINE__, head + class_a + "  library /a.so\n  threading sometimes\nend 1\n",
-       "line 4: unknown threading model"},
-      {__LINE__, head + class_a + "  type-library nope\n",
-       "line 3: malformed type library id 'nope'"},
-      {__LINE__, head + class_a + "  library /a.so\n" + class_a + "  library /b.so\nend 2\n",
-       "line 4: class " + std::string(kIdA) + " appears twice"},
-      {__LINE__, head + library + "  version 1\nend 1\n", "line 3: malformed version"},
-      {__LINE__, head + library + "  colour red\nend 1\n",
-       "line 3: unknown type library property 'colour'"},
-      // A relative library name would let the search path or the current folder choose.
-      {__LINE__, head + class_a + "  library a.so\nend 1\n",
-       "line 3: library 'a.so' is not an absolute path, so the library search path or the "
-       "current folder would choose the code; register the library with pelt-regsvr, which "
-       "records its absolute path"},
-      {__LINE__, head + class_a + "  library ./lib/a.so\nend 1\n",
-       "line 3: library './lib/a.so' is not an absolute path"},
-      {__LINE__, head + class_a + "  library \nend 1\n", "line 3: library '' is not an absolute"},
-      {__LINE__, head + library + "  library lib/a.so\nend 1\n",
-       "line 3: library 'lib/a.so' is not an absolute path"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    RegistryContents parsed;
-    std::string message;
-    EXPECT_EQ(ParseRegistry(row.text, parsed, &message), Result::kRegistryCorrupt);
-    EXPECT_EQ(message.substr(0, row.message.size()), row.message) << message;
-  }
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/runtime/registry_text.cases", [](const pelt::testing::GoldenCase& c) {
+        RegistryContents parsed;
+        std::string message;
+        EXPECT_EQ(ParseRegistry(c.input.empty() ? "" : c.input + "\n", parsed, &message),
+                  Result::kRegistryCorrupt);
+        return message + "\n";
+      });
 }
 
 class RegistryFileTest : public ::testing::Test {
@@ -143,19 +104,17 @@ TEST_F(RegistryFileTest, UpdatesReplaceByIdOrProgramIdRemoveOnlyTheirOwnAndKeepT
   }
 }
 
-TEST_F(RegistryFileTest, ValuesWithLineBreaksAreRefused) {
+// Line breaks would end a record early; relative paths would let the search
+// path choose the code.
+TEST_F(RegistryFileTest, RefusesLineBreaksAndLibrariesWithoutAnAbsolutePath) {
   TypeLibraryEntry broken = Library();
   broken.description += "\nend 0";
-  EXPECT_EQ(Register(Class(kIdA, "Pelt.A", "/lib/a.so\nend 0")), Result::kInvalidArgument);
-  EXPECT_EQ(Register(Class(kIdA, "Pelt.A", "")), Result::kInvalidArgument);
-  EXPECT_EQ(RegisterClasses(path_, {}, broken, nullptr), Result::kInvalidArgument);
-  EXPECT_FALSE(fs::exists(path_));
-}
-
-TEST_F(RegistryFileTest, LibrariesAreRegisteredByAbsolutePathsOnly) {
   TypeLibraryEntry relative = Library();
   relative.library = "libPeltExpressions.so";
   std::string message;
+  EXPECT_EQ(Register(Class(kIdA, "Pelt.A", "/lib/a.so\nend 0")), Result::kInvalidArgument);
+  EXPECT_EQ(Register(Class(kIdA, "Pelt.A", "")), Result::kInvalidArgument);
+  EXPECT_EQ(RegisterClasses(path_, {}, broken, nullptr), Result::kInvalidArgument);
   EXPECT_EQ(Register(Class(kIdA, "Pelt.A", "lib/a.so"), std::nullopt, &message),
             Result::kInvalidArgument);
   EXPECT_EQ(message, "class " + std::string(kIdA) +
@@ -201,49 +160,37 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
   }
 }
 
-TEST(RegistryPathTest, TheSystemRegistryIsTheBuildsUnlessTheEnvironmentMovesIt) {
-  const char* before = std::getenv("PELT_SYSTEM_COMPONENT_REGISTRY");
-  const std::string saved = before != nullptr ? before : "";
-  const std::pair<const char*, std::string> rows[] = {
-      {nullptr, PELT_SYSTEM_REGISTRY},
-      {"", PELT_SYSTEM_REGISTRY},
-      {"/tmp/system.registry", "/tmp/system.registry"},
-  };
-  for (const auto& [setting, expected] : rows) {
-    setting ? setenv("PELT_SYSTEM_COMPONENT_REGISTRY", setting, 1)
-            : unsetenv("PELT_SYSTEM_COMPONENT_REGISTRY");
-    EXPECT_EQ(SystemRegistryPath().string(), expected);
-  }
-  before ? setenv("PELT_SYSTEM_COMPONENT_REGISTRY", saved.c_str(), 1)
-         : unsetenv("PELT_SYSTEM_COMPONENT_REGISTRY");
-}
-
+// The system registry is the build's unless the environment moves it.
 TEST(RegistryPathTest, FollowsTheEnvironment) {
-  struct Row {
-    const char* registry;
-    const char* xdg;
-    std::string expected;
+  const char* const names[] = {"PELT_COMPONENT_REGISTRY", "XDG_CONFIG_HOME",
+                               "PELT_SYSTEM_COMPONENT_REGISTRY", "HOME"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names) {
+    saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name))
+                                      : std::nullopt);
+  }
+  const struct Row {
+    const char* values[3];  // of the first three names; nullptr: unset
+    std::string registry;
+    std::string system;
   } rows[] = {
-      {"/tmp/r.registry", "/x", "/tmp/r.registry"},
-      {"", "/x", "/x/pelt/components.registry"},
-      {nullptr, "relative", "/h/.config/pelt/components.registry"},
-      {nullptr, nullptr, "/h/.config/pelt/components.registry"},
+      {{"/tmp/r.registry", "/x", nullptr}, "/tmp/r.registry", PELT_SYSTEM_REGISTRY},
+      {{"", "/x", ""}, "/x/pelt/components.registry", PELT_SYSTEM_REGISTRY},
+      {{nullptr, "relative", "/tmp/system.registry"},
+       "/h/.config/pelt/components.registry",
+       "/tmp/system.registry"},
+      {{nullptr, nullptr, nullptr}, "/h/.config/pelt/components.registry", PELT_SYSTEM_REGISTRY},
   };
-  const auto set = [](const char* name, const char* value) {
-    value ? setenv(name, value, 1) : unsetenv(name);
-  };
-  const std::string registry =
-      std::getenv("PELT_COMPONENT_REGISTRY") ? std::getenv("PELT_COMPONENT_REGISTRY") : "";
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("HOME", "/h", 1);
   for (const Row& row : rows) {
-    set("PELT_COMPONENT_REGISTRY", row.registry);
-    set("XDG_CONFIG_HOME", row.xdg);
-    EXPECT_EQ(RegistryPath().string(), row.expected);
+    for (int i = 0; i < 3; ++i)
+      row.values[i] ? setenv(names[i], row.values[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(RegistryPath().string(), row.registry);
+    EXPECT_EQ(SystemRegistryPath().string(), row.system);
   }
-  setenv("PELT_COMPONENT_REGISTRY", registry.c_str(), 1);  // an empty one means none, as before
-  setenv("HOME", home.c_str(), 1);
-  unsetenv("XDG_CONFIG_HOME");
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
+  }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // neither the registry nor its lock file may be a link.
 
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,22 +11,21 @@
 #include <functional>
 
 #include "pelt/runtime/registry.h"
+#include "support/golden_cases.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/untrusted_files.h"
 
 namespace pelt::runtime {
 namespace {
 
 namespace fs = std::filesystem;
+using pelt::testing::Chmod;
+using pelt::testing::Chown;
+using pelt::testing::kNobody;
+using pelt::testing::Placeholders;
 using pelt::testing::ReadFile;
-using pelt::testing::ReplaceAll;
-
-constexpr uid_t kNobody = 65534;
-
-std::string AccountName(uid_t uid) {
-  const struct passwd* account = getpwuid(uid);
-  return account != nullptr ? account->pw_name : "uid " + std::to_string(uid);
-}
+using pelt::testing::Substituted;
 
 ClassEntry Class(std::string_view id, std::string program_id) {
   ClassEntry entry;
@@ -39,11 +37,6 @@ ClassEntry Class(std::string_view id, std::string program_id) {
 
 constexpr std::string_view kIdA = "11111111-1111-4111-8111-111111111111";
 constexpr std::string_view kIdB = "22222222-2222-4222-8222-222222222222";
-
-void Chmod(const fs::path& path, mode_t mode) { ASSERT_EQ(chmod(path.c_str(), mode), 0) << path; }
-void Chown(const fs::path& path, uid_t owner) {
-  ASSERT_EQ(lchown(path.c_str(), owner, static_cast<gid_t>(-1)), 0) << path;
-}
 
 // A registry holding class A in outer/pelt/ of a temporary folder, with
 // every mode set, so that the umask decides nothing.
@@ -61,14 +54,12 @@ class Scene {
     registered_ = ReadFile(registry_);
   }
 
-  // {registry}, {folder}, {outer}, {temp}, {me} (the test's account), {nobody}.
-  std::string Substituted(std::string text) const {
-    const std::pair<std::string, std::string> substitutions[] = {
-        {"{registry}", registry_.string()}, {"{folder}", folder_.string()},
-        {"{outer}", outer_.string()},       {"{temp}", dir_.path().string()},
-        {"{me}", AccountName(geteuid())},   {"{nobody}", AccountName(kNobody)}};
-    for (const auto& [from, to] : substitutions) text = ReplaceAll(std::move(text), from, to);
-    return text;
+  // {registry}, {folder}, {outer} and {temp} (the temporary folder).
+  pelt::testing::Paths Paths() const {
+    return {{"{registry}", registry_.string()},
+            {"{folder}", folder_.string()},
+            {"{outer}", outer_.string()},
+            {"{temp}", dir_.path().string()}};
   }
 
   pelt::testing::TempDir dir_;
@@ -80,122 +71,47 @@ class Scene {
 
 class RegistryTrustTest : public ::testing::Test, protected Scene {};
 
-struct Refusal {
-  int line;
-  std::function<void(const fs::path& outer, const fs::path& folder, const fs::path& registry)>
-      change;
-  std::string fault;  // what follows "component registry {registry}: not trusted: "
-};
-
-// Makes each row's registry, changes it, then reads, checks and writes it:
-// each is refused with the same message, and the file stays as it was.
-void ExpectRefused(const Refusal& row) {
-  SCOPED_TRACE(row.line);
+// Makes a registry, changes it as the case says, then reads, checks and
+// writes it: "trusted" when read, or the message each of the three refuses
+// it with; a refused file stays as it was.
+std::string ReadAfterChanges(const pelt::testing::GoldenCase& c) {
   const Scene scene;
-  row.change(scene.outer_, scene.folder_, scene.registry_);
-  const std::string expected =
-      scene.Substituted("component registry {registry}: not trusted: " + row.fault);
+  pelt::testing::ChangeFiles(pelt::testing::Substituted(c.input, scene.Paths()));
   RegistryContents contents;
-  std::string message;
-  EXPECT_EQ(ReadRegistry(scene.registry_, contents, &message), Result::kRegistryUntrusted);
-  EXPECT_EQ(message, expected);
+  std::string read;
+  std::string checked;
+  const Result result = ReadRegistry(scene.registry_, contents, &read);
+  const Result check = CheckRegistryTrust(scene.registry_, TrustedOwners::kUserOrRoot, &checked);
+  if (result == Result::kOk) {
+    EXPECT_EQ(contents.classes.size(), 1u);
+    EXPECT_EQ(check, Result::kOk) << checked;
+    return "trusted\n";
+  }
+  std::string written;
+  EXPECT_EQ(result, Result::kRegistryUntrusted);
   EXPECT_TRUE(contents.classes.empty());
-  message.clear();
-  EXPECT_EQ(CheckRegistryTrust(scene.registry_, TrustedOwners::kUserOrRoot, &message),
+  EXPECT_EQ(check, Result::kRegistryUntrusted);
+  EXPECT_EQ(checked, read);
+  EXPECT_EQ(RegisterClasses(scene.registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &written),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, expected);
-  message.clear();
-  EXPECT_EQ(RegisterClasses(scene.registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
-            Result::kRegistryUntrusted);
-  EXPECT_EQ(message, expected);
-  const fs::path file =
-      fs::is_symlink(scene.registry_) ? scene.folder_ / "real.registry" : scene.registry_;
+  EXPECT_EQ(written, read);
+  const fs::path file = fs::is_symlink(scene.registry_)
+                            ? fs::path(scene.registry_.string() + ".real")
+                            : scene.registry_;
   if (fs::is_regular_file(file)) {
     EXPECT_EQ(ReadFile(file), scene.registered_);
   }
+  return pelt::testing::Placeholders(read, scene.Paths()) + "\n";
 }
 
-const std::string kOthersCouldChange =
-    ", so another account could make hosts load code of its own; run 'chmod go-w ";
-const std::string kNotRoots =
-    " does not belong to root, so its owner could make hosts load code of its own; run 'chown "
-    "root ";
-
 TEST(RegistryTrustRefusalTest, ARegistryOthersCouldChangeIsNeitherReadNorWritten) {
-  const Refusal rows[] = {
-      {__LINE__, [](auto&, auto&, auto& registry) { Chmod(registry, 0666); },
-       "{registry} (owner {me}, mode 0666) is writable by any account" + kOthersCouldChange +
-           "{registry}'"},
-      {__LINE__, [](auto&, auto&, auto& registry) { Chmod(registry, 0620); },
-       "{registry} (owner {me}, mode 0620) is writable by its group" + kOthersCouldChange +
-           "{registry}'"},
-      {__LINE__, [](auto&, auto& folder, auto&) { Chmod(folder, 0777); },
-       "{folder} (owner {me}, mode 0777) is writable by any account" + kOthersCouldChange +
-           "{folder}'"},
-      {__LINE__, [](auto& outer, auto&, auto&) { Chmod(outer, 0777); },
-       "{outer} (owner {me}, mode 0777) is writable by any account" + kOthersCouldChange +
-           "{outer}'"},
-      {__LINE__, [](auto& outer, auto&, auto&) { Chmod(outer, 0775); },
-       "{outer} (owner {me}, mode 0775) is writable by its group" + kOthersCouldChange +
-           "{outer}'"},
-      {__LINE__,
-       [](auto&, auto& folder, auto& registry) {
-         fs::rename(registry, folder / "real.registry");
-         fs::create_symlink("real.registry", registry);
-       },
-       "{registry} is a symbolic link, which the runtime does not follow there; replace it with "
-       "the file it points to"},
-      {__LINE__,
-       [](auto&, auto&, auto& registry) {
-         fs::remove(registry);
-         ASSERT_EQ(mkfifo(registry.c_str(), 0644), 0);  // read, it would wait for a writer
-       },
-       "{registry} is not a regular file; remove it, or keep the registry in a file"},
-  };
-  for (const Refusal& row : rows) ExpectRefused(row);
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/runtime/registry_trust.cases", ReadAfterChanges);
 }
 
 TEST(RegistryTrustRefusalTest, ARegistryOfAnotherAccountIsNeitherReadNorWritten) {
   if (geteuid() != 0) GTEST_SKIP() << "giving a file to another account (chown) needs root";
-  const Refusal rows[] = {
-      {__LINE__, [](auto&, auto&, auto& registry) { Chown(registry, kNobody); },
-       "{registry} (owner {nobody}, mode 0644)" + kNotRoots +
-           "{registry}', or use files and folders of root's"},
-      {__LINE__, [](auto& outer, auto&, auto&) { Chown(outer, kNobody); },
-       "{outer} (owner {nobody}, mode 0755)" + kNotRoots +
-           "{outer}', or use files and folders of root's"},
-      // A sticky folder shelters only what belongs to the user or root.
-      {__LINE__,
-       [](auto& outer, auto& folder, auto&) {
-         Chmod(outer, 01777);
-         Chown(folder, kNobody);
-       },
-       "{folder} (owner {nobody}, mode 0755)" + kNotRoots +
-           "{folder}', or use files and folders of root's"},
-  };
-  for (const Refusal& row : rows) ExpectRefused(row);
-}
-
-TEST_F(RegistryTrustTest, FilesOfTheUserInFoldersOnlyTheUserCanChangeAreTrusted) {
-  const std::function<void()> rows[] = {
-      [] {}, [&] { Chmod(outer_, 01777); },  // like /tmp: others cannot touch what is the user's
-      [&] {
-        Chmod(outer_, 0700);
-        Chmod(folder_, 0700);
-        Chmod(registry_, 0600);
-      },
-      [&] { Chmod(registry_, 0444); },  // read-only: read, not written
-  };
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    SCOPED_TRACE(i);
-    rows[i]();
-    RegistryContents contents;
-    std::string message;
-    ASSERT_EQ(ReadRegistry(registry_, contents, &message), Result::kOk) << message;
-    ASSERT_EQ(contents.classes.size(), 1u);
-    EXPECT_EQ(CheckRegistryTrust(registry_, TrustedOwners::kUserOrRoot, &message), Result::kOk)
-        << message;
-  }
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/runtime/registry_trust_root.cases",
+                                ReadAfterChanges);
 }
 
 TEST_F(RegistryTrustTest, AMissingRegistryIsEmptyButIsNotMadeInAFolderOthersCouldChange) {
@@ -206,10 +122,10 @@ TEST_F(RegistryTrustTest, AMissingRegistryIsEmptyButIsNotMadeInAFolderOthersCoul
   EXPECT_EQ(ReadRegistry(registry_, contents, &message), Result::kOk) << message;  // nothing to run
   EXPECT_EQ(RegisterClasses(registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, Substituted("component registry {registry}: not trusted: {folder} (owner "
-                                 "{me}, mode 0777) is writable by any account, so another account "
-                                 "could make hosts load code of its own; run 'chmod go-w "
-                                 "{folder}'"));
+  EXPECT_EQ(Placeholders(message, Paths()),
+            "component registry {registry}: not trusted: {folder} (owner {me}, mode 0777) is "
+            "writable by any account, so another account could make hosts load code of its own; "
+            "run 'chmod go-w {folder}'");
   EXPECT_FALSE(fs::exists(registry_));
 }
 
@@ -233,13 +149,14 @@ TEST_F(RegistryTrustTest, ALinkWhereTheLockFileShouldBeIsRefusedAndItsTargetLeft
   const fs::path existing = dir_ / "precious.txt";
   const fs::path dangling = dir_ / "made-through-the-link";
   std::ofstream(existing) << "precious";
+  const std::string expected = Substituted(
+      "component registry {registry}: not trusted: {registry}.lock is a symbolic link, which "
+      "could redirect the write; remove it: the runtime makes its own",
+      Paths());
   for (const fs::path& target : {existing, dangling}) {
     SCOPED_TRACE(target);
     fs::remove(lock);
     fs::create_symlink(target, lock);
-    const std::string expected = Substituted(
-        "component registry {registry}: not trusted: {registry}.lock is a symbolic link, which "
-        "could redirect the write; remove it: the runtime makes its own");
     std::string message;
     EXPECT_EQ(RegisterClasses(registry_, {Class(kIdB, "Pelt.B")}, std::nullopt, &message),
               Result::kRegistryUntrusted);
@@ -269,20 +186,20 @@ TEST_F(RegistryTrustTest, TheSystemRegistryAndItsFoldersMustBeRoots) {
   if (geteuid() != 0) {
     // The temporary folder is the user's, and /tmp above it is root's.
     EXPECT_EQ(read, Result::kRegistryUntrusted);
-    EXPECT_EQ(message, Substituted("component registry {registry}: not trusted: {temp} (owner "
-                                   "{me}, mode 0700) does not belong to root, so its owner could "
-                                   "make hosts load code of its own; run 'chown root {temp}', or "
-                                   "use files and folders of root's"));
+    EXPECT_EQ(Placeholders(message, Paths()),
+              "component registry {registry}: not trusted: {temp} (owner {me}, mode 0700) does "
+              "not belong to root, so its owner could make hosts load code of its own; run 'chown "
+              "root {temp}', or use files and folders of root's");
     GTEST_SKIP() << "a registry of root's needs root to make";
   }
   EXPECT_EQ(read, Result::kOk) << message;
   Chown(registry_, kNobody);
   EXPECT_EQ(ReadRegistry(registry_, contents, &message, TrustedOwners::kRootOnly),
             Result::kRegistryUntrusted);
-  EXPECT_EQ(message, Substituted("component registry {registry}: not trusted: {registry} (owner "
-                                 "{nobody}, mode 0644) does not belong to root, so its owner could "
-                                 "make hosts load code of its own; run 'chown root {registry}', "
-                                 "or use files and folders of root's"));
+  EXPECT_EQ(Placeholders(message, Paths()),
+            "component registry {registry}: not trusted: {registry} (owner {nobody}, mode 0644) "
+            "does not belong to root, so its owner could make hosts load code of its own; run "
+            "'chown root {registry}', or use files and folders of root's");
 }
 
 }  // namespace

@@ -6,49 +6,38 @@
 // system registry serves the classes the user has not registered, and only
 // root may change it.
 
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
-#include <optional>
+#include <sstream>
 
 #include "pelt/runtime/loader.h"
 #include "pelt/runtime/registry.h"
 #include "pelt/server/evaluator_interface.h"
+#include "support/golden_cases.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/untrusted_files.h"
 
 namespace pelt::server {
 namespace {
 
 namespace fs = std::filesystem;
+using pelt::testing::Chmod;
+using pelt::testing::Chown;
+using pelt::testing::GoldenCase;
+using pelt::testing::kNobody;
 using pelt::testing::ProgramOutcome;
 using pelt::testing::ReadFile;
 using pelt::testing::ReplaceAll;
 using runtime::Result;
 
-constexpr uid_t kNobody = 65534;
 const runtime::ClassId kMarkerClass = runtime::UuidLiteral("44444444-4444-4444-8444-444444444444");
 const runtime::ClassId kSystemOnlyClass =
     runtime::UuidLiteral("55555555-5555-4555-8555-555555555555");
 constexpr char kSystemOnlyProgramId[] = "PeltTest.SystemOnly";
-
-std::string AccountName(uid_t uid) {
-  const struct passwd* account = getpwuid(uid);
-  return account != nullptr ? account->pw_name : "uid " + std::to_string(uid);
-}
-
-void Chmod(const fs::path& path, mode_t mode) { ASSERT_EQ(chmod(path.c_str(), mode), 0) << path; }
-void Chown(const fs::path& path, uid_t owner) {
-  ASSERT_EQ(lchown(path.c_str(), owner, static_cast<gid_t>(-1)), 0) << path;
-}
 
 void Register(const fs::path& registry, const runtime::ClassId& id, const std::string& program_id,
               const fs::path& library) {
@@ -78,40 +67,37 @@ class Scene {
     setenv("PELT_COMPONENT_REGISTRY", registry_.c_str(), 1);
     setenv("PELT_SYSTEM_COMPONENT_REGISTRY", system_registry_.c_str(), 1);
     setenv("PELT_TEST_LOAD_MARKER", marker_.c_str(), 1);
+    // Programs search the library's folder first, as for a library
+    // registered by its file name alone.
+    setenv("LD_LIBRARY_PATH", library_.parent_path().c_str(), 1);
     Register(registry_, kMarkerClass, kPeltExpressionEvaluatorProgramId, library_);
     Chmod(registry_, 0644);
     registered_ = ReadFile(registry_);
   }
-  ~Scene() {
-    if (saved_search_path_) {
-      saved_search_path_->empty() ? unsetenv("LD_LIBRARY_PATH")
-                                  : setenv("LD_LIBRARY_PATH", saved_search_path_->c_str(), 1);
-    }
-  }
-  Scene(const Scene&) = delete;
-  Scene& operator=(const Scene&) = delete;
-
-  // Programs started from now on search folder for libraries first.
-  void SearchLibrariesIn(const fs::path& folder) {
-    const char* before = std::getenv("LD_LIBRARY_PATH");
-    saved_search_path_ = before != nullptr ? before : "";
-    setenv("LD_LIBRARY_PATH", folder.c_str(), 1);
-  }
 
   // {registry}, {folder} (the registry's), {config} (the one above it),
-  // {library}, {libfolder}, {system}, {me} (the test's account), {nobody}.
-  std::string Substituted(std::string text) const {
-    const std::pair<std::string, std::string> substitutions[] = {
-        {"{registry}", registry_.string()}, {"{folder}", registry_.parent_path().string()},
-        {"{config}", config_.string()},     {"{libfolder}", library_.parent_path().string()},
-        {"{library}", library_.string()},   {"{system}", system_registry_.string()},
-        {"{me}", AccountName(geteuid())},   {"{nobody}", AccountName(kNobody)}};
-    for (const auto& [from, to] : substitutions) text = ReplaceAll(std::move(text), from, to);
-    return text;
+  // {library}, {libfolder}, {system} and {dir}, the temporary folder.
+  pelt::testing::Paths Paths() const {
+    return {{"{library}", fs::weakly_canonical(library_).string()},
+            {"{library}", library_.string()},
+            {"{system}", system_registry_.string()},
+            {"{registry}", registry_.string()},
+            {"{folder}", registry_.parent_path().string()},
+            {"{config}", config_.string()},
+            {"{libfolder}", library_.parent_path().string()},
+            {"{dir}", dir_.path().string()}};
+  }
+  std::string Substituted(const std::string& text) const {
+    return pelt::testing::Substituted(text, Paths());
   }
 
-  // The libraries loaded so far, one line each.
-  std::string Loads() const { return ReadFile(marker_); }
+  // The libraries loaded so far, a line "loaded PATH" each.
+  std::string Loads() const {
+    std::istringstream lines(ReadFile(marker_));
+    std::string loads;
+    for (std::string line; std::getline(lines, line);) loads += "loaded " + line + "\n";
+    return loads;
+  }
 
   pelt::testing::TempDir dir_;
   fs::path config_ = dir_ / "config";
@@ -120,132 +106,47 @@ class Scene {
   fs::path system_registry_ = dir_ / "system" / "components.registry";
   fs::path marker_ = dir_ / "loaded";
   std::string registered_;
-
- private:
-  std::optional<std::string> saved_search_path_;
 };
 
-// Creates the class of program_id in this process and through the example
-// host: both end with message and no object; the result is the runtime's.
-void ExpectCreation(const Scene& scene, const std::string& program_id, Result result,
-                    const std::string& message) {
+// Creates the class of program_id in this process and, for the example
+// host's, through the host too: both end with no object and the same
+// message. The runtime's result and message: "entry point missing: …".
+std::string Create(const Scene& scene, const std::string& program_id) {
   runtime::Ref<runtime::Object> object;
-  std::string said;
-  EXPECT_EQ(runtime::CreateObject(program_id, object, &said), result);
-  EXPECT_EQ(said, message);
+  std::string message;
+  const Result result = runtime::CreateObject(program_id, object, &message);
   EXPECT_FALSE(object);
-  if (program_id != kPeltExpressionEvaluatorProgramId) return;
-  const ProgramOutcome host = pelt::testing::RunProgram(PELT_EXAMPLE_HOST, {}, scene.dir_);
-  EXPECT_EQ(host.exit_code, 2);
-  EXPECT_EQ(host.out, "libraries still loaded: 0\n");
-  EXPECT_EQ(host.err, "cannot create " + program_id + ": " + message + "\n");
+  if (program_id == kPeltExpressionEvaluatorProgramId) {
+    const ProgramOutcome host = pelt::testing::RunProgram(PELT_EXAMPLE_HOST, {}, scene.dir_);
+    EXPECT_EQ(host.exit_code, 2);
+    EXPECT_EQ(host.out, "libraries still loaded: 0\n");
+    EXPECT_EQ(host.err, "cannot create " + program_id + ": " + message + "\n");
+  }
+  return std::string(runtime::ResultName(result)) + ": " + message;
 }
 
-struct Load {
-  int line;
-  std::function<void(Scene&)> change;
-  Result result;
-  std::string message;  // the runtime's
-  bool loads;           // whether the library's code runs
-};
-
-void Check(const Load& row) {
-  SCOPED_TRACE(row.line);
-  Scene scene;
-  row.change(scene);
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, row.result,
-                 scene.Substituted(row.message));
-  const std::string loaded = fs::canonical(scene.library_).string() + "\n";
-  EXPECT_EQ(scene.Loads(), row.loads ? loaded + loaded : "");  // in this process and in the host
+// Changes the files as the case says (or names the library by its file name
+// alone), then creates the example host's class: what the runtime says, and
+// the libraries loaded.
+std::string CreateAfterChanges(const GoldenCase& c) {
+  const Scene scene;
+  if (c.input == "register the library by its file name") {
+    std::ofstream(scene.registry_) << ReplaceAll(scene.registered_, scene.library_.string(),
+                                                 scene.library_.filename().string());
+  } else {
+    pelt::testing::ChangeFiles(scene.Substituted(c.input));
+  }
+  const std::string said = Create(scene, kPeltExpressionEvaluatorProgramId) + "\n";
+  return pelt::testing::Placeholders(said + scene.Loads(), scene.Paths());
 }
-
-const std::string kOthersCouldChange =
-    ", so another account could make hosts load code of its own; run 'chmod go-w ";
-const std::string kNotRoots =
-    " does not belong to root, so its owner could make hosts load code of its own; run 'chown "
-    "root ";
-const std::string kNotAServer = "{library} does not export DllGetClassObject";
 
 TEST(TrustTest, NothingOthersCouldChangeIsLoaded) {
-  const Load rows[] = {
-      // The control: everything is the user's, so the library is loaded
-      // (and found to serve no class).
-      {__LINE__, [](Scene&) {}, Result::kEntryPointMissing, kNotAServer, true},
-      // Like /tmp: others cannot touch what is not theirs in a sticky folder.
-      {__LINE__, [](Scene& s) { Chmod(s.config_, 01777); }, Result::kEntryPointMissing, kNotAServer,
-       true},
-      {__LINE__, [](Scene& s) { Chmod(s.registry_, 0666); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {registry} (owner {me}, mode 0666) is "
-       "writable by any account" +
-           kOthersCouldChange + "{registry}'",
-       false},
-      {__LINE__, [](Scene& s) { Chmod(s.registry_, 0664); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {registry} (owner {me}, mode 0664) is "
-       "writable by its group" +
-           kOthersCouldChange + "{registry}'",
-       false},
-      {__LINE__, [](Scene& s) { Chmod(s.config_, 0777); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {config} (owner {me}, mode 0777) is writable "
-       "by any account" +
-           kOthersCouldChange + "{config}'",
-       false},
-      // A relative name, which the library search path would resolve.
-      {__LINE__,
-       [](Scene& s) {
-         std::ofstream(s.registry_)
-             << ReplaceAll(s.registered_, s.library_.string(), s.library_.filename().string());
-         s.SearchLibrariesIn(s.library_.parent_path());
-       },
-       Result::kRegistryCorrupt,
-       "component registry {registry}: corrupt, line 6: library 'libmarker.so' is not an "
-       "absolute path, so the library search path or the current folder would choose the code; "
-       "register the library with pelt-regsvr, which records its absolute path",
-       false},
-      {__LINE__, [](Scene& s) { Chmod(s.library_, 0666); }, Result::kLibraryUntrusted,
-       "library {library} is not trusted: {library} (owner {me}, mode 0666) is writable by any "
-       "account" +
-           kOthersCouldChange + "{library}'",
-       false},
-      {__LINE__, [](Scene& s) { Chmod(s.library_.parent_path(), 0777); }, Result::kLibraryUntrusted,
-       "library {library} is not trusted: {libfolder} (owner {me}, mode 0777) is writable by any "
-       "account" +
-           kOthersCouldChange + "{libfolder}'",
-       false},
-      {__LINE__,
-       [](Scene& s) {
-         fs::rename(s.library_, s.dir_ / "real.so");
-         fs::create_symlink(s.dir_ / "real.so", s.library_);
-       },
-       Result::kLibraryUntrusted,
-       "library {library} is not trusted: {library} is a symbolic link, which could lead to "
-       "other code; register the library again (pelt-regsvr records the file itself)",
-       false},
-  };
-  for (const Load& row : rows) Check(row);
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/server/trust.cases", CreateAfterChanges);
 }
 
 TEST(TrustTest, NothingOfAnotherAccountIsLoaded) {
   if (geteuid() != 0) GTEST_SKIP() << "giving a file to another account (chown) needs root";
-  const Load rows[] = {
-      {__LINE__, [](Scene& s) { Chown(s.registry_, kNobody); }, Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {registry} (owner {nobody}, mode 0644)" +
-           kNotRoots + "{registry}', or use files and folders of root's",
-       false},
-      {__LINE__,
-       [](Scene& s) {
-         Chmod(s.config_, 01777);
-         Chown(s.registry_.parent_path(), kNobody);
-       },
-       Result::kRegistryUntrusted,
-       "component registry {registry}: not trusted: {folder} (owner {nobody}, mode 0755)" +
-           kNotRoots + "{folder}', or use files and folders of root's",
-       false},
-      {__LINE__, [](Scene& s) { Chown(s.library_, kNobody); }, Result::kLibraryUntrusted,
-       "library {library} is not trusted: {library} (owner {nobody}, mode 0755)" + kNotRoots +
-           "{library}', or use files and folders of root's",
-       false},
-  };
-  for (const Load& row : rows) Check(row);
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/server/trust_root.cases", CreateAfterChanges);
 }
 
 // The system registry holds the example host's class with a library of its
@@ -262,23 +163,20 @@ TEST(SystemRegistryTest, ServesWhatTheUserHasNotRegisteredAndTheUsersEntriesWin)
   Scene scene;
   const fs::path system_library = scene.library_.parent_path() / "libsystem.so";
   WriteSystemRegistry(scene, system_library);
-  const std::string user = fs::canonical(scene.library_).string() + "\n";
-  const std::string system = fs::canonical(system_library).string() + "\n";
+  const std::string user = "loaded " + fs::canonical(scene.library_).string() + "\n";
+  const std::string system = "loaded " + fs::canonical(system_library).string() + "\n";
   const auto not_a_server = [](const fs::path& library) {
-    return library.string() + " does not export DllGetClassObject";
+    return "entry point missing: " + library.string() + " does not export DllGetClassObject";
   };
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
-                 not_a_server(scene.library_));
+  EXPECT_EQ(Create(scene, kPeltExpressionEvaluatorProgramId), not_a_server(scene.library_));
   EXPECT_EQ(scene.Loads(), user + user);  // the user's, though the system registers it too
   runtime::Ref<runtime::Object> object;
   EXPECT_EQ(runtime::CreateObject(kMarkerClass, object), Result::kEntryPointMissing);  // by id
-  ExpectCreation(scene, kSystemOnlyProgramId, Result::kEntryPointMissing,
-                 not_a_server(system_library));
+  EXPECT_EQ(Create(scene, kSystemOnlyProgramId), not_a_server(system_library));
   EXPECT_EQ(scene.Loads(), user + user + system);
 
   fs::remove(scene.registry_);  // without the user's registry, the system's serves the host
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
-                 not_a_server(system_library));
+  EXPECT_EQ(Create(scene, kPeltExpressionEvaluatorProgramId), not_a_server(system_library));
   EXPECT_EQ(scene.Loads(), user + user + system + system);
 }
 
@@ -286,62 +184,42 @@ TEST(SystemRegistryTest, ASystemRegistryThatIsNotRootsIsRefusedButTheUsersStillS
   Scene scene;
   const fs::path system_library = scene.library_.parent_path() / "libsystem.so";
   WriteSystemRegistry(scene, system_library);
-  // Not root: the registry is the test's; root: it is given to nobody.
-  fs::path culprit = scene.dir_.path();
+  // Not root: the temporary folder is the test's; root: the registry is
+  // given to nobody.
+  std::string culprit = "{dir}";
+  std::string owner = "{me}, mode 0700";
   if (geteuid() == 0) {
     Chown(scene.system_registry_, kNobody);
-    culprit = scene.system_registry_;
+    culprit = "{system}";
+    owner = "{nobody}, mode 0644";
   }
-  runtime::Ref<runtime::Object> object;
-  std::string message;
-  EXPECT_EQ(runtime::CreateObject(kSystemOnlyProgramId, object, &message),
-            Result::kRegistryUntrusted);
-  EXPECT_EQ(message.substr(0, message.find(" (owner ")),
-            scene.Substituted("component registry {system}: not trusted: ") + culprit.string());
-  EXPECT_NE(message.find(kNotRoots + culprit.string() + "'"), std::string::npos) << message;
-  EXPECT_FALSE(object);
+  EXPECT_EQ(pelt::testing::Placeholders(Create(scene, kSystemOnlyProgramId), scene.Paths()),
+            "registry not trusted: component registry {system}: not trusted: " + culprit +
+                " (owner " + owner +
+                ") does not belong to root, so its owner could make hosts load code of its own; "
+                "run 'chown root " +
+                culprit + "', or use files and folders of root's");
   EXPECT_EQ(scene.Loads(), "");
-  ExpectCreation(scene, kPeltExpressionEvaluatorProgramId, Result::kEntryPointMissing,
-                 scene.library_.string() + " does not export DllGetClassObject");
+  EXPECT_EQ(
+      Create(scene, kPeltExpressionEvaluatorProgramId),
+      "entry point missing: " + scene.library_.string() + " does not export DllGetClassObject");
 }
 
-// pelt-regsvr run by the account nobody, which needs root: its exit status
-// and standard error.
-ProgramOutcome RunRegsvrAsNobody(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv{const_cast<char*>(PELT_REGSVR)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  int pipe_ends[2];
-  ProgramOutcome outcome;
-  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return outcome;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(pipe_ends[1], 2);
-    if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(126);
-    execv(PELT_REGSVR, argv.data());
-    _exit(127);
-  }
-  close(pipe_ends[1]);
-  char buffer[4096];
-  for (ssize_t n; (n = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) {
-    outcome.err.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(pipe_ends[0]);
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    outcome.exit_code = WEXITSTATUS(status);
-  }
-  return outcome;
+// pelt-regsvr run by the account nobody, which needs root.
+ProgramOutcome RunRegsvrAsNobody(const std::vector<std::string>& arguments,
+                                 const pelt::testing::TempDir& dir) {
+  const std::string nobody = std::to_string(kNobody);
+  std::vector<std::string> command{"--reuid=" + nobody, "--regid=" + nobody, "--clear-groups",
+                                   PELT_REGSVR};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return pelt::testing::RunProgram("/usr/bin/setpriv", command, dir);
 }
 
 TEST(RegsvrTrustTest, OnlyRootChangesTheSystemRegistry) {
   Scene scene;
   const std::vector<std::string> arguments{"--system", PELT_SERVER_LIBRARY};
   const ProgramOutcome refused =
-      geteuid() == 0 ? RunRegsvrAsNobody(arguments)
+      geteuid() == 0 ? RunRegsvrAsNobody(arguments, scene.dir_)
                      : pelt::testing::RunProgram(PELT_REGSVR, arguments, scene.dir_);
   EXPECT_EQ(refused.exit_code, 5);
   EXPECT_EQ(refused.err, scene.Substituted("pelt-regsvr: --system changes the system registry "
@@ -367,55 +245,22 @@ TEST(RegsvrTrustTest, OnlyRootChangesTheSystemRegistry) {
   EXPECT_EQ(run.exit_code, 2);
 }
 
-struct Registration {
-  int line;
-  std::function<void(Scene&)> change;
-  int exit_code;
-  std::string err;
-};
+// Changes the files as the case says, then registers the library with
+// pelt-regsvr: its exit status and standard error, and the libraries
+// loaded. A refusal leaves the registry as it was and follows no link.
+std::string RegisterAfterChanges(const GoldenCase& c) {
+  const Scene scene;
+  pelt::testing::ChangeFiles(scene.Substituted(c.input));
+  const ProgramOutcome run =
+      pelt::testing::RunProgram(PELT_REGSVR, {scene.library_.string()}, scene.dir_);
+  EXPECT_EQ(ReadFile(scene.registry_), scene.registered_);
+  EXPECT_FALSE(fs::exists(scene.dir_ / "planted"));
+  return pelt::testing::Placeholders(
+      "exit " + std::to_string(run.exit_code) + "\n" + run.err + scene.Loads(), scene.Paths());
+}
 
 TEST(RegsvrTrustTest, RefusesWhatHostsWouldRefuseBeforeLoadingAnything) {
-  const Registration rows[] = {
-      // The control: the library is loaded, and found to be no server.
-      {__LINE__, [](Scene&) {}, 3,
-       "pelt-regsvr: {library} does not export DllRegisterServer: it is not a component "
-       "library\n"},
-      {__LINE__, [](Scene& s) { Chmod(s.registry_, 0666); }, 5,
-       "pelt-regsvr: component registry {registry}: not trusted: {registry} (owner {me}, mode "
-       "0666) is writable by any account" +
-           kOthersCouldChange + "{registry}'\n"},
-      {__LINE__, [](Scene& s) { Chmod(s.config_, 0757); }, 5,
-       "pelt-regsvr: component registry {registry}: not trusted: {config} (owner {me}, mode "
-       "0757) is writable by any account" +
-           kOthersCouldChange + "{config}'\n"},
-      {__LINE__,
-       [](Scene& s) {
-         fs::path lock = s.registry_;
-         lock += ".lock";
-         fs::remove(lock);
-         fs::create_symlink(s.dir_ / "planted", lock);
-       },
-       5,
-       "pelt-regsvr: component registry {registry}: not trusted: {registry}.lock is a symbolic "
-       "link, which could redirect the write; remove it: the runtime makes its own\n"},
-      {__LINE__, [](Scene& s) { Chmod(s.library_, 0646); }, 5,
-       "pelt-regsvr: library {library} is not trusted: {library} (owner {me}, mode 0646) is "
-       "writable by any account" +
-           kOthersCouldChange + "{library}'\n"},
-  };
-  for (const Registration& row : rows) {
-    SCOPED_TRACE(row.line);
-    Scene scene;
-    row.change(scene);
-    const ProgramOutcome run =
-        pelt::testing::RunProgram(PELT_REGSVR, {scene.library_.string()}, scene.dir_);
-    EXPECT_EQ(run.exit_code, row.exit_code);
-    EXPECT_EQ(run.err, scene.Substituted(row.err));
-    EXPECT_EQ(scene.Loads(),
-              row.exit_code == 5 ? "" : fs::canonical(scene.library_).string() + "\n");
-    EXPECT_EQ(ReadFile(scene.registry_), scene.registered_);
-    EXPECT_FALSE(fs::exists(scene.dir_ / "planted"));
-  }
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/server/regsvr_trust.cases", RegisterAfterChanges);
 }
 
 }  // namespace

@@ -11,106 +11,27 @@
 #include <string>
 #include <vector>
 
-#include "support/gdal_layers.h"
-#include "support/run_program.h"
-#include "support/temp_dir.h"
-#include "support/transcript.h"
+#include "label_data.h"
 
 namespace pelt::tools {
 namespace {
 
-using gdal::testing::LayerDef;
 using pelt::testing::ProgramOutcome;
 using pelt::testing::ReadFile;
 using pelt::testing::TempDir;
 
-LayerDef Towns(const std::string& name = "towns") {
-  return LayerDef{
-      name,
-      {{"NAME", OFTString}, {"POP", OFTInteger}, {"AREA", OFTReal}, {"FOUNDED", OFTDate}},
-      {{{"Zürich", "421878", "87.88", "1218-01-01"}, "POINT (8.54 47.37)"},
-       {{"Łódź", "672185", std::nullopt, std::nullopt}, "POINT (19.46 51.76)"},
-       {{"Bern, \"BE\"", "134591", "0.5", "2000-12-31"}, "POINT (7.45 46.95)"},
-       {{"Tromsø", "77544", "2521", "1794-06-20"}, "POINT (18.96 69.65)"}},
-      wkbPoint,
-      {}};
-}
-
-class LabelOptionsTest : public ::testing::Test {
- protected:
-  ProgramOutcome Run(const std::vector<std::string>& args) {
-    return pelt::testing::RunProgram(PELT_LABEL_PROGRAM, args, run_);
-  }
-  std::string WriteTowns(const std::string& driver, const std::string& file) {
-    LayerDef towns = Towns();
-    // Shapefiles default to Latin-1, which has no "Ł".
-    if (driver == gdal::testing::ShapefileDriver()) towns.options.push_back("ENCODING=UTF-8");
-    EXPECT_TRUE(gdal::testing::WriteDataset(driver, data_ / file, {towns}));
-    return (data_ / file).string();
-  }
-  // A typed CSV layer written as text: thousands of rows in no time.
-  std::string WriteBigCsv(int count) {
-    std::ofstream out(data_ / "big.csv");
-    out << "NAME,POP,AREA,FOUNDED\n";
-    for (int i = 1; i <= count; ++i) {
-      out << "place " << i << (i % 7 == 0 ? " Łódź" : "") << ',' << i * 37 % 100003 << ','
-          << i % 1000 << '.' << i % 97 << ",19" << 10 + i % 90 << "-0" << 1 + i % 9 << "-1"
-          << i % 10 << '\n';
-    }
-    std::ofstream(data_ / "big.csvt") << "String,Integer,Real,Date\n";
-    return (data_ / "big.csv").string();
-  }
-
-  // The files the transcripts describe, then the named transcript's cases.
-  void RunTranscript(const std::string& name) {
-    WriteTowns("GPKG", "towns.gpkg");
-    WriteTowns(gdal::testing::ShapefileDriver(), "towns.shp.zip");
-    ASSERT_TRUE(gdal::testing::WriteDataset("GPKG", data_ / "multi.gpkg", {Towns(), Towns("2")}));
-    std::ofstream(data_ / "plain.csv") << "Zürich,421878\nŁódź,672185\n";
-    // Sources GDAL cannot read, each in its own way.
-    std::filesystem::create_directory(data_ / "empty");
-    std::ofstream(data_ / "garbage.gpkg") << "this is not a GeoPackage\n";
-    std::ofstream(data_ / "garbage.geojson") << R"({ "type": "FeatureCollection", "features": [ )";
-    std::ofstream(data_ / "zero.shp") << "";
-    std::ofstream(data_ / "empty.kml")
-        << R"(<?xml version="1.0"?><kml xmlns="http://www.opengis.net/kml/2.2"><Document></Document></kml>)";
-    pelt::testing::RunTranscript(
-        PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
-        {{"dir", data_.path().string()}, {"sample", PELT_SAMPLE_IN_SOURCE_TREE}});
-  }
-
-  TempDir data_;
-  TempDir run_;
-};
+using LabelOptionsTest = LabelDataTest;
 
 TEST_F(LabelOptionsTest, Transcript) { RunTranscript("label.runs"); }
 TEST_F(LabelOptionsTest, RefusalsTranscript) { RunTranscript("label_refusals.runs"); }
 TEST_F(LabelOptionsTest, WarningsTranscript) { RunTranscript("warnings.runs"); }
 
-// Several workers make the labels the caller's thread would, in the same order.
-TEST_F(LabelOptionsTest, ParallelOutputIsIdentical) {
-  const std::string source = WriteBigCsv(20000);
-  const char* rows[][3] = {
-      {"text", "en_US", "[NAME].UCase - [POP].FormatNumber(0) #$$ROW/$$FID p$$PAGE"},
-      {"jsonl", "de_DE", "[FOUNDED].Format(dddd d mmmm yyyy) [AREA].FormatCurrency p$$PAGE"},
-      {"csv", "fr_FR", "[AREA].Round(1) [POP].Format(#,##0.00) [NAME].Mid(3,4).LCase p$$PAGE"},
-  };
-  for (const auto& [format, locale, expression] : rows) {
-    SCOPED_TRACE(format);
-    std::vector<std::string> args{"label", "--jobs", "1",      "--format", format,    "--locale",
-                                  locale,  "--set",  "PAGE=7", source,     expression};
-    const ProgramOutcome one = Run(args);
-    args[2] = "4";
-    const ProgramOutcome four = Run(args);
-    EXPECT_EQ(one.exit_code + four.exit_code, 0);
-    EXPECT_EQ(one.err + four.err, "");
-    EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 20000 + (format[0] == 'c' ? 1 : 0));
-    EXPECT_TRUE(one.out == four.out) << "the outputs differ";
-  }
-}
+// Several workers make the labels the caller's thread would, in the same
+// order.
+TEST_F(LabelOptionsTest, ParallelOutputIsIdentical) { RunTranscript("parallel.runs", "/bin/bash"); }
 
 TEST_F(LabelOptionsTest, WritesFilesOnlyWhenComplete) {
-  const std::string source = WriteTowns("GPKG", "towns.gpkg");
+  const std::string source = (data_ / "towns.gpkg").string();
   const std::string before = ReadFile(source);
   const ProgramOutcome labels =
       Run({"label", "--output", (run_ / "labels.txt").string(), source, "[NAME]"});
@@ -140,11 +61,10 @@ TEST_F(LabelOptionsTest, WritesFilesOnlyWhenComplete) {
         << name << " was left";
   }
 
-  // An existing output is replaced only when asked (label.runs has the message).
+  // An existing output is replaced when asked (data_safety.runs has the
+  // refusal without --overwrite).
   const std::string output = (run_ / "copy.gpkg").string();
   std::ofstream(output) << "precious";
-  EXPECT_EQ(Run({"label", "--to", output, "--field", "LBL", source, "[NAME]"}).exit_code, 2);
-  EXPECT_EQ(ReadFile(output), "precious");
   EXPECT_EQ(
       Run({"label", "--to", output, "--field", "LBL", "--overwrite", source, "[NAME]"}).exit_code,
       0);
@@ -152,7 +72,12 @@ TEST_F(LabelOptionsTest, WritesFilesOnlyWhenComplete) {
 }
 
 TEST_F(LabelOptionsTest, InterruptRemovesTheUnfinishedOutput) {
-  const std::string source = WriteBigCsv(400000);
+  const std::string source = (data_ / "big.csv").string();
+  std::ofstream out(source);
+  out << "NAME,POP\n";
+  for (int i = 1; i <= 400000; ++i) out << "place " << i << ',' << i << '\n';
+  out.close();
+  std::ofstream(data_ / "big.csvt") << "String,Integer\n";
   struct Row {
     int line;
     std::vector<std::string> output;  // names with a dot are files in a fresh folder
@@ -179,28 +104,10 @@ TEST_F(LabelOptionsTest, InterruptRemovesTheUnfinishedOutput) {
   }
 }
 
-TEST_F(LabelOptionsTest, WriteFailures) {
-  const std::string source = WriteBigCsv(50000);
-  // A reader that leaves early: no message; the status a shell shows for a
-  // program that a closed pipe stopped.
-  const ProgramOutcome piped = pelt::testing::RunProgram(
-      "/bin/bash",
-      {"-c", "\"$0\" label \"$1\" '[NAME]' | head -n 2 >/dev/null; echo \"${PIPESTATUS[0]}\"",
-       PELT_LABEL_PROGRAM, source},
-      run_);
-  EXPECT_EQ(piped.out + piped.err, "141\n");
-
-  const ProgramOutcome full = pelt::testing::RunProgram(
-      "/bin/bash", {"-c", "\"$0\" label \"$1\" '[NAME]' >/dev/full", PELT_LABEL_PROGRAM, source},
-      run_);
-  EXPECT_EQ(full.exit_code, 1);
-  EXPECT_EQ(full.err, "pelt-label: cannot write standard output: No space left on device\n");
-}
-
 // The bar counts the features the run will label: --offset and --limit
 // shrink its total.
 TEST_F(LabelOptionsTest, ProgressBarOnRequest) {
-  const std::string towns = WriteTowns("GPKG", "t.gpkg");
+  const std::string towns = (data_ / "towns.gpkg").string();
   const struct {
     std::vector<std::string> options;
     const char* last;

@@ -3,13 +3,14 @@
 // the labeller makes labels on several threads.
 
 #include <gdal_priv.h>
-#include <ogrsf_frmts.h>
 #include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "labeller.h"
@@ -17,10 +18,46 @@
 #include "progress.h"
 #include "range_labeller.h"
 #include "support/gdal_layers.h"
+#include "support/golden_cases.h"
 #include "support/temp_dir.h"
 
 namespace pelt::tools {
 namespace {
+
+// A run's labels, a line each, and how it ended.
+struct Labelled {
+  std::string labels;
+  LabelRunEnd end{};
+};
+
+// Labels table with one reader, or through ranges its jobs read themselves;
+// the consumer stops after stop_after batches (0: never).
+Labelled Label(gdal::LayerTable& table, const std::u16string& expression,
+               const LabelRunOptions& options, int stop_after, bool ranged) {
+  Labelled run;
+  int batches = 0;
+  const auto consume = [&](LabelledBatch& batch) {
+    for (std::size_t i = 0; i < batch.labels.size(); ++i) {
+      run.labels += batch.labels[i];
+      run.labels += '\n';
+    }
+    return ++batches != stop_after;
+  };
+  const auto never = [] { return false; };
+  if (!ranged) {
+    gdal::FeatureCursor cursor = table.Features();
+    run.end =
+        LabelFeatures(table, expression, ReservedWordInputs{}, cursor, options, consume, never);
+    return run;
+  }
+  std::string read_failure;
+  const std::optional<LabelRunEnd> end = LabelFeatureRanges(table, expression, ReservedWordInputs{},
+                                                            options, consume, never, read_failure);
+  EXPECT_TRUE(end.has_value()) << "the layer was not split";
+  EXPECT_EQ(read_failure, "");
+  run.end = end.value_or(LabelRunEnd::kStopped);
+  return run;
+}
 
 // A run ends at the limit, also within a batch, or when the consumer says so.
 TEST(LabelPipelineTest, EndsAtTheLimitOrWhenTheConsumerStops) {
@@ -37,8 +74,8 @@ TEST(LabelPipelineTest, EndsAtTheLimitOrWhenTheConsumerStops) {
     int line;
     int jobs;
     std::int64_t limit;
-    int batches_taken;  // the consumer stops after this many; 0 for never
-    std::int64_t expected;
+    int stop_after;
+    int expected;  // labels, $$ROW 1 to this
     LabelRunEnd end;
   } rows[] = {
       {__LINE__, 1, 250, 0, 250, LabelRunEnd::kFinished},
@@ -52,21 +89,11 @@ TEST(LabelPipelineTest, EndsAtTheLimitOrWhenTheConsumerStops) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
-    gdal::FeatureCursor cursor = table->Features();
-    std::int64_t seen = 0;
-    int batches = 0;
-    std::string last;
-    const LabelRunEnd end = LabelFeatures(
-        *table, u"$$ROW", ReservedWordInputs{}, cursor, LabelRunOptions{row.jobs, row.limit, 32},
-        [&](LabelledBatch& batch) {
-          seen += static_cast<std::int64_t>(batch.labels.size());
-          if (!batch.labels.empty()) last = batch.labels.back();
-          return ++batches != row.batches_taken;
-        },
-        [] { return false; });
-    EXPECT_EQ(end, row.end);
-    EXPECT_EQ(seen, row.expected);
-    EXPECT_EQ(last, row.expected == 0 ? "" : std::to_string(row.expected));
+    const Labelled run = Label(*table, u"$$ROW", {row.jobs, row.limit, 32}, row.stop_after, false);
+    std::string expected;
+    for (int i = 1; i <= row.expected; ++i) expected += std::to_string(i) + "\n";
+    EXPECT_EQ(run.end, row.end);
+    EXPECT_EQ(run.labels, expected);
   }
 }
 
@@ -93,6 +120,8 @@ std::string SourceWithGaps(const pelt::testing::TempDir& dir, const std::string&
 
 // Labels the layer at path through ranges and through one reader alike;
 // with the file removed once open, no job but the first can open it again.
+// With $$ROW a range is labelled once the ranges before are counted;
+// without, as it is read.
 void RangesLabelAsOneReaderDoes(const std::string& path, bool remove_file = false) {
   gdal::OpenError error;
   const std::unique_ptr<gdal::LayerTable> table =
@@ -101,40 +130,12 @@ void RangesLabelAsOneReaderDoes(const std::string& path, bool remove_file = fals
   if (remove_file) {
     ASSERT_TRUE(std::filesystem::remove(path));
   }
-  // With $$ROW a range is labelled once the ranges before are counted;
-  // without, as it is read.
-  std::u16string expression;
-  const auto run = [&](bool ranged, const LabelRunOptions& options, int batches_taken,
-                       LabelRunEnd& end) {
-    std::string labels;
-    int batches = 0;
-    const auto consume = [&](LabelledBatch& batch) {
-      for (std::size_t i = 0; i < batch.labels.size(); ++i) {
-        labels += batch.labels[i];
-        labels += '\n';
-      }
-      return ++batches != batches_taken;
-    };
-    const auto never = [] { return false; };
-    gdal::FeatureCursor cursor = table->Features();
-    std::string read_failure;
-    const std::optional<LabelRunEnd> ranged_end =
-        ranged ? LabelFeatureRanges(*table, expression, ReservedWordInputs{}, options, consume,
-                                    never, read_failure)
-               : std::nullopt;
-    end = ranged_end ? *ranged_end
-                     : LabelFeatures(*table, expression, ReservedWordInputs{}, cursor, options,
-                                     consume, never);
-    EXPECT_EQ(ranged_end.has_value(), ranged);
-    EXPECT_EQ(read_failure, "");
-    return labels;
-  };
   struct Row {
     int line;
     int jobs;
     std::int64_t ids_per_range;
     std::int64_t limit;
-    int batches_taken;  // the consumer stops after this many; 0 for never
+    int stop_after;
   } rows[] = {
       {__LINE__, 2, 7, -1, 0},  {__LINE__, 3, 5, -1, 0},   {__LINE__, 2, 1000, -1, 0},
       {__LINE__, 2, 7, 100, 0}, {__LINE__, 3, 16, 97, 0},  {__LINE__, 2, 7, 0, 0},
@@ -142,20 +143,16 @@ void RangesLabelAsOneReaderDoes(const std::string& path, bool remove_file = fals
   };
   for (const Row& row : rows) {
     for (const char16_t* words : {u"$$ROW:$$FID:", u"$$FID:"}) {
-      expression = std::u16string(words) + u"[NAME]";
       SCOPED_TRACE(row.line);
-      LabelRunEnd one_end{};
-      LabelRunEnd ranged_end{};
-      const std::string one = run(false, {1, row.limit, 4}, 0, one_end);
-      const std::string ranged =
-          run(true, {row.jobs, row.limit, 4, row.ids_per_range, row.ids_per_range},
-              row.batches_taken, ranged_end);
-      if (row.batches_taken == 0) {
-        EXPECT_EQ(ranged, one);
-        EXPECT_EQ(ranged_end, LabelRunEnd::kFinished);
-      } else {
-        EXPECT_EQ(ranged, one.substr(0, ranged.size()));
-        EXPECT_EQ(ranged_end, LabelRunEnd::kStopped);
+      const std::u16string expression = std::u16string(words) + u"[NAME]";
+      const Labelled one = Label(*table, expression, {1, row.limit, 4}, 0, false);
+      const Labelled ranged =
+          Label(*table, expression, {row.jobs, row.limit, 4, row.ids_per_range, row.ids_per_range},
+                row.stop_after, true);
+      EXPECT_EQ(ranged.labels, one.labels.substr(0, ranged.labels.size()));
+      EXPECT_EQ(ranged.end, row.stop_after == 0 ? LabelRunEnd::kFinished : LabelRunEnd::kStopped);
+      if (row.stop_after == 0) {
+        EXPECT_EQ(ranged.labels, one.labels);
       }
     }
   }
@@ -183,26 +180,14 @@ TEST(LabelPipelineTest, TheFirstJobReadsEveryRangeWhenNoOtherCanOpenTheSource) {
 }
 
 TEST(ProgressLineTest, ShowsShareRateAndTimeLeft) {
-  struct Row {
-    int line;
-    std::int64_t done;
-    std::int64_t total;
-    double seconds;
-    const char* expected;
-  } rows[] = {
-      {__LINE__, 0, 1000, 0, "[                    ]   0%  0/1000 features"},
-      {__LINE__, 250, 1000, 2, "[#####               ]  25%  250/1000 features  125/s  0:06 left"},
-      {__LINE__, 999, 1000, 1, "[################### ]  99%  999/1000 features  999/s  0:01 left"},
-      {__LINE__, 1000, 1000, 4, "[####################] 100%  1000/1000 features  250/s"},
-      {__LINE__, 10, 100000, 1,
-       "[                    ]   0%  10/100000 features  10/s  2:46:39 left"},
-      {__LINE__, 0, 0, 0, "[####################] 100%  0/0 features"},
-      {__LINE__, 5000, -1, 2, "5000 features  2500/s"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(ProgressLine(row.done, row.total, row.seconds), row.expected);
-  }
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/tools/progress_lines.cases",
+                                [](const pelt::testing::GoldenCase& c) {
+                                  std::int64_t done = 0;
+                                  std::int64_t total = 0;
+                                  double seconds = 0;
+                                  std::istringstream(c.input) >> done >> total >> seconds;
+                                  return ProgressLine(done, total, seconds) + "\n";
+                                });
 }
 
 }  // namespace

@@ -5,16 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/gdal_layers.h"
-#include "support/run_program.h"
-#include "support/temp_dir.h"
-#include "support/transcript.h"
+#include "label_data.h"
 
 namespace pelt::tools {
 namespace {
@@ -22,42 +18,7 @@ namespace {
 using gdal::testing::LayerDef;
 using pelt::testing::TempDir;
 
-class PeltLabelTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(gdal::testing::WriteDataset(
-        "GPKG", data_ / "places.gpkg",
-        {LayerDef{"places",
-                  {{"NAME", OFTString}, {"Straße", OFTInteger}, {"PICTURE", OFTBinary}},
-                  {},
-                  wkbPoint,
-                  {}}}));
-    ASSERT_TRUE(gdal::testing::WriteDataset(
-        "GPKG", data_ / "two.gpkg",
-        {LayerDef{"roads", {{"NAME", OFTString}}, {}, wkbLineString, {}},
-         LayerDef{"rivers",
-                  {{"NAME", OFTString}, {"Straße", OFTInteger}, {"LENGTH", OFTReal}},
-                  {},
-                  wkbLineString,
-                  {}}}));
-    ASSERT_TRUE(gdal::testing::WriteDataset(
-        "GeoJSON", data_ / "odd.geojson",
-        {LayerDef{
-            "odd",
-            {{"say \"hi\"", OFTString}, {"back\\slash", OFTInteger64}, {"tab\there", OFTDateTime}},
-            {{{"x", "1", "2024-01-01 00:00:00"}, "POINT (0 0)"}},
-            wkbPoint,
-            {}}}));
-    std::ofstream(data_ / "batch.txt", std::ios::binary) << "[NAME]\r\n[NOPE]\n\n[NAME\n";
-  }
-  void RunTranscript(const std::string& name) {
-    pelt::testing::RunTranscript(
-        PELT_LABEL_PROGRAM, PELT_TOOLS_TESTS "/" + name,
-        {{"dir", data_.path().string()}, {"sample", PELT_SAMPLE_IN_SOURCE_TREE}});
-  }
-
-  TempDir data_;
-};
+using PeltLabelTest = LabelDataTest;
 
 TEST_F(PeltLabelTest, ProgramAndFieldsTranscript) { RunTranscript("program.runs"); }
 TEST_F(PeltLabelTest, VerifyTranscript) { RunTranscript("verify.runs"); }

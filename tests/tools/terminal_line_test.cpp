@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -55,50 +56,24 @@ TEST(ProgressBarTest, MessagesClearTheBarBeforeTheyAreWritten) {
   EXPECT_EQ(err.str(), expected + rest + "pelt-label: after\n");
 }
 
-TEST(ProgressBarTest, AnEarlyEndClearsTheBar) {
+// An early end, as a failure or an interrupt leaves the bar, clears it; a
+// disabled bar writes nothing.
+TEST(ProgressBarTest, AnEarlyEndClearsTheBarAndADisabledOneWritesNothing) {
   std::ostringstream out;
   std::ostringstream err;
   Streams io{out, err};
-  {
-    ProgressBar bar(io, -1, true);  // as a failure or an interrupt leaves it
-  }
+  std::make_unique<ProgressBar>(io, -1, true).reset();
   EXPECT_EQ(err.str(), "\r0 features\r" + Clearing(10));
   EXPECT_EQ(io.transient_line, nullptr);
-}
-
-TEST(ProgressBarTest, ADisabledBarWritesNothing) {
-  std::ostringstream out;
-  std::ostringstream err;
-  Streams io{out, err};
   ProgressBar bar(io, 100, false);
   bar.Update(50);
   ReportProblem(io, "alone");
   bar.Finish(100);
-  EXPECT_EQ(err.str(), "pelt-label: alone\n");
+  EXPECT_EQ(err.str(), "\r0 features\r" + Clearing(10) + "pelt-label: alone\n");
   EXPECT_EQ(io.transient_line, nullptr);
 }
 
-// A pseudo-terminal's far end, opened as a program's standard streams
-// would be.
-class Terminal {
- public:
-  Terminal() {
-    controller_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (controller_ < 0 || ::grantpt(controller_) != 0 || ::unlockpt(controller_) != 0) return;
-    if (const char* name = ::ptsname(controller_)) name_ = name;
-  }
-  ~Terminal() {
-    if (controller_ >= 0) ::close(controller_);
-  }
-  Terminal(const Terminal&) = delete;
-  Terminal& operator=(const Terminal&) = delete;
-  const std::string& name() const { return name_; }
-
- private:
-  int controller_ = -1;
-  std::string name_;
-};
-
+// An open file, closed with the object.
 class Descriptor {
  public:
   explicit Descriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
@@ -114,15 +89,22 @@ class Descriptor {
   int fd_;
 };
 
+// The path of a pseudo-terminal's far end, "" when there is none.
+std::string FarEnd(const Descriptor& controller) {
+  const int fd = controller.fd();
+  const char* name = fd >= 0 && ::grantpt(fd) == 0 && ::unlockpt(fd) == 0 ? ::ptsname(fd) : nullptr;
+  return name != nullptr ? name : "";
+}
+
 TEST(ProgressBelongsOnTest, AStandardErrorTerminalThatDoesNotShowTheLabels) {
-  const Terminal terminal;
-  const Terminal other_terminal;
-  if (terminal.name().empty() || other_terminal.name().empty()) {
-    GTEST_SKIP() << "no pseudo-terminal here";
-  }
-  const Descriptor screen(terminal.name());
-  const Descriptor same_screen(terminal.name());  // another descriptor of the same terminal
-  const Descriptor other_screen(other_terminal.name());
+  const Descriptor terminal(::posix_openpt(O_RDWR | O_NOCTTY));
+  const Descriptor other_terminal(::posix_openpt(O_RDWR | O_NOCTTY));
+  const std::string name = FarEnd(terminal);
+  const std::string other_name = FarEnd(other_terminal);
+  if (name.empty() || other_name.empty()) GTEST_SKIP() << "no pseudo-terminal here";
+  const Descriptor screen(name);
+  const Descriptor same_screen(name);  // another descriptor of the same terminal
+  const Descriptor other_screen(other_name);
   const Descriptor null("/dev/null");
   int pipe_ends[2];
   ASSERT_EQ(::pipe(pipe_ends), 0);

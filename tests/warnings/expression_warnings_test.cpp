@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
 #include "pelt/value/text.h"
+#include "support/golden_cases.h"
 
 namespace pelt::warnings {
 namespace {
@@ -43,132 +46,28 @@ Checked Check(std::u16string_view expression, WarningContext context) {
   return run;
 }
 
-struct Row {
-  int line;
-  std::u16string expression;
-  std::string warnings;
-};
-
-void CheckRows(const std::vector<Row>& rows, const WarningContext& context) {
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(Dump(Check(row.expression, context).warnings), row.warnings);
-  }
-}
-
-TEST(ExpressionWarningsTest, NamesTheStatementALiteralTextWasMeantToBe) {
-  CheckRows(
-      {
-          {__LINE__, u"[NAME].Lefft(2)",
-           "'.Lefft(2)' after '[NAME]' is literal text; did you mean '.Left(2)'?\n"},
-          {__LINE__, u"[NAME].UCase.Lefft(2) x",
-           "'.Lefft(2)' after '[NAME].UCase' is literal text; did you mean '.Left(2)'?\n"},
-          {__LINE__, u"[NAME].ucsae",
-           "'.ucsae' after '[NAME]' is literal text; did you mean '.UCase'?\n"},
-          {__LINE__, u"[NAME].Rigt",
-           "'.Rigt' after '[NAME]' is literal text; did you mean '.Right(0)'?\n"},
-          {__LINE__, u"[NAME].Fromat(0.0",
-           "'.Fromat(0.0' after '[NAME]' is literal text; did you mean '.Format(0.0)'?\n"},
-          {__LINE__, u"[NAME]..UCase",
-           "'..UCase' after '[NAME]' is literal text; did you mean '.UCase'?\n"},
-          {__LINE__, u"[NAME].UCase .Left(2)",
-           "' .Left(2)' after '[NAME].UCase' is literal text: a statement follows its field with "
-           "no blank between; did you mean '.Left(2)'?\n"},
-          {__LINE__, u"[POPULATION].FormatCurrency(2)",
-           "'(2)' after '[POPULATION].FormatCurrency' is literal text: .FormatCurrency takes no "
-           "arguments\n"},
-          {__LINE__, u"[NAME].Absolute",
-           "'olute' directly after '[NAME].Abs' is literal text: the statement there is .Abs\n"},
-          {__LINE__, u"$$DATE.Format(d mmmm yyyy)",
-           "statements apply to fields only; the text '.Format(d mmmm yyyy)' after '$$DATE' is "
-           "literal\n"},
-          {__LINE__, u"$$DATE.Fromat(d)",
-           "statements apply to fields only; the text '.Fromat(d)' after '$$DATE' is literal\n"},
-          {__LINE__, u"B: [POPULATION].Format(#,##0.00;(#,##0.00))",
-           "the argument of .Format after '[POPULATION].Format(#,##0.00;(#,##0.00)' ends at its "
-           "first ')': it reads '#,##0.00;(#,##0.00', and the ')' after it is literal text\n"},
-          {__LINE__, u"[NAME].Replace(a,(b)) x",
-           "the argument of .Replace after '[NAME].Replace(a,(b)' ends at its first ')': it reads "
-           "'(b', and the ')' after it is literal text\n"},
-      },
-      {});
-}
-
-TEST(ExpressionWarningsTest, LeavesLiteralTextThatIsNoSlipAlone) {
-  CheckRows(
-      {
-          {__LINE__, u"[NAME].UCase.Left(2) ($$ROW)", ""},
-          {__LINE__, u"www.[NAME].com", ""},
-          {__LINE__, u"[NAME].txt", ""},
-          {__LINE__, u"[NAME]. The end.", ""},
-          {__LINE__, u"([POPULATION].Format(0))", ""},
-          {__LINE__, u"[NAME] . [NAME]", ""},
-          {__LINE__, u"[NAME]...", ""},
-          {__LINE__, u"$$TIME.", ""},
-          {__LINE__, u"[NAME].Left(2)3", ""},
-          {__LINE__, u"Population 2024: [POPULATION]", ""},
-          {__LINE__, u"<BOL>[NAME]</BOL>", ""},
-          {__LINE__, u"", ""},
-          {__LINE__, u"[NAME", ""},
-      },
-      {});
-}
-
-TEST(ExpressionWarningsTest, SuggestsTheNearestFieldsOfTheTable) {
-  CheckRows(
-      {
-          {__LINE__, u"[NAMEE]", "'[NAMEE]': did you mean '[NAME]'?\n"},
-          {__LINE__, u"[POPULATON].FormatNumber(0)",
-           "'[POPULATON]': did you mean '[POPULATION]'?\n"},
-          {__LINE__, u"[name]", ""},
-          {__LINE__, u"[AREA]", ""},
-      },
-      {});
+TEST(ExpressionWarningsTest, NameSlipsAndLeaveTheRestAlone) {
+  pelt::testing::RunGoldenCases(PELT_TESTS_DIR "/warnings/expressions.cases",
+                                [](const pelt::testing::GoldenCase& c) {
+                                  WarningContext context;
+                                  std::istringstream words(c.Setting("words"));
+                                  for (std::string word; words >> word;) {
+                                    if (!context.supplied_words) context.supplied_words.emplace();
+                                    context.supplied_words->push_back(value::FromUtf8(word));
+                                  }
+                                  std::istringstream shells(c.Setting("shells"));
+                                  for (std::int64_t id = 0; shells >> id;) {
+                                    if (!context.shell_process_ids)
+                                      context.shell_process_ids.emplace();
+                                    context.shell_process_ids->push_back(id);
+                                  }
+                                  return Dump(Check(value::FromUtf8(c.input), context).warnings);
+                                });
   MemoryTable similar({{u"NAME", FieldType::kString}, {u"NAMES", FieldType::kString}});
   evaluator::PeltExpressionEvaluator evaluator;
   EXPECT_EQ(evaluator.VerifyExpression(&similar, u"[NAMEX]"), evaluator::kFalse);
   EXPECT_EQ(Dump(ExpressionWarnings(u"[NAMEX]", evaluator.Tokens(), {&similar, {}, {}})),
             "'[NAMEX]': did you mean '[NAME]' or '[NAMES]'?\n");
-}
-
-TEST(ExpressionWarningsTest, ChecksReservedWordsOnlyAgainstTheWordsTheRunSupplies) {
-  const WarningContext run{nullptr, std::vector<std::u16string>{u"PAGE_NUMBER", u"DATE", u"ROW"},
-                           std::nullopt};
-  CheckRows(
-      {
-          {__LINE__, u"Page $$PAGE_NUMBR",
-           "'$$PAGE_NUMBR' has no value here and reads as \"\"; did you mean '$$PAGE_NUMBER'?\n"},
-          {__LINE__, u"$$page_number $$Date $$ROW", ""},
-          {__LINE__, u"$$SCALE", "'$$SCALE' has no value here and reads as \"\"\n"},
-          {__LINE__, u"Page 8621PAGE_NUMBER", ""},  // no shell
-      },
-      run);
-  CheckRows({{__LINE__, u"$$PAGE_NUMBR", ""}}, {});  // the run is not known
-}
-
-TEST(ExpressionWarningsTest, TellsOfDollarsAShellReplaced) {
-  const WarningContext run{nullptr, std::vector<std::u16string>{u"PAGE_NUMBER"},
-                           std::vector<std::int64_t>{8621, 77}};
-  CheckRows(
-      {
-          {__LINE__, u"Page 8621PAGE_NUMBER [NAME]",
-           "'8621PAGE_NUMBER' looks like '$$PAGE_NUMBER' whose '$$' the shell replaced with its "
-           "process id; put the expression in single quotes\n"},
-          {__LINE__, u"[NAME] 8621ROW",
-           "'8621ROW' looks like '$$ROW' whose '$$' the shell replaced with its process id; put "
-           "the expression in single quotes\n"},
-          {__LINE__, u"78PAGE_NUMBER",
-           "'78PAGE_NUMBER' looks like '$$PAGE_NUMBER' whose '$$' the "
-           "shell replaced with its process id; put the expression "
-           "in single quotes\n"},
-          {__LINE__, u"8621 ROW 8621", ""},
-          {__LINE__, u"A8621ROW 862ROW", ""},
-          {__LINE__, u"77TIME",
-           "'77TIME' looks like '$$TIME' whose '$$' the shell replaced with "
-           "its process id; put the expression in single quotes\n"},
-          {__LINE__, u"Page $$PAGE_NUMBER", ""},
-      },
-      run);
 }
 
 TEST(ExpressionWarningsTest, ComesInTheOrderOfTheExpression) {

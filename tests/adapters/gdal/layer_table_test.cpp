@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "pelt/value/text.h"
 #include "support/dump.h"
 #include "support/gdal_layers.h"
+#include "support/golden_cases.h"
 #include "support/temp_dir.h"
 
 namespace pelt::gdal {
@@ -73,124 +76,88 @@ std::unique_ptr<LayerTable> OpenOnly(const std::filesystem::path& path) {
   return table;
 }
 
-// The same attributes in every format; the formats differ in their
-// feature-id column and in whether the geometry column has a name.
-const std::vector<FieldDef> kPlainFields = {{"NAME", OFTString}, {"COUNT", OFTInteger}};
-const std::vector<FeatureDef> kPlainFeatures = {
-    {{"c", "3"}, "POINT (8.54 47.37)"}, {{"a", "1"}, ""}, {{"b", "2"}, ""}};
-
-LayerDef Plain(const char* name, std::vector<std::string> options = {}) {
-  return LayerDef{name, kPlainFields, kPlainFeatures, wkbPoint, std::move(options)};
-}
-
-// Every stored type at its limits, with nulls.
-const LayerDef kValues{
-    "values",
-    {{"TEXT", OFTString},
-     {"FLAG", OFTInteger, OFSTBoolean},
-     {"SMALL", OFTInteger, OFSTInt16},
-     {"WHOLE", OFTInteger},
-     {"BIG", OFTInteger64},
-     {"RATIO", OFTReal},
-     {"RATIO32", OFTReal, OFSTFloat32},
-     {"INFO", OFTString, OFSTJSON},
-     {"DAY", OFTDate},
-     {"STAMP", OFTDateTime},
-     {"DATA", OFTBinary}},
-    {{{"Zürich", "1", "32767", "2147483647", "2147483647", "0.5", "0.25", "{}", "2024-03-15",
-       "2024-03-15 08:30:00", "\x89PNG"},
-      "POINT (8.54 47.37)"},
-     {{"Łódź", "0", "-32768", "-2147483648", "2147483648", "-1e300", "-2", std::nullopt,
-       "1899-12-30", "1899-12-29 06:00:00", std::nullopt},
-      ""},
-     {{"", std::nullopt, std::nullopt, std::nullopt, "-2147483649", std::nullopt, std::nullopt,
-       std::nullopt, "1800-01-01", "2024-03-15 12:00:00.500", std::nullopt},
-      "POINT (0 0)"},
-     {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, "5000000000", std::nullopt,
-       std::nullopt, std::nullopt, "0050-06-01", std::nullopt, std::nullopt},
-      ""}},
-    wkbPoint,
-    {}};
-
-// Each format's fields (the id first, the geometry last, with their type
-// codes) and values, feature by feature in the layer's order.
+// Each format's fields and values, as layer_tables.cases has them.
 TEST(LayerTableTest, ReadsEveryFormatThroughTheHostInterface) {
-  const LayerDef times{"times",
-                       {{"CLOCK", OFTTime}},
-                       {{{"18:00:00"}, ""}, {{"00:00:01.5"}, ""}},
-                       wkbNone,
-                       {"CREATE_CSVT=YES"}};
-  // Lists do not fit a GeoPackage column; GeoJSON keeps them.
-  const LayerDef lists{"lists",
-                       {{"INTS", OFTIntegerList}, {"REALS", OFTRealList}, {"WORDS", OFTStringList}},
-                       {{{"1,-2,3", "0.5,1e+20", "Kraków,São Paulo"}, ""}},
-                       wkbNone,
-                       {}};
-  const LayerDef towns{"towns",
-                       {{"NAME", OFTString}, {"FOUNDED", OFTDate}},
-                       {{{"Reykjavík", "1786-08-18"}, "POINT (-21.9 64.1)"}},
-                       wkbPoint,
-                       {"ENCODING=UTF-8"}};
+  const std::vector<FieldDef> plain_fields = {{"NAME", OFTString}, {"COUNT", OFTInteger}};
+  const std::vector<FeatureDef> plain_features = {
+      {{"c", "3"}, "POINT (8.54 47.37)"}, {{"a", "1"}, ""}, {{"b", "2"}, ""}};
+  const auto plain = [&](const char* name, std::vector<std::string> options = {}) {
+    return LayerDef{name, plain_fields, plain_features, wkbPoint, std::move(options)};
+  };
+  const LayerDef values{
+      "values",
+      {{"TEXT", OFTString},
+       {"FLAG", OFTInteger, OFSTBoolean},
+       {"SMALL", OFTInteger, OFSTInt16},
+       {"WHOLE", OFTInteger},
+       {"BIG", OFTInteger64},
+       {"RATIO", OFTReal},
+       {"RATIO32", OFTReal, OFSTFloat32},
+       {"INFO", OFTString, OFSTJSON},
+       {"DAY", OFTDate},
+       {"STAMP", OFTDateTime},
+       {"DATA", OFTBinary}},
+      {{{"Zürich", "1", "32767", "2147483647", "2147483647", "0.5", "0.25", "{}", "2024-03-15",
+         "2024-03-15 08:30:00", "\x89PNG"},
+        "POINT (8.54 47.37)"},
+       {{"Łódź", "0", "-32768", "-2147483648", "2147483648", "-1e300", "-2", std::nullopt,
+         "1899-12-30", "1899-12-29 06:00:00", std::nullopt},
+        ""},
+       {{"", std::nullopt, std::nullopt, std::nullopt, "-2147483649", std::nullopt, std::nullopt,
+         std::nullopt, "1800-01-01", "2024-03-15 12:00:00.500", std::nullopt},
+        "POINT (0 0)"},
+       {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, "5000000000", std::nullopt,
+         std::nullopt, std::nullopt, "0050-06-01", std::nullopt, std::nullopt},
+        ""}},
+      wkbPoint,
+      {}};
   const std::string shapefile = gdal::testing::ShapefileDriver();
-  struct Row {
-    int line;
+  const struct Row {
     std::string driver;
     const char* file;
     LayerDef layer;
-    const char* fields;
-    const char* rows;
   } rows[] = {
-      {__LINE__, "GPKG", "plain.gpkg", Plain("plain"), "fid:6|NAME:4|COUNT:1|geom:7",
-       "1:Long:1|String:c|Long:3|error "
-       "13\n2:Long:2|String:a|Long:1|Null\n3:Long:3|String:b|Long:2|Null\n"},
-      {__LINE__, "GPKG", "named.gpkg", Plain("named", {"FID=OBJECTID", "GEOMETRY_NAME=SHAPE_AT"}),
-       "OBJECTID:6|NAME:4|COUNT:1|SHAPE_AT:7",
-       "1:Long:1|String:c|Long:3|error "
-       "13\n2:Long:2|String:a|Long:1|Null\n3:Long:3|String:b|Long:2|Null\n"},
-      {__LINE__, shapefile, "plain.shp", Plain("plain"), "NAME:4|COUNT:1|Shape:7",
-       "0:String:c|Long:3|error 13\n1:String:a|Long:1|Null\n2:String:b|Long:2|Null\n"},
-      {__LINE__, "GeoJSON", "plain.geojson", Plain("plain"), "NAME:4|COUNT:1|Shape:7",
-       "0:String:c|Long:3|error 13\n1:String:a|Long:1|Null\n2:String:b|Long:2|Null\n"},
-      // GDAL names the geometry read from WKT.
-      {__LINE__, "CSV", "plain.csv", Plain("plain", {"GEOMETRY=AS_WKT", "CREATE_CSVT=YES"}),
-       "WKT:4|NAME:4|COUNT:1|geom_WKT:7",
-       "1:String:POINT (8.54 47.37)|String:c|Long:3|error 13\n2:String:|String:a|Long:1|Null\n"
-       "3:String:|String:b|Long:2|Null\n"},
-      // 64-bit integers beyond the 32-bit range keep their value as Double;
-      // year 50 has no serial, so that date comes as text rather than
-      // failing; before the zero day the time of day still counts away from
-      // zero.
-      {__LINE__, "GPKG", "values.gpkg", kValues,
-       "fid:6|TEXT:4|FLAG:0|SMALL:0|WHOLE:1|BIG:1|RATIO:3|RATIO32:2|INFO:4|DAY:5|STAMP:5|DATA:8|"
-       "geom:7",
-       "1:Long:1|String:Zürich|Boolean:True|Integer:32767|Long:2147483647|Long:2147483647|Double:0."
-       "5|"
-       "Double:0.25|String:{}|Date:45366|Date:45366.35417|error 13|error 13\n"
-       "2:Long:2|String:Łódź|Boolean:False|Integer:-32768|Long:-2147483648|Double:2147483648|"
-       "Double:-1.0000000000000001e+300|Double:-2|Null|Date:0|Date:-1.25|Null|Null\n"
-       "3:Long:3|String:|Null|Null|Null|Double:-2147483649|Null|Null|Null|Date:-36522|Date:45366."
-       "50001|Null|"
-       "error 13\n"
-       "4:Long:4|Null|Null|Null|Null|Double:5000000000|Null|Null|Null|String:0050-06-01|Null|Null|"
-       "Null\n"},
-      {__LINE__, "CSV", "times.csv", times, "CLOCK:5", "1:Date:0.75\n2:Date:1.736111111e-05\n"},
-      {__LINE__, "GeoJSON", "lists.geojson", lists, "INTS:4|REALS:4|WORDS:4|Shape:7",
-       "0:String:1,-2,3|String:0.5,1e+20|String:Kraków,São Paulo|Null\n"},
-      {__LINE__, shapefile, "towns.shp", towns, "NAME:4|FOUNDED:5|Shape:7",
-       "0:String:Reykjavík|Date:-41406|error 13\n"},
+      {"GPKG", "plain.gpkg", plain("plain")},
+      {"GPKG", "named.gpkg", plain("named", {"FID=OBJECTID", "GEOMETRY_NAME=SHAPE_AT"})},
+      {shapefile, "plain.shp", plain("plain")},
+      {"GeoJSON", "plain.geojson", plain("plain")},
+      {"CSV", "plain.csv", plain("plain", {"GEOMETRY=AS_WKT", "CREATE_CSVT=YES"})},
+      {"GPKG", "values.gpkg", values},
+      {"CSV",
+       "times.csv",
+       {"times",
+        {{"CLOCK", OFTTime}},
+        {{{"18:00:00"}, ""}, {{"00:00:01.5"}, ""}},
+        wkbNone,
+        {"CREATE_CSVT=YES"}}},
+      {"GeoJSON",
+       "lists.geojson",
+       {"lists",
+        {{"INTS", OFTIntegerList}, {"REALS", OFTRealList}, {"WORDS", OFTStringList}},
+        {{{"1,-2,3", "0.5,1e+20", "Kraków,São Paulo"}, ""}},
+        wkbNone,
+        {}}},
+      {shapefile,
+       "towns.shp",
+       {"towns",
+        {{"NAME", OFTString}, {"FOUNDED", OFTDate}},
+        {{{"Reykjavík", "1786-08-18"}, "POINT (-21.9 64.1)"}},
+        wkbPoint,
+        {"ENCODING=UTF-8"}}},
   };
   TempDir dir;
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    ASSERT_TRUE(testing::WriteDataset(row.driver, dir / row.file, {row.layer}));
-    const std::unique_ptr<LayerTable> table = OpenOnly(dir / row.file);
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->name(), row.layer.name);
-    EXPECT_EQ(DumpFields(*table), row.fields);
-    EXPECT_EQ(DumpRows(*table), row.rows);
-    EXPECT_EQ(DumpRows(*table), row.rows) << "a new cursor starts again from the first feature";
-    EXPECT_EQ(table->FeatureCount(), static_cast<std::int64_t>(row.layer.features.size()));
+    ASSERT_TRUE(testing::WriteDataset(row.driver, dir / row.file, {row.layer})) << row.file;
   }
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/adapters/gdal/layer_tables.cases", [&](const pelt::testing::GoldenCase& c) {
+        const std::unique_ptr<LayerTable> table = OpenOnly(dir / c.input);
+        if (table == nullptr) return std::string();
+        const std::string features = DumpRows(*table);
+        EXPECT_EQ(DumpRows(*table), features) << "a new cursor starts again from the first feature";
+        EXPECT_EQ(table->FeatureCount(), std::count(features.begin(), features.end(), '\n'));
+        return table->name() + "\n" + DumpFields(*table) + "\n" + features;
+      });
 }
 
 // A small GeoPackage for the lookups, the field selection and the misuses.
@@ -212,43 +179,27 @@ class SmallLayerTest : public ::testing::Test {
   std::unique_ptr<LayerTable> table_;
 };
 
-TEST_F(SmallLayerTest, IndexOfFieldIgnoresCase) {
-  struct Row {
-    int line;
-    std::u16string name;
-    std::int32_t expected;
-  };
-  const Row rows[] = {
-      {__LINE__, u"fid", 0},    {__LINE__, u"FID", 0},    {__LINE__, u"name", 1},
-      {__LINE__, u"Name", 1},   {__LINE__, u"ÉTAGE", 3},  {__LINE__, u"étage", 3},
-      {__LINE__, u"GEOM", 4},   {__LINE__, u"Shape", -1}, {__LINE__, u"NAM", -1},
-      {__LINE__, u"NAME ", -1}, {__LINE__, u"", -1},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    std::int32_t index = 99;
-    ASSERT_TRUE(table_->IndexOfField(row.name, index).ok());
-    EXPECT_EQ(index, row.expected);
-  }
-}
-
-TEST_F(SmallLayerTest, ReadingOnlySomeFieldsLeavesTheOthersNull) {
-  struct Row {
-    int line;
-    std::vector<std::u16string> names;
-    const char* expected;  // the first feature, fid:fid|NAME|COUNT|Étage|geom
-  } rows[] = {
-      {__LINE__, {u"name"}, "1:Long:1|String:Łódź|Null|Null|Null\n"},
-      {__LINE__, {u"COUNT", u"nothing"}, "1:Long:1|Null|Long:7|Null|Null\n"},
-      {__LINE__, {}, "1:Long:1|String:Łódź|Long:7|Null|error 13\n"},  // everything again
-      {__LINE__, {u"nothing"}, "1:Long:1|Null|Null|Null|Null\n"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    ASSERT_TRUE(table_->ReadOnlyFields(row.names).ok());
-    const std::string dump = DumpRows(*table_);
-    EXPECT_EQ(dump.substr(0, dump.find('\n') + 1), row.expected);
-  }
+TEST_F(SmallLayerTest, FindsFieldsIgnoringCaseAndReadsOnlyThoseAsked) {
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/adapters/gdal/few_fields.cases", [&](const pelt::testing::GoldenCase& c) {
+        std::istringstream words(c.input);
+        std::string verb;
+        words >> verb;
+        if (verb == "index") {
+          std::string name = c.input.substr(std::min(c.input.size(), verb.size() + 1));
+          if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') {
+            name = name.substr(1, name.size() - 2);
+          }
+          std::int32_t index = 99;
+          EXPECT_TRUE(table_->IndexOfField(value::FromUtf8(name), index).ok());
+          return std::to_string(index) + "\n";
+        }
+        std::vector<std::u16string> names;
+        for (std::string name; words >> name;) names.push_back(value::FromUtf8(name));
+        EXPECT_TRUE(table_->ReadOnlyFields(names).ok());
+        const std::string dump = DumpRows(*table_);
+        return dump.substr(0, dump.find('\n') + 1);
+      });
 }
 
 TEST_F(SmallLayerTest, BadIndicesAndStaleCursorsFailWithoutCrashing) {
@@ -302,8 +253,8 @@ TEST_F(SmallLayerTest, BadIndicesAndStaleCursorsFailWithoutCrashing) {
 // that says which range failed, not that the cursor reads no layer.
 TEST(LayerTableTest, ARangeThatCannotStartTellsWhy) {
   TempDir dir;
-  ASSERT_TRUE(
-      testing::WriteDataset(testing::ShapefileDriver(), dir / "plain.shp", {Plain("plain")}));
+  ASSERT_TRUE(testing::WriteDataset(testing::ShapefileDriver(), dir / "plain.shp",
+                                    {LayerDef{"plain", {{"NAME"}}, {{{"a"}, ""}}, wkbPoint, {}}}));
   const std::unique_ptr<LayerTable> table = OpenOnly(dir / "plain.shp");
   ASSERT_NE(table, nullptr);
   std::int64_t first = 0;

@@ -12,42 +12,25 @@
 #include "pelt/adapters/gdal/source.h"
 #include "pelt/adapters/gdal/source_files.h"
 #include "support/gdal_layers.h"
+#include "support/golden_cases.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace pelt::gdal {
 namespace {
 
+using pelt::testing::GoldenCase;
+using pelt::testing::ReplaceAll;
+using pelt::testing::RunGoldenCases;
 using pelt::testing::TempDir;
 
 TEST(OutputFormatsTest, DriverFollowsTheFileName) {
-  const struct Row {
-    const char* path;
-    std::optional<std::string> driver;
-  } rows[] = {
-      {"out.gpkg", "GPKG"},
-      {"dir.d/Out.GeoJSON", "GeoJSON"},
-      {"out.json", "GeoJSON"},
-      {"out.csv", "CSV"},
-      {"out.fgb", "FlatGeobuf"},
-      {"out.SHP", testing::ShapefileDriver()},
-      {"out.dbf", testing::ShapefileDriver()},
-      {"out.shp.zip", testing::ShapefileDriver()},  // the longer extension wins over none
-      {"out.xyz", std::nullopt},
-      {"out.zip", std::nullopt},
-      {"out", std::nullopt},
-      {".gpkg", std::nullopt},  // a hidden file's name, no extension
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.path);
-    EXPECT_EQ(DriverForFileName(row.path), row.driver);
-  }
-}
-
-TEST(OutputFormatsTest, FileExtension) {
-  EXPECT_EQ(FileExtension("a/b.c/Copy.GeoJSON"), "geojson");
-  EXPECT_EQ(FileExtension("a.d/copy"), "");
-  EXPECT_EQ(FileExtension(".hidden"), "");
-  EXPECT_EQ(FileExtension("x.shp.zip"), "zip");
+  RunGoldenCases(PELT_TESTS_DIR "/adapters/gdal/output_names.cases", [](const GoldenCase& c) {
+    const std::string extension = FileExtension(c.input);
+    const std::string driver = DriverForFileName(c.input).value_or("none");
+    return "extension " + (extension.empty() ? "none" : extension) + ", driver " +
+           (driver == testing::ShapefileDriver() ? "Shapefile" : driver) + "\n";
+  });
 }
 
 TEST(OutputFormatsTest, ListsOnlyDriversThatCreateVectorData) {
@@ -64,23 +47,10 @@ TEST(SourceFilesTest, LocalFileOfVirtualPaths) {
   std::ofstream(dir / "a.zip") << "zip";
   std::filesystem::create_directory(dir / "folder.zip");
   const std::string base = dir.path().string();
-  const struct Row {
-    std::string gdal_path;
-    std::optional<std::string> local;
-  } rows[] = {
-      {base + "/plain.gpkg", base + "/plain.gpkg"},
-      {"/vsizip/" + base + "/a.zip/inner/x.shp", base + "/a.zip"},
-      {"/vsizip/" + base + "/a.zip", base + "/a.zip"},
-      {"/vsizip/{" + base + "/a.zip}/x.shp", base + "/a.zip"},
-      {"/vsitar//vsigzip/" + base + "/a.zip/x.shp", base + "/a.zip"},
-      {"/vsigzip/" + base + "/missing.gz", base + "/missing.gz"},
-      {"/vsimem/x.geojson", std::nullopt},
-      {"/vsicurl/https://example.org/x.fgb", std::nullopt},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.gdal_path);
-    EXPECT_EQ(LocalFileOf(row.gdal_path), row.local);
-  }
+  RunGoldenCases(PELT_TESTS_DIR "/adapters/gdal/source_paths.cases", [&](const GoldenCase& c) {
+    const std::optional<std::string> local = LocalFileOf(ReplaceAll(c.input, "{dir}", base));
+    return (local ? ReplaceAll(*local, base, "{dir}") : "none") + "\n";
+  });
 }
 
 TEST(SourceFilesTest, FindsEveryFileOfTheSourceByAnyName) {

@@ -1,14 +1,15 @@
 #include "pelt/adapters/gdal/source.h"
 
-#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/gdal_layers.h"
+#include "support/golden_cases.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -56,54 +57,26 @@ class SourceTest : public ::testing::Test {
   TempDir dir_;
 };
 
-// Each row opens a layer: expected is its name, or kind and message of the
-// refusal ({dir} stands for the test folder; * stands for any text).
 TEST_F(SourceTest, OpensTheChosenLayerOrSaysWhyNot) {
-  struct Row {
-    int line;
-    std::string file;
-    LayerChoice choice;
-    std::string expected;
-    OpenErrorKind kind = OpenErrorKind::kNotFound;
-  };
-  const Row rows[] = {
-      {__LINE__, "one.gpkg", LayerChoice::OnlyLayer(), "places"},
-      {__LINE__, "one.gpkg", LayerChoice::Named("places"), "places"},
-      {__LINE__, "one.gpkg", LayerChoice::AtIndex(0), "places"},
-      {__LINE__, "three.gpkg", LayerChoice::Named("rivers"), "rivers"},
-      {__LINE__, "three.gpkg", LayerChoice::Named("Łąki"), "Łąki"},
-      {__LINE__, "three.gpkg", LayerChoice::AtIndex(0), "roads"},
-      {__LINE__, "three.gpkg", LayerChoice::AtIndex(2), "Łąki"},
-      {__LINE__, "shapes", LayerChoice::Named("b"), "b"},
-      // Each kind of refusal once; their texts are in pelt-label's transcripts.
-      {__LINE__, "missing.gpkg", {}, "cannot open '{dir}/missing.gpkg': *"},
-      {__LINE__, "empty", {}, "cannot open '{dir}/empty': *", OpenErrorKind::kNotVectorData},
-      {__LINE__, "garbage.geojson", {}, "cannot open *", OpenErrorKind::kUnreadable},
-      {__LINE__, "empty.kml", LayerChoice::AtIndex(0), "* has no layers", OpenErrorKind::kNoLayers},
-      {__LINE__,
-       "three.gpkg",
-       {},
-       "* choose one of: 'roads', 'rivers', 'Łąki'",
-       OpenErrorKind::kLayerChoiceNeeded},
-      {__LINE__, "shapes", {}, "'{dir}/shapes' has 2 layers, *", OpenErrorKind::kLayerChoiceNeeded},
-      {__LINE__, "three.gpkg", LayerChoice::Named(""), "* has no layer '' *",
-       OpenErrorKind::kUnknownLayer},
-      {__LINE__, "one.gpkg", LayerChoice::AtIndex(-1), "* (it has 1 layer)",
-       OpenErrorKind::kLayerIndexOutOfRange},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    OpenError error;
-    const std::unique_ptr<LayerTable> table = OpenLayerTable(Path(row.file), row.choice, error);
-    if (table) {
-      EXPECT_EQ(table->name(), row.expected);
-      continue;
-    }
-    const std::string pattern =
-        pelt::testing::ReplaceAll(row.expected, "{dir}", dir_.path().string());
-    EXPECT_EQ(error.kind, row.kind);
-    EXPECT_EQ(fnmatch(pattern.c_str(), error.message.c_str(), 0), 0) << error.message;
-  }
+  const char* const kinds[] = {"not found",           "not vector data", "unreadable",
+                               "no layers",           "unknown layer",   "layer index out of range",
+                               "layer choice needed", "bad open option"};
+  pelt::testing::RunGoldenCases(
+      PELT_TESTS_DIR "/adapters/gdal/layer_choices.cases", [&](const pelt::testing::GoldenCase& c) {
+        std::istringstream words(c.input);
+        std::string file;
+        std::string how;
+        std::string which;
+        words >> file >> how >> which;
+        const LayerChoice choice = how == "name"    ? LayerChoice::Named(which)
+                                   : how == "index" ? LayerChoice::AtIndex(std::stoi(which))
+                                                    : LayerChoice::OnlyLayer();
+        OpenError error;
+        const std::unique_ptr<LayerTable> table = OpenLayerTable(Path(file), choice, error);
+        if (table) return "layer " + table->name() + "\n";
+        return kinds[static_cast<int>(error.kind)] + std::string(": ") +
+               pelt::testing::ReplaceAll(error.message, dir_.path().string(), "{dir}") + "\n";
+      });
 }
 
 TEST_F(SourceTest, DescribesTheSource) {
