@@ -1,6 +1,8 @@
 #include "pelt/adapters/gdal/source.h"
 
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
 
 #include <fstream>
 #include <memory>
@@ -122,6 +124,66 @@ TEST_F(SourceTest, ReadingLeavesTheFileUntouched) {
     EXPECT_EQ(pelt::testing::FileNames(dir_.path()), files_before);
   }
   EXPECT_EQ(pelt::testing::ReadFile(path), before);
+}
+
+// A source that loses its connection while its layers are listed, as a
+// database can: the second layer cannot be fetched.
+class DroppedConnection final : public GDALDataset {
+ public:
+  int GetLayerCount() override { return 2; }
+  OGRLayer* GetLayer(int index) override {
+    if (index == 0) return &first_;
+    CPLError(CE_Failure, CPLE_AppDefined, "server closed the connection unexpectedly");
+    return nullptr;
+  }
+
+ private:
+  class EmptyLayer final : public OGRLayer {
+   public:
+    EmptyLayer() : definition_(new OGRFeatureDefn("first")) { definition_->Reference(); }
+    ~EmptyLayer() override { definition_->Release(); }
+    void ResetReading() override {}
+    OGRFeature* GetNextFeature() override { return nullptr; }
+    OGRFeatureDefn* GetLayerDefn() override { return definition_; }
+    int TestCapability(const char*) override { return FALSE; }
+
+   private:
+    OGRFeatureDefn* definition_;
+  } first_;
+};
+
+// Opens "dropped:..." names as a DroppedConnection.
+void RegisterDroppedConnectionDriver() {
+  GDALAllRegister();
+  if (GDALGetDriverByName("PELT_DROPPED") != nullptr) return;
+  auto* driver = new GDALDriver();
+  driver->SetDescription("PELT_DROPPED");
+  driver->SetMetadataItem(GDAL_DCAP_VECTOR, "YES");
+  driver->pfnIdentify = [](GDALOpenInfo* info) {
+    return STARTS_WITH(info->pszFilename, "dropped:") ? TRUE : FALSE;
+  };
+  driver->pfnOpen = [](GDALOpenInfo* info) -> GDALDataset* {
+    return STARTS_WITH(info->pszFilename, "dropped:") ? new DroppedConnection() : nullptr;
+  };
+  GetGDALDriverManager()->RegisterDriver(driver);
+}
+
+// GDAL's reason reaches the user, and the source is not said to have no layers.
+TEST(SourceListingTest, AFailureWhileListingLayersIsToldWithItsCause) {
+  RegisterDroppedConnectionDriver();
+  const std::string expected =
+      "cannot read layer 1 of 'dropped:db': server closed the connection unexpectedly";
+  OpenError error;
+  const std::unique_ptr<Source> source = Source::Open("dropped:db", error);
+  ASSERT_NE(source, nullptr) << error.message;
+  std::vector<std::string> names;
+  EXPECT_FALSE(source->LayerNames(names, error));
+  EXPECT_TRUE(names.empty());
+  EXPECT_EQ(error.kind, OpenErrorKind::kUnreadable);
+  EXPECT_EQ(error.message, expected);
+  error = {};
+  EXPECT_EQ(OpenLayerTable("dropped:db", LayerChoice::OnlyLayer(), error), nullptr);
+  EXPECT_EQ(error.message, expected);
 }
 
 }  // namespace
