@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config man-db
   clang libclang-rt-14-dev
   libicu-dev
   libgdal-dev gdal-bin sqlite3 bc time libjemalloc-dev
