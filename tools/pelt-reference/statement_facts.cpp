@@ -30,9 +30,10 @@ std::string_view WorksOnText(StatementOperand operand) {
       return "the text of any value (a number or a date as the locale writes it); null stays "
              "null";
     case StatementOperand::kNumber:
-      return "numbers, and text that reads as a number in the locale; other values, null "
-             "included, stay as they are";
-    case StatementOperand::kAnyValue: return "every value, null included";
+      return "numbers (a Boolean too), and text that reads as a number in the locale; dates, "
+             "null and other text stay as they are";
+    case StatementOperand::kAnyValue:
+      return "every value, null included, each as the picture's kind takes it";
   }
   return "";
 }
