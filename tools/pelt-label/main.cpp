@@ -95,6 +95,8 @@ the label-expression language. With a COMMAND, shows its options, as
 'pelt-label COMMAND --help' does; with a TOPIC, that part of the reference
 (a part such as dates, or a statement such as Left, in any case), which
 docs/expressions.md and the manual page pelt-expressions(7) hold whole.
+A command goes first: 'help format' shows the command, 'help Format' the
+statement.
 
 )";
 
