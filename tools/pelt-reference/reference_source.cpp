@@ -209,7 +209,7 @@ class Reader {
   // A checked table's first column holds codes: the picture codes or the
   // reserved words the reference explains.
   std::optional<Table> PlainTable(std::string& error) {
-    std::string headings = std::string();
+    std::string headings;
     for (const std::string& word : block_words_) {
       if (word == "picture" || word == "words") continue;
       headings += headings.empty() ? word : " " + word;
