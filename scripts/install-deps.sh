@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config man-db
   dpkg-dev file lintian
   clang libclang-rt-14-dev
   libicu-dev

@@ -9,6 +9,7 @@ verify() checks an expression, label() labels a DataFrame or a list of
 dicts, read_labels() a GDAL source, and format(), format_number(),
 format_currency() and round() apply one formatting function to one value.
 peltexpressions.dask.label labels a Dask DataFrame partition by partition.
+The expression language: man pelt-expressions, or docs/expressions.md.
 """
 
 from . import dask

@@ -165,4 +165,17 @@ std::vector<RawToken> Tokenize(std::u16string_view s) {
   return tokens;
 }
 
+std::vector<std::u16string> TokenSpellings() {
+  // The quote, the escape and the exponents, which Tokenize reads itself.
+  std::vector<std::u16string> spellings{u"\"", u"\\", u"e+", u"e-"};
+  for (const auto& token : kSingleCharacterTokens) spellings.emplace_back(1, token.first);
+  for (const auto& day_half : kDayHalves) spellings.emplace_back(day_half.lower);
+  for (const DateLetter& letter : kDateLetters) {
+    for (std::size_t n = 1; n <= letter.by_length.size(); ++n) {
+      if (letter.by_length[n - 1]) spellings.emplace_back(n, letter.letter);
+    }
+  }
+  return spellings;
+}
+
 }  // namespace pelt::format::internal

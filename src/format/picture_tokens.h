@@ -49,4 +49,10 @@ bool MatchesNoCase(std::u16string_view text, std::size_t at, std::u16string_view
 // The raw tokens of one section of a picture.
 std::vector<RawToken> Tokenize(std::u16string_view section);
 
+// Every spelling Tokenize reads as something other than a character that
+// shows itself, in lower case (letters match in any case): "0", "e+", "dd",
+// "am/pm", the quote and the backslash. The reference of the picture
+// language is checked against it.
+std::vector<std::u16string> TokenSpellings();
+
 }  // namespace pelt::format::internal

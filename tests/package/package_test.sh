@@ -13,6 +13,7 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 for installed in bin/pelt-label bin/pelt-regsvr share/man/man1/pelt-label.1 \
+                 share/man/man7/pelt-expressions.7 \
                  "$libdir/pkgconfig/peltexpressions.pc" \
                  "$libdir/cmake/PeltExpressions/PeltExpressionsConfig.cmake" \
                  include/pelt/evaluator/pelt_expression_evaluator.h; do
@@ -40,4 +41,8 @@ refusal=$(env -u DISPLAY -u WAYLAND_DISPLAY "$work/prefix/bin/pelt-label" edit 2
 grep -q "no display is available" <<<"$refusal"
 MANWIDTH=80 man -l "$work/prefix/share/man/man1/pelt-label.1" 2>/dev/null | grep -q "EXIT STATUS" \
   || ! command -v man >/dev/null
+# man finds the reference through the program's folder on PATH, as after an
+# install to ~/.local.
+env -u MANPATH PATH="$work/prefix/bin:$PATH" man -w pelt-expressions 2>/dev/null |
+  grep -qx "$work/prefix/share/man/man7/pelt-expressions.7" || ! command -v man >/dev/null
 echo "package ok"

@@ -22,16 +22,20 @@
 #include "layers_command.h"
 #include "pelt/value/did_you_mean.h"
 #include "pelt/value/nearest.h"
+#include "reference_help.h"
 #include "verify_command.h"
 
 namespace pelt::tools {
 namespace {
+
+ExitCode RunHelp(std::span<const std::string_view> args, Streams& io);
 
 constexpr std::array kCommands{
     Command{"edit", "compose a label expression in the expression builder dialog", RunEdit},
     Command{"fields", "list the fields of a layer with their type codes", RunFields},
     Command{"format", "show a value through Format, FormatNumber, FormatCurrency or Round",
             RunFormat},
+    Command{"help", "show a command's options, or a topic of the expression language", RunHelp},
     Command{"label", "write the label of every feature of a layer", RunLabel},
     Command{"layers", "list the layers of a source with their feature counts", RunLayers},
     Command{"verify", "verify a label expression against a layer", RunVerify},
@@ -43,14 +47,21 @@ const Command* FindCommand(std::string_view name) {
   return found != kCommands.end() ? &*found : nullptr;
 }
 
-// "; did you mean 'label'?" for a slip of a command's name, or "".
-std::string NearestCommands(std::string_view name) {
+// The commands nearest to a slip of a command's name.
+std::vector<std::string> NearestCommands(std::string_view name) {
   std::array<std::string_view, kCommands.size()> names;
   std::transform(kCommands.begin(), kCommands.end(), names.begin(),
                  [](const Command& command) { return command.name; });
   std::vector<std::string> nearest;
   for (std::size_t i : value::NearestNames(name, names)) nearest.emplace_back(names[i]);
-  return value::DidYouMean(nearest);
+  return nearest;
+}
+
+ExitCode ReportUnknownCommand(Streams& io, std::string_view name) {
+  ReportProblem(io, "unknown command '" + std::string(name) + "'" +
+                        value::DidYouMean(NearestCommands(name)) + " (see '" +
+                        std::string(kProgramName) + " --help')");
+  return ExitCode::kUsage;
 }
 
 void WriteOverview(std::ostream& out) {
@@ -78,6 +89,51 @@ void WriteOverview(std::ostream& out) {
          "closed by its reader. See pelt-label(1).\n";
 }
 
+constexpr std::string_view kHelpUsage = R"(
+Without an operand, lists the commands and the topics of the reference of
+the label-expression language. With a COMMAND, shows its options, as
+'pelt-label COMMAND --help' does; with a TOPIC, that part of the reference
+(a part such as dates, or a statement such as Left, in any case), which
+docs/expressions.md and the manual page pelt-expressions(7) hold whole.
+A command goes first: 'help format' shows the command, 'help Format' the
+statement.
+
+)";
+
+ExitCode RunHelp(std::span<const std::string_view> args, Streams& io) {
+  constexpr std::string_view kCommand = "help";
+  const std::array options{kHelpOption};
+  ParsedArguments arguments;
+  if (const auto done =
+          ParseCommandArguments(args, {kCommand, options, kHelpUsage}, io, arguments)) {
+    return *done;
+  }
+  const std::vector<std::string_view>& operands = arguments.operands();
+  if (operands.size() > 1) {
+    return ReportUsage(io, kCommand, "expects one COMMAND or TOPIC at most");
+  }
+  if (operands.empty()) {
+    WriteOverview(io.out);
+    WriteHelpTopicList(io.out);
+    return FlushStandardOutput(io);
+  }
+  const std::string_view name = operands.front();
+  if (const Command* command = FindCommand(name)) {
+    constexpr std::array<std::string_view, 1> kHelp{"--help"};
+    return command->run(kHelp, io);
+  }
+  if (WriteHelpTopic(name, io.out)) return FlushStandardOutput(io);
+  // A slip of a command's name is told as it always was.
+  std::vector<std::string> nearest = NearestCommands(name);
+  const std::vector<std::string> topics = NearestHelpTopics(name);
+  if (topics.empty() && !nearest.empty()) return ReportUnknownCommand(io, name);
+  nearest.insert(nearest.end(), topics.begin(), topics.end());
+  ReportProblem(io, "unknown command or help topic '" + std::string(name) + "'" +
+                        value::DidYouMean(nearest) + " (see '" + std::string(kProgramName) +
+                        " help')");
+  return ExitCode::kUsage;
+}
+
 ExitCode Dispatch(std::span<const std::string_view> args, Streams& io) {
   if (args.empty()) {
     ReportProblem(io, "no command given (see '" + std::string(kProgramName) + " --help')");
@@ -92,23 +148,8 @@ ExitCode Dispatch(std::span<const std::string_view> args, Streams& io) {
     io.out << kProgramName << ' ' << PELT_VERSION << '\n';
     return ExitCode::kOk;
   }
-  if (first == "help") {
-    if (args.size() == 1) {
-      WriteOverview(io.out);
-      return ExitCode::kOk;
-    }
-    if (const Command* command = FindCommand(args[1])) {
-      constexpr std::array<std::string_view, 1> kHelp{"--help"};
-      return command->run(kHelp, io);
-    }
-  }
-  const std::string_view name = first == "help" ? args[1] : first;
-  const Command* command = FindCommand(name);
-  if (command == nullptr) {
-    ReportProblem(io, "unknown command '" + std::string(name) + "'" + NearestCommands(name) +
-                          " (see '" + std::string(kProgramName) + " --help')");
-    return ExitCode::kUsage;
-  }
+  const Command* command = FindCommand(first);
+  if (command == nullptr) return ReportUnknownCommand(io, first);
   return command->run(args.subspan(1), io);
 }
 
