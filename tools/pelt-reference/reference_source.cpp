@@ -80,16 +80,15 @@ class Reader {
   }
 
   void EndParagraph() {
-    if (!paragraph_.empty()) Blocks().push_back(Paragraph{Prose(paragraph_)});
+    if (!paragraph_.empty()) Blocks().emplace_back(std::in_place_type<Paragraph>, Prose(paragraph_));
     paragraph_.clear();
   }
 
   void EndProse() {
     EndParagraph();
     if (bullets_.empty()) return;
-    Bullets bullets;
+    auto& bullets = std::get<Bullets>(Blocks().emplace_back(std::in_place_type<Bullets>));
     for (const std::string& item : bullets_) bullets.items.push_back(Prose(item));
-    Blocks().push_back(std::move(bullets));
     bullets_.clear();
   }
 
