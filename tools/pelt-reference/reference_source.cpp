@@ -80,7 +80,8 @@ class Reader {
   }
 
   void EndParagraph() {
-    if (!paragraph_.empty()) Blocks().emplace_back(std::in_place_type<Paragraph>, Prose(paragraph_));
+    if (!paragraph_.empty())
+      Blocks().emplace_back(std::in_place_type<Paragraph>, Paragraph{Prose(paragraph_)});
     paragraph_.clear();
   }
 
