@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the fuzzers, the
-# benchmarks, the making of Debian packages and the QGIS plugin need. Only missing packages are installed; apt-get runs as root
-# (through sudo when the caller is not root).
+# benchmarks, the making of Debian packages and the QGIS plugin need. Only
+# missing packages are installed; apt-get runs as root (through sudo when
+# the caller is not root).
 set -euo pipefail
 
 packages=(
