@@ -27,6 +27,13 @@ def pelt_labels(expression, source=SAMPLE):
     return {line["fid"]: line["label"] for line in map(json.loads, done.stdout.splitlines())}
 
 
+def verify_message(expression):
+    """pelt-label's verdict on an invalid expression over the sample."""
+    done = pelt_label("verify", SAMPLE, expression)
+    assert done.returncode != 0
+    return (done.stdout + done.stderr).strip()
+
+
 @pytest.fixture(scope="session")
 def qgis_app():
     """QGIS started headless, with the plugin loaded as qgis_process loads it."""

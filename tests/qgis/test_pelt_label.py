@@ -1,5 +1,5 @@
 import pytest
-from conftest import SAMPLE, pelt_labels
+from conftest import pelt_labels, verify_message
 from qgis.core import (
     QgsExpression,
     QgsExpressionContext,
@@ -55,14 +55,7 @@ def test_variables_reach_reserved_words(sample_layer, expression, variables, exp
 
 
 def test_invalid_expression_is_qgis_eval_error(sample_layer):
-    message = pelt_label_message("[MISSING].UCase")
+    message = verify_message("[MISSING].UCase")
     feature = next(sample_layer.getFeatures())
     assert evaluate("pelt_label('[MISSING].UCase')", sample_layer, feature) == (None, message)
 
-
-def pelt_label_message(expression):
-    from conftest import pelt_label
-
-    done = pelt_label("verify", SAMPLE, expression)
-    assert done.returncode != 0
-    return (done.stdout + done.stderr).strip()
