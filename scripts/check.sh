@@ -74,6 +74,7 @@ if "$venv/bin/python" -c "import qgis.core" 2>/dev/null; then
   echo "== QGIS plugin: pytest under headless QGIS ==" >&2
   QT_QPA_PLATFORM=offscreen PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
     "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/qgis"
+  bash "$root/tests/qgis/qgis_process_test.sh" "$root" "$root/build-check"
 fi
 
 # The wheel is built from the sdist (so the sdist must hold all the build
