@@ -3,7 +3,7 @@
 from __future__ import annotations
 
 import warnings
-from typing import Any, Iterable, List, Optional, Sequence
+from typing import Any, Callable, Iterable, List, Optional, Sequence
 
 from . import _core
 from ._errors import LabelsFailedWarning
@@ -28,6 +28,10 @@ class Expression:
     locale : str, optional
         The text form of numbers and dates ("de_DE" …); None follows the
         environment.
+    convert : callable, optional
+        Applied to each value of a kind the package does not read itself
+        (a host's own date or null objects) before it is read; None, bool,
+        int, float and str are read as they are.
 
     Attributes
     ----------
@@ -54,10 +58,12 @@ class Expression:
     ['BERN (1)', 'THUN (1)']
     """
 
-    def __init__(self, expression: str, fields: Fields, locale: Optional[str] = None) -> None:
+    def __init__(self, expression: str, fields: Fields, locale: Optional[str] = None,
+                 convert: Optional[Callable[[Any], Any]] = None) -> None:
         self.expression = check_expression(expression)
+        read = to_value if convert is None else (lambda value: to_value(convert(value)))
         self._core = _core.PreparedExpression(expression, _fields(fields), check_locale(locale),
-                                              to_value)
+                                              read)
         self.fields_used: List[str] = self._core.fields_used
         self.reserved_words_used: List[str] = self._core.words_used
 
@@ -68,7 +74,8 @@ class Expression:
         ----------
         values : sequence
             One value per field, in field order, of the kinds label() reads
-            (None for null; date, time and datetime objects as dates).
+            (None for null; date, time and datetime objects as dates). Only
+            the values of the fields the expression names are read.
         reserved_words : mapping of str to scalar, optional
             The row's words; $$DATE and $$TIME are supplied unless given.
 

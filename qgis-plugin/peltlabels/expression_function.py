@@ -2,7 +2,7 @@
 
 from __future__ import annotations
 
-from typing import Any, Callable, Dict, List, Optional, Tuple
+from typing import Any, Dict, List, Optional, Tuple
 
 from qgis.core import (
     QgsExpression,
@@ -15,18 +15,17 @@ from qgis.core import (
 import peltexpressions
 
 from .function_help import help_text
-from .qgis_values import field_types, row_reader
+from .qgis_values import field_types, python_value
 from .reserved_words import words_for
 
 NAME = "pelt_label"
 GROUP = "Pelt Labels"
 
-# One prepared expression per (expression, field names), with the reader of
-# its rows; an invalid one keeps its message. Layers share entries when
+# One prepared expression per (expression, field names); an invalid one
+# keeps its message. Layers share entries when
 # their fields are alike. Bounded, as expressions typed one character at a
 # time in QGIS's expression dialog would otherwise pile up.
-_Entry = Tuple[Optional[peltexpressions.Expression], Optional[Callable[[List[Any]], List[Any]]],
-               str]
+_Entry = Tuple[Optional[peltexpressions.Expression], str]
 _MAX_ENTRIES = 256
 
 
@@ -46,10 +45,10 @@ class PeltLabelFunction(QgsExpressionFunction):
         entry = self._prepared.get(key)
         if entry is None:
             try:
-                prepared = peltexpressions.Expression(expression, field_types(fields))
-                entry = (prepared, row_reader(fields, prepared.fields_used), "")
+                entry = (peltexpressions.Expression(expression, field_types(fields),
+                                                    convert=python_value), "")
             except peltexpressions.InvalidExpression as invalid:
-                entry = (None, None, invalid.message)
+                entry = (None, invalid.message)
             if len(self._prepared) >= _MAX_ENTRIES:
                 self._prepared.clear()
             self._prepared[key] = entry
@@ -63,14 +62,14 @@ class PeltLabelFunction(QgsExpressionFunction):
             return None
         if context is None:
             context = QgsExpressionContext()
-        prepared, read, message = self._entry(expression, context)
+        prepared, message = self._entry(expression, context)
         if prepared is None:
             parent.setEvalErrorString(message)
             return None
         feature = context.feature()
         try:
             words = words_for(prepared.reserved_words_used, context, feature)
-            return prepared.label(read(feature.attributes()), words)
+            return prepared.label(feature.attributes(), words)
         except Exception as error:  # noqa: BLE001 - QGIS shows it as the expression's error
             parent.setEvalErrorString(str(error))
             return None

@@ -20,7 +20,7 @@ from qgis.PyQt.QtCore import QVariant
 
 import peltexpressions
 
-from .qgis_values import field_types, row_reader
+from .qgis_values import field_types, python_value
 from .reserved_words import source_facts
 
 # Labels are made a batch at a time: one call into the library per batch.
@@ -94,7 +94,8 @@ class LabelFeaturesAlgorithm(QgsProcessingAlgorithm):
 
         fields = source.fields()
         try:
-            prepared = peltexpressions.Expression(expression, field_types(fields))
+            prepared = peltexpressions.Expression(expression, field_types(fields),
+                                                  convert=python_value)
         except peltexpressions.InvalidExpression as invalid:
             raise QgsProcessingException(invalid.message) from None
         out_fields = QgsFields(fields)
@@ -104,20 +105,23 @@ class LabelFeaturesAlgorithm(QgsProcessingAlgorithm):
         if sink is None:
             raise QgsProcessingException(self.invalidSinkError(parameters, self.OUTPUT))
 
-        read = row_reader(fields, prepared.fields_used)
         total = source.featureCount()
         done = 0
         batch: List[Any] = []
+        rows: List[List[Any]] = []
+        fids: List[int] = []
 
         def flush() -> None:
             nonlocal done
-            rows = [read(feature.attributes()) for feature in batch]
-            labels = prepared.label_rows(rows, words, [f.id() for f in batch], done + 1)
-            for feature, label in zip(batch, labels):
-                feature.setAttributes(feature.attributes() + [label])
+            labels = prepared.label_rows(rows, words, fids, done + 1)
+            for feature, row, label in zip(batch, rows, labels):
+                row.append(label)
+                feature.setAttributes(row)
             sink.addFeatures(batch, QgsFeatureSink.FastInsert)
             done += len(batch)
             batch.clear()
+            rows.clear()
+            fids.clear()
             if total > 0:
                 feedback.setProgress(100.0 * done / total)
 
@@ -125,6 +129,8 @@ class LabelFeaturesAlgorithm(QgsProcessingAlgorithm):
             if feedback.isCanceled():
                 break
             batch.append(feature)
+            rows.append(feature.attributes())
+            fids.append(feature.id())
             if len(batch) == BATCH:
                 flush()
         if batch:

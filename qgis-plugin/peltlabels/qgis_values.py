@@ -7,7 +7,7 @@ reads as dates, as the GDAL adapter reads those fields; NULL becomes None.
 from __future__ import annotations
 
 import datetime
-from typing import Any, Callable, Dict, List
+from typing import Any, Dict
 
 from qgis.core import QgsFields
 from qgis.PyQt.QtCore import QDate, QDateTime, QTime, QVariant
@@ -50,20 +50,3 @@ def field_types(fields: QgsFields) -> Dict[str, str]:
     """The peltexpressions type name of each field by name, in field order."""
     return {field.name(): _TYPE_NAMES.get(field.type(), "String") for field in fields}
 
-
-def row_reader(fields: QgsFields, used: List[str]) -> Callable[[List[Any]], List[Any]]:
-    """A function from a feature's attributes to the row an Expression labels.
-
-    Only the fields the expression names are converted; the others are None.
-    """
-    folded = {name.casefold() for name in used}
-    indexes = [i for i, field in enumerate(fields) if field.name().casefold() in folded]
-    count = fields.count()
-
-    def read(attributes: List[Any]) -> List[Any]:
-        row = [None] * count
-        for i in indexes:
-            row[i] = python_value(attributes[i])
-        return row
-
-    return read

@@ -49,6 +49,10 @@ def test_values_of_every_kind():
     assert expr.label([None, True, 2**40, float("nan"), when], {}) == expr.label_rows(
         [[None, True, 2**40, None, when]])[0]
     assert expr.label(["x", 1, 2.5, b"y", when.date()]).startswith("x|")
+    # A host's own objects are converted; the values the package reads are not.
+    hosted = pe.Expression("[A]|[B]", ["A", "B"], convert=lambda value: value.when)
+    host_date = type("HostDate", (), {"when": when})()
+    assert hosted.label([1, host_date]) == pe.Expression("[A]|[B]", ["A", "B"]).label([1, when])
 
 
 def test_refusals():
