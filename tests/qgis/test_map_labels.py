@@ -1,6 +1,9 @@
+import os
+
 from conftest import SAMPLE, pelt_labels
 from qgis.core import QgsMapRendererSequentialJob, QgsMapSettings, QgsVectorLayer
 from qgis.PyQt.QtCore import QSize
+from qgis.PyQt.QtGui import QColor
 
 EXPRESSION = "[NAME].UCase ([POPULATION].FormatNumber(0))"
 
@@ -21,8 +24,13 @@ def test_layer_labels_round_trip_and_render(qgis_app):
     settings.setDestinationCrs(layer.crs())
     settings.setExtent(layer.extent().buffered(20))
     settings.setOutputSize(QSize(800, 400))
+    settings.setBackgroundColor(QColor("white"))
     job = QgsMapRendererSequentialJob(settings)
     job.start()
     job.waitForFinished()
     placed = {label.labelText for label in job.takeLabelingResults().allLabels()}
     assert placed and placed <= set(pelt_labels(EXPRESSION).values())
+    # The README's picture: PELT_UPDATE_SCREENSHOT=<docs folder> writes it.
+    if os.environ.get("PELT_UPDATE_SCREENSHOT"):
+        job.renderedImage().save(os.path.join(os.environ["PELT_UPDATE_SCREENSHOT"],
+                                              "qgis-labels.png"))
