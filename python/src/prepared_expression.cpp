@@ -134,6 +134,7 @@ py::str PreparedExpression::Label(const py::sequence& values, const PythonWords&
   std::u16string label;
   {
     WithoutPython released(locale_);
+    const std::lock_guard<std::mutex> turn(evaluator_lock_);
     const std::u16string_view made =
         evaluator_.MakeLabelView(&table_, &row, expression_, run.collection());
     if (evaluator_.LastCallSucceeded()) label = made;
@@ -155,6 +156,7 @@ py::tuple PreparedExpression::LabelRows(const py::sequence& rows, const PythonWo
   Labels labels;
   {
     WithoutPython released(locale_);
+    const std::lock_guard<std::mutex> turn(evaluator_lock_);
     UnreadDateCount unread(labels);
     labels.ends.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {

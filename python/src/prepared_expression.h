@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ namespace py = pybind11;
 // An expression verified once against a table's fields, then labelling
 // rows of values in field order: what a host that labels one feature at a
 // time (a GIS's expression function) keeps, so that it pays for no
-// verification per feature. One call at a time per object.
+// verification per feature. Calls from several threads take turns.
 class PreparedExpression {
  public:
   // fields as (name, type code). to_value turns a Python value the core
@@ -58,6 +59,9 @@ class PreparedExpression {
   std::vector<bool> read_;
   const value::LocaleData* locale_ = nullptr;
   py::object to_value_;
+  // The evaluator works without the GIL, so it has a lock of its own
+  // (a GIS renders layers on several threads).
+  std::mutex evaluator_lock_;
   evaluator::PeltExpressionEvaluator evaluator_;
   std::vector<std::u16string> fields_used_;
   std::vector<std::u16string> words_used_;

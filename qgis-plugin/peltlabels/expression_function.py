@@ -83,9 +83,6 @@ class PeltLabelFunction(QgsExpressionFunction):
     def isStatic(self, node, parent, context) -> bool:  # noqa: N802
         return False
 
-    def handlesNull(self) -> bool:  # noqa: N802
-        return True
-
 
 _registered: Optional[PeltLabelFunction] = None
 

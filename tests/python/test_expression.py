@@ -1,4 +1,5 @@
 import datetime
+from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
@@ -66,3 +67,11 @@ def test_refusals():
         expr.label([object()])
     with pytest.raises(ValueError, match="twice"):
         expr.label(["a"], {"X": 1, "x": 2})
+
+
+def test_threads_share_one_expression():
+    expr = pe.Expression("[N].UCase", ["N"])
+    names = [f"name {i}" for i in range(2000)]
+    with ThreadPoolExecutor(4) as pool:
+        labels = list(pool.map(lambda name: expr.label([name]), names))
+    assert labels == [name.upper() for name in names]
