@@ -42,8 +42,14 @@ def python_value(value: Any) -> Any:
     if isinstance(value, (str, bool, int, float, datetime.date, datetime.time)):
         return value
     if isinstance(value, (list, tuple)):
-        return ",".join(str(item) for item in value)
+        return ",".join(_list_item(item) for item in value)
     return None
+
+
+def _list_item(item: Any) -> str:
+    """An element of a list field as the GDAL adapter writes it: 2.0 as 2."""
+    text = repr(item) if isinstance(item, float) else str(item)
+    return text[:-2] if isinstance(item, float) and text.endswith(".0") else text
 
 
 def field_types(fields: QgsFields) -> Dict[str, str]:

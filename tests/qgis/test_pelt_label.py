@@ -5,6 +5,7 @@ from qgis.core import (
     QgsExpressionContext,
     QgsExpressionContextScope,
     QgsExpressionContextUtils,
+    QgsVectorLayer,
 )
 
 # Every field type of the sample, formatting statements, and the words
@@ -59,3 +60,40 @@ def test_invalid_expression_is_qgis_eval_error(sample_layer):
     feature = next(sample_layer.getFeatures())
     assert evaluate("pelt_label('[MISSING].UCase')", sample_layer, feature) == (None, message)
 
+
+
+# GDAL type, subtype and the first feature's value; the second feature's are null.
+FIELD_TYPES = {
+    "BOOL": ("OFTInteger", "OFSTBoolean", 1), "SHORT": ("OFTInteger", "OFSTInt16", -7),
+    "INT": ("OFTInteger", None, 42), "BIG": ("OFTInteger64", None, 2**40),
+    "REAL": ("OFTReal", None, 2.5), "FLOAT": ("OFTReal", "OFSTFloat32", 0.25),
+    "TEXT": ("OFTString", None, "Zürich"), "DAY": ("OFTDate", None, "2024-02-29"),
+    "CLOCK": ("OFTTime", None, "13:45:10"), "WHEN": ("OFTDateTime", None, "2024-03-15 08:30:00"),
+    "NAMES": ("OFTStringList", None, ["a", "b"]), "INTS": ("OFTIntegerList", None, [1, 2]),
+    "REALS": ("OFTRealList", None, [1.5, -2.0]),
+}
+
+
+def test_every_field_type(qgis_app, tmp_path):
+    from osgeo import ogr
+
+    path = tmp_path / "types.geojson"  # keeps times and lists as such
+    dataset = ogr.GetDriverByName("GeoJSON").CreateDataSource(str(path))
+    layer = dataset.CreateLayer("types", geom_type=ogr.wkbPoint)
+    for name, (kind, subtype, _) in FIELD_TYPES.items():
+        field = ogr.FieldDefn(name, getattr(ogr, kind))
+        if subtype:
+            field.SetSubType(getattr(ogr, subtype))
+        layer.CreateField(field)
+    for filled in (True, False):
+        feature = ogr.Feature(layer.GetLayerDefn())
+        for name, (_, _, value) in FIELD_TYPES.items():
+            if filled:
+                feature[name] = value
+        layer.CreateFeature(feature)
+    dataset = None
+    expression = " ".join(f"[{name}]" for name in FIELD_TYPES)
+    source = QgsVectorLayer(str(path), "types", "ogr")
+    quoted = "pelt_label(" + QgsExpression.quotedString(expression) + ")"
+    got = {f.id(): evaluate(quoted, source, f)[0] for f in source.getFeatures()}
+    assert got == pelt_labels(expression, path) and len(got) == 2
