@@ -13,8 +13,10 @@ statements, such as <code>[NAME].UCase - [POP].FormatNumber(0)</code>, and
 reserved words <code>$$WORD</code>, which are the expression variables of that
 name in any case (<code>$$LAYER_NAME</code> is <code>@layer_name</code>) and
 $$DATE, $$TIME, $$FID, $$ROW, $$LAYER and $$SOURCE.</p></div>
-<h4>Syntax</h4><div class="syntax"><code><span class="functionname">pelt_label</span>(<span class="argument">expression</span>)</code></div>
-<h4>Arguments</h4><div class="arguments"><table><tr><td class="argument">expression</td><td>the label expression, as text</td></tr></table></div>
+<h4>Syntax</h4><div class="syntax"><code><span class="functionname">pelt_label</span>
+(<span class="argument">expression</span>)</code></div>
+<h4>Arguments</h4><div class="arguments"><table><tr><td class="argument">expression</td>
+<td>the label expression, as text</td></tr></table></div>
 <h4>Examples</h4><div class="examples"><ul>
 <li><code>pelt_label('[NAME].UCase')</code> &rarr; <code>BERN</code></li>
 <li><code>pelt_label('[NAME] ($$ROW)')</code> &rarr; <code>Bern (1)</code></li>

@@ -97,3 +97,9 @@ def test_every_field_type(qgis_app, tmp_path):
     quoted = "pelt_label(" + QgsExpression.quotedString(expression) + ")"
     got = {f.id(): evaluate(quoted, source, f)[0] for f in source.getFeatures()}
     assert got == pelt_labels(expression, path) and len(got) == 2
+
+
+def test_help_is_the_language_reference(qgis_app):
+    # The text QGIS's expression dialog shows.
+    help_text = QgsExpression.Functions()[QgsExpression.functionIndex("pelt_label")].helpText()
+    assert "pelt_label" in help_text and "Reserved words" in help_text and ".FormatNumber" in help_text
