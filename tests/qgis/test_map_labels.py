@@ -1,4 +1,5 @@
 import os
+from unittest import mock
 
 from conftest import SAMPLE, pelt_labels
 from qgis.core import QgsMapRendererSequentialJob, QgsMapSettings, QgsVectorLayer
@@ -34,3 +35,38 @@ def test_layer_labels_round_trip_and_render(qgis_app):
     if os.environ.get("PELT_UPDATE_SCREENSHOT"):
         job.renderedImage().save(os.path.join(os.environ["PELT_UPDATE_SCREENSHOT"],
                                               "qgis-labels.png"))
+
+
+# The builder stands in as a script that accepts an expression; without
+# pelt-label the action says so.
+BUILDERS = [
+    ("#!/bin/sh\necho '[NAME].UCase'\n", "[NAME].UCase", None),
+    (None, None, "pelt-label is not installed"),
+]
+
+
+def test_edit_action(qgis_app, tmp_path, monkeypatch):
+    from peltlabels.edit_action import EditLabelExpressionAction
+    from peltlabels.layer_labels import label_expression
+    from qgis.PyQt.QtWidgets import QMainWindow
+
+    for script, expression, warning in BUILDERS:
+        program = tmp_path / "pelt-label"
+        if script:
+            program.write_text(script)
+            program.chmod(0o755)
+        monkeypatch.setenv("PELT_LABEL", str(program) if script else "")
+        monkeypatch.setenv("PATH", str(tmp_path / "nowhere"))
+        layer = QgsVectorLayer(str(SAMPLE), "sample", "ogr")
+        iface = mock.Mock()
+        iface.mainWindow.return_value = window = QMainWindow()
+        iface.activeLayer.return_value = layer
+        action = EditLabelExpressionAction(iface)
+        action.edit()
+        if action.process is not None:
+            assert action.process.waitForFinished(10000)
+            qgis_app.processEvents()
+        assert label_expression(layer) == expression
+        pushed = iface.messageBar().pushMessage.call_args
+        assert (pushed is None and warning is None) or warning in pushed[0][1]
+        window.close()
