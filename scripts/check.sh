@@ -7,7 +7,8 @@
 # The tests that label on several threads run once more under
 # ThreadSanitizer. The Python package is installed from the release build
 # into a fresh virtual environment, where its README example and its tests
-# run; its sdist and wheel are built, and the wheel installs into another.
+# run, and with it the QGIS plugin's tests when PyQGIS is installed; its
+# sdist and wheel are built, and the wheel installs into another.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -68,6 +69,15 @@ awk '/^```python$/ { on = 1; next } /^```$/ { on = 0 } on' "$root/README.md" |
 PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
   "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/python" \
   --doctest-modules --pyargs peltexpressions
+
+# The QGIS plugin under headless QGIS, from the same venv (its
+# --system-site-packages reaches Debian's PyQGIS), when PyQGIS is there.
+if "$venv/bin/python" -c "import qgis.core" 2>/dev/null; then
+  echo "== QGIS plugin: pytest under headless QGIS ==" >&2
+  QT_QPA_PLATFORM=offscreen PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
+    "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/qgis"
+  bash "$root/tests/qgis/qgis_process_test.sh" "$root" "$root/build-check"
+fi
 
 # The wheel is built from the sdist (so the sdist must hold all the build
 # reads), with the release build's module for speed.

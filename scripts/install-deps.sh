@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the fuzzers, the
-# benchmarks and the making of Debian packages need. Only missing packages are installed; apt-get runs as root
-# (through sudo when the caller is not root).
+# benchmarks, the making of Debian packages and the QGIS plugin need. Only
+# missing packages are installed; apt-get runs as root (through sudo when
+# the caller is not root).
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,7 @@ packages=(
   qt6-base-dev xvfb xdotool fonts-dejavu-core
   python3-dev python3-venv pybind11-dev python3-pybind11 python3-numpy python3-pandas
   python3-geopandas python3-dask python3-distributed python3-pytest python3-build
+  qgis python3-qgis qgis-providers
 )
 
 missing=()

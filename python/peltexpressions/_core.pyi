@@ -64,3 +64,24 @@ def apply_function(
     value: Value, function: str, argument: Union[int, str], locale: Optional[str]
 ) -> Tuple[Any, Optional[str]]: ...
 def text_not_date_warning(count: int, first: str) -> str: ...
+
+class PreparedExpression:
+    def __init__(
+        self,
+        expression: str,
+        fields: Sequence[Tuple[str, int]],
+        locale: Optional[str],
+        to_value: Callable[[Any], Value],
+    ) -> None: ...
+    def label(self, values: Sequence[Any], words: Words) -> str: ...
+    def label_rows(
+        self,
+        rows: Sequence[Sequence[Any]],
+        words: Words,
+        fids: Optional[Sequence[int]],
+        first_row: int,
+    ) -> Tuple[List[str], Summary]: ...
+    @property
+    def fields_used(self) -> List[str]: ...
+    @property
+    def words_used(self) -> List[str]: ...

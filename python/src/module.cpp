@@ -24,6 +24,7 @@
 #include "pelt/warnings/expression_warnings.h"
 #include "python_columns.h"
 #include "python_errors.h"
+#include "prepared_expression.h"
 #include "python_values.h"
 
 namespace pelt::python {
@@ -110,4 +111,11 @@ PYBIND11_MODULE(_core, module) {
   module.def("label_source", &LabelGdalSource);
   module.def("apply_function", &ApplyFunction);
   module.def("text_not_date_warning", &TextNotDateWarning);
+  py::class_<PreparedExpression>(module, "PreparedExpression")
+      .def(py::init<const py::str&, const std::vector<py::tuple>&,
+                    const std::optional<std::string>&, py::object>())
+      .def("label", &PreparedExpression::Label)
+      .def("label_rows", &PreparedExpression::LabelRows)
+      .def_property_readonly("fields_used", &PreparedExpression::FieldsUsed)
+      .def_property_readonly("words_used", &PreparedExpression::WordsUsed);
 }
