@@ -22,13 +22,13 @@ constexpr const char* kWordGivenTwice =
     "reserved_words names a word twice (names match regardless of case)";
 
 std::vector<host::FieldSpec> FieldSpecs(const std::vector<py::tuple>& fields) {
-  std::vector<host::FieldSpec> specs;
-  specs.reserve(fields.size());
+  std::vector<host::FieldSpec> columns;
+  columns.reserve(fields.size());
   for (const py::tuple& field : fields) {
-    specs.push_back({Utf16(field[0].cast<py::str>()),
+    columns.push_back({Utf16(field[0].cast<py::str>()),
                      static_cast<host::FieldType>(field[1].cast<std::int32_t>())});
   }
-  return specs;
+  return columns;
 }
 
 bool SameFolded(const std::u16string& a, const std::u16string& b) {

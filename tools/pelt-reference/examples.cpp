@@ -102,7 +102,7 @@ std::optional<LabelExample> ReadLabelRow(const std::string& row) {
 
 // A one-row table of the example's fields and its row.
 struct ExampleTable {
-  explicit ExampleTable(const LabelExample& example) : table(Specs(example)) {
+  explicit ExampleTable(const LabelExample& example) : table(FieldsOf(example)) {
     std::vector<value::Variant> values;
     for (const NamedValue& field : example.fields) values.push_back(field.value.value);
     row = &table.AddRow(std::move(values));
@@ -110,12 +110,12 @@ struct ExampleTable {
       static_cast<void>(words->Add(word.value.value, FromUtf8(word.name)));
     }
   }
-  static std::vector<host::FieldSpec> Specs(const LabelExample& example) {
-    std::vector<host::FieldSpec> specs;
+  static std::vector<host::FieldSpec> FieldsOf(const LabelExample& example) {
+    std::vector<host::FieldSpec> fields;
     for (const NamedValue& field : example.fields) {
-      specs.push_back({FromUtf8(field.name), field.value.type});
+      fields.push_back({FromUtf8(field.name), field.value.type});
     }
-    return specs;
+    return fields;
   }
 
   host::MemoryTable table;
