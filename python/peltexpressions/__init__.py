@@ -7,7 +7,8 @@
 
 verify() checks an expression, Expression verifies one once and then labels
 rows of values one by one or in batches, label() labels a DataFrame or a list of
-dicts, read_labels() a GDAL source, and format(), format_number(),
+dicts, read_labels() a GDAL source, write_labels() writes a labelled copy of
+one, and format(), format_number(),
 format_currency() and round() apply one formatting function to one value.
 peltexpressions.dask.label labels a Dask DataFrame partition by partition.
 The expression language: man pelt-expressions, or docs/expressions.md.
@@ -15,6 +16,7 @@ The expression language: man pelt-expressions, or docs/expressions.md.
 
 from . import dask
 from ._core import __version__ as __version__
+from ._copies import write_labels
 from ._errors import ExpressionWarning, InvalidExpression, LabelsFailedWarning, VerifyResult
 from ._expression import Expression
 from ._format import format, format_currency, format_number, round
@@ -35,4 +37,5 @@ __all__ = [
     "label",
     "read_labels",
     "verify",
+    "write_labels",
 ]

@@ -60,6 +60,23 @@ def label_source(
     now: int,
     warn: Callable[[List[str]], None],
 ) -> Tuple[np.ndarray, np.ndarray, Summary]: ...
+def copy_source(
+    path: str,
+    layer: Union[int, str, None],
+    open_options: Sequence[str],
+    where: Optional[str],
+    expression: str,
+    words: Words,
+    locale: Optional[str],
+    now: int,
+    warn: Callable[[List[str]], None],
+    to: str,
+    driver: str,
+    field: str,
+    overwrite: bool,
+    layer_name: str,
+) -> Tuple[np.ndarray, Summary, List[Tuple[str, str]]]: ...
+def driver_for_file_name(path: str) -> Optional[str]: ...
 def apply_function(
     value: Value, function: str, argument: Union[int, str], locale: Optional[str]
 ) -> Tuple[Any, Optional[str]]: ...

@@ -219,6 +219,19 @@ def label_frame(frame: pd.DataFrame, expression: str, reserved_words: ReservedWo
     return labels
 
 
+def source_options(layer: Union[int, str, None], where: Optional[str],
+                   open_options: Optional[Iterable[str]]) -> List[str]:
+    """Checks how a GDAL source is chosen and read; the open options as a list."""
+    if layer is not None and (isinstance(layer, bool) or not isinstance(layer, (int, str))):
+        raise TypeError("layer must be a layer name or a 0-based index")
+    if where is not None and not isinstance(where, str):
+        raise TypeError("where must be a str")
+    options = list(open_options or [])
+    if not all(isinstance(option, str) for option in options):
+        raise TypeError("open_options must be KEY=VALUE strings")
+    return options
+
+
 def read_labels(source: Union[str, os.PathLike[str]], expression: str,
                 layer: Union[int, str, None] = None, where: Optional[str] = None,
                 open_options: Optional[Iterable[str]] = None,
@@ -273,13 +286,7 @@ def read_labels(source: Union[str, os.PathLike[str]], expression: str,
         As label() issues them; failures name features by id.
     """
     check_expression(expression)
-    if layer is not None and (isinstance(layer, bool) or not isinstance(layer, (int, str))):
-        raise TypeError("layer must be a layer name or a 0-based index")
-    if where is not None and not isinstance(where, str):
-        raise TypeError("where must be a str")
-    options = list(open_options or [])
-    if not all(isinstance(option, str) for option in options):
-        raise TypeError("open_options must be KEY=VALUE strings")
+    options = source_options(layer, where, open_options)
     labels, fids, summary = _core.label_source(
         os.fspath(source),
         layer,

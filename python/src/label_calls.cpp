@@ -7,6 +7,7 @@
 #include "expression_warnings.h"
 #include "frame_labels.h"
 #include "label_output.h"
+#include "pelt/adapters/gdal/layer_copy.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/value/locale.h"
 #include "pelt/value/text.h"
@@ -56,7 +57,86 @@ void CheckOutcome(SourceLabeller::Outcome outcome, const std::string& message) {
     case Outcome::kFilterRefused: Raise(PyExc_ValueError, message);
     case Outcome::kInvalidExpression: throw InvalidExpressionError(message);
     case Outcome::kWordGivenTwice: throw py::value_error(kWordGivenTwice);
+    case Outcome::kCopyRefused:
+    case Outcome::kCopyFailed: break;
   }
+}
+
+// The exception a copy's refusal or failure stands for.
+[[noreturn]] void RaiseCopyError(const gdal::CopyError& error) {
+  switch (error.kind) {
+    case gdal::CopyErrorKind::kOutputExists:
+      Raise(PyExc_FileExistsError, error.message + " (pass overwrite=True to replace it)");
+    case gdal::CopyErrorKind::kFieldExists:
+      Raise(PyExc_ValueError, error.message + " (choose another field)");
+    case gdal::CopyErrorKind::kUnknownDriver:
+    case gdal::CopyErrorKind::kNotAFile:
+    case gdal::CopyErrorKind::kSameAsSource:
+    case gdal::CopyErrorKind::kBadFieldName: Raise(PyExc_ValueError, error.message);
+    case gdal::CopyErrorKind::kWriteFailed: break;
+  }
+  Raise(PyExc_OSError, error.message);
+}
+
+SourceRequest MakeSourceRequest(const std::string& path, const py::object& layer,
+                                const std::vector<std::string>& open_options,
+                                const std::optional<std::string>& where,
+                                const py::str& expression, const PythonWords& words,
+                                std::int64_t now) {
+  SourceRequest request;
+  request.path = path;
+  if (py::isinstance<py::int_>(layer)) {
+    request.layer = gdal::LayerChoice::AtIndex(layer.cast<std::int32_t>());
+  } else if (!layer.is_none()) {
+    request.layer = gdal::LayerChoice::Named(layer.cast<std::string>());
+  }
+  request.open_options = open_options;
+  request.where = where;
+  request.expression = Utf16(expression);
+  request.words = Given(words);
+  request.now = static_cast<std::time_t>(now);
+  return request;
+}
+
+// Opens and verifies (warning through warn), then labels every feature in
+// batches, into out and fids.
+void LabelAllFeatures(SourceLabeller& labeller, const SourceRequest& request,
+                      const value::LocaleData* locale, const py::object& warn,
+                      const gdal::CopyOptions* copy, const std::string& to,
+                      std::vector<Labels>& out, std::vector<std::int64_t>& fids) {
+  SourceLabeller::Outcome outcome = SourceLabeller::Outcome::kLabelled;
+  {
+    WithoutPython released(locale);
+    outcome = labeller.Open(request);
+  }
+  if (!labeller.warnings().empty()) warn(PythonStrings(labeller.warnings()));
+  CheckOutcome(outcome, labeller.message());
+  if (copy != nullptr) {
+    {
+      WithoutPython released(locale);
+      outcome = labeller.StartCopy(to, *copy);
+    }
+    if (outcome != SourceLabeller::Outcome::kLabelled) RaiseCopyError(labeller.copy_error());
+  }
+  for (bool more = true; more;) {
+    Labels& batch = out.emplace_back();
+    {
+      WithoutPython released(locale);
+      more = labeller.LabelMore(kFeaturesPerBatch, batch, fids);
+    }
+    if (copy != nullptr) {
+      // Written already: only the failure counts are kept.
+      batch.text = {};
+      batch.ends = {};
+    }
+    StopIfInterrupted();
+  }
+  {
+    WithoutPython released(locale);
+    outcome = labeller.Finish();
+  }
+  if (outcome == SourceLabeller::Outcome::kCopyFailed) RaiseCopyError(labeller.copy_error());
+  CheckOutcome(outcome, labeller.message());
 }
 
 }  // namespace
@@ -146,43 +226,43 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
                           const std::optional<std::string>& where, const py::str& expression,
                           const PythonWords& words, const std::optional<std::string>& locale_id,
                           std::int64_t now, const py::object& warn) {
-  SourceRequest request;
-  request.path = path;
-  if (py::isinstance<py::int_>(layer)) {
-    request.layer = gdal::LayerChoice::AtIndex(layer.cast<std::int32_t>());
-  } else if (!layer.is_none()) {
-    request.layer = gdal::LayerChoice::Named(layer.cast<std::string>());
-  }
-  request.open_options = open_options;
-  request.where = where;
-  request.expression = Utf16(expression);
-  request.words = Given(words);
-  request.now = static_cast<std::time_t>(now);
-  const value::LocaleData* locale = LocaleFor(locale_id);
+  const SourceRequest request =
+      MakeSourceRequest(path, layer, open_options, where, expression, words, now);
   SourceLabeller labeller;
-  SourceLabeller::Outcome outcome = SourceLabeller::Outcome::kLabelled;
-  {
-    WithoutPython released(locale);
-    outcome = labeller.Open(request);
-  }
-  if (!labeller.warnings().empty()) warn(PythonStrings(labeller.warnings()));
-  CheckOutcome(outcome, labeller.message());
   std::vector<Labels> batches;
   std::vector<std::int64_t> fids;
-  for (bool more = true; more;) {
-    Labels& batch = batches.emplace_back();
-    {
-      WithoutPython released(locale);
-      more = labeller.LabelMore(kFeaturesPerBatch, batch, fids);
-    }
-    StopIfInterrupted();
-  }
-  CheckOutcome(labeller.Finish(), labeller.message());
+  LabelAllFeatures(labeller, request, LocaleFor(locale_id), warn, nullptr, "", batches, fids);
   py::array labels(py::dtype("object"),
                    std::vector<py::ssize_t>{static_cast<py::ssize_t>(fids.size())});
   StoreLabels(batches, labels, 0);
   py::array_t<std::int64_t> ids(static_cast<py::ssize_t>(fids.size()), fids.data());
   return py::make_tuple(labels, ids, LabelSummary(batches));
+}
+
+py::tuple CopyGdalSource(const std::string& path, const py::object& layer,
+                         const std::vector<std::string>& open_options,
+                         const std::optional<std::string>& where, const py::str& expression,
+                         const PythonWords& words, const std::optional<std::string>& locale_id,
+                         std::int64_t now, const py::object& warn, const std::string& to,
+                         const std::string& driver, const std::string& field, bool overwrite,
+                         const std::string& layer_name) {
+  const SourceRequest request =
+      MakeSourceRequest(path, layer, open_options, where, expression, words, now);
+  gdal::CopyOptions copy;
+  copy.driver = driver;
+  copy.text_field = field;
+  copy.overwrite = overwrite;
+  copy.layer_name = layer_name;
+  SourceLabeller labeller;
+  std::vector<Labels> batches;
+  std::vector<std::int64_t> fids;
+  LabelAllFeatures(labeller, request, LocaleFor(locale_id), warn, &copy, to, batches, fids);
+  py::list renamed;
+  for (const gdal::FieldRename& field_rename : labeller.renamed_fields()) {
+    renamed.append(py::make_tuple(field_rename.asked, field_rename.written));
+  }
+  py::array_t<std::int64_t> ids(static_cast<py::ssize_t>(fids.size()), fids.data());
+  return py::make_tuple(ids, LabelSummary(batches), renamed);
 }
 
 }  // namespace pelt::python

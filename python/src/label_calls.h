@@ -54,4 +54,19 @@ py::tuple LabelGdalSource(const std::string& path, const py::object& layer,
                           const PythonWords& words, const std::optional<std::string>& locale_id,
                           std::int64_t now, const py::object& warn);
 
+// Labels the features as LabelGdalSource does and writes them, with the
+// label in a new text field, into a new dataset at to made by driver:
+// (feature ids, failure summary, [(field asked, field written)]). Raises as
+// LabelGdalSource does, and FileExistsError (output there, overwrite off),
+// ValueError (the output would replace the source, the field exists, a
+// driver that cannot write) or OSError (writing failed; nothing is left at
+// to).
+py::tuple CopyGdalSource(const std::string& path, const py::object& layer,
+                         const std::vector<std::string>& open_options,
+                         const std::optional<std::string>& where, const py::str& expression,
+                         const PythonWords& words, const std::optional<std::string>& locale_id,
+                         std::int64_t now, const py::object& warn, const std::string& to,
+                         const std::string& driver, const std::string& field, bool overwrite,
+                         const std::string& layer_name);
+
 }  // namespace pelt::python

@@ -15,6 +15,7 @@
 #include "column_table.h"
 #include "label_calls.h"
 #include "label_output.h"
+#include "pelt/adapters/gdal/output_formats.h"
 #include "pelt/evaluator/apply_format.h"
 #include "pelt/language/statements.h"
 #include "pelt/value/conversion.h"
@@ -109,6 +110,8 @@ PYBIND11_MODULE(_core, module) {
   module.def("verify", &Verify);
   module.def("label_frame", &LabelFrame);
   module.def("label_source", &LabelGdalSource);
+  module.def("copy_source", &CopyGdalSource);
+  module.def("driver_for_file_name", &pelt::gdal::DriverForFileName);
   module.def("apply_function", &ApplyFunction);
   module.def("text_not_date_warning", &TextNotDateWarning);
   py::class_<PreparedExpression>(module, "PreparedExpression")

@@ -65,16 +65,33 @@ Outcome SourceLabeller::Open(const SourceRequest& request) {
   return Outcome::kLabelled;
 }
 
+Outcome SourceLabeller::StartCopy(const std::string& path, const gdal::CopyOptions& options) {
+  // The copy keeps every field and the geometry: read them all again.
+  const host::Status all_fields = table_->ReadOnlyFields({});
+  if (!all_fields.ok()) {
+    copy_error_ = {gdal::CopyErrorKind::kWriteFailed,
+                   "cannot read every field of the source: " +
+                       value::ToUtf8(all_fields.description())};
+    return Refuse(Outcome::kCopyRefused, copy_error_.message);
+  }
+  cursor_.emplace(table_->Features());
+  copy_ = gdal::LayerCopy::Create(*table_, path, options, copy_error_);
+  if (!copy_) return Refuse(Outcome::kCopyRefused, copy_error_.message);
+  return Outcome::kLabelled;
+}
+
 bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
                                std::vector<std::int64_t>& fids) {
   UnreadDateCount unread(out);
   const evaluator::CollectionRef collection = words_.collection();
-  bool more = true;
-  for (std::size_t done = 0; done < max_count && (more = cursor_->Next()); ++done) {
-    words_.SetFeature(cursor_->fid(), ++row_);
+  const std::size_t count = cursor_->NextBatch(batch_, max_count);
+  std::string written;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t start = out.text.size();
+    words_.SetFeature(batch_.fid(i), ++row_);
     unread.Start(row_ - 1);
     const std::u16string_view label =
-        evaluator_.MakeLabelView(table_.get(), &cursor_->row(), expression_, collection);
+        evaluator_.MakeLabelView(table_.get(), &batch_.RowAt(i), expression_, collection);
     // "" is a failure or an empty label; the evaluator's verdict tells.
     if (evaluator_.LastCallSucceeded()) {
       out.text += label;
@@ -83,15 +100,26 @@ bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
       out.first_failure = value::ToUtf8(evaluator_.Message());
     }
     out.ends.push_back(out.text.size());
-    fids.push_back(cursor_->fid());
+    fids.push_back(batch_.fid(i));
+    if (copy_) {
+      written = value::ToUtf8(std::u16string_view(out.text).substr(start));
+      if (!copy_->Add(batch_, i, written, copy_error_)) {
+        copy_failed_ = true;
+        break;
+      }
+    }
   }
   unread.Finish();
-  return more;
+  return count == max_count && !copy_failed_;
 }
 
 Outcome SourceLabeller::Finish() {
+  if (copy_failed_) return Refuse(Outcome::kCopyFailed, copy_error_.message);
   if (!cursor_->status().ok()) {
     return Refuse(Outcome::kReadFailed, value::ToUtf8(cursor_->status().description()));
+  }
+  if (copy_ && !copy_->Commit(copy_error_)) {
+    return Refuse(Outcome::kCopyFailed, copy_error_.message);
   }
   return Outcome::kLabelled;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame_labels.h"
+#include "pelt/adapters/gdal/layer_copy.h"
 #include "pelt/adapters/gdal/run_words.h"
 #include "pelt/adapters/gdal/source.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
@@ -29,8 +30,10 @@ struct SourceRequest {
 // Labels the features of a GDAL layer, in the layer's order, the way
 // pelt-label labels them: verified once by Open, then one label per feature
 // with the reserved words it supplies, a batch at a time, so that the
-// caller can look up between batches. Runs without Python: call it with
-// the GIL released.
+// caller can look up between batches. With StartCopy, every feature is also
+// written, its label in a new field, into a copy of the layer, as
+// pelt-label's --to writes it. Runs without Python: call it with the GIL
+// released.
 class SourceLabeller {
  public:
   enum class Outcome {
@@ -41,22 +44,36 @@ class SourceLabeller {
     kFilterRefused,      // the driver cannot evaluate the condition
     kInvalidExpression,  // message() holds the verification's text
     kWordGivenTwice,
-    kReadFailed,  // reading stopped early; message() says why
+    kReadFailed,    // reading stopped early; message() says why
+    kCopyRefused,   // the copy cannot be made; copy_error() says why
+    kCopyFailed,    // writing the copy failed; copy_error() says why
   };
 
   // Opens the layer, applies the condition and verifies the expression:
   // kLabelled when the features may be labelled, else why not.
   Outcome Open(const SourceRequest& request);
+  // After Open: writes the labelled features into a new dataset at path
+  // too. kLabelled, or kCopyRefused.
+  Outcome StartCopy(const std::string& path, const gdal::CopyOptions& options);
   // Labels up to max_count more features into out, their ids into fids.
-  // False once the layer is done; Finish then tells whether all was read.
+  // False once the layer is done or the copy refused a feature; Finish
+  // then tells whether all was read and written.
   bool LabelMore(std::size_t max_count, Labels& out, std::vector<std::int64_t>& fids);
-  // kLabelled, or kReadFailed when reading stopped early.
+  // kLabelled (and a copy moved under its name), else kReadFailed when
+  // reading stopped early or kCopyFailed when writing did.
   Outcome Finish();
 
   // The reason for a refusal or a failed read.
   const std::string& message() const { return message_; }
   // The warnings about the expression, valid or not, once Open verified it.
   const std::vector<std::u16string>& warnings() const { return warnings_; }
+  // Why the copy was refused or failed.
+  const gdal::CopyError& copy_error() const { return copy_error_; }
+  // The fields the copy names otherwise than asked (a Shapefile's ten
+  // characters); none before StartCopy.
+  std::vector<gdal::FieldRename> renamed_fields() const {
+    return copy_ ? copy_->RenamedFields() : std::vector<gdal::FieldRename>{};
+  }
 
  private:
   Outcome Refuse(Outcome outcome, std::string message);
@@ -66,6 +83,10 @@ class SourceLabeller {
   gdal::RunWords words_;
   evaluator::PeltExpressionEvaluator evaluator_;
   std::optional<gdal::FeatureCursor> cursor_;
+  gdal::FeatureBatch batch_;
+  std::unique_ptr<gdal::LayerCopy> copy_;
+  gdal::CopyError copy_error_;
+  bool copy_failed_ = false;
   std::int64_t row_ = 0;  // of the last feature labelled, 1-based
   std::string message_;
   std::vector<std::u16string> warnings_;

@@ -2,11 +2,10 @@
 
 from __future__ import annotations
 
-from typing import Any, Dict, List
+import warnings
+from typing import Any, Dict
 
 from qgis.core import (
-    QgsFeatureRequest,
-    QgsFeatureSink,
     QgsField,
     QgsFields,
     QgsProcessing,
@@ -20,11 +19,10 @@ from qgis.PyQt.QtCore import QVariant
 
 import peltexpressions
 
+from .labelling_ways import label_feature_by_feature, label_through_calculator, write_copy
+from .layer_files import file_destination, file_source, input_layer
 from .qgis_values import field_types, python_value
 from .reserved_words import source_facts
-
-# Labels are made a batch at a time: one call into the library per batch.
-BATCH = 8192
 
 
 def parse_words(text: str) -> Dict[str, str]:
@@ -81,58 +79,60 @@ class LabelFeaturesAlgorithm(QgsProcessingAlgorithm):
             raise QgsProcessingException(self.invalidSourceError(parameters, self.INPUT))
         expression = self.parameterAsString(parameters, self.EXPRESSION, context)
         field_name = self.parameterAsString(parameters, self.FIELD_NAME, context)
+        given = parse_words(self.parameterAsString(parameters, self.RESERVED_WORDS, context))
+        # $$LAYER and $$SOURCE as pelt-label names a file's layer, else QGIS's name.
         words = {"LAYER": source.sourceName()}
-        layer = self.parameterAsVectorLayer(parameters, self.INPUT, context)
+        layer = input_layer(self, parameters, self.INPUT, context)
         if layer is not None:
             name, file_name = source_facts(layer.source())
             if file_name is not None:
                 words.update({"LAYER": name or source.sourceName(), "SOURCE": file_name})
-        given = parse_words(self.parameterAsString(parameters, self.RESERVED_WORDS, context))
+        if source.fields().lookupField(field_name) >= 0:
+            raise QgsProcessingException(f"layer '{words['LAYER']}' already has a field "
+                                         f"'{field_name}' (choose another label field name)")
         words = {key: value for key, value in words.items()
                  if key.casefold() not in {name.casefold() for name in given}}
         words.update(given)
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            try:
+                result = self._label(parameters, context, feedback, source, expression,
+                                     field_name, given, words)
+            except peltexpressions.InvalidExpression as invalid:
+                raise QgsProcessingException(invalid.message) from None
+            except (ValueError, OSError) as refused:
+                raise QgsProcessingException(str(refused)) from None
+        for text in dict.fromkeys(str(warning.message) for warning in caught):
+            feedback.pushWarning(text)
+        return {self.OUTPUT: result}
 
+    def _label(self, parameters, context, feedback, source, expression, field_name, given,
+               words):
+        """The output, made by the fastest of the labelling ways that serves.
+
+        The library supplies the words of a file's layer itself; given are
+        the user's, words those with the layer's for labels made here.
+        """
         fields = source.fields()
-        try:
-            prepared = peltexpressions.Expression(expression, field_types(fields),
-                                                  convert=python_value)
-        except peltexpressions.InvalidExpression as invalid:
-            raise QgsProcessingException(invalid.message) from None
+        # Verified against QGIS's view of the fields, whichever way labels.
+        prepared = peltexpressions.Expression(expression, field_types(fields),
+                                              convert=python_value)
+        in_file = file_source(self, parameters, self.INPUT, context)
+        if in_file is not None:
+            out_file = file_destination(self, parameters, self.OUTPUT, context)
+            if out_file is not None:
+                return write_copy(in_file, out_file, expression, field_name, given,
+                                  parameters.get(self.OUTPUT),
+                                  self.parameterDefinition(self.OUTPUT).description(), context)
+            output = label_through_calculator(in_file, expression, field_name, given,
+                                              parameters, context, feedback)
+            if output is not None:
+                return output
         out_fields = QgsFields(fields)
         out_fields.append(QgsField(field_name, QVariant.String))
         sink, dest = self.parameterAsSink(parameters, self.OUTPUT, context, out_fields,
                                           source.wkbType(), source.sourceCrs())
         if sink is None:
             raise QgsProcessingException(self.invalidSinkError(parameters, self.OUTPUT))
-
-        total = source.featureCount()
-        done = 0
-        batch: List[Any] = []
-        rows: List[List[Any]] = []
-        fids: List[int] = []
-
-        def flush() -> None:
-            nonlocal done
-            labels = prepared.label_rows(rows, words, fids, done + 1)
-            for feature, row, label in zip(batch, rows, labels):
-                row.append(label)
-                feature.setAttributes(row)
-            sink.addFeatures(batch, QgsFeatureSink.FastInsert)
-            done += len(batch)
-            batch.clear()
-            rows.clear()
-            fids.clear()
-            if total > 0:
-                feedback.setProgress(100.0 * done / total)
-
-        for feature in source.getFeatures(QgsFeatureRequest()):
-            if feedback.isCanceled():
-                break
-            batch.append(feature)
-            rows.append(feature.attributes())
-            fids.append(feature.id())
-            if len(batch) == BATCH:
-                flush()
-        if batch:
-            flush()
-        return {self.OUTPUT: dest}
+        label_feature_by_feature(source, prepared, words, sink, feedback)
+        return dest

@@ -38,9 +38,11 @@ def verify_message(expression):
 def qgis_app():
     """QGIS started headless, with the plugin loaded as qgis_process loads it."""
     from qgis import utils
+    from qgis.analysis import QgsNativeAlgorithms
 
     app = qgis_core.QgsApplication([], False)
     app.initQgis()
+    app.processingRegistry().addProvider(QgsNativeAlgorithms())
     sys.path.insert(0, str(ROOT / "qgis-plugin"))
     utils.plugin_paths.insert(0, str(ROOT / "qgis-plugin"))
     assert utils.loadPlugin("peltlabels") and utils.startProcessingPlugin("peltlabels")

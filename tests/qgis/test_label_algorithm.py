@@ -4,6 +4,7 @@ from qgis.core import (
     QgsApplication,
     QgsProcessingContext,
     QgsProcessingException,
+    QgsProcessingFeatureSourceDefinition,
     QgsProcessingFeedback,
     QgsVectorLayer,
 )
@@ -13,35 +14,79 @@ EXPRESSIONS = [
     "[SURVEYED] [UPDATED] [CAPITAL] [MEAN_TEMP] $$PAGE",
 ]
 
+# How the input and output are given, the way "Label features" must take,
+# and the fields the output format cannot hold (GeoJSON has no binary).
+WAYS = [
+    ("file to temporary layer", lambda: str(SAMPLE), lambda tmp: "memory:",
+     "label_through_calculator", set()),
+    ("file to GeoPackage", lambda: str(SAMPLE), lambda tmp: str(tmp / "out.gpkg"), "write_copy",
+     set()),
+    ("file to GeoJSON", lambda: str(SAMPLE), lambda tmp: str(tmp / "out.geojson"), "write_copy",
+     {"PHOTO"}),
+    ("part of a layer", lambda: QgsProcessingFeatureSourceDefinition(str(SAMPLE), False, 1000),
+     lambda tmp: "memory:", "label_feature_by_feature", set()),
+]
+
 
 def run(parameters):
     algorithm = QgsApplication.processingRegistry().createAlgorithmById("peltlabels:label")
     context = QgsProcessingContext()
-    results, ok = algorithm.run(parameters, context, QgsProcessingFeedback())
+    feedback = QgsProcessingFeedback()
+    results, ok = algorithm.run(parameters, context, feedback)
     assert ok
-    return context.takeResultLayer(results["OUTPUT"])
+    output = results["OUTPUT"]
+    return context.takeResultLayer(output) or QgsVectorLayer(output)
 
 
 def labels_of(layer, field):
-    return {feature["fid"]: feature[field] for feature in layer.getFeatures()}
+    """The labels in the layer's order (a GeoJSON file numbers its features anew)."""
+    return [feature[field] for feature in layer.getFeatures()]
 
 
+def rows_of(layer, names):
+    """Every feature's geometry and values, as text (GeoJSON keeps a date as text)."""
+    return [[feature.geometry().asWkt()] + [str(feature[name]) for name in names]
+            for feature in layer.getFeatures()]
+
+
+@pytest.mark.parametrize("way", WAYS, ids=[way[0] for way in WAYS])
 @pytest.mark.parametrize("expression", EXPRESSIONS)
-def test_output_field_is_pelt_labels(qgis_app, tmp_path, expression):
+def test_output_field_is_pelt_labels(qgis_app, tmp_path, monkeypatch, expression, way):
+    from peltlabels import label_algorithm
+
+    _, source, output, taken, not_held = way
+    calls = []
+    original = getattr(label_algorithm, taken)
+    monkeypatch.setattr(label_algorithm, taken,
+                        lambda *args, **kwargs: calls.append(1) or original(*args, **kwargs))
     expected = tmp_path / "expected.gpkg"
     done = pelt_label("label", "--to", expected, "--field", "LBL", "--set", "PAGE=7", SAMPLE,
                       expression)
     assert done.returncode == 0, done.stderr
-    layer = run({"INPUT": str(SAMPLE), "EXPRESSION": expression, "FIELD_NAME": "LBL",
-                 "RESERVED_WORDS": "PAGE=7", "OUTPUT": "memory:"})
+    layer = run({"INPUT": source(), "EXPRESSION": expression, "FIELD_NAME": "LBL",
+                 "RESERVED_WORDS": "PAGE=7", "OUTPUT": output(tmp_path)})
+    assert calls, f"'Label features' did not take {taken}"
     assert labels_of(layer, "LBL") == labels_of(QgsVectorLayer(str(expected)), "LBL")
-    assert layer.fields().names()[:-1] == QgsVectorLayer(str(SAMPLE)).fields().names()
+    assert layer.fields().names()[-1] == "LBL"
+    sample = QgsVectorLayer(str(SAMPLE))
+    names = [name for name in sample.fields().names() if name != "fid"]
+    assert [name for name in layer.fields().names()[:-1] if name != "fid"] == names
+    kept = [name for name in names if name not in not_held]
+    assert rows_of(layer, kept) == rows_of(sample, kept)
 
 
-def test_invalid_expression_stops_the_algorithm(qgis_app):
+@pytest.mark.parametrize("parameters, message", [
+    ({"EXPRESSION": "[MISSING]", "FIELD_NAME": "L"}, lambda: verify_message("[MISSING]")),
+    ({"EXPRESSION": "[NAME]", "FIELD_NAME": "name"},
+     lambda: "layer 'places' already has a field 'name' (choose another label field name)"),
+    ({"EXPRESSION": "[NAME]", "FIELD_NAME": "L", "OUTPUT": str(SAMPLE)},
+     lambda: f"'{SAMPLE}' is the source; it is never written to"),
+], ids=["invalid expression", "field exists", "output is the input"])
+def test_refusals_stop_the_algorithm(qgis_app, parameters, message):
+    before = SAMPLE.read_bytes()
     algorithm = QgsApplication.processingRegistry().createAlgorithmById("peltlabels:label")
     with pytest.raises(QgsProcessingException) as raised:
-        algorithm.processAlgorithm(
-            {"INPUT": str(SAMPLE), "EXPRESSION": "[MISSING]", "FIELD_NAME": "L",
-             "OUTPUT": "memory:"}, QgsProcessingContext(), QgsProcessingFeedback())
-    assert raised.value.args[0] == verify_message("[MISSING]")
+        algorithm.processAlgorithm({"INPUT": str(SAMPLE), "OUTPUT": "memory:", **parameters},
+                                   QgsProcessingContext(), QgsProcessingFeedback())
+    assert raised.value.args[0] == message()
+    assert SAMPLE.read_bytes() == before

@@ -115,13 +115,14 @@ bool TakesLayerOption(GDALDriver& driver, const char* option) {
 }
 
 // The name of the copy's layer. A Shapefile's layer name is its file name,
-// so it must follow the output path; other formats keep the source's name.
+// so it must follow the output path; other formats take the name asked for,
+// else keep the source's.
 std::string OutputLayerName(GDALDriver& driver, const std::filesystem::path& path,
-                            const std::string& source_name) {
+                            const std::string& asked, const std::string& source_name) {
   if (IsShapefileDriver(driver) && EqualsNoCase(path.extension().string(), ".shp")) {
     return path.stem().string();
   }
-  return source_name;
+  return asked.empty() ? source_name : asked;
 }
 
 // Makes the private folder the dataset is written into, beside path.
@@ -230,7 +231,7 @@ bool CreateLayer(OGRLayer& source, internal::CopyState& state, const CopyOptions
       TakesLayerOption(driver, "GEOMETRY_NAME")) {
     layer_options.SetNameValue("GEOMETRY_NAME", geometry_column);
   }
-  const std::string name = OutputLayerName(driver, state.final_path, source.GetName());
+  const std::string name = OutputLayerName(driver, state.final_path, options.layer_name, source.GetName());
   QuietGdalErrors quiet;
   state.layer = state.dataset->CreateLayer(name.c_str(), source.GetSpatialRef(),
                                            source.GetGeomType(), layer_options.List());

@@ -88,11 +88,11 @@ TEST_F(SelectionTest, CopyAppearsOnlyOnCommit) {
   const std::filesystem::path output = dir_ / "copy.gpkg";
   CopyError error;
   std::unique_ptr<LayerCopy> dropped = LayerCopy::Create(
-      *table_, (dir_ / "dropped.gpkg").string(), CopyOptions{"GPKG", "LABEL", false}, error);
+      *table_, (dir_ / "dropped.gpkg").string(), CopyOptions{"GPKG", "LABEL", false, ""}, error);
   ASSERT_NE(dropped, nullptr) << error.message;
   dropped.reset();
   std::unique_ptr<LayerCopy> copy =
-      LayerCopy::Create(*table_, output.string(), CopyOptions{"GPKG", "LABEL", false}, error);
+      LayerCopy::Create(*table_, output.string(), CopyOptions{"GPKG", "LABEL", false, ""}, error);
   ASSERT_NE(copy, nullptr) << error.message;
   FeatureCursor cursor = table_->Features();
   FeatureBatch batch;

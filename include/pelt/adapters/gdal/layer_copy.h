@@ -19,6 +19,7 @@ struct CopyOptions {
   std::string driver = "GPKG";  // a GDAL driver that creates vector data
   std::string text_field;       // the new text field every feature gets
   bool overwrite = false;       // replace an existing output
+  std::string layer_name;       // the copy's layer; "" keeps the source's (a Shapefile's follows its file)
 };
 
 // Why a copy could not be made or finished.

@@ -1,0 +1,135 @@
+"""The three ways "Label features" makes its output, fastest first.
+
+- A file GDAL reads, written to a GeoPackage, GeoJSON or FlatGeobuf file:
+  the library reads, labels and writes, as pelt-label label --to does.
+- A file GDAL reads, written anywhere else (a temporary layer, a database):
+  the library labels the file, and QGIS's field calculator copies the
+  features, taking each label from an array by feature id.
+- Anything else: QGIS hands the features over in batches, each labelled in
+  one call.
+"""
+
+from __future__ import annotations
+
+import os
+from typing import Any, Dict, List, Mapping, Optional, Tuple, Union
+
+import numpy as np
+from qgis.core import (
+    QgsApplication,
+    QgsExpressionContextScope,
+    QgsFeatureRequest,
+    QgsFeatureSink,
+    QgsProcessingContext,
+    QgsProcessingException,
+    QgsProcessingFeedback,
+    QgsProcessingOutputLayerDefinition,
+)
+
+import peltexpressions
+
+# Labels are made a batch at a time: one call into the library per batch.
+BATCH = 8192
+# Ids spread wider than this many per feature are looked up feature by feature.
+_MOST_IDS_PER_FEATURE = 2
+_FORMULA = "array_get(@pelt_labels, $id - @pelt_first_fid)"
+_STRING = 2  # the field calculator's FIELD_TYPE for text
+
+
+def write_copy(source: Tuple[str, Union[int, str, None]], destination: Tuple[str, str],
+               expression: str, field_name: str, words: Mapping[str, str],
+               output: Any, output_description: str, context: QgsProcessingContext) -> str:
+    """Writes the labelled copy with the library; the destination file."""
+    path, driver = destination
+    # QGIS names the layer of a new file after the file, up to its first dot.
+    layer_name = os.path.basename(path).split(".")[0]
+    peltexpressions.write_labels(source[0], expression, path, field=field_name, layer=source[1],
+                                 reserved_words=words, driver=driver, overwrite=True,
+                                 layer_name=layer_name)
+    if isinstance(output, QgsProcessingOutputLayerDefinition) and output.destinationProject:
+        context.addLayerToLoadOnCompletion(path, QgsProcessingContext.LayerDetails(
+            output.destinationName or output_description, output.destinationProject, "OUTPUT"))
+    return path
+
+
+def _labels_by_fid(labels: Any) -> Optional[Tuple[List[Optional[str]], int]]:
+    """The labels in a list indexed by fid less the first fid, or None when ids are sparse."""
+    fids = labels.index.to_numpy()
+    if len(fids) == 0:
+        return [], 0
+    first = int(fids.min())
+    span = int(fids.max()) - first + 1
+    if span > _MOST_IDS_PER_FEATURE * len(fids) + BATCH:
+        return None
+    by_fid = np.full(span, None, dtype=object)
+    by_fid[fids - first] = labels.to_numpy()
+    return by_fid.tolist(), first
+
+
+def label_through_calculator(source: Tuple[str, Union[int, str, None]], expression: str,
+                             field_name: str, words: Mapping[str, str],
+                             parameters: Dict[str, Any], context: QgsProcessingContext,
+                             feedback: QgsProcessingFeedback) -> Optional[Any]:
+    """The field calculator's output with the library's labels; None when it cannot serve."""
+    calculator = QgsApplication.processingRegistry().createAlgorithmById("native:fieldcalculator")
+    if calculator is None:
+        return None
+    labels = peltexpressions.read_labels(source[0], expression, layer=source[1],
+                                         reserved_words=words)
+    indexed = _labels_by_fid(labels)
+    if indexed is None:
+        return None
+    scope = QgsExpressionContextScope("Pelt Labels")
+    scope.setVariable("pelt_labels", indexed[0])
+    scope.setVariable("pelt_first_fid", indexed[1])
+    expression_context = context.expressionContext()
+    expression_context.appendScope(scope)
+    context.setExpressionContext(expression_context)
+    try:
+        results, ok = calculator.run({
+            "INPUT": parameters["INPUT"], "FIELD_NAME": field_name, "FIELD_TYPE": _STRING,
+            "FIELD_LENGTH": 0, "FIELD_PRECISION": 0, "FORMULA": _FORMULA,
+            "OUTPUT": parameters["OUTPUT"]}, context, feedback)
+    finally:
+        expression_context = context.expressionContext()
+        expression_context.popScope()
+        context.setExpressionContext(expression_context)
+    if not ok:
+        raise QgsProcessingException("copying the labelled features failed (see the log)")
+    return results["OUTPUT"]
+
+
+def label_feature_by_feature(source: Any, prepared: peltexpressions.Expression,
+                             words: Dict[str, Any], sink: Any,
+                             feedback: QgsProcessingFeedback) -> None:
+    """Labels what QGIS hands over, a batch of features at a time, into sink."""
+    total = source.featureCount()
+    done = 0
+    batch: List[Any] = []
+    rows: List[List[Any]] = []
+    fids: List[int] = []
+
+    def flush() -> None:
+        nonlocal done
+        labels = prepared.label_rows(rows, words, fids, done + 1)
+        for feature, row, label in zip(batch, rows, labels):
+            row.append(label)
+            feature.setAttributes(row)
+        sink.addFeatures(batch, QgsFeatureSink.FastInsert)
+        done += len(batch)
+        batch.clear()
+        rows.clear()
+        fids.clear()
+        if total > 0:
+            feedback.setProgress(100.0 * done / total)
+
+    for feature in source.getFeatures(QgsFeatureRequest()):
+        if feedback.isCanceled():
+            break
+        batch.append(feature)
+        rows.append(feature.attributes())
+        fids.append(feature.id())
+        if len(batch) == BATCH:
+            flush()
+    if batch:
+        flush()
