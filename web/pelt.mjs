@@ -28,7 +28,7 @@ const ISO_DATE =
 function isoWallClock(text) {
   const m = ISO_DATE.exec(text);
   if (!m) return null;
-  const [year, month, day, hour = 0, minute = 0, second = 0] = m.slice(1, 7).map(Number);
+  const [year, month, day, hour, minute, second] = m.slice(1, 7).map((part) => Number(part ?? 0));
   const millis = m[7] ? Math.floor(Number(`0.${m[7]}`) * 1000) : 0;
   const date = new Date(0);
   date.setUTCFullYear(year, month - 1, day);

@@ -1,7 +1,7 @@
 // What the native pelt-label (path in PELT_LABEL) says, for the node test to
 // compare the JavaScript API with: the sample as a table of JavaScript
 // values, and labels, verdicts and warnings.
-import {execFileSync} from 'node:child_process';
+import {execFileSync, spawnSync} from 'node:child_process';
 import {fileURLToPath} from 'node:url';
 
 export const root = fileURLToPath(new URL('../..', import.meta.url));
@@ -11,12 +11,11 @@ const program = process.env.PELT_LABEL;
 if (!program) throw new Error('PELT_LABEL must name the native pelt-label program');
 
 function run(args, {allowFailure = false} = {}) {
-  try {
-    return {stdout: execFileSync(program, args, {encoding: 'utf8', stdio: 'pipe'}), stderr: ''};
-  } catch (error) {
-    if (!allowFailure) throw error;
-    return {stdout: error.stdout, stderr: error.stderr};
+  const result = spawnSync(program, args, {encoding: 'utf8', maxBuffer: 1 << 26});
+  if (result.status !== 0 && !allowFailure) {
+    throw new Error(`pelt-label ${args.join(' ')} failed: ${result.stderr}`);
   }
+  return {stdout: result.stdout, stderr: result.stderr};
 }
 
 // [{name, type}] with the type names pelt-label lists.
