@@ -92,6 +92,15 @@ ls "$dist"/out/peltexpressions-*.tar.gz >/dev/null
 (cd "$dist" && "$dist/venv/bin/python" -c \
   "import peltexpressions; print('peltexpressions', peltexpressions.__version__)")
 
+# The playground: the core as WebAssembly, its JavaScript API against the
+# release build's pelt-label, then the page in headless Chromium.
+echo "== web playground: WebAssembly build, node test, browser test ==" >&2
+web_site="$root/build-web-site"
+rm -rf "$web_site"
+"$root/scripts/build-web.sh" "$web_site"
+PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" PELT_WEB_DIR="$web_site" \
+  node --test "$root/web/tests/labels.test.mjs"
+
 echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
 "$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"
 echo "All checks passed." >&2

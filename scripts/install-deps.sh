@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config man-db
   dpkg-dev file lintian
   clang libclang-rt-14-dev
-  libicu-dev
+  libicu-dev libfast-float-dev libfmt-dev
   libgdal-dev gdal-bin sqlite3 bc time libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev xvfb xdotool fonts-dejavu-core

@@ -3,12 +3,14 @@
 #include <unicode/numberformatter.h>
 #include <unicode/unistr.h>
 
-#include <cstdlib>
+#include <string_view>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <tuple>
 #include <unordered_map>
+
+#include "value/float_chars.h"
 
 namespace pelt::format::internal {
 
@@ -19,6 +21,12 @@ namespace {
 enum class Style : std::uint8_t { kNumber, kCurrency };
 
 using Formatter = icu::number::LocalizedNumberFormatter;
+
+double ProbeValue(std::string_view text) {
+  double value = 0.0;
+  value::internal::float_chars::ParseDouble(text.data(), text.data() + text.size(), value);
+  return value;
+}
 
 // ICU's formatters are immutable and thread-safe once built; building one
 // costs far more than using it, so each (locale, style, decimals) is built
@@ -138,7 +146,7 @@ bool DirectMatchesIcu(const LocaleData& locale, Style style) {
   const int decimals = style == Style::kCurrency ? locale.currency_digits : 2;
   if (locale.grouping_size < 0 || locale.secondary_grouping_size <= 0) return false;
   for (const char* probe : kProbes) {
-    Decimal d = DecimalFromDouble(std::strtod(probe, nullptr));
+    Decimal d = DecimalFromDouble(ProbeValue(probe));
     RoundDecimal(d, decimals, RoundingMode::kHalfAwayFromZero);
     std::u16string direct, icu;
     AppendDirect(d, decimals, style, locale, direct);

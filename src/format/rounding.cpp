@@ -6,9 +6,12 @@
 #include <limits>
 #include <system_error>
 
+#include "value/float_chars.h"
+
 namespace pelt::format::internal {
 
 using value::Currency;
+namespace float_chars = value::internal::float_chars;
 
 namespace {
 
@@ -85,15 +88,15 @@ const char* ScientificDigits(double magnitude, char* buffer, std::size_t size) {
   // rounded 15-digit form: a normal double's spacing is below a fifth of the
   // spacing of 15-digit decimals, so no other 15-digit decimal lies as close.
   // Subnormal doubles are coarser and always take the long way.
-  auto result = std::to_chars(buffer, buffer + size, magnitude, std::chars_format::scientific);
+  const char* end = float_chars::ShortestScientific(buffer, buffer + size, magnitude);
   int significant = 0;
-  for (const char* p = buffer; p != result.ptr && *p != 'e'; ++p) {
+  for (const char* p = buffer; p != end && *p != 'e'; ++p) {
     if (*p != '.') ++significant;
   }
   if (significant > 15 || magnitude < std::numeric_limits<double>::min()) {
-    result = std::to_chars(buffer, buffer + size, magnitude, std::chars_format::scientific, 14);
+    end = float_chars::Scientific(buffer, buffer + size, magnitude, 14);
   }
-  return result.ptr;
+  return end;
 }
 
 }  // namespace
@@ -168,7 +171,7 @@ double DecimalToDouble(const Decimal& d) {
   *p++ = 'e';
   p = std::to_chars(p, buffer + sizeof buffer, d.point).ptr;
   double value = 0.0;
-  const auto result = std::from_chars(buffer, p, value);
+  const auto result = float_chars::ParseDouble(buffer, p, value);
   if (result.ec == std::errc::result_out_of_range) {
     // Beyond the double range only far from the digits we get from doubles.
     return d.point > 0 ? (d.negative ? -HUGE_VAL : HUGE_VAL) : (d.negative ? -0.0 : 0.0);

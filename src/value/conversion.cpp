@@ -8,6 +8,7 @@
 
 #include "date_pattern.h"
 #include "digits.h"
+#include "float_chars.h"
 #include "pelt/value/date_serial.h"
 #include "pelt/value/text.h"
 
@@ -115,9 +116,8 @@ void AppendDouble(double d, const LocaleData& locale, std::u16string& out) {
   // %.15g: shortest form within 15 significant digits, exponent form from
   // 1e15 up and below 1e-4, which is exactly the text form users know.
   char buffer[32];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general, 15);
-  for (const char* p = buffer; p != result.ptr; ++p) {
+  const char* const end = internal::float_chars::General(buffer, buffer + sizeof buffer, d, 15);
+  for (const char* p = buffer; p != end; ++p) {
     if (*p == '.') {
       out += locale.decimal_separator;
     } else if (*p == 'e') {

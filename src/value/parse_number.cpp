@@ -3,6 +3,7 @@
 #include <string>
 #include <system_error>
 
+#include "float_chars.h"
 #include "pelt/value/conversion.h"
 
 namespace pelt::value {
@@ -130,7 +131,8 @@ Converted<double> ParseNumber(std::u16string_view text, const LocaleData& locale
   const std::optional<std::string> ascii = AsciiNumber(TrimBlanks(text), locale).Read();
   if (!ascii) return not_a_number;
   double value = 0.0;
-  const auto result = std::from_chars(ascii->data(), ascii->data() + ascii->size(), value);
+  const auto result =
+      internal::float_chars::ParseDouble(ascii->data(), ascii->data() + ascii->size(), value);
   if (result.ec == std::errc::result_out_of_range) return OutOfRange(*ascii);
   if (result.ec != std::errc()) return not_a_number;
   return {value, ErrorCode::kNone};

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "float_chars.h"
 #include "pelt/value/date_serial.h"
 #include "pelt/value/nearest.h"
 #include "pelt/value/text.h"
@@ -122,7 +123,7 @@ std::optional<Variant> ParseTypedLiteral(std::string_view text) {
   }
   if (type == kNumber) {
     double d = 0.0;
-    const auto result = std::from_chars(body.data(), body.data() + body.size(), d);
+    const auto result = internal::float_chars::ParseDouble(body.data(), body.data() + body.size(), d);
     if (body.empty() || result.ec != std::errc() || result.ptr != body.data() + body.size()) {
       return std::nullopt;
     }

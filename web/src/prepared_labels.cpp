@@ -1,0 +1,81 @@
+#include "prepared_labels.h"
+
+#include <ctime>
+
+#include "locale_override.h"
+#include "pelt/value/text.h"
+#include "table_fields.h"
+
+namespace pelt::web {
+
+PreparedLabels::PreparedLabels(const std::string& expression, const emscripten::val& fields,
+                               const std::string& locale_id)
+    : locale_id_(locale_id), expression_(value::FromUtf8(expression)), table_(FieldSpecs(fields)),
+      field_count_(fields["length"].as<std::size_t>()) {
+  const LocaleOverride scope(locale_id_);
+  valid_ = evaluator_.VerifyExpression(&table_, expression_) != evaluator::kFalse;
+  if (!valid_) {
+    message_ = value::ToUtf8(evaluator_.Message());
+    return;
+  }
+  std::vector<bool> read(field_count_, false);
+  for (const language::Token& token : evaluator_.Tokens()) {
+    std::int32_t index = -1;
+    if (token.kind == language::TokenKind::kField &&
+        table_.IndexOfField(token.text, index).ok() && index >= 0) {
+      read.at(static_cast<std::size_t>(index)) = true;
+    }
+  }
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    if (read[i]) read_.push_back(i);
+  }
+}
+
+emscripten::val PreparedLabels::FieldsRead() const {
+  emscripten::val indices = emscripten::val::array();
+  for (const std::size_t index : read_) indices.call<void>("push", index);
+  return indices;
+}
+
+bool PreparedLabels::GiveWord(const std::string& key, int kind, double number,
+                              const std::string& text) {
+  return words_.Give(value::FromUtf8(key),
+                     CellValue(static_cast<CellKind>(kind), number, value::FromUtf8(text)));
+}
+
+void PreparedLabels::LabelRows(std::size_t rows, bool fids, double first_row) {
+  if (!started_) {
+    words_.AddClock(std::time(nullptr));
+    if (fids) words_.AddLayer();
+    started_ = true;
+  }
+  labels_.clear();
+  label_ends_.clear();
+  label_ends_.reserve(rows);
+  const LocaleOverride scope(locale_id_);
+  // Fields the expression does not read stay null.
+  host::MemoryRow row(std::vector<value::Variant>(field_count_, value::Variant::Null()));
+  std::size_t cell = 0;
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (const std::size_t field : read_) row.Set(field, cells_.Value(cell++));
+    if (fids) words_.SetFeature(cells_.Fid(r), first_row + static_cast<double>(r));
+    const std::u16string_view made =
+        evaluator_.MakeLabelView(&table_, &row, expression_, words_.collection());
+    if (evaluator_.LastCallSucceeded()) {
+      labels_ += made;
+    } else {
+      ++failed_;
+    }
+    label_ends_.push_back(static_cast<std::uint32_t>(labels_.size()));
+  }
+}
+
+std::uintptr_t PreparedLabels::LabelsAddress() const {
+  return reinterpret_cast<std::uintptr_t>(labels_.data());
+}
+
+std::uintptr_t PreparedLabels::LabelEndsAddress() const {
+  return reinterpret_cast<std::uintptr_t>(label_ends_.data());
+}
+
+}  // namespace pelt::web

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <emscripten/val.h>
+
+#include <vector>
+
+#include "pelt/host/memory_table.h"
+
+namespace pelt::web {
+
+// A JavaScript array of {name, type} (type a field type code, which pelt.mjs
+// finds from the type's name) as the fields of a host table.
+std::vector<host::FieldSpec> FieldSpecs(const emscripten::val& fields);
+
+}  // namespace pelt::web
