@@ -33,8 +33,7 @@ export function tableFromCsv(text, source) {
 
 // A GeoJSON property's values decide its field type as GDAL's GeoJSON
 // driver decides it: integers, reals, booleans, ISO dates, date-times and
-// times; anything else (or a mix) is text, lists are their items joined
-// with commas, and objects their JSON.
+// times; anything else (or a mix) is text.
 const DATE = /^\d{4}[-/]\d{2}[-/]\d{2}$/;
 const DATE_TIME = /^(\d{4}[-/]\d{2}[-/]\d{2})[T ](\d{2}:\d{2}(?::\d{2}(?:\.\d+)?)?)(?:Z|[+-]\d{2}(?::?\d{2})?)?$/;
 const TIME = /^\d{2}:\d{2}:\d{2}(?:\.\d+)?$/;
@@ -71,9 +70,27 @@ function dateValue(value) {
   return iso.replaceAll('/', '-');
 }
 
+// JSON as GDAL writes it back: "{ "a": 1 }", "[ 1, "x" ]".
+function spacedJson(value) {
+  if (Array.isArray(value)) {
+    return value.length ? `[ ${value.map(spacedJson).join(', ')} ]` : '[ ]';
+  }
+  if (value !== null && typeof value === 'object') {
+    const members = Object.entries(value).map(([k, v]) => `${JSON.stringify(k)}: ${spacedJson(v)}`);
+    return members.length ? `{ ${members.join(', ')} }` : '{ }';
+  }
+  return JSON.stringify(value);
+}
+
+// A list of numbers only or of strings only is a GDAL list field, read as
+// its items joined with commas; any other list or object is its JSON.
 function textValue(value) {
-  if (Array.isArray(value)) return value.map((item) => String(item)).join(',');
-  if (typeof value === 'object') return JSON.stringify(value);
+  if (Array.isArray(value)) {
+    const kinds = new Set(value.map((item) => typeof item));
+    const plain = kinds.size <= 1 && !kinds.has('object') && !kinds.has('boolean');
+    return plain ? value.map(String).join(',') : spacedJson(value);
+  }
+  if (typeof value === 'object') return spacedJson(value);
   return String(value);
 }
 
