@@ -8,7 +8,8 @@
 # ThreadSanitizer. The Python package is installed from the release build
 # into a fresh virtual environment, where its README example and its tests
 # run, and with it the QGIS plugin's tests when PyQGIS is installed; its
-# sdist and wheel are built, and the wheel installs into another.
+# sdist and wheel are built, and the wheel installs into another. The
+# playground is built and its page tested in headless Chromium.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -91,6 +92,13 @@ ls "$dist"/out/peltexpressions-*.tar.gz >/dev/null
 "$dist/venv/bin/pip" install --no-index -q "$dist"/out/peltexpressions-*.whl
 (cd "$dist" && "$dist/venv/bin/python" -c \
   "import peltexpressions; print('peltexpressions', peltexpressions.__version__)")
+
+# The playground: the WebAssembly module and the site, then the page as a
+# user sees it, in headless Chromium.
+echo "== playground: the site, the page in headless Chromium ==" >&2
+web_site="$root/build-web-site"
+"$root/scripts/build-web.sh" "$web_site"
+node "$root/web/tests/page.browser.mjs" "$web_site"
 
 echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
 "$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"
