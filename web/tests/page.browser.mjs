@@ -145,25 +145,30 @@ async function drop(page, name, type, text) {
     .startsWith(n), name);
 }
 
-test('a dropped CSV file is labelled as pelt-label labels it', async () => {
+test('a dropped CSV file is labelled as pelt-label labels it, offline', async () => {
   const page = await open();
-  await page.selectOption('#locale', 'de_DE');
-  const csv = await readFile(new URL('../../data/surveys.csv', import.meta.url), 'utf8');
-  await drop(page, 'surveys.csv', 'text/csv', csv);
-  await typeExpression(page, '[SITE]: [SURVEYED].Format(dddd d mmmm yyyy)');
-  assert.deepEqual(await shownLabels(page, 4), [
-    'Aare delta: Samstag 9 März 2024',
-    'Lake shore: Samstag 9 März 2024',
-    'North ridge: Dienstag 3 September 2024',
-    'Old quarry: not surveyed',
-  ]);
+  await page.context().setOffline(true);
+  try {
+    await page.selectOption('#locale', 'de_DE');
+    const csv = await readFile(new URL('../../data/surveys.csv', import.meta.url), 'utf8');
+    await drop(page, 'surveys.csv', 'text/csv', csv);
+    await typeExpression(page, '[SITE]: [SURVEYED].Format(dddd d mmmm yyyy)');
+    assert.deepEqual(await shownLabels(page, 4), [
+      'Aare delta: Samstag 9 März 2024',
+      'Lake shore: Samstag 9 März 2024',
+      'North ridge: Dienstag 3 September 2024',
+      'Old quarry: not surveyed',
+    ]);
+  } finally {
+    await page.context().setOffline(false);
+  }
   await page.close();
 });
 
 test('the address holds the expression and locale, and a link restores them', async () => {
   const expression = '[NAME] [AREA_KM2].Format(0.0)';
   const page = await open(`#e=${encodeURIComponent(expression)}&locale=de_DE`);
-  await labelled(page, expression, 'de_DE').catch(() => {});
+  await labelled(page, expression, 'de_DE');
   assert.equal(await page.inputValue('#expression'), expression);
   assert.equal(await page.inputValue('#locale'), 'de_DE');
   assert.deepEqual(await shownLabels(page, 2), ['Zürich 87,9', 'Bern 51,6']);
@@ -174,15 +179,28 @@ test('the address holds the expression and locale, and a link restores them', as
   await page.close();
 });
 
-test('statements are inserted with the keyboard alone', async () => {
+// Entries put in with the keyboard alone: a statement at the caret, a tag
+// around the selected text.
+const INSERTS = [
+  {list: '#statement-list', entry: '.UCase', button: 'add-statement', result: '[NAME].UCase'},
+  {list: '#tag-list', entry: '<BOL></BOL>', button: 'add-tag', result: '<BOL>[NAME]</BOL>'},
+];
+
+test('statements and tags are inserted with the keyboard alone', async () => {
   const page = await open();
-  await page.fill('#expression', '[NAME]');
-  await page.focus('#statement-list');
-  await page.selectOption('#statement-list', '.UCase');
-  await page.keyboard.press('Tab');
-  assert.equal(await page.evaluate(() => document.activeElement.id), 'add-statement');
-  await page.keyboard.press('Enter');
-  assert.equal(await page.inputValue('#expression'), '[NAME].UCase');
+  for (const {list, entry, button, result} of INSERTS) {
+    await page.fill('#expression', '[NAME]');
+    await page.focus('#expression');
+    await page.keyboard.press('Control+A');
+    if (list === '#statement-list') await page.keyboard.press('ArrowRight');
+    await page.focus(list);
+    await page.selectOption(list, entry);
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), button);
+    await page.keyboard.press('Enter');
+    assert.equal(await page.inputValue('#expression'), result);
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'expression');
+  }
   await page.close();
 });
 
