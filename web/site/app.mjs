@@ -66,11 +66,16 @@ function labelNow() {
   showVerdict(verdict);
   let labels = [];
   if (verdict.valid) {
-    labels = pelt.label(expression, table.rows, {
-      fields: table.fields,
-      locale,
-      reservedWords: reservedWords(),
-    });
+    try {
+      labels = pelt.label(expression, table.rows, {
+        fields: table.fields,
+        fids: table.fids,
+        locale,
+        reservedWords: reservedWords(),
+      });
+    } catch (error) {
+      $('verdict-message').textContent = error.message;
+    }
   }
   showLabels(labels);
   document.dispatchEvent(
@@ -173,7 +178,10 @@ async function start() {
     const file = event.target.files?.[0];
     if (file) openFile(file);
   });
-  $('use-sample').addEventListener('click', () => useTable(sample));
+  $('use-sample').addEventListener('click', () => {
+    $('file').value = '';
+    useTable(sample);
+  });
   watchDrops();
   useTable(sample);
   await showReference();
