@@ -51,7 +51,7 @@ function showLabels(labels) {
 }
 
 // The words pelt-label gives every feature alike; $$DATE and $$TIME come
-// from the library.
+// from the library, $$FID and $$ROW from the rows' ids.
 function reservedWords() {
   return {LAYER: state.table.name, SOURCE: state.table.source};
 }
@@ -62,7 +62,11 @@ function labelNow() {
   const expression = expressionBox.value;
   const locale = localeList.value;
   writeAddress({expression, locale});
-  const verdict = pelt.verify(expression, table.fields);
+  // $$FID and $$ROW come with the rows' ids when labels are made.
+  const verdict = pelt.verify(expression, table.fields, {
+    locale,
+    reservedWords: {...reservedWords(), FID: null, ROW: null},
+  });
   showVerdict(verdict);
   let labels = [];
   if (verdict.valid) {
