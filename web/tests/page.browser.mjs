@@ -215,7 +215,7 @@ function bigGeoJson(count) {
   return JSON.stringify({type: 'FeatureCollection', features});
 }
 
-test('labels of 10,000 rows appear within 100 ms of a keystroke', async () => {
+test('labels of 10,000 rows appear within 100 ms of a keystroke', async (t) => {
   const page = await open();
   await drop(page, 'big.geojson', 'application/geo+json', bigGeoJson(10000));
   const base = '[NAME].UCase - [POPULATION].FormatNumber(0) [AREA_KM2].Format(#,##0.00)';
@@ -233,6 +233,7 @@ test('labels of 10,000 rows appear within 100 ms of a keystroke', async () => {
     delays.push(await page.evaluate(() => window.lastLabelled.at - window.keyAt));
   }
   const median = delays.sort((a, b) => a - b)[2];
+  t.diagnostic(`keystroke to labels: ${delays.map(Math.round).join(', ')} ms`);
   assert.ok(median < 100, `labels came ${delays.map(Math.round).join(', ')} ms after the keys`);
   await page.close();
 });
