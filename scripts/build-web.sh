@@ -52,9 +52,6 @@ cmake --build "$build" -j "$jobs" --target pelt_web
 mkdir -p "$out"
 cp "$build/web/pelt-core.mjs" "$build/web/pelt-core.wasm" "$root/web/pelt.mjs" "$out/"
 
-# The page and what it loads.
-if [[ -d "$root/web/site" ]]; then
-  echo "== web: the page ==" >&2
-  cp -r "$root/web/site/." "$out/"
-fi
+echo "== web: the page ==" >&2
+"$root/scripts/web/build-site.sh" "$out"
 echo "The playground is in $out (serve it with: python3 -m http.server -d $out)" >&2

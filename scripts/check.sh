@@ -8,7 +8,8 @@
 # ThreadSanitizer. The Python package is installed from the release build
 # into a fresh virtual environment, where its README example and its tests
 # run, and with it the QGIS plugin's tests when PyQGIS is installed; its
-# sdist and wheel are built, and the wheel installs into another.
+# sdist and wheel are built, and the wheel installs into another. The
+# playground is built and its page tested in headless Chromium.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -93,13 +94,15 @@ ls "$dist"/out/peltexpressions-*.tar.gz >/dev/null
   "import peltexpressions; print('peltexpressions', peltexpressions.__version__)")
 
 # The playground: the core as WebAssembly, its JavaScript API against the
-# release build's pelt-label, then the page in headless Chromium.
+# release build's pelt-label, then the page as a user sees it, in headless
+# Chromium.
 echo "== web playground: WebAssembly build, node test, browser test ==" >&2
 web_site="$root/build-web-site"
 rm -rf "$web_site"
 "$root/scripts/build-web.sh" "$web_site"
 PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" PELT_WEB_DIR="$web_site" \
   node --test "$root/web/tests/labels.test.mjs"
+node "$root/web/tests/page.browser.mjs" "$web_site"
 
 echo "== fuzzers, ${fuzz_seconds}s each ==" >&2
 "$root/scripts/run-fuzzers.sh" --build "$root/build-asan" "$fuzz_seconds"
