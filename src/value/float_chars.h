@@ -28,6 +28,26 @@
 
 namespace pelt::value::internal {
 
+// A decimal of at most 20 significant digits: digits d1 d2 ... dk stand for
+// d1.d2...dk * 10^exponent.
+struct DecimalDigits {
+  char digits[20] = {};
+  int count = 0;
+  int exponent = 0;
+};
+
+// The digits of scientific text, d[.ddd]e±x.
+inline DecimalDigits ReadScientific(const char* first, const char* last) {
+  DecimalDigits d;
+  const char* e = first;
+  while (e != last && *e != 'e') ++e;
+  for (const char* p = first; p != e && d.count < 20; ++p) {
+    if (*p != '.') d.digits[d.count++] = *p;
+  }
+  if (e != last) std::from_chars(e + 1 + (e + 1 != last && e[1] == '+' ? 1 : 0), last, d.exponent);
+  return d;
+}
+
 #if defined(__cpp_lib_to_chars)
 namespace std_chars {
 
@@ -52,6 +72,26 @@ inline std::from_chars_result ParseDouble(const char* first, const char* last, d
   return std::from_chars(first, last, value);
 }
 
+// The digits of a positive finite double correctly rounded to 15
+// significant digits (fewer when fewer give it exactly).
+inline DecimalDigits Digits15(double magnitude) {
+  // The shortest form that reads back as the same double is much cheaper to
+  // get. When it has at most 15 significant digits it is also the correctly
+  // rounded 15-digit form: a normal double's spacing is below a fifth of the
+  // spacing of 15-digit decimals, so no other 15-digit decimal lies as close.
+  // Subnormal doubles are coarser and always take the long way.
+  char buffer[40];
+  const char* end = ShortestScientific(buffer, buffer + sizeof buffer, magnitude);
+  int significant = 0;
+  for (const char* p = buffer; p != end && *p != 'e'; ++p) {
+    if (*p != '.') ++significant;
+  }
+  if (significant > 15 || magnitude < std::numeric_limits<double>::min()) {
+    end = Scientific(buffer, buffer + sizeof buffer, magnitude, 14);
+  }
+  return ReadScientific(buffer, end);
+}
+
 }  // namespace std_chars
 #endif
 
@@ -60,14 +100,9 @@ namespace portable_chars {
 
 namespace detail {
 
-// The shortest decimal digits that read back as a positive finite double:
-// digits d1 d2 ... dk for d1.d2...dk * 10^exponent.
-struct Digits {
-  char digits[20] = {};
-  int count = 0;
-  int exponent = 0;
-};
+using Digits = DecimalDigits;
 
+// The shortest decimal digits that read back as a positive finite double.
 inline Digits Shortest(double magnitude) {
   const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
   Digits d;
@@ -181,6 +216,15 @@ inline char* Scientific(char* first, char* last, double v, int precision) {
   char* p = first;
   if (std::signbit(v)) *p++ = '-';
   return detail::AppendScientific(p, d, precision + 1);
+}
+
+inline DecimalDigits Digits15(double magnitude) {
+  detail::Digits d;
+  if (detail::IsNormal(magnitude) && detail::RoundShortest(d = detail::Shortest(magnitude), 15)) {
+    return d;
+  }
+  char buffer[40];
+  return ReadScientific(buffer, Scientific(buffer, buffer + sizeof buffer, magnitude, 14));
 }
 
 inline std::from_chars_result ParseDouble(const char* first, const char* last, double& value) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -63,6 +64,13 @@ TEST(FloatCharsTest, PortableFormattingWritesTheStandardText) {
     for (const int precision : {0, 2, 14, 20}) {
       ASSERT_EQ(Text(portable_set::Scientific, v, precision),
                 Text(std_set::Scientific, v, precision));
+    }
+    if (v != 0.0) {
+      const DecimalDigits expected = std_set::Digits15(std::fabs(v));
+      const DecimalDigits got = portable_set::Digits15(std::fabs(v));
+      ASSERT_EQ(std::string(got.digits, static_cast<std::size_t>(got.count)),
+                std::string(expected.digits, static_cast<std::size_t>(expected.count)));
+      ASSERT_EQ(got.exponent, expected.exponent);
     }
   }
 }
