@@ -222,13 +222,14 @@ export default async function loadPelt(moduleOptions = {}) {
 
   const decoder = new TextDecoder();
 
-  function readLabels(prepared, count, out) {
+  // The labels of the last batch into out[first, first + count).
+  function readLabels(prepared, count, out, first) {
     const length = prepared.labelsLength();
     const text = decoder.decode(new Uint8Array(core.HEAPU8.buffer, prepared.labelsAddress(), length));
     const ends = new Uint32Array(core.HEAPU8.buffer, prepared.labelEndsAddress(), count);
     let begin = 0;
     for (let i = 0; i < count; ++i) {
-      out.push(text.slice(begin, ends[i]));
+      out[first + i] = text.slice(begin, ends[i]);
       begin = ends[i];
     }
   }
@@ -254,12 +255,12 @@ export default async function loadPelt(moduleOptions = {}) {
       }
       const read = prepared.fieldsRead();
       const withFids = fids !== undefined && fids !== null;
-      const labels = [];
+      const labels = new Array(rows.length);
       for (let first = 0; first < rows.length || first === 0; first += BATCH_ROWS) {
         const end = Math.min(rows.length, first + BATCH_ROWS);
         const textBytes = packBatch(prepared, rows, first, end, read, types, withFids ? fids : null);
         prepared.labelRows(end - first, textBytes, withFids, first + 1);
-        readLabels(prepared, end - first, labels);
+        readLabels(prepared, end - first, labels, first);
         if (end === rows.length) break;
       }
       return labels;
