@@ -10,7 +10,7 @@ import createPeltCore from './pelt-core.mjs';
 
 // Rows labelled by one call into the module: enough that the call costs
 // nothing beside them, few enough that the packed cells stay small.
-const BATCH_ROWS = 8192;
+const BATCH_ROWS = 4096;
 
 // The cell kinds of web/src/cells.h.
 const Kind = Object.freeze({
