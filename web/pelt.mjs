@@ -10,7 +10,7 @@ import createPeltCore from './pelt-core.mjs';
 
 // Rows labelled by one call into the module: enough that the call costs
 // nothing beside them, few enough that the packed cells stay small.
-const BATCH_ROWS = 8192;
+const BATCH_ROWS = 4096;
 
 // The cell kinds of web/src/cells.h.
 const Kind = Object.freeze({
@@ -64,33 +64,63 @@ export default async function loadPelt(moduleOptions = {}) {
   const REAL_TYPES = new Set([fieldTypes.Single, fieldTypes.Double]);
   const DATE = fieldTypes.Date;
 
-  // A value as a cell: [kind, number, text]. type: the field's type code,
-  // or undefined for a value on its own (a reserved word, format's value).
-  function cell(value, type, where) {
-    if (value === null || value === undefined) return [Kind.null, 0, ''];
+  // A value as a cell: its kind and number written at index i of kinds and
+  // numbers, its text (text cells only) returned. type: the field's type
+  // code, or undefined for a value on its own (a reserved word, format's).
+  function writeCell(value, type, where, kinds, numbers, i) {
+    let kind = Kind.null;
+    let number = 0;
+    let text;
     switch (typeof value) {
-      case 'boolean': return [value ? Kind.true : Kind.false, 0, ''];
       case 'number':
-        if (Number.isNaN(value)) return [Kind.null, 0, ''];
-        if (REAL_TYPES.has(type) || !Number.isInteger(value)) return [Kind.double, value, ''];
-        return [type === SMALL_INTEGER ? Kind.smallInteger : Kind.integer, value, ''];
-      case 'bigint': {
-        const number = Number(value);
-        return [type === SMALL_INTEGER ? Kind.smallInteger : Kind.integer, number, ''];
-      }
-      case 'string': {
+        if (Number.isNaN(value)) break;
+        number = value;
+        if (REAL_TYPES.has(type) || !Number.isInteger(value)) {
+          kind = Kind.double;
+        } else {
+          kind = type === SMALL_INTEGER ? Kind.smallInteger : Kind.integer;
+        }
+        break;
+      case 'string':
         if (type === DATE) {
           const moment = isoWallClock(value);
-          if (moment !== null) return [Kind.date, moment, ''];
+          if (moment !== null) {
+            kind = Kind.date;
+            number = moment;
+            break;
+          }
         }
-        return [Kind.text, 0, value];
-      }
+        kind = Kind.text;
+        text = value;
+        break;
+      case 'boolean': kind = value ? Kind.true : Kind.false; break;
+      case 'bigint':
+        kind = type === SMALL_INTEGER ? Kind.smallInteger : Kind.integer;
+        number = Number(value);
+        break;
+      case 'undefined': break;
       default:
+        if (value === null) break;
         if (value instanceof Date) {
-          return Number.isNaN(value.getTime()) ? [Kind.null, 0, ''] : [Kind.date, wallClock(value), ''];
+          if (!Number.isNaN(value.getTime())) {
+            kind = Kind.date;
+            number = wallClock(value);
+          }
+          break;
         }
         throw new TypeError(`${where} of type ${value?.constructor?.name ?? typeof value} has no label text`);
     }
+    kinds[i] = kind;
+    numbers[i] = number;
+    return text;
+  }
+
+  const single = {kinds: new Uint8Array(1), numbers: new Float64Array(1)};
+
+  // One value on its own as [kind, number, text].
+  function cell(value, where) {
+    const text = writeCell(value, undefined, where, single.kinds, single.numbers, 0);
+    return [single.kinds[0], single.numbers[0], text ?? ''];
   }
 
   function checkLocale(locale) {
@@ -138,7 +168,8 @@ export default async function loadPelt(moduleOptions = {}) {
 
   // Packs rows[first, end) of the fields read into the module's memory:
   // kinds and numbers first into arrays of our own, kept between batches.
-  const scratch = {kinds: new Uint8Array(0), numbers: new Float64Array(0), texts: []};
+  const scratch = {kinds: new Uint8Array(0), numbers: new Float64Array(0)};
+  const encoder = new TextEncoder();
 
   function packBatch(prepared, rows, first, end, read, types, fids) {
     const count = end - first;
@@ -148,8 +179,8 @@ export default async function loadPelt(moduleOptions = {}) {
       scratch.numbers = new Float64Array(cells);
     }
     const {kinds, numbers} = scratch;
-    const texts = [];  // [cell, text] of the text cells
-    let textUnits = 0;
+    const texts = [];  // the texts of the text cells, in order
+    const textCells = [];
     let i = 0;
     for (let r = first; r < end; ++r) {
       const row = rows[r];
@@ -158,48 +189,47 @@ export default async function loadPelt(moduleOptions = {}) {
           `a row must hold one value per field (${types.length}), not ${row?.length ?? 0}`);
       }
       for (let f = 0; f < read.length; ++f, ++i) {
-        const [kind, number, text] = cell(row[read[f]], types[read[f]], 'value');
-        kinds[i] = kind;
-        numbers[i] = number;
-        if (kind === Kind.text) {
-          texts.push(i, text);
-          textUnits += text.length;
+        const text = writeCell(row[read[f]], types[read[f]], 'value', kinds, numbers, i);
+        if (text !== undefined) {
+          texts.push(text);
+          textCells.push(i);
         }
       }
     }
-    prepared.reserveCells(cells, textUnits);
+    // One string, encoded once: at most three UTF-8 bytes per UTF-16 unit.
+    const joined = texts.join('');
+    prepared.reserveCells(cells, joined.length * 3);
     if (fids) prepared.reserveFids(count);
     // Views made after the last allocation: memory may have grown.
     const buffer = core.HEAPU8.buffer;
     new Uint8Array(buffer, prepared.kindsAddress(), cells).set(kinds.subarray(0, cells));
     new Float64Array(buffer, prepared.numbersAddress(), cells).set(numbers.subarray(0, cells));
     const ends = new Uint32Array(buffer, prepared.textEndsAddress(), cells);
-    const units = new Uint16Array(buffer, prepared.textAddress(), textUnits);
     let at = 0;
     let next = 0;
     for (let c = 0; c < cells; ++c) {
-      if (next < texts.length && texts[next] === c) {
-        const text = texts[next + 1];
-        for (let k = 0; k < text.length; ++k) units[at++] = text.charCodeAt(k);
-        next += 2;
-      }
+      if (next < textCells.length && textCells[next] === c) at += texts[next++].length;
       ends[c] = at;
     }
+    const {written} = encoder.encodeInto(
+      joined, new Uint8Array(buffer, prepared.textAddress(), joined.length * 3));
     if (fids) {
       const ids = new Float64Array(buffer, prepared.fidsAddress(), count);
       for (let r = 0; r < count; ++r) ids[r] = Number(fids[first + r]);
     }
+    return written;
   }
 
-  const decoder = new TextDecoder('utf-16le');
+  const decoder = new TextDecoder();
 
-  function readLabels(prepared, count, out) {
+  // The labels of the last batch into out[first, first + count).
+  function readLabels(prepared, count, out, first) {
     const length = prepared.labelsLength();
-    const text = decoder.decode(new Uint16Array(core.HEAPU8.buffer, prepared.labelsAddress(), length));
+    const text = decoder.decode(new Uint8Array(core.HEAPU8.buffer, prepared.labelsAddress(), length));
     const ends = new Uint32Array(core.HEAPU8.buffer, prepared.labelEndsAddress(), count);
     let begin = 0;
     for (let i = 0; i < count; ++i) {
-      out.push(text.slice(begin, ends[i]));
+      out[first + i] = text.slice(begin, ends[i]);
       begin = ends[i];
     }
   }
@@ -220,17 +250,17 @@ export default async function loadPelt(moduleOptions = {}) {
     try {
       if (!prepared.valid()) throw new Error(prepared.message());
       for (const [key, value] of wordPairs(reservedWords)) {
-        const [kind, number, text] = cell(value, undefined, `reserved word '${key}'`);
+        const [kind, number, text] = cell(value, `reserved word '${key}'`);
         if (!prepared.giveWord(key, kind, number, text)) throw new RangeError(WORD_GIVEN_TWICE);
       }
       const read = prepared.fieldsRead();
       const withFids = fids !== undefined && fids !== null;
-      const labels = [];
+      const labels = new Array(rows.length);
       for (let first = 0; first < rows.length || first === 0; first += BATCH_ROWS) {
         const end = Math.min(rows.length, first + BATCH_ROWS);
-        packBatch(prepared, rows, first, end, read, types, withFids ? fids : null);
-        prepared.labelRows(end - first, withFids, first + 1);
-        readLabels(prepared, end - first, labels);
+        const textBytes = packBatch(prepared, rows, first, end, read, types, withFids ? fids : null);
+        prepared.labelRows(end - first, textBytes, withFids, first + 1);
+        readLabels(prepared, end - first, labels, first);
         if (end === rows.length) break;
       }
       return labels;
@@ -242,7 +272,7 @@ export default async function loadPelt(moduleOptions = {}) {
   // What [F].Format(picture) shows for a field holding value; null for null.
   function format(value, picture = '', {locale} = {}) {
     if (typeof picture !== 'string') throw new TypeError('picture must be a string');
-    const [kind, number, text] = cell(value, undefined, 'value');
+    const [kind, number, text] = cell(value, 'value');
     return core.formatValue(kind, number, text, picture, checkLocale(locale));
   }
 

@@ -80,44 +80,14 @@ void RoundAt(Decimal& d, int keep, RoundingMode mode) {
   StripTrailingZeros(d);
 }
 
-// Writes a positive finite double in scientific form with at most 15
-// significant digits, correctly rounded; returns the end of the text.
-const char* ScientificDigits(double magnitude, char* buffer, std::size_t size) {
-  // The shortest form that reads back as the same double is much cheaper to
-  // get. When it has at most 15 significant digits it is also the correctly
-  // rounded 15-digit form: a normal double's spacing is below a fifth of the
-  // spacing of 15-digit decimals, so no other 15-digit decimal lies as close.
-  // Subnormal doubles are coarser and always take the long way.
-  const char* end = float_chars::ShortestScientific(buffer, buffer + size, magnitude);
-  int significant = 0;
-  for (const char* p = buffer; p != end && *p != 'e'; ++p) {
-    if (*p != '.') ++significant;
-  }
-  if (significant > 15 || magnitude < std::numeric_limits<double>::min()) {
-    end = float_chars::Scientific(buffer, buffer + size, magnitude, 14);
-  }
-  return end;
-}
-
 }  // namespace
 
 Decimal DecimalFromDouble(double v) {
   Decimal d;
   if (v == 0.0) return d;
   d.negative = v < 0;
-  char buffer[40];
-  const char* const end = ScientificDigits(v < 0 ? -v : v, buffer, sizeof buffer);
-  // d.ddddde±x: the digits without the point, and the exponent.
-  const char* e = buffer;
-  while (e != end && *e != 'e') ++e;
-  int exponent = 0;
-  std::from_chars(e + 1 + (e + 1 != end && e[1] == '+' ? 1 : 0), end, exponent);
-  char digits[20];
-  int n = 0;
-  for (const char* p = buffer; p != e && n < 20; ++p) {
-    if (*p != '.') digits[n++] = *p;
-  }
-  SetDigits(d, digits, digits + n, exponent + 1);
+  const value::internal::DecimalDigits digits = float_chars::Digits15(v < 0 ? -v : v);
+  SetDigits(d, digits.digits, digits.digits + digits.count, digits.exponent + 1);
   return d;
 }
 

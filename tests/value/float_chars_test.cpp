@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -27,7 +28,9 @@ std::vector<double> Doubles() {
                                 1e-4, 1e-5, 123456789012345.0, 1234567890123456.0, 9.999999999999995e14,
                                 0.30000000000000004, 1e308, 1e-308, 5e-324, 1e22, 1e23,
                                 limits::max(), limits::min(), limits::denorm_min(), limits::epsilon(),
-                                99.995, 1234.5, 0.045, 2.675, 1.005, 1e100, 4.35, 8.5e-7};
+                                99.995, 1234.5, 0.045, 2.675, 1.005, 1e100, 4.35, 8.5e-7,
+                                // shortest digits that are a 15-digit midpoint
+                                1.000000000000005, 0.3000000000000005, 123456789.0123455};
   std::mt19937_64 random(20241207);
   // Any bit pattern (wide exponents, subnormals), and values that look like
   // what tables hold: decimals with few digits, at every magnitude.
@@ -61,6 +64,13 @@ TEST(FloatCharsTest, PortableFormattingWritesTheStandardText) {
     for (const int precision : {0, 2, 14, 20}) {
       ASSERT_EQ(Text(portable_set::Scientific, v, precision),
                 Text(std_set::Scientific, v, precision));
+    }
+    if (v != 0.0) {
+      const DecimalDigits expected = std_set::Digits15(std::fabs(v));
+      const DecimalDigits got = portable_set::Digits15(std::fabs(v));
+      ASSERT_EQ(std::string(got.digits, static_cast<std::size_t>(got.count)),
+                std::string(expected.digits, static_cast<std::size_t>(expected.count)));
+      ASSERT_EQ(got.exponent, expected.exponent);
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "date_columns.h"
+#include "pelt/value/text.h"
 
 namespace pelt::web {
 namespace {
@@ -42,11 +43,15 @@ Variant CellValue(CellKind kind, double number, std::u16string_view text) {
   return Variant::Null();
 }
 
-void CellBatch::Resize(std::size_t cells, std::size_t text_units) {
+void CellBatch::Resize(std::size_t cells, std::size_t text_bytes) {
   kinds_.resize(cells);
   numbers_.resize(cells);
   text_ends_.resize(cells);
-  text_.resize(text_units);
+  utf8_.resize(text_bytes);
+}
+
+void CellBatch::TakeText(std::size_t text_bytes) {
+  value::AssignFromUtf8(std::string_view(utf8_.data(), text_bytes), text_);
 }
 
 Variant CellBatch::Value(std::size_t cell) const {

@@ -24,14 +24,18 @@ enum class CellKind : std::uint8_t {
 
 // The cells of a batch of rows, packed by pelt.mjs straight into the
 // module's memory: a kind and a number per cell, and the texts one after
-// another in UTF-16 with the end of each cell's text.
+// another in UTF-8 (which the browser encodes fastest), with the end of each
+// cell's text in UTF-16 units.
 class CellBatch {
  public:
-  void Resize(std::size_t cells, std::size_t text_units);
+  // text_bytes: room for the UTF-8 of all the texts.
+  void Resize(std::size_t cells, std::size_t text_bytes);
+  // Takes the first text_bytes of the UTF-8 written as the batch's texts.
+  void TakeText(std::size_t text_bytes);
   std::uintptr_t KindsAddress() { return reinterpret_cast<std::uintptr_t>(kinds_.data()); }
   std::uintptr_t NumbersAddress() { return reinterpret_cast<std::uintptr_t>(numbers_.data()); }
   std::uintptr_t TextEndsAddress() { return reinterpret_cast<std::uintptr_t>(text_ends_.data()); }
-  std::uintptr_t TextAddress() { return reinterpret_cast<std::uintptr_t>(text_.data()); }
+  std::uintptr_t TextAddress() { return reinterpret_cast<std::uintptr_t>(utf8_.data()); }
   // The feature id of each row, when the rows have them.
   std::uintptr_t FidsAddress() { return reinterpret_cast<std::uintptr_t>(fids_.data()); }
   void ResizeFids(std::size_t rows) { fids_.resize(rows); }
@@ -43,6 +47,7 @@ class CellBatch {
   std::vector<std::uint8_t> kinds_;
   std::vector<double> numbers_;
   std::vector<std::uint32_t> text_ends_;
+  std::string utf8_;
   std::u16string text_;
   std::vector<double> fids_;
 };

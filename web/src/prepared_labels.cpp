@@ -43,7 +43,9 @@ bool PreparedLabels::GiveWord(const std::string& key, int kind, double number,
                      CellValue(static_cast<CellKind>(kind), number, value::FromUtf8(text)));
 }
 
-void PreparedLabels::LabelRows(std::size_t rows, bool fids, double first_row) {
+void PreparedLabels::LabelRows(std::size_t rows, std::size_t text_bytes, bool fids,
+                               double first_row) {
+  cells_.TakeText(text_bytes);
   if (!started_) {
     words_.AddClock(std::time(nullptr));
     if (fids) words_.AddLayer();
@@ -68,10 +70,11 @@ void PreparedLabels::LabelRows(std::size_t rows, bool fids, double first_row) {
     }
     label_ends_.push_back(static_cast<std::uint32_t>(labels_.size()));
   }
+  value::AssignUtf8(labels_, labels_utf8_);
 }
 
 std::uintptr_t PreparedLabels::LabelsAddress() const {
-  return reinterpret_cast<std::uintptr_t>(labels_.data());
+  return reinterpret_cast<std::uintptr_t>(labels_utf8_.data());
 }
 
 std::uintptr_t PreparedLabels::LabelEndsAddress() const {

@@ -35,12 +35,14 @@ class PreparedLabels {
   void ReserveCells(std::size_t cells, std::size_t text_units) { cells_.Resize(cells, text_units); }
   void ReserveFids(std::size_t rows) { cells_.ResizeFids(rows); }
 
-  // Labels the rows of the batch; a label that fails is "", counted. With
-  // fids, FID and ROW (first_row for the first, counting up) are supplied.
-  void LabelRows(std::size_t rows, bool fids, double first_row);
-  // The labels of the last batch: UTF-16 one after another, and their ends.
+  // Labels the rows of the batch, whose texts take text_bytes; a label
+  // that fails is "", counted. With fids, FID and ROW (first_row for the
+  // first, counting up) are supplied.
+  void LabelRows(std::size_t rows, std::size_t text_bytes, bool fids, double first_row);
+  // The labels of the last batch: UTF-8 one after another, and the end of
+  // each in UTF-16 units.
   std::uintptr_t LabelsAddress() const;
-  std::size_t LabelsLength() const { return labels_.size(); }
+  std::size_t LabelsLength() const { return labels_utf8_.size(); }
   std::uintptr_t LabelEndsAddress() const;
   std::size_t Failed() const { return failed_; }
 
@@ -57,6 +59,7 @@ class PreparedLabels {
   bool started_ = false;
   CellBatch cells_;
   std::u16string labels_;
+  std::string labels_utf8_;
   std::vector<std::uint32_t> label_ends_;
   std::size_t failed_ = 0;
 };
