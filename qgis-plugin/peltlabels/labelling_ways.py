@@ -32,7 +32,9 @@ import peltexpressions
 BATCH = 8192
 # Ids spread wider than this many per feature are looked up feature by feature.
 _MOST_IDS_PER_FEATURE = 2
-_FORMULA = "array_get(@pelt_labels, $id - @pelt_first_fid)"
+# An index is quicker for QGIS than array_get, and $id alone than $id less the base.
+_FORMULA = "@pelt_labels[$id]"
+_FORMULA_WITH_BASE = "@pelt_labels[$id - @pelt_fid_base]"
 _STRING = 2  # the field calculator's FIELD_TYPE for text
 
 
@@ -53,17 +55,22 @@ def write_copy(source: Tuple[str, Union[int, str, None]], destination: Tuple[str
 
 
 def _labels_by_fid(labels: Any) -> Optional[Tuple[List[Optional[str]], int]]:
-    """The labels in a list indexed by fid less the first fid, or None when ids are sparse."""
+    """The labels in a list indexed by fid less a base, and the base; None when ids are sparse.
+
+    Small first ids (a GeoPackage's 1, a Shapefile's 0) get base 0, so that
+    the field calculator indexes the list by $id alone.
+    """
     fids = labels.index.to_numpy()
     if len(fids) == 0:
         return [], 0
     first = int(fids.min())
-    span = int(fids.max()) - first + 1
+    base = 0 if 0 <= first <= BATCH else first
+    span = int(fids.max()) - base + 1
     if span > _MOST_IDS_PER_FEATURE * len(fids) + BATCH:
         return None
     by_fid = np.full(span, None, dtype=object)
-    by_fid[fids - first] = labels.to_numpy()
-    return by_fid.tolist(), first
+    by_fid[fids - base] = labels.to_numpy()
+    return by_fid.tolist(), base
 
 
 def label_through_calculator(source: Tuple[str, Union[int, str, None]], expression: str,
@@ -81,14 +88,15 @@ def label_through_calculator(source: Tuple[str, Union[int, str, None]], expressi
         return None
     scope = QgsExpressionContextScope("Pelt Labels")
     scope.setVariable("pelt_labels", indexed[0])
-    scope.setVariable("pelt_first_fid", indexed[1])
+    scope.setVariable("pelt_fid_base", indexed[1])
     expression_context = context.expressionContext()
     expression_context.appendScope(scope)
     context.setExpressionContext(expression_context)
     try:
         results, ok = calculator.run({
             "INPUT": parameters["INPUT"], "FIELD_NAME": field_name, "FIELD_TYPE": _STRING,
-            "FIELD_LENGTH": 0, "FIELD_PRECISION": 0, "FORMULA": _FORMULA,
+            "FIELD_LENGTH": 0, "FIELD_PRECISION": 0,
+            "FORMULA": _FORMULA_WITH_BASE if indexed[1] else _FORMULA,
             "OUTPUT": parameters["OUTPUT"]}, context, feedback)
     finally:
         expression_context = context.expressionContext()

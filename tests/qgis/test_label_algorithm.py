@@ -14,16 +14,41 @@ EXPRESSIONS = [
     "[SURVEYED] [UPDATED] [CAPITAL] [MEAN_TEMP] $$PAGE",
 ]
 
-# How the input and output are given, the way "Label features" must take,
-# and the fields the output format cannot hold (GeoJSON has no binary).
+def renumbered(tmp, first, step):
+    """The sample with feature ids first, first + step, …"""
+    from osgeo import ogr
+
+    path = tmp / f"ids-{first}-{step}.gpkg"
+    dataset = ogr.Open(str(SAMPLE))
+    source = dataset.GetLayer(0)
+    out = ogr.GetDriverByName("GPKG").CreateDataSource(str(path))
+    layer = out.CreateLayer("places", source.GetSpatialRef(), source.GetGeomType())
+    definition = source.GetLayerDefn()
+    for i in range(definition.GetFieldCount()):
+        layer.CreateField(definition.GetFieldDefn(i))
+    for n, feature in enumerate(source):
+        feature.SetFID(first + n * step)
+        layer.CreateFeature(feature)
+    out = None
+    return path
+
+
+# The input file, the input as given, the output, the way "Label features"
+# must take, and the fields the output format cannot hold (GeoJSON has no
+# binary).
 WAYS = [
-    ("file to temporary layer", lambda: str(SAMPLE), lambda tmp: "memory:",
+    ("file to temporary layer", lambda tmp: SAMPLE, str, lambda tmp: "memory:",
      "label_through_calculator", set()),
-    ("file to GeoPackage", lambda: str(SAMPLE), lambda tmp: str(tmp / "out.gpkg"), "write_copy",
-     set()),
-    ("file to GeoJSON", lambda: str(SAMPLE), lambda tmp: str(tmp / "out.geojson"), "write_copy",
-     {"PHOTO"}),
-    ("part of a layer", lambda: QgsProcessingFeatureSourceDefinition(str(SAMPLE), False, 1000),
+    ("ids from a million", lambda tmp: renumbered(tmp, 1_000_000, 1), str, lambda tmp: "memory:",
+     "label_through_calculator", set()),
+    ("sparse ids", lambda tmp: renumbered(tmp, 1, 1_000_000), str, lambda tmp: "memory:",
+     "label_feature_by_feature", set()),
+    ("file to GeoPackage", lambda tmp: SAMPLE, str, lambda tmp: str(tmp / "out.gpkg"),
+     "write_copy", set()),
+    ("file to GeoJSON", lambda tmp: SAMPLE, str, lambda tmp: str(tmp / "out.geojson"),
+     "write_copy", {"PHOTO"}),
+    ("part of a layer", lambda tmp: SAMPLE,
+     lambda path: QgsProcessingFeatureSourceDefinition(str(path), False, 1000),
      lambda tmp: "memory:", "label_feature_by_feature", set()),
 ]
 
@@ -54,16 +79,17 @@ def rows_of(layer, names):
 def test_output_field_is_pelt_labels(qgis_app, tmp_path, monkeypatch, expression, way):
     from peltlabels import label_algorithm
 
-    _, source, output, taken, not_held = way
+    _, source, as_input, output, taken, not_held = way
     calls = []
     original = getattr(label_algorithm, taken)
     monkeypatch.setattr(label_algorithm, taken,
                         lambda *args, **kwargs: calls.append(1) or original(*args, **kwargs))
+    path = source(tmp_path)
     expected = tmp_path / "expected.gpkg"
-    done = pelt_label("label", "--to", expected, "--field", "LBL", "--set", "PAGE=7", SAMPLE,
+    done = pelt_label("label", "--to", expected, "--field", "LBL", "--set", "PAGE=7", path,
                       expression)
     assert done.returncode == 0, done.stderr
-    layer = run({"INPUT": source(), "EXPRESSION": expression, "FIELD_NAME": "LBL",
+    layer = run({"INPUT": as_input(path), "EXPRESSION": expression, "FIELD_NAME": "LBL",
                  "RESERVED_WORDS": "PAGE=7", "OUTPUT": output(tmp_path)})
     assert calls, f"'Label features' did not take {taken}"
     assert labels_of(layer, "LBL") == labels_of(QgsVectorLayer(str(expected)), "LBL")
