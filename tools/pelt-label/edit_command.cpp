@@ -16,6 +16,7 @@
 #include "options.h"
 #include "pelt/adapters/gdal/layer_table.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
+#include "pelt/host/run_words.h"
 #include "pelt/value/collection.h"
 #include "pelt/value/text.h"
 #include "source_arguments.h"
@@ -54,20 +55,6 @@ no display, or a source or layer that cannot be opened.
 )";
 constexpr CommandSyntax kSyntax{kCommand, kOptions, kUsage};
 
-// The words the label command supplies values for, as the user inserts them.
-struct BuiltInWord {
-  std::u16string_view word;
-  std::u16string_view description;
-};
-constexpr BuiltInWord kBuiltInWords[] = {
-    {u"$$DATE", u"Today's date, in the locale's short date format"},
-    {u"$$TIME", u"The time now"},
-    {u"$$LAYER", u"The name of the layer being labelled"},
-    {u"$$SOURCE", u"The file name of the data source"},
-    {u"$$FID", u"The feature's identifier"},
-    {u"$$ROW", u"The feature's position in the layer, from 1"},
-};
-
 // The reserved words and their descriptions (keyed by word), built-in ones
 // first, then the --set ones in the order given.
 struct ReservedWordLists {
@@ -78,7 +65,10 @@ struct ReservedWordLists {
 bool BuildReservedWords(const std::vector<std::string_view>& sets, ReservedWordLists& lists,
                         std::string& error) {
   std::vector<std::pair<std::u16string, std::u16string>> rows;
-  for (const BuiltInWord& word : kBuiltInWords) rows.emplace_back(word.word, word.description);
+  // The words the label command supplies, as the user inserts them.
+  for (const host::RunWordInfo& word : host::RunWordTable()) {
+    rows.emplace_back(u"$$" + std::u16string(word.name), word.description);
+  }
   for (const std::string_view set : sets) {
     const std::size_t equals = set.find('=');
     std::string_view key = set.substr(0, equals);

@@ -2,17 +2,16 @@
 
 #include <algorithm>
 
-#include "pelt/adapters/gdal/run_words.h"
+#include "pelt/host/run_words.h"
 #include "pelt/value/text.h"
 
 namespace pelt::reference {
 
 std::string RunWordMismatch(const std::vector<std::string>& listed) {
-  gdal::RunWords words;
-  words.AddClock(0);
-  words.AddLayer("layer", "source");
   std::vector<std::string> supplied;
-  for (const std::u16string& name : words.Names()) supplied.push_back("$$" + value::ToUtf8(name));
+  for (const host::RunWordInfo& word : host::RunWordTable()) {
+    supplied.push_back("$$" + value::ToUtf8(word.name));
+  }
   std::vector<std::string> sorted = listed;
   std::sort(sorted.begin(), sorted.end());
   std::sort(supplied.begin(), supplied.end());

@@ -12,15 +12,6 @@ function statementEntry(statement) {
   return statement.entry ?? statement.description.slice(0, statement.description.indexOf(':'));
 }
 
-// Reserved words and tags as strings or {entry|word|name, description}.
-function entryOf(item) {
-  return typeof item === 'string' ? item : item.entry ?? item.word ?? item.name;
-}
-
-function descriptionOf(item) {
-  return typeof item === 'string' ? '' : item.description ?? '';
-}
-
 // Replaces the selection (or inserts at the caret) and labels anew.
 function replaceSelection(box, text) {
   box.focus();
@@ -49,12 +40,12 @@ export function fillInsertLists(pelt, box) {
   const words = fillList(
     'word-list',
     'word-description',
-    pelt.reservedWords.map((w) => ({entry: entryOf(w), description: descriptionOf(w)})),
+    pelt.reservedWords.map((w) => ({entry: w.name, description: w.description})),
   );
   const tags = fillList(
     'tag-list',
     'tag-description',
-    pelt.tags.map((t) => ({entry: entryOf(t), description: descriptionOf(t)})),
+    pelt.tags,
   );
   const fields = document.getElementById('field-list');
 

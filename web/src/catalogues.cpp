@@ -8,9 +8,9 @@
 #include "builder/help_page.h"
 #include "builder/tag_catalogue.h"
 #include "pelt/host/host_table.h"
+#include "pelt/host/run_words.h"
 #include "pelt/language/statements.h"
 #include "pelt/value/text.h"
-#include "run_words.h"
 
 namespace pelt::web {
 
@@ -48,11 +48,13 @@ val Statements() {
 }
 
 val ReservedWords() {
-  RunWords run;
-  run.AddClock(0);
-  run.AddLayer();
   val words = val::array();
-  for (const std::u16string& name : run.Names()) words.call<void>("push", "$$" + Utf8(name));
+  for (const host::RunWordInfo& info : host::RunWordTable()) {
+    val word = val::object();
+    word.set("name", "$$" + Utf8(info.name));
+    word.set("description", Utf8(info.description));
+    words.call<void>("push", word);
+  }
   return words;
 }
 

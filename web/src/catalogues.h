@@ -8,8 +8,8 @@ namespace pelt::web {
 // use: the statements in catalogue order ({name, entry, description,
 // example: {expression, input, output}}, the examples labelled by the
 // evaluator as the dialog's Help page labels them), the reserved words a
-// run in the browser supplies for a table with feature ids ("$$DATE" …), and the text tags ({entry,
-// description}).
+// run in the browser supplies for a table with feature ids ({name: "$$DATE",
+// description} …), and the text tags ({entry, description}).
 emscripten::val Statements();
 emscripten::val ReservedWords();
 emscripten::val Tags();

@@ -48,7 +48,9 @@ void PreparedLabels::LabelRows(std::size_t rows, std::size_t text_bytes, bool fi
   cells_.TakeText(text_bytes);
   if (!started_) {
     words_.AddClock(std::time(nullptr));
-    if (fids) words_.AddLayer();
+    // A table in the browser has no layer or file: LAYER and SOURCE are ""
+    // unless given.
+    if (fids) words_.AddLayer(u"", u"");
     started_ = true;
   }
   labels_.clear();
@@ -60,7 +62,10 @@ void PreparedLabels::LabelRows(std::size_t rows, std::size_t text_bytes, bool fi
   std::size_t cell = 0;
   for (std::size_t r = 0; r < rows; ++r) {
     for (const std::size_t field : read_) row.Set(field, cells_.Value(cell++));
-    if (fids) words_.SetFeature(cells_.Fid(r), first_row + static_cast<double>(r));
+    if (fids) {
+      words_.SetFeature(CellValue(CellKind::kInteger, cells_.Fid(r), {}),
+                        CellValue(CellKind::kInteger, first_row + static_cast<double>(r), {}));
+    }
     const std::u16string_view made =
         evaluator_.MakeLabelView(&table_, &row, expression_, words_.collection());
     if (evaluator_.LastCallSucceeded()) {

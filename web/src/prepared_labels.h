@@ -9,7 +9,7 @@
 #include "cells.h"
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"
-#include "run_words.h"
+#include "pelt/host/run_words.h"
 
 namespace pelt::web {
 
@@ -55,7 +55,7 @@ class PreparedLabels {
   bool valid_ = false;
   std::string message_;
   evaluator::PeltExpressionEvaluator evaluator_;
-  RunWords words_;
+  host::RunWords words_;
   bool started_ = false;
   CellBatch cells_;
   std::u16string labels_;

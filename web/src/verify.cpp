@@ -12,7 +12,7 @@
 #include "pelt/value/conversion.h"
 #include "pelt/value/text.h"
 #include "pelt/warnings/expression_warnings.h"
-#include "run_words.h"
+#include "pelt/host/run_words.h"
 #include "table_fields.h"
 
 namespace pelt::web {
@@ -23,7 +23,7 @@ val Verify(const std::string& expression, const val& fields, const val& words,
            const std::string& locale_id) {
   std::optional<std::vector<std::u16string>> supplied;
   if (!words.isNull() && !words.isUndefined()) {
-    RunWords run;
+    host::RunWords run;
     const auto count = words["length"].as<std::size_t>();
     // Names only; a word given twice is refused when labels are made.
     for (std::size_t i = 0; i < count; ++i) {

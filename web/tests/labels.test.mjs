@@ -122,7 +122,8 @@ test('the catalogues come from the library\'s own tables', () => {
   const left = pelt.statements.find((s) => s.name === 'Left');
   assert.equal(left.entry, '.Left(0)');
   assert.deepEqual(left.example, {expression: '[VALUE].Left(2)', input: 'Hello World', output: 'He', refused: false});
-  assert.ok(pelt.reservedWords.includes('$$DATE') && pelt.reservedWords.includes('$$ROW'));
+  assert.deepEqual(pelt.reservedWords.map((w) => w.name), ['$$DATE', '$$TIME', '$$LAYER', '$$SOURCE', '$$FID', '$$ROW']);
+  assert.equal(pelt.reservedWords.at(-1).description, "The feature's position in the layer, from 1");
   assert.equal(pelt.tags.length, 12);
   assert.match(pelt.version, /^\d+\.\d+\.\d+$/);
 });

@@ -1,59 +1,20 @@
 #include "pelt/adapters/gdal/run_words.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <utility>
 
 #include "adapters/gdal/field_values.h"
-#include "pelt/value/date_serial.h"
 #include "pelt/value/text.h"
 
 namespace pelt::gdal {
 
-using value::Variant;
-
-// Collection::Add refuses a key already there, so what the caller gave
-// first is never replaced by the values added after it.
-bool RunWords::Give(std::u16string_view key, Variant value) {
-  return values_->Add(std::move(value), key) == value::ErrorCode::kNone;
-}
-
-void RunWords::AddClock(std::time_t now) {
-  std::tm local{};
-  localtime_r(&now, &local);
-  const std::optional<value::Date> today =
-      value::MakeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-  const std::optional<value::Date> time_of_day =
-      value::MakeDate(1899, 12, 30, local.tm_hour, local.tm_min, std::min(local.tm_sec, 59));
-  if (today) (void)values_->Add(Variant::FromDate(*today), u"DATE");
-  if (time_of_day) (void)values_->Add(Variant::FromDate(*time_of_day), u"TIME");
-}
-
 void RunWords::AddLayer(std::string_view layer, std::string_view source_path) {
-  (void)values_->Add(Variant::FromText(value::FromUtf8(layer)), u"LAYER");
   const std::string file_name = std::filesystem::path(source_path).filename().string();
-  (void)values_->Add(Variant::FromText(value::FromUtf8(file_name)), u"SOURCE");
-  if (values_->Add(Variant::FromLong(0), u"FID") == value::ErrorCode::kNone) {
-    fid_ = values_->MutableItemByKey(u"FID");
-  }
-  if (values_->Add(Variant::FromLong(0), u"ROW") == value::ErrorCode::kNone) {
-    row_ = values_->MutableItemByKey(u"ROW");
-  }
-}
-
-std::vector<std::u16string> RunWords::Names() const {
-  std::vector<std::u16string> names;
-  for (std::int32_t i = 1; i <= values_->Count(); ++i) {
-    if (const std::u16string* key = values_->KeyAt(i)) names.push_back(*key);
-  }
-  return names;
+  words_.AddLayer(value::FromUtf8(layer), value::FromUtf8(file_name));
 }
 
 void RunWords::SetFeature(std::int64_t fid, std::int64_t row) {
-  if (fid_ != nullptr) *fid_ = internal::WideIntegerValue(fid);
-  if (row_ != nullptr) *row_ = internal::WideIntegerValue(row);
+  words_.SetFeature(internal::WideIntegerValue(fid), internal::WideIntegerValue(row));
 }
 
 }  // namespace pelt::gdal

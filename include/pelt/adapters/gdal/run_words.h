@@ -5,27 +5,26 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "pelt/host/run_words.h"
 #include "pelt/value/collection.h"
 
 namespace pelt::gdal {
 
-// The reserved-word values a labelling run supplies: the caller's own words
-// first, which always win, then DATE and TIME of one instant, and for a
-// layer LAYER, SOURCE (the file name) and, per feature, FID and ROW
-// (1-based). pelt-label and the Python package label with these.
+// The reserved-word values of a labelling run over a GDAL layer
+// (host::RunWords): SOURCE is the file name of the source's path, FID and
+// ROW (1-based) 64-bit. pelt-label and the Python package label with these.
 class RunWords {
  public:
-  RunWords() = default;
-  RunWords(const RunWords&) = delete;  // FID and ROW point into the collection
-  RunWords& operator=(const RunWords&) = delete;
-
   // A word of the caller's; false when its key was given already (keys
   // match regardless of case).
-  bool Give(std::u16string_view key, value::Variant value);
+  bool Give(std::u16string_view key, value::Variant value) {
+    return words_.Give(key, std::move(value));
+  }
   // DATE (the day) and TIME (the time of day) of now, in local time.
-  void AddClock(std::time_t now);
+  void AddClock(std::time_t now) { words_.AddClock(now); }
   // LAYER and SOURCE, and FID and ROW, which SetFeature changes.
   void AddLayer(std::string_view layer, std::string_view source_path);
   // FID and ROW of the next feature (unless the caller gave them). Ids
@@ -33,18 +32,15 @@ class RunWords {
   void SetFeature(std::int64_t fid, std::int64_t row);
 
   // The words given a value so far, as keyed (without "$$").
-  std::vector<std::u16string> Names() const;
+  std::vector<std::u16string> Names() const { return words_.Names(); }
 
-  // The values as the evaluator takes them, made once: labels pass this
-  // reference on without touching its count, which threads labelling side
-  // by side would otherwise take turns to change.
-  const std::shared_ptr<const value::CollectionView>& collection() const { return view_; }
+  // The values as the evaluator takes them, made once (see host::RunWords).
+  const std::shared_ptr<const value::CollectionView>& collection() const {
+    return words_.collection();
+  }
 
  private:
-  std::shared_ptr<value::Collection> values_ = std::make_shared<value::Collection>();
-  std::shared_ptr<const value::CollectionView> view_ = values_;
-  value::Variant* fid_ = nullptr;
-  value::Variant* row_ = nullptr;
+  host::RunWords words_;
 };
 
 }  // namespace pelt::gdal
