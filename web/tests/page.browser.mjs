@@ -179,22 +179,25 @@ test('the address holds the expression and locale, and a link restores them', as
   await page.close();
 });
 
-// Entries put in with the keyboard alone: a statement at the caret, a tag
-// around the selected text.
+// Entries put in with the keyboard alone: a statement and a word at the
+// caret, a tag around the selected text.
 const INSERTS = [
   {list: '#statement-list', entry: '.UCase', button: 'add-statement', result: '[NAME].UCase'},
+  {list: '#word-list', entry: '$$ROW', button: 'add-word', result: '[NAME]$$ROW',
+   description: ['#word-description', "The feature's position in the layer, from 1"]},
   {list: '#tag-list', entry: '<BOL></BOL>', button: 'add-tag', result: '<BOL>[NAME]</BOL>'},
 ];
 
-test('statements and tags are inserted with the keyboard alone', async () => {
+test('statements, words and tags are inserted with the keyboard alone', async () => {
   const page = await open();
-  for (const {list, entry, button, result} of INSERTS) {
+  for (const {list, entry, button, result, description} of INSERTS) {
     await page.fill('#expression', '[NAME]');
     await page.focus('#expression');
     await page.keyboard.press('Control+A');
-    if (list === '#statement-list') await page.keyboard.press('ArrowRight');
+    if (list !== '#tag-list') await page.keyboard.press('ArrowRight');
     await page.focus(list);
     await page.selectOption(list, entry);
+    if (description) assert.equal(await page.textContent(description[0]), description[1]);
     await page.keyboard.press('Tab');
     assert.equal(await page.evaluate(() => document.activeElement.id), button);
     await page.keyboard.press('Enter');
