@@ -10,7 +10,7 @@ namespace pelt::web {
 
 PreparedLabels::PreparedLabels(const std::string& expression, const emscripten::val& fields,
                                const std::string& locale_id)
-    : locale_id_(locale_id), expression_(value::FromUtf8(expression)), table_(FieldSpecs(fields)),
+    : locale_id_(locale_id), expression_(value::FromUtf8(expression)), table_(TableFieldsOf(fields)),
       field_count_(fields["length"].as<std::size_t>()) {
   const LocaleOverride scope(locale_id_);
   valid_ = evaluator_.VerifyExpression(&table_, expression_) != evaluator::kFalse;

@@ -6,16 +6,16 @@
 
 namespace pelt::web {
 
-std::vector<host::FieldSpec> FieldSpecs(const emscripten::val& fields) {
+std::vector<host::FieldSpec> TableFieldsOf(const emscripten::val& fields) {
   const auto count = fields["length"].as<std::size_t>();
-  std::vector<host::FieldSpec> specs;
-  specs.reserve(count);
+  std::vector<host::FieldSpec> columns;
+  columns.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
     const emscripten::val field = fields[i];
-    specs.push_back({value::FromUtf8(field["name"].as<std::string>()),
-                     static_cast<host::FieldType>(field["type"].as<int>())});
+    columns.push_back({value::FromUtf8(field["name"].as<std::string>()),
+                       static_cast<host::FieldType>(field["type"].as<int>())});
   }
-  return specs;
+  return columns;
 }
 
 }  // namespace pelt::web

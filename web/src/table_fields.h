@@ -10,6 +10,6 @@ namespace pelt::web {
 
 // A JavaScript array of {name, type} (type a field type code, which pelt.mjs
 // finds from the type's name) as the fields of a host table.
-std::vector<host::FieldSpec> FieldSpecs(const emscripten::val& fields);
+std::vector<host::FieldSpec> TableFieldsOf(const emscripten::val& fields);
 
 }  // namespace pelt::web

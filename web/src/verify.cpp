@@ -32,7 +32,7 @@ val Verify(const std::string& expression, const val& fields, const val& words,
     run.AddClock(0);
     supplied = run.Names();
   }
-  host::MemoryTable table(FieldSpecs(fields));
+  host::MemoryTable table(TableFieldsOf(fields));
   const std::u16string text = value::FromUtf8(expression);
   const LocaleOverride scope(locale_id);
   evaluator::PeltExpressionEvaluator evaluator;
