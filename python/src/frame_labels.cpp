@@ -23,6 +23,7 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
   // Once a few labels show their length, the buffer is sized for all of
   // them, so that it is not copied over and over as it grows.
   constexpr std::size_t kSampleRows = 256;
+  (void)evaluator.PrepareLabels(&table, expression, words);
   for (std::size_t i = first; i < end; ++i) {
     if (i == first + kSampleRows) {
       out.text.reserve(out.text.size() / kSampleRows * (end - first) * 9 / 8);
@@ -30,7 +31,7 @@ void LabelStretch(ColumnTable& table, std::size_t first, std::size_t end,
     row.MoveTo(i);
     unread.Start(static_cast<std::int64_t>(i));
     try {
-      const std::u16string_view label = evaluator.MakeLabelView(&table, &row, expression, words);
+      const std::u16string_view label = evaluator.MakePreparedLabel(&row);
       // "" is a failure or an empty label; the evaluator's verdict tells.
       if (evaluator.LastCallSucceeded()) {
         out.text += label;

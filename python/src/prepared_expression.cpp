@@ -159,11 +159,11 @@ py::tuple PreparedExpression::LabelRows(const py::sequence& rows, const PythonWo
     const std::lock_guard<std::mutex> turn(evaluator_lock_);
     UnreadDateCount unread(labels);
     labels.ends.reserve(count);
+    (void)evaluator_.PrepareLabels(&table_, expression_, run.collection());
     for (std::size_t i = 0; i < count; ++i) {
       if (fids) run.SetFeature((*fids)[i], first_row + static_cast<std::int64_t>(i));
       unread.Start(static_cast<std::int64_t>(i));
-      const std::u16string_view made =
-          evaluator_.MakeLabelView(&table_, &cells[i], expression_, run.collection());
+      const std::u16string_view made = evaluator_.MakePreparedLabel(&cells[i]);
       if (evaluator_.LastCallSucceeded()) {
         labels.text += made;
       } else if (labels.failed++ == 0) {

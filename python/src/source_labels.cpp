@@ -86,12 +86,12 @@ bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
   const evaluator::CollectionRef collection = words_.collection();
   const std::size_t count = cursor_->NextBatch(batch_, max_count);
   std::string written;
+  (void)evaluator_.PrepareLabels(table_.get(), expression_, collection);
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t start = out.text.size();
     words_.SetFeature(batch_.fid(i), ++row_);
     unread.Start(row_ - 1);
-    const std::u16string_view label =
-        evaluator_.MakeLabelView(table_.get(), &batch_.RowAt(i), expression_, collection);
+    const std::u16string_view label = evaluator_.MakePreparedLabel(&batch_.RowAt(i));
     // "" is a failure or an empty label; the evaluator's verdict tells.
     if (evaluator_.LastCallSucceeded()) {
       out.text += label;

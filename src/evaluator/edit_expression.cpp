@@ -60,6 +60,7 @@ std::u16string PeltExpressionEvaluator::EditExpression(host::HostTable* pTable,
                                                        std::u16string_view pExpression,
                                                        const CollectionRef& ReservedWords,
                                                        const CollectionRef& ReservedWordDescriptions) {
+  preparation_ = Preparation::kNone;
   std::u16string result;
   errors::GuardProcedure(kEditExpressionSite, errors::OnFailure::kShowHere, [&] {
     // The previous dialog goes first, so two never hold the table at once.

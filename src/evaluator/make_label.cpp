@@ -55,6 +55,11 @@ bool PeltExpressionEvaluator::AssembleLabel(host::HostTable* pTable, host::HostR
   } catch (...) {
     language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelFailure);
   }
+  LabelFailed();
+  return false;
+}
+
+void PeltExpressionEvaluator::LabelFailed() {
   try {
     if (m_bShowMessages) {
       ui::ActiveMessageBoxes().Show(m_sMessage,
@@ -65,65 +70,72 @@ bool PeltExpressionEvaluator::AssembleLabel(host::HostTable* pTable, host::HostR
     // The box is a courtesy; the result is "" either way.
   }
   m_bValid = false;
+}
+
+bool PeltExpressionEvaluator::PrepareLabels(host::HostTable* pTable,
+                                            std::u16string_view pExpression,
+                                            const CollectionRef& pReservedWordValues) {
+  if (VerifyExpression(pTable, pExpression) == kFalse) {
+    preparation_ = Preparation::kRefused;
+    return false;
+  }
+  try {
+    if (m_pReservedWordValues != pReservedWordValues) m_pReservedWordValues = pReservedWordValues;
+    IndexFields(Tokens());
+    LabelScratch& scratch = label_scratch_;
+    for (std::size_t i = 0; i < scratch.names.size(); ++i) {
+      // A verified expression with fields has a table.
+      std::int32_t index = -1;
+      errors::ThrowIfFailed(pTable->IndexOfField(*scratch.names[i], index));
+      scratch.indices[i] = NarrowFieldIndex(index);
+    }
+    prepared_table_ = pTable;
+    preparation_ = Preparation::kPrepared;
+    return true;
+  } catch (...) {
+    language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelStringFailure);
+  }
+  LabelFailed();
+  preparation_ = Preparation::kRefused;
   return false;
+}
+
+std::u16string_view PeltExpressionEvaluator::MakePreparedLabel(host::HostRow* pRow) {
+  if (preparation_ != Preparation::kPrepared) {
+    // A refused preparation keeps its own message.
+    if (preparation_ == Preparation::kNone) {
+      m_sMessage.assign(language::MessageText(MessageId::kMakeLabelFailure));
+    }
+    LabelFailed();
+    return {};
+  }
+  // After a failed row, the message is verification's again, as MakeLabel
+  // leaves it.
+  if (!m_bValid) m_sMessage = scan_memo_.message;
+  const value::LocaleData& locale = value::UserLocale();
+  if (&locale != scan_memo_.locale) {
+    // Numeric arguments were read in the locale of the preparation: prepare
+    // again in this one, as MakeLabel would scan again.
+    const std::u16string expression = scan_memo_.expression;
+    if (!PrepareLabels(prepared_table_, expression, m_pReservedWordValues)) return {};
+  }
+  try {
+    ReadValues(prepared_table_, pRow, /*indices_found=*/true);
+    AssembleFromValues(locale);
+    m_bValid = true;
+    return m_sLabel;
+  } catch (...) {
+    language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelStringFailure);
+  }
+  LabelFailed();
+  return {};
 }
 
 bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::HostRow* pRow) {
   try {
-    const value::LocaleData& locale = value::UserLocale();
-    const language::TokenList& tokens = Tokens();
-    LabelScratch& scratch = label_scratch_;
-    if (!scan_memo_.valid || scratch.generation != scan_memo_.generation) {
-      IndexFields(tokens);
-      scratch.generation = scan_memo_.valid ? scan_memo_.generation : 0;
-    }
-
-    std::vector<Variant>& values = scratch.values;
-    for (std::size_t i = 0; i < scratch.names.size(); ++i) {
-      if (pTable == nullptr || pRow == nullptr) {
-        errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kFailureSource));
-      }
-      std::int32_t index = -1;
-      errors::ThrowIfFailed(pTable->IndexOfField(*scratch.names[i], index));
-      errors::ThrowIfFailed(pRow->ValueAt(NarrowFieldIndex(index), values[i]));
-    }
-
-    std::u16string& label = scratch.label;
-    label.clear();
-    std::size_t t = 0;  // the token's position
-    for (const Token& token : tokens) {
-      const std::size_t position = t++;
-      switch (token.kind) {
-        case TokenKind::kField: {
-          const Variant& field = values[scratch.field_of[position]];
-          if (token.formats.size() == 1 &&
-              token.formats.front().function == language::StatementId::kNone) {
-            // No statement: the value's text goes straight into the label.
-            if (!field.IsNull()) {
-              errors::ThrowIfFailed(value::AppendText(field, locale, label), kFailureSource);
-            }
-            break;
-          }
-          // The token's own copy keeps its storage from row to row.
-          Variant& formatted = scratch.formatted[position];
-          formatted = field;
-          for (const language::FormatEntry& entry : token.formats) {
-            if (entry.function == language::StatementId::kNone) continue;
-            ApplyFormatInPlace(formatted, entry.function, entry.first, entry.second, locale);
-          }
-          if (formatted.IsNull()) break;
-          errors::ThrowIfFailed(value::AppendText(formatted, locale, label), kFailureSource);
-          break;
-        }
-        case TokenKind::kReservedWord: AppendReservedWord(token.text, locale, label); break;
-        case TokenKind::kText: label += token.text; break;
-      }
-      if (label.size() > kMaxTextLength) {
-        errors::Raise(value::ErrorCode::kOutOfStringSpace, std::u16string(kFailureSource));
-      }
-    }
-    // Swapping keeps both buffers' capacity for the next label.
-    m_sLabel.swap(label);
+    IndexFields(Tokens());
+    ReadValues(pTable, pRow, /*indices_found=*/false);
+    AssembleFromValues(value::UserLocale());
     return true;
   } catch (...) {
     language::SetFailureMessage(m_sMessage, MessageId::kMakeLabelStringFailure);
@@ -132,11 +144,69 @@ bool PeltExpressionEvaluator::MakeLabelString(host::HostTable* pTable, host::Hos
   }
 }
 
+void PeltExpressionEvaluator::ReadValues(host::HostTable* pTable, host::HostRow* pRow,
+                                         bool indices_found) {
+  LabelScratch& scratch = label_scratch_;
+  for (std::size_t i = 0; i < scratch.names.size(); ++i) {
+    if ((pTable == nullptr && !indices_found) || pRow == nullptr) {
+      errors::Raise(value::ErrorCode::kObjectRequired, std::u16string(kFailureSource));
+    }
+    if (!indices_found) {
+      std::int32_t index = -1;
+      errors::ThrowIfFailed(pTable->IndexOfField(*scratch.names[i], index));
+      scratch.indices[i] = NarrowFieldIndex(index);
+    }
+    errors::ThrowIfFailed(pRow->ValueAt(scratch.indices[i], scratch.values[i]));
+  }
+}
+
+void PeltExpressionEvaluator::AssembleFromValues(const value::LocaleData& locale) {
+  LabelScratch& scratch = label_scratch_;
+  const std::vector<Variant>& values = scratch.values;
+  std::u16string& label = scratch.label;
+  label.clear();
+  std::size_t t = 0;  // the token's position
+  for (const Token& token : Tokens()) {
+    const std::size_t position = t++;
+    switch (token.kind) {
+      case TokenKind::kField: {
+        const Variant& field = values[scratch.field_of[position]];
+        if (token.formats.size() == 1 &&
+            token.formats.front().function == language::StatementId::kNone) {
+          // No statement: the value's text goes straight into the label.
+          if (!field.IsNull()) {
+            errors::ThrowIfFailed(value::AppendText(field, locale, label), kFailureSource);
+          }
+          break;
+        }
+        // The token's own copy keeps its storage from row to row.
+        Variant& formatted = scratch.formatted[position];
+        formatted = field;
+        for (const language::FormatEntry& entry : token.formats) {
+          if (entry.function == language::StatementId::kNone) continue;
+          ApplyFormatInPlace(formatted, entry.function, entry.first, entry.second, locale);
+        }
+        if (formatted.IsNull()) break;
+        errors::ThrowIfFailed(value::AppendText(formatted, locale, label), kFailureSource);
+        break;
+      }
+      case TokenKind::kReservedWord: AppendReservedWord(token.text, locale, label); break;
+      case TokenKind::kText: label += token.text; break;
+    }
+    if (label.size() > kMaxTextLength) {
+      errors::Raise(value::ErrorCode::kOutOfStringSpace, std::u16string(kFailureSource));
+    }
+  }
+  // Swapping keeps both buffers' capacity for the next label.
+  m_sLabel.swap(label);
+}
+
 // The distinct field names, in order of first appearance (names that differ
 // only in case are one field, read under the form written first), and for
 // each token the one it reads.
 void PeltExpressionEvaluator::IndexFields(const language::TokenList& tokens) {
   LabelScratch& scratch = label_scratch_;
+  if (scan_memo_.valid && scratch.generation == scan_memo_.generation) return;
   scratch.generation = 0;
   scratch.names.clear();
   const auto count = static_cast<std::size_t>(tokens.Count());
@@ -151,7 +221,9 @@ void PeltExpressionEvaluator::IndexFields(const language::TokenList& tokens) {
     scratch.field_of[position] = i;
   }
   if (scratch.values.size() < scratch.names.size()) scratch.values.resize(scratch.names.size());
+  scratch.indices.resize(scratch.names.size());
   if (scratch.formatted.size() < count) scratch.formatted.resize(count);
+  scratch.generation = scan_memo_.valid ? scan_memo_.generation : 0;
 }
 
 void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,

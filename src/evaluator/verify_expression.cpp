@@ -213,6 +213,7 @@ std::u16string PeltExpressionEvaluator::LabelingInstructions() const {
 
 Boolean PeltExpressionEvaluator::VerifyExpression(host::HostTable* pTable,
                                                   std::u16string_view pExpression) {
+  preparation_ = Preparation::kNone;
   bool valid = false;
   try {
     valid = EvaluateExpression(pExpression) && BindFields(pTable);

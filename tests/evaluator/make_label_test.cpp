@@ -178,5 +178,62 @@ TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {
   EXPECT_EQ(U8(evaluator_.MakeLabel(&table_, FirstRow(), u"$$PAGE_NUMBER", nullptr)), "");
 }
 
+// A prepared expression labels each row as MakeLabel does, failures and
+// messages included, reading only the rows' values once prepared.
+TEST_F(MakeLabelTest, PreparedRowsGetMakeLabelsLabels) {
+  memory_.AddRow({Variant::FromText(u"\u00e9t\u00e9"), Variant::FromLong(-5), Variant::FromDouble(0.5)});
+  memory_.AddRow({Variant::Null(), Variant::Null(), Variant::Null()});
+  const std::u16string_view expressions[] = {
+      u"[NAME].UCase-[name].Left(1) $$PAGE_NUMBER",
+      u"<BOL>[POP].FormatNumber(0)</BOL>[X]",
+      u"[NAME].Spaces(5000000)[NAME].Spaces(5000000)",  // too long on every row
+      u"just text",
+  };
+  for (const std::u16string_view expression : expressions) {
+    SCOPED_TRACE(U8(expression));
+    ASSERT_TRUE(evaluator_.PrepareLabels(&table_, expression, words_));
+    table_.ClearCalls();
+    for (std::size_t r = 0; r < memory_.RowCount(); ++r) {
+      PeltExpressionEvaluator each_row;
+      const std::string expected =
+          U8(each_row.MakeLabel(&memory_, &memory_.Row(r), std::u16string(expression), words_));
+      EXPECT_EQ(U8(evaluator_.MakePreparedLabel(&table_.Row(memory_.Row(r)))), expected);
+      EXPECT_EQ(evaluator_.LastCallSucceeded(), each_row.LastCallSucceeded());
+      EXPECT_EQ(U8(evaluator_.Message()), U8(each_row.Message()));
+    }
+    const std::string trace = U8(table_.CallTrace());
+    EXPECT_EQ(trace.find("IndexOfField"), std::string::npos) << trace;
+  }
+}
+
+TEST_F(MakeLabelTest, PreparationFailsOrEndsAsTheEvaluatorChanges) {
+  host::HostRow* row = FirstRow();
+  // An invalid expression's rows get "" and its message, as from MakeLabel.
+  EXPECT_FALSE(evaluator_.PrepareLabels(&table_, u"[NOPE]", words_));
+  for (int time = 0; time < 2; ++time) {
+    EXPECT_EQ(U8(evaluator_.MakePreparedLabel(row)), "");
+    EXPECT_FALSE(evaluator_.LastCallSucceeded());
+    EXPECT_EQ(U8(evaluator_.Message()), "Field \"NOPE\" does not exist in attribute table!");
+  }
+
+  // A locale change between rows scans the arguments again, as MakeLabel does.
+  ASSERT_TRUE(evaluator_.PrepareLabels(&table_, u"[POP].Left(1,5)", words_));
+  EXPECT_EQ(U8(evaluator_.MakePreparedLabel(row)), "1234567");
+  value::SetUserLocaleOverride("de_DE");
+  EXPECT_EQ(U8(evaluator_.MakePreparedLabel(row)), "12");
+  value::SetUserLocaleOverride("en_US");
+
+  // Any other call ends the preparation: its tokens may be another expression's.
+  ASSERT_TRUE(evaluator_.PrepareLabels(&table_, u"[NAME]", words_));
+  EXPECT_EQ(U8(evaluator_.MakePreparedLabel(row)), "Ab");
+  EXPECT_EQ(Label(u"[POP]"), "1234567");
+  EXPECT_EQ(U8(evaluator_.MakePreparedLabel(row)), "");
+  EXPECT_EQ(U8(evaluator_.Message()), "Unknown Error in MakeLabel!");
+  ASSERT_TRUE(evaluator_.PrepareLabels(&table_, u"[NAME]", words_));
+  EXPECT_EQ(evaluator_.VerifyExpression(&table_, u"[POP]"), kTrue);
+  EXPECT_EQ(U8(evaluator_.MakePreparedLabel(row)), "");
+  EXPECT_TRUE(boxes_.events().empty());
+}
+
 }  // namespace
 }  // namespace pelt::evaluator

@@ -31,14 +31,14 @@ void LabelMaker::Label(LabelledBatch& batch, std::size_t count) {
   batch.first_failure.clear();
   format::UnreadDateTexts unread;
   const format::ScopedUnreadDateTexts counting(unread);
+  (void)evaluator_.PrepareLabels(&table_, expression_, words_.collection());
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t fid = batch.features.fid(i);
     batch.fids[i] = fid;
     unread.item = fid;
     try {
       words_.SetFeature(fid, batch.first_row + static_cast<std::int64_t>(i));
-      const std::u16string_view made = evaluator_.MakeLabelView(&table_, &batch.features.RowAt(i),
-                                                                expression_, words_.collection());
+      const std::u16string_view made = evaluator_.MakePreparedLabel(&batch.features.RowAt(i));
       // "" is a failure or an empty label; the evaluator's verdict tells.
       if (evaluator_.LastCallSucceeded()) {
         batch.labels.Add(made);

@@ -9,6 +9,7 @@
 #include "pelt/value/did_you_mean.h"
 #include "pelt/value/locale.h"
 #include "prepared_labels.h"
+#include "table_fields.h"
 #include "verify.h"
 
 namespace pelt::web {
@@ -20,6 +21,18 @@ std::string LocaleSuggestion(const std::string& id) {
 }
 
 bool IsKnownLocale(const std::string& id) { return value::IsKnownLocale(id); }
+
+PreparedLabels* NewPreparedLabels(const std::string& expression, const emscripten::val& fields,
+                                  const std::string& locale_id) {
+  return new PreparedLabels(expression, TableFieldsOf(fields), locale_id);
+}
+
+// The indices of the fields the expression reads, as a JavaScript array.
+emscripten::val FieldsRead(const PreparedLabels& p) {
+  emscripten::val indices = emscripten::val::array();
+  for (const std::size_t index : p.FieldsRead()) indices.call<void>("push", index);
+  return indices;
+}
 
 std::uintptr_t KindsAddress(PreparedLabels& p) { return p.cells().KindsAddress(); }
 std::uintptr_t NumbersAddress(PreparedLabels& p) { return p.cells().NumbersAddress(); }
@@ -44,10 +57,10 @@ EMSCRIPTEN_BINDINGS(pelt_core) {
   function("verify", &Verify);
   function("formatValue", &FormatValue);
   class_<PreparedLabels>("PreparedLabels")
-      .constructor<const std::string&, const val&, const std::string&>()
+      .constructor(&NewPreparedLabels, allow_raw_pointers())
       .function("valid", &PreparedLabels::Valid)
       .function("message", &PreparedLabels::Message)
-      .function("fieldsRead", &PreparedLabels::FieldsRead)
+      .function("fieldsRead", &FieldsRead)
       .function("giveWord", &PreparedLabels::GiveWord)
       .function("reserveCells", &PreparedLabels::ReserveCells)
       .function("kindsAddress", &KindsAddress)

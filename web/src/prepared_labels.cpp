@@ -4,14 +4,13 @@
 
 #include "locale_override.h"
 #include "pelt/value/text.h"
-#include "table_fields.h"
 
 namespace pelt::web {
 
-PreparedLabels::PreparedLabels(const std::string& expression, const emscripten::val& fields,
+PreparedLabels::PreparedLabels(const std::string& expression, std::vector<host::FieldSpec> fields,
                                const std::string& locale_id)
-    : locale_id_(locale_id), expression_(value::FromUtf8(expression)), table_(TableFieldsOf(fields)),
-      field_count_(fields["length"].as<std::size_t>()) {
+    : locale_id_(locale_id), expression_(value::FromUtf8(expression)), field_count_(fields.size()),
+      table_(std::move(fields)) {
   const LocaleOverride scope(locale_id_);
   valid_ = evaluator_.VerifyExpression(&table_, expression_) != evaluator::kFalse;
   if (!valid_) {
@@ -29,12 +28,6 @@ PreparedLabels::PreparedLabels(const std::string& expression, const emscripten::
   for (std::size_t i = 0; i < read.size(); ++i) {
     if (read[i]) read_.push_back(i);
   }
-}
-
-emscripten::val PreparedLabels::FieldsRead() const {
-  emscripten::val indices = emscripten::val::array();
-  for (const std::size_t index : read_) indices.call<void>("push", index);
-  return indices;
 }
 
 bool PreparedLabels::GiveWord(const std::string& key, int kind, double number,
@@ -57,6 +50,8 @@ void PreparedLabels::LabelRows(std::size_t rows, std::size_t text_bytes, bool fi
   label_ends_.clear();
   label_ends_.reserve(rows);
   const LocaleOverride scope(locale_id_);
+  // Verified when made: the fields cannot have changed since.
+  const bool prepared = evaluator_.PrepareLabels(&table_, expression_, words_.collection());
   // Fields the expression does not read stay null.
   host::MemoryRow row(std::vector<value::Variant>(field_count_, value::Variant::Null()));
   std::size_t cell = 0;
@@ -66,9 +61,8 @@ void PreparedLabels::LabelRows(std::size_t rows, std::size_t text_bytes, bool fi
       words_.SetFeature(CellValue(CellKind::kInteger, cells_.Fid(r), {}),
                         CellValue(CellKind::kInteger, first_row + static_cast<double>(r), {}));
     }
-    const std::u16string_view made =
-        evaluator_.MakeLabelView(&table_, &row, expression_, words_.collection());
-    if (evaluator_.LastCallSucceeded()) {
+    const std::u16string_view made = evaluator_.MakePreparedLabel(&row);
+    if (prepared && evaluator_.LastCallSucceeded()) {
       labels_ += made;
     } else {
       ++failed_;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <emscripten/val.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,16 +14,17 @@ namespace pelt::web {
 // An expression verified once against a table's fields, then labelling
 // batches of rows that pelt.mjs packs into cells() (one cell per field the
 // expression reads, row after row): one call per batch, not per row.
+// Plain C++ (module.cpp binds it), so that it also builds natively.
 class PreparedLabels {
  public:
-  PreparedLabels(const std::string& expression, const emscripten::val& fields,
+  PreparedLabels(const std::string& expression, std::vector<host::FieldSpec> fields,
                  const std::string& locale_id);
 
   bool Valid() const { return valid_; }
   // The library's message when the expression is invalid.
   std::string Message() const { return message_; }
   // The indices of the fields the expression reads, in field order.
-  emscripten::val FieldsRead() const;
+  const std::vector<std::size_t>& FieldsRead() const { return read_; }
 
   // A reserved word of the caller's (key without "$$"); false when given
   // twice. DATE and TIME of now are added at the first batch unless given.
@@ -49,8 +48,8 @@ class PreparedLabels {
  private:
   std::string locale_id_;
   std::u16string expression_;
+  std::size_t field_count_ = 0;  // before table_, which takes the fields
   host::MemoryTable table_;
-  std::size_t field_count_ = 0;
   std::vector<std::size_t> read_;
   bool valid_ = false;
   std::string message_;

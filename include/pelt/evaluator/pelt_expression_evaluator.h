@@ -51,6 +51,16 @@ class PeltExpressionEvaluator final {
                                     std::u16string_view pExpression,
                                     const CollectionRef& pReservedWordValues);
 
+  // For C++ callers labelling many rows of one table whose fields do not
+  // change meanwhile. PrepareLabels verifies the expression and finds its
+  // fields once (false, with the message, when it is invalid); then
+  // MakePreparedLabel makes a row's label as MakeLabelView would, without
+  // verifying again: after a refused preparation, "" with its message. Any
+  // other call on this object ends the preparation.
+  bool PrepareLabels(host::HostTable* pTable, std::u16string_view pExpression,
+                     const CollectionRef& pReservedWordValues);
+  std::u16string_view MakePreparedLabel(host::HostRow* pRow);
+
   // The tokens the last scan left (an empty list before any scan). For
   // callers that inspect a verified expression, such as the command line.
   const language::TokenList& Tokens();
@@ -88,8 +98,18 @@ class PeltExpressionEvaluator final {
   // successful verification has just left, reading pRow once per distinct
   // field. False with m_sMessage set when a host call or a conversion fails.
   bool MakeLabelString(host::HostTable* pTable, host::HostRow* pRow);
-  // Fills label_scratch_'s names and field_of for the tokens.
+  // The row's value of each distinct field into label_scratch_'s values,
+  // finding the field in pTable first unless indices_found; throws on a
+  // failure.
+  void ReadValues(host::HostTable* pTable, host::HostRow* pRow, bool indices_found);
+  // Fills label_scratch_'s names and field_of for the tokens, when the scan
+  // they were made for is not the last one.
   void IndexFields(const language::TokenList& tokens);
+  // Builds m_sLabel from the tokens and the values ReadValues read; throws
+  // on a failure.
+  void AssembleFromValues(const value::LocaleData& locale);
+  // After a label failed: the box when messages are shown; m_bValid false.
+  void LabelFailed();
   // Appends the text of a reserved word's value; a missing or unprintable
   // value appends nothing.
   void AppendReservedWord(const std::u16string& word, const value::LocaleData& locale,
@@ -122,11 +142,17 @@ class PeltExpressionEvaluator final {
     std::uint64_t generation = 0;              // the scan names and field_of were made for
     std::vector<const std::u16string*> names;  // the distinct fields
     std::vector<std::size_t> field_of;         // per token, its field in names
+    std::vector<std::int16_t> indices;         // per field, its index in the table
     std::vector<value::Variant> values;        // per field, the row's value
     std::vector<value::Variant> formatted;     // per token, its formatted value
     std::u16string label;
   };
   LabelScratch label_scratch_;
+  // Set by PrepareLabels until any other call: with kPrepared,
+  // label_scratch_'s indices are those of prepared_table_'s fields.
+  enum class Preparation : std::uint8_t { kNone, kPrepared, kRefused };
+  Preparation preparation_ = Preparation::kNone;
+  host::HostTable* prepared_table_ = nullptr;
 };
 
 }  // namespace pelt::evaluator
