@@ -87,8 +87,10 @@ def label_through_calculator(source: Tuple[str, Union[int, str, None]], expressi
     if indexed is None:
         return None
     scope = QgsExpressionContextScope("Pelt Labels")
-    scope.setVariable("pelt_labels", indexed[0])
-    scope.setVariable("pelt_fid_base", indexed[1])
+    # Static: QGIS looks the variables up once when it prepares the formula,
+    # not for every feature.
+    scope.setVariable("pelt_labels", indexed[0], True)
+    scope.setVariable("pelt_fid_base", indexed[1], True)
     expression_context = context.expressionContext()
     expression_context.appendScope(scope)
     context.setExpressionContext(expression_context)
