@@ -271,6 +271,46 @@ bool Takes(language::StatementOperand operand, const Variant& value,
   return false;
 }
 
+// The handlers whose text the format layer can write into a value's own:
+// each gives the format layer's verdict, out holding the result when kNone.
+using IntoHandler = value::ErrorCode (*)(const Variant&, const Argument&, const value::LocaleData&,
+                                         Variant&);
+
+value::ErrorCode ByPictureInto(const Variant& value, const Argument& first,
+                               const value::LocaleData& locale, Variant& out) {
+  return format::FormatInto(value, Text(first), locale, out);
+}
+
+value::ErrorCode WithDecimalsInto(const Variant& value, const Argument& first,
+                                  const value::LocaleData& locale, Variant& out) {
+  const std::optional<std::int32_t> decimals = Count(first);
+  if (!decimals) return value::ErrorCode::kInvalidProcedureCall;
+  return format::FormatNumberInto(value, *decimals, locale, out);
+}
+
+struct IntoVersion {
+  Handler handler;
+  IntoHandler into;
+};
+constexpr IntoVersion kIntoVersions[] = {{&ByPicture, &ByPictureInto},
+                                         {&WithDecimals, &WithDecimalsInto}};
+
+// True when function's result, made straight into out, is there; false when
+// only the general way can tell (out is then to be overwritten).
+bool MadeInto(const Variant& value, StatementId function, const Argument& first,
+              const value::LocaleData& locale, Variant& out) {
+  const auto index = static_cast<std::size_t>(function);
+  if (index == 0 || index >= std::size(kFunctions)) return false;
+  const FormatFunction& entry = kFunctions[index];
+  for (const IntoVersion& version : kIntoVersions) {
+    if (version.handler != entry.handler) continue;
+    return Takes(entry.operand, value, locale) &&
+           version.into(value, first, locale, out) == value::ErrorCode::kNone &&
+           !(out.IsText() && out.AsText().size() > kMaxTextLength);
+  }
+  return false;
+}
+
 // The value after one function, or kNotApplied.
 Result Apply(Variant& value, StatementId function, const Argument& first, const Argument& second,
              const value::LocaleData& locale) {
@@ -291,6 +331,15 @@ void ApplyFormatInPlace(Variant& value, StatementId function, const Argument& fi
   internal::IgnoringFailures([&] {
     if (Result result = Apply(value, function, first, second, locale)) value = std::move(*result);
   });
+}
+
+void ApplyFormatTo(const Variant& value, StatementId function, const Argument& first,
+                   const Argument& second, const value::LocaleData& locale, Variant& out) {
+  bool made = false;
+  internal::IgnoringFailures([&] { made = MadeInto(value, function, first, locale, out); });
+  if (made) return;
+  out = value;
+  ApplyFormatInPlace(out, function, first, second, locale);
 }
 
 Variant ApplyFormat(Variant& value, StatementId function, const Argument& first,

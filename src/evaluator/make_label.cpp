@@ -179,13 +179,20 @@ void PeltExpressionEvaluator::AssembleFromValues(const value::LocaleData& locale
           }
           break;
         }
-        // The token's own copy keeps its storage from row to row.
+        // The token's own value keeps its storage from row to row: the
+        // first function makes it from the field, the others change it.
         Variant& formatted = scratch.formatted[position];
-        formatted = field;
+        bool made = false;
         for (const language::FormatEntry& entry : token.formats) {
           if (entry.function == language::StatementId::kNone) continue;
-          ApplyFormatInPlace(formatted, entry.function, entry.first, entry.second, locale);
+          if (made) {
+            ApplyFormatInPlace(formatted, entry.function, entry.first, entry.second, locale);
+          } else {
+            ApplyFormatTo(field, entry.function, entry.first, entry.second, locale, formatted);
+            made = true;
+          }
         }
+        if (!made) formatted = field;
         if (formatted.IsNull()) break;
         errors::ThrowIfFailed(value::AppendText(formatted, locale, label), kFailureSource);
         break;

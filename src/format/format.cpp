@@ -46,23 +46,40 @@ const CompiledPicture& CachedPicture(std::u16string_view picture) {
   thread_local std::unordered_map<std::u16string, std::shared_ptr<const CompiledPicture>, Hash,
                                   std::equal_to<>>
       cache;
+  // A label made row after row asks for the same picture each time: the
+  // last one is found without hashing it.
+  thread_local std::u16string last_text;
+  thread_local const CompiledPicture* last = nullptr;
+  if (last != nullptr && picture == last_text) return *last;
+  last = nullptr;  // the cache may drop it below
   auto it = cache.find(picture);
   if (it == cache.end()) {
     if (cache.size() >= kMaxEntries) cache.clear();
     it = cache.emplace(std::u16string(picture), Compile(picture)).first;
   }
-  return *it->second;
+  last_text.assign(picture);
+  last = it->second.get();
+  return *last;
+}
+
+ErrorCode ApplyInto(const Variant& value, const CompiledPicture& picture, const LocaleData& locale,
+                    Variant& out) {
+  std::u16string& text = out.TextToFill();
+  text.clear();
+  switch (internal::AppendFormatted(value, picture, locale, text)) {
+    case internal::Outcome::kText: return ErrorCode::kNone;
+    case internal::Outcome::kNull: out = Variant::Null(); return ErrorCode::kNone;
+    case internal::Outcome::kOverflow: break;
+  }
+  return ErrorCode::kOverflow;
 }
 
 Converted<Variant> Apply(const Variant& value, const CompiledPicture& picture,
                          const LocaleData& locale) {
-  std::u16string text;
-  switch (internal::AppendFormatted(value, picture, locale, text)) {
-    case internal::Outcome::kText: return {Variant::FromText(std::move(text)), ErrorCode::kNone};
-    case internal::Outcome::kNull: return {Variant::Null(), ErrorCode::kNone};
-    case internal::Outcome::kOverflow: break;
-  }
-  return {Variant(), ErrorCode::kOverflow};
+  Variant out;
+  const ErrorCode error = ApplyInto(value, picture, locale, out);
+  if (error != ErrorCode::kNone) return {Variant(), error};
+  return {std::move(out), ErrorCode::kNone};
 }
 
 // The decimal digits of a numeric value: exact for integers and currency,
@@ -105,15 +122,29 @@ Converted<Variant> Format(const Variant& value, const Picture& picture, const Lo
   return Apply(value, picture.compiled(), locale);
 }
 
+ErrorCode FormatInto(const Variant& value, std::u16string_view picture, const LocaleData& locale,
+                     Variant& out) {
+  return ApplyInto(value, CachedPicture(picture), locale, out);
+}
+
 Converted<std::u16string> FormatNumber(const Variant& value, int decimals,
                                        const LocaleData& locale) {
+  Variant out;
+  const ErrorCode error = FormatNumberInto(value, decimals, locale, out);
+  if (error != ErrorCode::kNone) return {{}, error};
+  return {std::move(out.MutableText()), ErrorCode::kNone};
+}
+
+ErrorCode FormatNumberInto(const Variant& value, int decimals, const LocaleData& locale,
+                           Variant& out) {
   if (decimals == -1) decimals = kLocaleDefaultDecimals;
-  if (decimals < 0 || decimals > kMaxDecimals) return {{}, ErrorCode::kInvalidProcedureCall};
+  if (decimals < 0 || decimals > kMaxDecimals) return ErrorCode::kInvalidProcedureCall;
   const Converted<Decimal> d = NumericDecimal(value, locale);
-  if (!d.ok()) return {{}, d.error};
-  Converted<std::u16string> result;
-  internal::AppendLocaleNumber(d.value, decimals, locale, result.value);
-  return result;
+  if (!d.ok()) return d.error;
+  std::u16string& text = out.TextToFill();
+  text.clear();
+  internal::AppendLocaleNumber(d.value, decimals, locale, text);
+  return ErrorCode::kNone;
 }
 
 Converted<std::u16string> FormatCurrency(const Variant& value, const LocaleData& locale) {

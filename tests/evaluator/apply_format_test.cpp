@@ -103,5 +103,38 @@ TEST(ApplyFormatTest, NoResultPassesTheBound) {
   EXPECT_LT(usage.ru_maxrss - peak_before_kb, 512 * 1024) << "KB more at the peak";
 }
 
+// Made into another value, whatever that held before, every statement gives
+// what it gives in place: text, null from a picture's null section, a value
+// left as it came, and the bound.
+TEST(ApplyFormatTest, MadeIntoAnotherValueAsInPlace) {
+  const Variant values[] = {Variant::Null(),   Variant::FromLong(-1234567), Num(0.125),
+                            Str(u"2.5"),       Str(u"Oslo"),                Variant::FromBoolean(true),
+                            Variant::FromDate({45000.75})};
+  const Argument arguments[] = {N(2), N(-1), T(u"#,##0.00;(#);\"zero\";\"none\""), T(u"@@-")};
+  const Variant befores[] = {Str(u"an earlier label, long enough to be on the heap"),
+                             Variant::FromLong(9), Variant::Null()};
+  const value::LocaleData& locale = value::LocaleDataFor("de_DE");
+  for (const language::StatementInfo& info : language::Statements()) {
+    for (const Variant& value : values) {
+      for (const Argument& first : arguments) {
+        Variant in_place = value;
+        ApplyFormat(in_place, info.name, first, N(1), locale);
+        for (const Variant& before : befores) {
+          SCOPED_TRACE(::testing::Message() << testing::U8(info.name) << " of " << Dump(value).substr(0, 40)
+                                            << " into " << Dump(before).substr(0, 20));
+          Variant out = before;
+          ApplyFormatTo(value, *language::StatementByName(info.name), first, N(1), locale, out);
+          EXPECT_EQ(Dump(out), Dump(in_place));
+        }
+      }
+    }
+  }
+  // A picture that would pass the bound leaves the value as it came.
+  const Variant full = Str(std::u16string(kMaxTextLength, u'a'));
+  Variant out = Str(u"before");
+  ApplyFormatTo(full, language::StatementId::kFormat, T(u"@@-"), {}, locale, out);
+  EXPECT_EQ(out.AsText().size(), kMaxTextLength);
+}
+
 }  // namespace
 }  // namespace pelt::evaluator

@@ -29,6 +29,14 @@ void ApplyFormatInPlace(value::Variant& value, language::StatementId function,
                         const language::Argument& first, const language::Argument& second,
                         const value::LocaleData& locale);
 
+// ApplyFormatInPlace on a copy of value, made into out (another object):
+// what Format and FormatNumber make is written into out's own text, whose
+// storage is kept when out held text already, so that a label made row
+// after row allocates nothing for it.
+void ApplyFormatTo(const value::Variant& value, language::StatementId function,
+                   const language::Argument& first, const language::Argument& second,
+                   const value::LocaleData& locale, value::Variant& out);
+
 // The same, with the function given by name, matched case-insensitively
 // against the statement names ("NONE" and unknown names match none).
 value::Variant ApplyFormat(value::Variant& value, std::u16string_view function,
