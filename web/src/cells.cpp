@@ -54,11 +54,14 @@ void CellBatch::TakeText(std::size_t text_bytes) {
   value::AssignFromUtf8(std::string_view(utf8_.data(), text_bytes), text_);
 }
 
-Variant CellBatch::Value(std::size_t cell) const {
+void CellBatch::ReadInto(std::size_t cell, Variant& out) const {
   const auto kind = static_cast<CellKind>(kinds_[cell]);
-  if (kind != CellKind::kText) return CellValue(kind, numbers_[cell], {});
+  if (kind != CellKind::kText) {
+    out = CellValue(kind, numbers_[cell], {});
+    return;
+  }
   const std::size_t begin = cell == 0 ? 0 : text_ends_[cell - 1];
-  return Variant::FromText(text_.substr(begin, text_ends_[cell] - begin));
+  out.TextToFill().assign(std::u16string_view(text_).substr(begin, text_ends_[cell] - begin));
 }
 
 }  // namespace pelt::web

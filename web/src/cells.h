@@ -41,7 +41,8 @@ class CellBatch {
   void ResizeFids(std::size_t rows) { fids_.resize(rows); }
   double Fid(std::size_t row) const { return fids_[row]; }
 
-  value::Variant Value(std::size_t cell) const;
+  // The cell's value into out; a text keeps out's storage when out held text.
+  void ReadInto(std::size_t cell, value::Variant& out) const;
 
  private:
   std::vector<std::uint8_t> kinds_;

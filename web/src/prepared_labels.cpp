@@ -56,7 +56,7 @@ void PreparedLabels::LabelRows(std::size_t rows, std::size_t text_bytes, bool fi
   host::MemoryRow row(std::vector<value::Variant>(field_count_, value::Variant::Null()));
   std::size_t cell = 0;
   for (std::size_t r = 0; r < rows; ++r) {
-    for (const std::size_t field : read_) row.Set(field, cells_.Value(cell++));
+    for (const std::size_t field : read_) cells_.ReadInto(cell++, row.At(field));
     if (fids) {
       words_.SetFeature(CellValue(CellKind::kInteger, cells_.Fid(r), {}),
                         CellValue(CellKind::kInteger, first_row + static_cast<double>(r), {}));

@@ -50,6 +50,8 @@ class MemoryRow final : public HostRow {
   explicit MemoryRow(std::vector<value::Variant> values);
   Status ValueAt(std::int32_t index, value::Variant& value) override;
   void Set(std::size_t zero_based_field, value::Variant value);
+  // The field's value, to be changed in place (keeping a text's storage).
+  value::Variant& At(std::size_t zero_based_field) { return values_.at(zero_based_field); }
 
  private:
   std::vector<value::Variant> values_;
