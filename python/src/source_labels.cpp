@@ -1,8 +1,6 @@
 #include "source_labels.h"
 
 #include <algorithm>
-#include <exception>
-#include <utility>
 
 #include "expression_warnings.h"
 #include "pelt/value/text.h"
@@ -84,36 +82,11 @@ Outcome SourceLabeller::StartCopy(const std::string& path, const gdal::CopyOptio
   return Outcome::kLabelled;
 }
 
-std::size_t SourceLabeller::ReadBatch(std::size_t max_count) {
-  if (!reader_.joinable()) return cursor_->NextBatch(batch_, max_count);
-  reader_.join();
-  if (read_failure_) std::rethrow_exception(std::exchange(read_failure_, nullptr));
-  std::swap(batch_, next_batch_);
-  return next_count_;
-}
-
-void SourceLabeller::ReadAhead(std::size_t max_count) {
-  try {
-    reader_ = std::jthread([this, max_count] {
-      try {
-        next_count_ = cursor_->NextBatch(next_batch_, max_count);
-      } catch (...) {
-        // Raised on the labelling thread, where reading it now would have.
-        read_failure_ = std::current_exception();
-      }
-    });
-  } catch (...) {
-    // No thread to be had: the next batch is read when it is needed.
-  }
-}
-
 bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
                                std::vector<std::int64_t>& fids) {
   UnreadDateCount unread(out);
   const evaluator::CollectionRef collection = words_.collection();
-  const std::size_t count = ReadBatch(max_count);
-  // A copy is read and written on one thread, as pelt-label --to does.
-  if (count == max_count && !copy_) ReadAhead(max_count);
+  const std::size_t count = cursor_->NextBatch(batch_, max_count);
   std::string written;
   // Room for labels as long as the last batch's: the text grows without
   // being copied and its pages touched again.
@@ -149,7 +122,6 @@ bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
 }
 
 Outcome SourceLabeller::Finish() {
-  if (reader_.joinable()) reader_.join();
   if (copy_failed_) return Refuse(Outcome::kCopyFailed, copy_error_.message);
   if (!cursor_->status().ok()) {
     return Refuse(Outcome::kReadFailed, value::ToUtf8(cursor_->status().description()));

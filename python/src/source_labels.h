@@ -3,11 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "frame_labels.h"
@@ -32,8 +30,7 @@ struct SourceRequest {
 // Labels the features of a GDAL layer, in the layer's order, the way
 // pelt-label labels them: verified once by Open, then one label per feature
 // with the reserved words it supplies, a batch at a time, so that the
-// caller can look up between batches. While a batch is labelled, the next
-// one is read on another thread. With StartCopy, every feature is also
+// caller can look up between batches. With StartCopy, every feature is also
 // written, its label in a new field, into a copy of the layer, as
 // pelt-label's --to writes it. Runs without Python: call it with the GIL
 // released.
@@ -58,10 +55,9 @@ class SourceLabeller {
   // After Open: writes the labelled features into a new dataset at path
   // too. kLabelled, or kCopyRefused.
   Outcome StartCopy(const std::string& path, const gdal::CopyOptions& options);
-  // Labels up to max_count more features into out, their ids into fids;
-  // max_count is the same in every call. False once the layer is done or
-  // the copy refused a feature; Finish then tells whether all was read and
-  // written.
+  // Labels up to max_count more features into out, their ids into fids.
+  // False once the layer is done or the copy refused a feature; Finish
+  // then tells whether all was read and written.
   bool LabelMore(std::size_t max_count, Labels& out, std::vector<std::int64_t>& fids);
   // kLabelled (and a copy moved under its name), else kReadFailed when
   // reading stopped early or kCopyFailed when writing did.
@@ -81,11 +77,6 @@ class SourceLabeller {
 
  private:
   Outcome Refuse(Outcome outcome, std::string message);
-  // Reads the next batch into batch_ (the one read ahead, when there is
-  // one); how many features it holds.
-  std::size_t ReadBatch(std::size_t max_count);
-  // Starts reading the batch after batch_ on reader_.
-  void ReadAhead(std::size_t max_count);
 
   std::u16string expression_;
   std::unique_ptr<gdal::LayerTable> table_;
@@ -100,13 +91,6 @@ class SourceLabeller {
   std::size_t chars_per_label_ = 16;  // in the last batch, rounded up
   std::string message_;
   std::vector<std::u16string> warnings_;
-  // The batch reader_ reads, and how many features it holds once joined.
-  gdal::FeatureBatch next_batch_;
-  std::size_t next_count_ = 0;
-  std::exception_ptr read_failure_;
-  // While it runs, the cursor and next_batch_ are its alone. Last, so that
-  // it is joined before what it uses ends.
-  std::jthread reader_;
 };
 
 }  // namespace pelt::python

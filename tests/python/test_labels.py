@@ -108,8 +108,8 @@ def test_failed_labels_are_empty_and_counted(tmp_path, source, first):
     assert labels.attrs["failed_labels"] == 1
 
 
-# A layer read in several batches, each read while the one before is
-# labelled, keeps its order, its rows and the feature a failure names.
+# A layer labelled in several batches keeps its order, its rows and the
+# feature a failure names.
 def test_batches_of_a_long_source_keep_their_order(tmp_path):
     names = [f"n{i}" for i in range(40_000)]
     names[35_000] = "x" * (1 << 23)
