@@ -1,5 +1,7 @@
 #include "source_labels.h"
 
+#include <algorithm>
+
 #include "expression_warnings.h"
 #include "pelt/value/text.h"
 
@@ -86,6 +88,10 @@ bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
   const evaluator::CollectionRef collection = words_.collection();
   const std::size_t count = cursor_->NextBatch(batch_, max_count);
   std::string written;
+  // Room for labels as long as the last batch's: the text grows without
+  // being copied and its pages touched again.
+  out.text.reserve(count * chars_per_label_);
+  out.ends.reserve(count);
   (void)evaluator_.PrepareLabels(table_.get(), expression_, collection);
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t start = out.text.size();
@@ -110,6 +116,8 @@ bool SourceLabeller::LabelMore(std::size_t max_count, Labels& out,
     }
   }
   unread.Finish();
+  // A few long labels must not make every later batch ask for much.
+  if (count > 0) chars_per_label_ = std::min<std::size_t>(out.text.size() / count + 1, 256);
   return count == max_count && !copy_failed_;
 }
 

@@ -88,6 +88,7 @@ class SourceLabeller {
   gdal::CopyError copy_error_;
   bool copy_failed_ = false;
   std::int64_t row_ = 0;  // of the last feature labelled, 1-based
+  std::size_t chars_per_label_ = 16;  // in the last batch, rounded up
   std::string message_;
   std::vector<std::u16string> warnings_;
 };

@@ -87,12 +87,12 @@ def test_date_and_time_are_supplied():
     assert pe.label("$$DATE", [{}], locale="en_US") == [today]
 
 
-def _source_labels(tmp_path, names):
+def _source_labels(tmp_path, names, expression="[T][T][T]"):
     features = [{"type": "Feature", "id": i + 7, "geometry": None, "properties": {"T": name}}
                 for i, name in enumerate(names)]
     path = tmp_path / "long.geojson"
     path.write_text(json.dumps({"type": "FeatureCollection", "features": features}))
-    return pe.read_labels(path, "[T][T][T]")
+    return pe.read_labels(path, expression)
 
 
 # A label longer than the library allows fails; the other rows still label.
@@ -106,6 +106,19 @@ def test_failed_labels_are_empty_and_counted(tmp_path, source, first):
             labels = _source_labels(tmp_path, names)
     assert labels.tolist() == ["", "okokok"]
     assert labels.attrs["failed_labels"] == 1
+
+
+# A layer labelled in several batches keeps its order, its rows and the
+# feature a failure names.
+def test_batches_of_a_long_source_keep_their_order(tmp_path):
+    names = [f"n{i}" for i in range(40_000)]
+    names[35_000] = "x" * (1 << 23)
+    with pytest.warns(pe.LabelsFailedWarning, match="1 of 40000 rows.*feature 35007: Out of"):
+        labels = _source_labels(tmp_path, names, "$$FID $$ROW [T][T][T]")
+    expected = [f"{i + 7} {i + 1} {name * 3}" for i, name in enumerate(names)]
+    expected[35_000] = ""
+    assert labels.tolist() == expected
+    assert labels.index.tolist() == list(range(7, 40_007))
 
 
 # Names match regardless of case, the first of two such columns winning, in
