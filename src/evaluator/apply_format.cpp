@@ -271,8 +271,9 @@ bool Takes(language::StatementOperand operand, const Variant& value,
   return false;
 }
 
-// The handlers whose text the format layer can write into a value's own:
-// each gives the format layer's verdict, out holding the result when kNone.
+// The handlers that can write their text into a value's own: each gives
+// kNone with the result in out, or another code when the general way is to
+// decide (the format layer's verdict, or a value left as it came).
 using IntoHandler = value::ErrorCode (*)(const Variant&, const Argument&, const value::LocaleData&,
                                          Variant&);
 
@@ -292,8 +293,33 @@ struct IntoVersion {
   Handler handler;
   IntoHandler into;
 };
+// A case mapping made straight into out's text: one pass for ASCII text,
+// where the general way copies the value and then maps the copy.
+value::ErrorCode MappedCaseInto(const Variant& value, const value::LocaleData& locale,
+                                void (*assign)(std::u16string_view, const char*, std::u16string&),
+                                Variant& out) {
+  const ValueText text(value, locale);
+  // What the general way leaves as it came (null, text too long to map)
+  // it decides itself.
+  if (!text || text->size() > kMaxTextLength / 4) return value::ErrorCode::kTypeMismatch;
+  assign(*text, locale.name.c_str(), out.TextToFill());
+  return value::ErrorCode::kNone;
+}
+
+value::ErrorCode UpperCaseInto(const Variant& value, const Argument&,
+                               const value::LocaleData& locale, Variant& out) {
+  return MappedCaseInto(value, locale, value::AssignUpper, out);
+}
+
+value::ErrorCode LowerCaseInto(const Variant& value, const Argument&,
+                               const value::LocaleData& locale, Variant& out) {
+  return MappedCaseInto(value, locale, value::AssignLower, out);
+}
+
 constexpr IntoVersion kIntoVersions[] = {{&ByPicture, &ByPictureInto},
-                                         {&WithDecimals, &WithDecimalsInto}};
+                                         {&WithDecimals, &WithDecimalsInto},
+                                         {&UpperCase, &UpperCaseInto},
+                                         {&LowerCase, &LowerCaseInto}};
 
 // True when function's result, made straight into out, is there; false when
 // only the general way can tell (out is then to be overwritten).

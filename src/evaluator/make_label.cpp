@@ -156,13 +156,19 @@ void PeltExpressionEvaluator::ReadValues(host::HostTable* pTable, host::HostRow*
       errors::ThrowIfFailed(pTable->IndexOfField(*scratch.names[i], index));
       scratch.indices[i] = NarrowFieldIndex(index);
     }
-    errors::ThrowIfFailed(pRow->ValueAt(scratch.indices[i], scratch.values[i]));
+    // A value the row lends is read where it lies: no copy per row.
+    const Variant* held = pRow->HeldValueAt(scratch.indices[i]);
+    if (held == nullptr) {
+      errors::ThrowIfFailed(pRow->ValueAt(scratch.indices[i], scratch.values[i]));
+      held = &scratch.values[i];
+    }
+    scratch.read[i] = held;
   }
 }
 
 void PeltExpressionEvaluator::AssembleFromValues(const value::LocaleData& locale) {
   LabelScratch& scratch = label_scratch_;
-  const std::vector<Variant>& values = scratch.values;
+  const std::vector<const Variant*>& values = scratch.read;
   std::u16string& label = scratch.label;
   label.clear();
   std::size_t t = 0;  // the token's position
@@ -170,7 +176,7 @@ void PeltExpressionEvaluator::AssembleFromValues(const value::LocaleData& locale
     const std::size_t position = t++;
     switch (token.kind) {
       case TokenKind::kField: {
-        const Variant& field = values[scratch.field_of[position]];
+        const Variant& field = *values[scratch.field_of[position]];
         if (token.formats.size() == 1 &&
             token.formats.front().function == language::StatementId::kNone) {
           // No statement: the value's text goes straight into the label.
@@ -229,6 +235,7 @@ void PeltExpressionEvaluator::IndexFields(const language::TokenList& tokens) {
   }
   if (scratch.values.size() < scratch.names.size()) scratch.values.resize(scratch.names.size());
   scratch.indices.resize(scratch.names.size());
+  scratch.read.assign(scratch.names.size(), nullptr);
   if (scratch.formatted.size() < count) scratch.formatted.resize(count);
   scratch.generation = scan_memo_.valid ? scan_memo_.generation : 0;
 }

@@ -115,6 +115,11 @@ Status MemoryRow::ValueAt(std::int32_t index, Variant& value) {
   return Status::Ok();
 }
 
+const Variant* MemoryRow::HeldValueAt(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= values_.size()) return nullptr;
+  return &values_[static_cast<std::size_t>(index)];
+}
+
 void MemoryRow::Set(std::size_t zero_based_field, Variant value) {
   values_.at(zero_based_field) = std::move(value);
 }

@@ -58,6 +58,20 @@ std::u16string MapAscii(std::u16string_view text, char16_t (*map)(char16_t)) {
   return out;
 }
 
+// Maps text into out in one pass while it is ASCII; false (out then
+// unspecified) at the first unit that is not, or where the locale's rules
+// differ from ASCII's.
+bool MapAsciiInto(std::u16string_view text, const char* locale, char16_t (*map)(char16_t),
+                  std::u16string& out) {
+  if (locale != nullptr && locale[0] == 't') return false;
+  out.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] >= 0x80) return false;
+    out[i] = map(text[i]);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::u16string ToUpper(std::u16string_view text, const char* locale) {
@@ -88,6 +102,14 @@ void MakeLower(std::u16string& text, const char* locale) {
     return;
   }
   for (char16_t& c : text) c = AsciiLower(c);
+}
+
+void AssignUpper(std::u16string_view text, const char* locale, std::u16string& out) {
+  if (!MapAsciiInto(text, locale, AsciiUpper, out)) out = ToUpper(text, locale);
+}
+
+void AssignLower(std::u16string_view text, const char* locale, std::u16string& out) {
+  if (!MapAsciiInto(text, locale, AsciiLower, out)) out = ToLower(text, locale);
 }
 
 std::u16string CaseFold(std::u16string_view text) {

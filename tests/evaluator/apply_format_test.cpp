@@ -108,7 +108,8 @@ TEST(ApplyFormatTest, NoResultPassesTheBound) {
 // left as it came, and the bound.
 TEST(ApplyFormatTest, MadeIntoAnotherValueAsInPlace) {
   const Variant values[] = {Variant::Null(),   Variant::FromLong(-1234567), Num(0.125),
-                            Str(u"2.5"),       Str(u"Oslo"),                Variant::FromBoolean(true),
+                            Str(u"2.5"),       Str(u"Oslo"),                Str(u"Straße"),
+                            Variant::FromBoolean(true),
                             Variant::FromDate({45000.75})};
   const Argument arguments[] = {N(2), N(-1), T(u"#,##0.00;(#);\"zero\";\"none\""), T(u"@@-")};
   const Variant befores[] = {Str(u"an earlier label, long enough to be on the heap"),

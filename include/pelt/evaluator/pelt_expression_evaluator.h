@@ -143,7 +143,8 @@ class PeltExpressionEvaluator final {
     std::vector<const std::u16string*> names;  // the distinct fields
     std::vector<std::size_t> field_of;         // per token, its field in names
     std::vector<std::int16_t> indices;         // per field, its index in the table
-    std::vector<value::Variant> values;        // per field, the row's value
+    std::vector<value::Variant> values;        // per field, the row's value when copied
+    std::vector<const value::Variant*> read;   // per field, the value read (row's or values)
     std::vector<value::Variant> formatted;     // per token, its formatted value
     std::u16string label;
   };

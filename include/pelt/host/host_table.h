@@ -56,6 +56,10 @@ class HostRow {
   virtual ~HostRow() = default;
   // index as IndexOfField gave it.
   virtual Status ValueAt(std::int32_t index, value::Variant& value) = 0;
+  // The value the row holds itself at index, to be read where it lies
+  // until the row changes; nullptr when the row has none to lend (a bad
+  // index, values made on request), and ValueAt is asked instead.
+  virtual const value::Variant* HeldValueAt([[maybe_unused]] std::int32_t index) { return nullptr; }
 };
 
 // "Integer", "Geometry" …: the name shown for a type code (unknown codes "Unknown").

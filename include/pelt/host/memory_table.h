@@ -49,6 +49,7 @@ class MemoryRow final : public HostRow {
   // One value per field of the table.
   explicit MemoryRow(std::vector<value::Variant> values);
   Status ValueAt(std::int32_t index, value::Variant& value) override;
+  const value::Variant* HeldValueAt(std::int32_t index) override;
   void Set(std::size_t zero_based_field, value::Variant value);
   // The field's value, to be changed in place (keeping a text's storage).
   value::Variant& At(std::size_t zero_based_field) { return values_.at(zero_based_field); }

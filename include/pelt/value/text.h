@@ -17,6 +17,10 @@ std::u16string ToLower(std::u16string_view text, const char* locale = "");
 // The same in place: no allocation where ASCII rules hold.
 void MakeUpper(std::u16string& text, const char* locale = "");
 void MakeLower(std::u16string& text, const char* locale = "");
+// The same into out (not text itself), keeping out's storage: a value made
+// row after row from another stops allocating once grown.
+void AssignUpper(std::u16string_view text, const char* locale, std::u16string& out);
+void AssignLower(std::u16string_view text, const char* locale, std::u16string& out);
 
 // Default full case folding: the form under which case-insensitive keys are
 // compared and stored.
