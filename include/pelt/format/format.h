@@ -56,9 +56,6 @@ value::Converted<value::Variant> Format(const value::Variant& value, const Pictu
 value::Converted<std::u16string> FormatNumber(const value::Variant& value, int decimals,
                                               const value::LocaleData& locale);
 
-// A numeric value as an amount of the locale's currency: its symbol and
-// placement, its own number of decimals (0 for yen), a tie rounded away from
-// zero. Errors as FormatNumber.
 // Format and FormatNumber into out (not value itself), with the same
 // outcomes: a text result is written into out's own text, whose storage is
 // kept when out held text already, so that labels made row after row
@@ -68,6 +65,9 @@ value::ErrorCode FormatInto(const value::Variant& value, std::u16string_view pic
 value::ErrorCode FormatNumberInto(const value::Variant& value, int decimals,
                                   const value::LocaleData& locale, value::Variant& out);
 
+// A numeric value as an amount of the locale's currency: its symbol and
+// placement, its own number of decimals (0 for yen), a tie rounded away from
+// zero. Errors as FormatNumber.
 value::Converted<std::u16string> FormatCurrency(const value::Variant& value,
                                                 const value::LocaleData& locale);
 
