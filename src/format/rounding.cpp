@@ -1,6 +1,8 @@
 #include "rounding.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -39,11 +41,23 @@ void SetDigits(Decimal& d, const char* begin, const char* end, int point) {
 }
 
 Decimal FromMagnitude(bool negative, std::uint64_t magnitude, int fraction_digits) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
   Decimal d;
+  if (magnitude == 0) return d;
+  char buffer[20];
+  char* const end = buffer + sizeof buffer;
+  char* first = end;
+  // Ten divides in 32 bits once the magnitude fits: a 64-bit division has
+  // no quick form in WebAssembly, and most values labelled fit.
+  for (; magnitude > UINT32_MAX; magnitude /= 10) *--first = static_cast<char>('0' + magnitude % 10);
+  for (auto small = static_cast<std::uint32_t>(magnitude); small != 0; small /= 10) {
+    *--first = static_cast<char>('0' + small % 10);
+  }
+  char* last = end;
+  while (last[-1] == '0') --last;  // trailing zeros are not stored; a digit is not zero
   d.negative = negative;
-  SetDigits(d, buffer, result.ptr, static_cast<int>(result.ptr - buffer) - fraction_digits);
+  d.count = static_cast<int>(last - first);
+  std::copy(first, last, d.digits.begin());
+  d.point = static_cast<int>(end - first) - fraction_digits;
   return d;
 }
 

@@ -44,6 +44,30 @@ TEST(DecimalTest, ExtremesNeitherWrapNorKeepASign) {
   EXPECT_EQ(U8(ToText(lowest, LocaleDataFor("en_US")).value), "-922337203685477.5808");
 }
 
+// Digits made across the 32-bit boundary, with trailing zeros and none.
+TEST(DecimalTest, IntegersAndCurrencyKeepEveryDigit) {
+  const struct {
+    std::int64_t integer;
+    const char* as_integer;
+    const char* as_currency;  // the same units as ten-thousandths
+  } rows[] = {
+      {0, "0", "0"},
+      {7, "7", "0.0007"},
+      {-120, "-120", "-0.012"},
+      {10000, "10000", "1"},
+      {4294967295, "4294967295", "429496.7295"},
+      {4294967296, "4294967296", "429496.7296"},
+      {-42949672960, "-42949672960", "-4294967.296"},
+      {1000000000000000000, "1000000000000000000", "100000000000000"},
+      {INT64_MAX, "9223372036854775807", "922337203685477.5807"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.as_integer);
+    EXPECT_EQ(Ascii(internal::DecimalFromInteger(row.integer)), row.as_integer);
+    EXPECT_EQ(Ascii(internal::DecimalFromCurrency({row.integer})), row.as_currency);
+  }
+}
+
 // The direct rendering of FormatNumber and FormatCurrency must give what
 // ICU gives, in locales where it is used and where it is not.
 TEST(FormatNumberTest, MatchesIcuInManyLocales) {
