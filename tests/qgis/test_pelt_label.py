@@ -1,3 +1,6 @@
+import os
+from pathlib import Path
+
 import pytest
 from conftest import pelt_labels, verify_message
 from qgis.core import (
@@ -9,7 +12,8 @@ from qgis.core import (
 )
 
 # Every field type of the sample, formatting statements, and the words
-# pelt-label gives ($$DATE and $$TIME change too slowly to differ).
+# pelt-label gives ($$DATE and $$TIME change too slowly to differ): the
+# first three the native pelt_label makes itself, the last through Python.
 EXPRESSIONS = [
     "[NAME].UCase - [POPULATION].FormatNumber(0)",
     "[COUNTRY] [ELEVATION].Format(#,##0) [AREA_KM2].Round(1) [MEAN_TEMP]",
@@ -103,3 +107,16 @@ def test_help_is_the_language_reference(qgis_app):
     # The text QGIS's expression dialog shows.
     help_text = QgsExpression.Functions()[QgsExpression.functionIndex("pelt_label")].helpText()
     assert "pelt_label" in help_text and "Reserved words" in help_text and ".FormatNumber" in help_text
+
+
+def test_native_pelt_label_serves_when_its_library_is_named(qgis_app):
+    # The check names the built library: its tests must run the native path.
+    from peltlabels import native_function
+    from peltlabels.expression_function import PeltLabelFunction
+
+    named = os.environ.get("PELT_QGIS_NATIVE", "")
+    if named.lower() != "off" and not Path(named).is_file():
+        pytest.skip("PELT_QGIS_NATIVE names no library")
+    registered = QgsExpression.Functions()[QgsExpression.functionIndex("pelt_label")]
+    assert native_function.loaded() == (named.lower() != "off")
+    assert isinstance(registered, PeltLabelFunction) != native_function.loaded()
