@@ -1,4 +1,5 @@
 import os
+from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
 import pytest
@@ -37,6 +38,20 @@ def test_pelt_label_gives_pelt_labels_text(sample_layer, expression):
     quoted = "pelt_label(" + QgsExpression.quotedString(expression) + ")"
     got = {f.id(): evaluate(quoted, sample_layer, f)[0] for f in sample_layer.getFeatures()}
     assert got == expected and len(got) == sample_layer.featureCount()
+
+
+def test_threads_label_side_by_side(sample_layer):
+    # QGIS renders and labels on several threads at once; the last
+    # expression goes through Python, which each thread then waits for.
+    features = list(sample_layer.getFeatures())
+
+    def labels(expression):
+        quoted = "pelt_label(" + QgsExpression.quotedString(expression) + ")"
+        return {f.id(): evaluate(quoted, sample_layer, f)[0] for f in features}
+
+    with ThreadPoolExecutor(4) as pool:
+        got = list(pool.map(labels, EXPRESSIONS * 3))
+    assert got == [pelt_labels(expression) for expression in EXPRESSIONS] * 3
 
 
 # Variables reach reserved words whatever their case; a variable wins over
