@@ -20,22 +20,29 @@ _library: Optional[ctypes.CDLL] = None
 
 
 def _path() -> Optional[Path]:
+    """The library to load; None when PELT_QGIS_NATIVE is "off"."""
     named = os.environ.get("PELT_QGIS_NATIVE", "")
     if named.lower() == "off":
         return None
-    path = Path(named) if named else Path(__file__).with_name(_LIBRARY)
-    return path if path.is_file() else None
+    return Path(named) if named else Path(__file__).with_name(_LIBRARY)
+
+
+def _log_python_labels(why: str) -> None:
+    QgsMessageLog.logMessage(f"pelt_label labels in Python: {why}", "Pelt Labels", Qgis.Info)
 
 
 def register(help_text: str, for_words: QgsExpressionFunction) -> bool:
     """Registers the native pelt_label, which calls for_words for the context's words.
 
-    False, with a line in QGIS's log when a library is there, when it cannot
-    serve: the caller then registers for_words itself.
+    False, with a line in QGIS's log unless PELT_QGIS_NATIVE is "off", when
+    it cannot serve: the caller then registers for_words itself.
     """
     global _library
     path = _path()
     if path is None:
+        return False
+    if not path.is_file():
+        _log_python_labels(f"there is no {path}")
         return False
     try:
         from qgis.PyQt import sip
@@ -51,8 +58,7 @@ def register(help_text: str, for_words: QgsExpressionFunction) -> bool:
     else:
         why = "it refused to register"
     if not registered:
-        QgsMessageLog.logMessage(f"pelt_label labels in Python: {path} did not load ({why})",
-                                 "Pelt Labels", Qgis.Info)
+        _log_python_labels(f"{path} did not load ({why})")
         return False
     _library = library
     return True

@@ -135,3 +135,15 @@ def test_native_pelt_label_serves_when_its_library_is_named(qgis_app):
     registered = QgsExpression.Functions()[QgsExpression.functionIndex("pelt_label")]
     assert native_function.loaded() == (named.lower() != "off")
     assert isinstance(registered, PeltLabelFunction) != native_function.loaded()
+
+
+@pytest.mark.parametrize("content", [None, "not a library"], ids=["missing", "unloadable"])
+def test_a_library_that_cannot_serve_leaves_python(qgis_app, tmp_path, monkeypatch, content):
+    from peltlabels import native_function
+    from peltlabels.expression_function import PeltLabelFunction
+
+    library = tmp_path / "libpeltqgis.so"
+    if content is not None:
+        library.write_text(content)
+    monkeypatch.setenv("PELT_QGIS_NATIVE", str(library))
+    assert native_function.register("help", PeltLabelFunction()) is False
