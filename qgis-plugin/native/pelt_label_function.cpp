@@ -45,7 +45,7 @@ QVariant PeltLabelFunction::func(const QVariantList& values, const QgsExpression
   }
   if (!prepared.SelfContained()) return for_words_->func(values, context, parent, node);
   QString label;
-  if (!prepared.Label(feature.attributes(), label)) {
+  if (!prepared.Label(feature.attributes(), feature.id(), label)) {
     SetError(parent, label);
     return {};
   }

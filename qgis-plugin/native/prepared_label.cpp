@@ -2,6 +2,7 @@
 
 #include <qgsfields.h>
 
+#include "label_tally.h"
 #include "pelt/value/text.h"
 #include "qgis_values.h"
 
@@ -73,7 +74,7 @@ void PreparedLabel::Prepare(std::time_t now) {
   (void)evaluator_.PrepareLabels(&table_, expression_, words_->collection());
 }
 
-bool PreparedLabel::Label(const QgsAttributes& attributes, QString& label) {
+bool PreparedLabel::Label(const QgsAttributes& attributes, std::int64_t fid, QString& label) {
   if (static_cast<std::size_t>(attributes.size()) != field_count_) {
     label = QStringLiteral("a row must hold one value per field (%1), not %2")
                 .arg(field_count_)
@@ -87,8 +88,18 @@ bool PreparedLabel::Label(const QgsAttributes& attributes, QString& label) {
   for (const std::size_t field : read_) {
     ReadValue(attributes.at(static_cast<int>(field)), row_.At(field));
   }
+  LabelTally* tally = ThreadTally();
+  if (tally != nullptr) tally->unread.item = fid;
   const std::u16string_view made = evaluator_.MakePreparedLabel(&row_);
-  label = FromUtf16(evaluator_.LastCallSucceeded() ? made : std::u16string_view());
+  const bool made_one = evaluator_.LastCallSucceeded();
+  label = FromUtf16(made_one ? made : std::u16string_view());
+  if (tally != nullptr) {
+    ++tally->labels;
+    if (!made_one && tally->failed++ == 0) {
+      tally->first_failed_fid = fid;
+      tally->first_failure = evaluator_.Message();
+    }
+  }
   return true;
 }
 

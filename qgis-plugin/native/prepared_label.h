@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -32,9 +33,10 @@ class PreparedLabel {
   // which the library supplies: labels need nothing from QGIS's context.
   bool SelfContained() const { return self_contained_; }
 
-  // The feature's label ("" when the expression fails on it); false, with
-  // the reason in label, when the feature does not have one value per field.
-  bool Label(const QgsAttributes& attributes, QString& label);
+  // The label of the feature fid ("" when the expression fails on it),
+  // counted in the thread's tally if one is kept; false, with the reason in
+  // label, when the feature does not have one value per field.
+  bool Label(const QgsAttributes& attributes, std::int64_t fid, QString& label);
 
  private:
   // DATE and TIME of now, and the evaluator prepared with them.

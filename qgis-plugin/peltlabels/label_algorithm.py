@@ -137,8 +137,8 @@ class LabelFeaturesAlgorithm(QgsProcessingAlgorithm):
             given_names = {name.casefold() for name in given}
             if (native_function.loaded() and not need_context(used)
                     and not any(word.casefold() in given_names for word in used)):
-                output = label_in_calculator(expression, field_name, parameters, context,
-                                             feedback)
+                output = label_in_calculator(expression, fields, field_name, given, parameters,
+                                             context, feedback)
             if output is None:
                 output = label_through_calculator(in_file, expression, field_name, given,
                                                   parameters, context, feedback)

@@ -15,6 +15,7 @@
 from __future__ import annotations
 
 import os
+import warnings
 from typing import Any, Dict, List, Mapping, Optional, Tuple, Union
 
 import numpy as np
@@ -31,8 +32,11 @@ from qgis.core import (
 )
 
 import peltexpressions
+from peltexpressions._labels import _warn_failures
 
+from . import native_function
 from .expression_function import NAME
+from .qgis_values import field_types
 
 # Labels are made a batch at a time: one call into the library per batch.
 BATCH = 8192
@@ -92,15 +96,29 @@ def _calculator_copy(calculator: Any, formula: str, field_name: str,
     return results["OUTPUT"]
 
 
-def label_in_calculator(expression: str, field_name: str, parameters: Dict[str, Any],
-                        context: QgsProcessingContext,
+def label_in_calculator(expression: str, fields: Any, field_name: str, words: Mapping[str, str],
+                        parameters: Dict[str, Any], context: QgsProcessingContext,
                         feedback: QgsProcessingFeedback) -> Optional[Any]:
-    """The field calculator's output labelled by pelt_label; None when it cannot serve."""
+    """The field calculator's output labelled by pelt_label; None when it cannot serve.
+
+    Warns as read_labels warns for the same labels.
+    """
     calculator = QgsApplication.processingRegistry().createAlgorithmById("native:fieldcalculator")
     if calculator is None:
         return None
+    for text in peltexpressions.verify(expression, field_types(fields), words).warnings:
+        warnings.warn(peltexpressions.ExpressionWarning(text), stacklevel=2)
     formula = f"{NAME}({QgsExpression.quotedString(expression)})"
-    return _calculator_copy(calculator, formula, field_name, parameters, context, feedback)
+    native_function.start_tally()
+    try:
+        output = _calculator_copy(calculator, formula, field_name, parameters, context, feedback)
+    finally:
+        labels, tally = native_function.take_tally()
+    failed, failed_fid, failure, unread, unread_fid, first_unread = tally
+    # Rows 0 and 1 of fids stand for the features the tally names.
+    _warn_failures((failed, 0, failure, unread, 1, first_unread), labels, stacklevel=2,
+                   fids=[failed_fid, unread_fid])
+    return output
 
 
 def label_through_calculator(source: Tuple[str, Union[int, str, None]], expression: str,

@@ -11,12 +11,21 @@ from __future__ import annotations
 import ctypes
 import os
 from pathlib import Path
-from typing import Optional
+from typing import Optional, Tuple
 
 from qgis.core import Qgis, QgsExpressionFunction, QgsMessageLog
 
 _LIBRARY = "libpeltqgis.so"
 _library: Optional[ctypes.CDLL] = None
+
+
+class _Tally(ctypes.Structure):
+    """What the labels made on a thread came to (PeltQgisTally)."""
+
+    _fields_ = [("labels", ctypes.c_int64), ("failed", ctypes.c_int64),
+                ("first_failed_fid", ctypes.c_int64), ("first_failure", ctypes.c_char_p),
+                ("unread_dates", ctypes.c_int64), ("first_unread_fid", ctypes.c_int64),
+                ("first_unread_date", ctypes.c_char_p)]
 
 
 def _path() -> Optional[Path]:
@@ -51,6 +60,8 @@ def register(help_text: str, for_words: QgsExpressionFunction) -> bool:
         library.pelt_qgis_register.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
         library.pelt_qgis_register.restype = ctypes.c_bool
         library.pelt_qgis_unregister.argtypes = []
+        library.pelt_qgis_start_tally.argtypes = []
+        library.pelt_qgis_take_tally.argtypes = [ctypes.POINTER(_Tally)]
         registered = library.pelt_qgis_register(help_text.encode("utf-8"),
                                                 sip.unwrapinstance(for_words))
     except (OSError, AttributeError) as refused:
@@ -74,3 +85,24 @@ def unregister() -> None:
     if _library is not None:
         _library.pelt_qgis_unregister()
         _library = None
+
+
+def start_tally() -> None:
+    """Counts the labels the native pelt_label makes on this thread from now on."""
+    if _library is not None:
+        _library.pelt_qgis_start_tally()
+
+
+def take_tally() -> Tuple[int, Tuple[int, int, str, int, int, str]]:
+    """How many labels this thread made since start_tally, and what they came to.
+
+    The second item is (failed, first failed fid, its message, date texts
+    left unread, first such fid, its text); counting stops.
+    """
+    tally = _Tally()
+    if _library is not None:
+        _library.pelt_qgis_take_tally(ctypes.byref(tally))
+    text = lambda raw: raw.decode("utf-8") if raw else ""  # noqa: E731
+    return tally.labels, (tally.failed, tally.first_failed_fid, text(tally.first_failure),
+                          tally.unread_dates, tally.first_unread_fid,
+                          text(tally.first_unread_date))

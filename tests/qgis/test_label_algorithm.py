@@ -1,3 +1,7 @@
+import json
+import warnings
+
+import peltexpressions
 import pytest
 from conftest import SAMPLE, pelt_label, verify_message
 from qgis.core import (
@@ -56,10 +60,19 @@ WAYS = [
 ]
 
 
-def run(parameters):
+class Warnings(QgsProcessingFeedback):
+    def __init__(self):
+        super().__init__()
+        self.pushed = []
+
+    def pushWarning(self, text):  # noqa: N802
+        self.pushed.append(text)
+
+
+def run(parameters, feedback=None):
     algorithm = QgsApplication.processingRegistry().createAlgorithmById("peltlabels:label")
     context = QgsProcessingContext()
-    feedback = QgsProcessingFeedback()
+    feedback = feedback or QgsProcessingFeedback()
     results, ok = algorithm.run(parameters, context, feedback)
     assert ok
     output = results["OUTPUT"]
@@ -128,3 +141,22 @@ def test_given_words_win_over_the_clock(qgis_app):
                  "RESERVED_WORDS": "DATE=then", "OUTPUT": "memory:"})
     assert set(labels_of(layer, "L")) == {f"{name} then" for name in
                                           labels_of(QgsVectorLayer(str(SAMPLE)), "NAME")}
+
+
+# A slip, date texts left unread, and a label longer than the library allows.
+@pytest.mark.parametrize("expression, names", [
+    ("[T].Lefft(2) [T].Format(dd/mm/yyyy)", ["Bern", "Thun"]),
+    ("[T][T][T]", ["ok", "x" * (1 << 23)]),
+], ids=["slip and dates", "failed label"])
+def test_warnings_are_read_labels_warnings(qgis_app, tmp_path, expression, names):
+    features = [{"type": "Feature", "id": i + 7, "geometry": None, "properties": {"T": name}}
+                for i, name in enumerate(names)]
+    path = tmp_path / "t.geojson"
+    path.write_text(json.dumps({"type": "FeatureCollection", "features": features}))
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        peltexpressions.read_labels(path, expression)
+    feedback = Warnings()
+    run({"INPUT": str(path), "EXPRESSION": expression, "FIELD_NAME": "L", "OUTPUT": "memory:"},
+        feedback)
+    assert feedback.pushed == [str(warning.message) for warning in caught] and feedback.pushed
