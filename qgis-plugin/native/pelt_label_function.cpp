@@ -21,9 +21,9 @@ void SetError(QgsExpression* parent, const QString& message) {
 }  // namespace
 
 PeltLabelFunction::PeltLabelFunction(const QString& help_text, QgsExpressionFunction* for_words)
-    : QgsExpressionFunction(kName, QgsExpressionFunction::ParameterList()
-                                       << QgsExpressionFunction::Parameter(
-                                              QStringLiteral("expression")),
+    : QgsExpressionFunction(kName,
+                            QgsExpressionFunction::ParameterList()
+                                << QgsExpressionFunction::Parameter(QStringLiteral("expression")),
                             kGroup, help_text),
       for_words_(for_words) {}
 

@@ -48,8 +48,8 @@ PreparedLabel::PreparedLabel(const QString& expression, const QgsFields& fields)
   std::vector<bool> read(field_count_, false);
   for (const language::Token& token : evaluator_.Tokens()) {
     std::int32_t index = -1;
-    if (token.kind == language::TokenKind::kField &&
-        table_.IndexOfField(token.text, index).ok() && index >= 0) {
+    if (token.kind == language::TokenKind::kField && table_.IndexOfField(token.text, index).ok() &&
+        index >= 0) {
       read.at(static_cast<std::size_t>(index)) = true;
     }
     if (token.kind == language::TokenKind::kReservedWord) {

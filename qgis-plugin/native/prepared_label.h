@@ -1,14 +1,14 @@
 #pragma once
 
+#include <qgsattributes.h>
+
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QString>
-#include <qgsattributes.h>
 
 #include "pelt/evaluator/pelt_expression_evaluator.h"
 #include "pelt/host/memory_table.h"

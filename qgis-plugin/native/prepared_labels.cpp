@@ -1,9 +1,9 @@
 #include "prepared_labels.h"
 
-#include <memory>
+#include <qgsfields.h>
 
 #include <QHash>
-#include <qgsfields.h>
+#include <memory>
 
 #include "prepared_label.h"
 

@@ -1,16 +1,16 @@
 #include "qgis_values.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <limits>
-#include <string_view>
+#include <qgsfields.h>
 
 #include <QDate>
 #include <QDateTime>
 #include <QStringList>
 #include <QTime>
-#include <qgsfields.h>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string_view>
 
 #include "date_columns.h"
 #include "pelt/value/text.h"
@@ -26,7 +26,8 @@ constexpr std::int64_t kJulianZeroDay = 2'415'019;
 host::FieldType FieldTypeOf(QVariant::Type type) {
   switch (type) {
 #define PELT_QGIS_FIELD_TYPE(qgis_type, library_type) \
-  case QVariant::qgis_type: return host::FieldType::k##library_type;
+  case QVariant::qgis_type:                           \
+    return host::FieldType::k##library_type;
 #include "field_types.def"
 #undef PELT_QGIS_FIELD_TYPE
     default: return host::FieldType::kString;

@@ -1,11 +1,11 @@
 // The entry points the plugin calls through ctypes: plain C, so that the
 // library needs neither a Python nor a sip of its own.
 
+#include <qgsexpression.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include <qgsexpression.h>
 
 #include "label_tally.h"
 #include "pelt/value/text.h"
@@ -23,8 +23,8 @@ std::unique_ptr<pelt::qgis::PeltLabelFunction>& Registered() {
 // Registers the native pelt_label, with the help text QGIS's dialog shows
 // (UTF-8) and the address of the plugin's Python function, which labels
 // what needs the context's words. True when registered.
-extern "C" __attribute__((visibility("default"))) bool pelt_qgis_register(
-    const char* help_text, void* python_function) {
+extern "C" __attribute__((visibility("default"))) bool pelt_qgis_register(const char* help_text,
+                                                                          void* python_function) {
   if (Registered() != nullptr || python_function == nullptr) return false;
   auto function = std::make_unique<pelt::qgis::PeltLabelFunction>(
       QString::fromUtf8(help_text), static_cast<QgsExpressionFunction*>(python_function));
@@ -64,6 +64,7 @@ extern "C" __attribute__((visibility("default"))) void pelt_qgis_take_tally(Pelt
   const pelt::qgis::LabelTally tally = pelt::qgis::TakeThreadTally();
   failure = pelt::value::ToUtf8(tally.first_failure);
   unread = pelt::value::ToUtf8(tally.unread.first);
-  *out = {tally.labels,         tally.failed,     tally.first_failed_fid,   failure.c_str(),
-          tally.unread.count, tally.unread.first_item, unread.c_str()};
+  *out = {tally.labels,    tally.failed,       tally.first_failed_fid,
+          failure.c_str(), tally.unread.count, tally.unread.first_item,
+          unread.c_str()};
 }
