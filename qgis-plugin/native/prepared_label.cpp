@@ -76,6 +76,7 @@ void PreparedLabel::Prepare(std::time_t now) {
 
 bool PreparedLabel::Label(const QgsAttributes& attributes, std::int64_t fid, QString& label) {
   if (static_cast<std::size_t>(attributes.size()) != field_count_) {
+    // Worded as the Python function's Expression.label refuses such a row.
     label = QStringLiteral("a row must hold one value per field (%1), not %2")
                 .arg(field_count_)
                 .arg(attributes.size());
