@@ -10,7 +10,9 @@ and both ratios:
     QT_QPA_PLATFORM=offscreen python3 bench/qgis_labels.py [ROWS]
 
 The GeoPackage is kept under ${PELT_BENCH_DIR:-/tmp/pelt-bench}; peltexpressions
-must be importable.
+must be importable. PELT_QGIS_NATIVE names the plugin's native pelt_label
+(build/qgis-plugin/native/libpeltqgis.so, built with -DPELT_BUILD_QGIS=ON);
+without it the Python function labels.
 """
 
 import os
@@ -111,7 +113,10 @@ def main():
     native, plugin, batch, native_file, batch_file = best_of_each(
         calculator(NATIVE), calculator(f"pelt_label('{EXPRESSION}')"), label_features(),
         calculator(NATIVE, str(out)), label_features(str(out)))
-    print(f"{rows} features, best of {RUNS}; into a temporary layer:")
+    from peltlabels import native_function
+
+    kind = "native" if native_function.loaded() else "Python"
+    print(f"{rows} features, best of {RUNS}, {kind} pelt_label; into a temporary layer:")
     print(f"  field calculator, QGIS expression:  {native:.2f} s")
     print(f"  field calculator, pelt_label:       {plugin:.2f} s  ({plugin / native:.2f}x)")
     print(f"  Label features (peltlabels:label):  {batch:.2f} s  ({batch / native:.2f}x)")

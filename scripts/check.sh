@@ -7,7 +7,8 @@
 # The tests that label on several threads run once more under
 # ThreadSanitizer. The Python package is installed from the release build
 # into a fresh virtual environment, where its README example and its tests
-# run, and with it the QGIS plugin's tests when PyQGIS is installed; its
+# run, and with it the QGIS plugin's tests when PyQGIS is installed (with
+# its native pelt_label, which the release build alone makes, and without); its
 # sdist and wheel are built, and the wheel installs into another. The
 # playground is built and its page tested in headless Chromium.
 set -euo pipefail
@@ -30,7 +31,8 @@ echo "== normal build ==" >&2
 # dependencies are Debian packages.
 python=/usr/bin/python3
 run_suite "$root/build-check" -DCMAKE_BUILD_TYPE=Release -DPELT_BUILD_BENCHMARKS=ON \
-  -DPELT_BUILD_PYTHON=ON -DPython3_EXECUTABLE=$python -DCMAKE_INSTALL_PREFIX=/usr
+  -DPELT_BUILD_PYTHON=ON -DPython3_EXECUTABLE=$python -DCMAKE_INSTALL_PREFIX=/usr \
+  -DPELT_BUILD_QGIS=ON
 
 # The release build's Debian packages (the /usr prefix above puts the
 # libraries in /usr/lib/<multiarch>), checked unpacked, never installed.
@@ -72,11 +74,15 @@ PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
   --doctest-modules --pyargs peltexpressions
 
 # The QGIS plugin under headless QGIS, from the same venv (its
-# --system-site-packages reaches Debian's PyQGIS), when PyQGIS is there.
+# --system-site-packages reaches Debian's PyQGIS), when PyQGIS is there:
+# with the native pelt_label the release build made, then with Python's alone.
 if "$venv/bin/python" -c "import qgis.core" 2>/dev/null; then
   echo "== QGIS plugin: pytest under headless QGIS ==" >&2
-  QT_QPA_PLATFORM=offscreen PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
-    "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/qgis"
+  for native in "$root/build-check/qgis-plugin/native/libpeltqgis.so" off; do
+    QT_QPA_PLATFORM=offscreen PELT_LABEL="$root/build-check/tools/pelt-label/pelt-label" \
+      PELT_QGIS_NATIVE="$native" \
+      "$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/tests/qgis"
+  done
   bash "$root/tests/qgis/qgis_process_test.sh" "$root" "$root/build-check"
 fi
 

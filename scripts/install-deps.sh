@@ -15,7 +15,7 @@ packages=(
   qt6-base-dev xvfb xdotool fonts-dejavu-core
   python3-dev python3-venv pybind11-dev python3-pybind11 python3-numpy python3-pandas
   python3-geopandas python3-dask python3-distributed python3-pytest python3-build
-  qgis python3-qgis qgis-providers
+  qgis python3-qgis qgis-providers libqgis-dev
 )
 
 missing=()

@@ -14,6 +14,7 @@ from qgis.core import (
 
 import peltexpressions
 
+from . import native_function
 from .function_help import help_text
 from .qgis_values import field_types, python_value
 from .reserved_words import words_for
@@ -84,22 +85,28 @@ class PeltLabelFunction(QgsExpressionFunction):
         return False
 
 
+# The Python function, kept alive while registered: the native one hands it
+# the calls that need the context's words.
 _registered: Optional[PeltLabelFunction] = None
 
 
 def register() -> None:
-    """Registers pelt_label with QGIS's expression engine, once."""
+    """Registers pelt_label with QGIS's expression engine, once: native when it loads."""
     global _registered
     if _registered is None:
         function = PeltLabelFunction()
         if QgsExpression.isFunctionName(NAME):
             QgsExpression.unregisterFunction(NAME)
-        QgsExpression.registerFunction(function)
+        if not native_function.register(function.helpText(), function):
+            QgsExpression.registerFunction(function)
         _registered = function
 
 
 def unregister() -> None:
     global _registered
     if _registered is not None:
-        QgsExpression.unregisterFunction(NAME)
+        if native_function.loaded():
+            native_function.unregister()
+        else:
+            QgsExpression.unregisterFunction(NAME)
         _registered = None

@@ -19,10 +19,16 @@ from qgis.PyQt.QtCore import QVariant
 
 import peltexpressions
 
-from .labelling_ways import label_feature_by_feature, label_through_calculator, write_copy
+from . import native_function
+from .labelling_ways import (
+    label_feature_by_feature,
+    label_in_calculator,
+    label_through_calculator,
+    write_copy,
+)
 from .layer_files import file_destination, file_source, input_layer
 from .qgis_values import field_types, python_value
-from .reserved_words import source_facts
+from .reserved_words import need_context, source_facts
 
 
 def parse_words(text: str) -> Dict[str, str]:
@@ -124,8 +130,18 @@ class LabelFeaturesAlgorithm(QgsProcessingAlgorithm):
                 return write_copy(in_file, out_file, expression, field_name, given,
                                   parameters.get(self.OUTPUT),
                                   self.parameterDefinition(self.OUTPUT).description(), context)
-            output = label_through_calculator(in_file, expression, field_name, given,
-                                              parameters, context, feedback)
+            output = None
+            # The native pelt_label labels in the copy what needs no word
+            # from QGIS or the user.
+            used = prepared.reserved_words_used
+            given_names = {name.casefold() for name in given}
+            if (native_function.loaded() and not need_context(used)
+                    and not any(word.casefold() in given_names for word in used)):
+                output = label_in_calculator(expression, fields, field_name, given, parameters,
+                                             context, feedback)
+            if output is None:
+                output = label_through_calculator(in_file, expression, field_name, given,
+                                                  parameters, context, feedback)
             if output is not None:
                 return output
         out_fields = QgsFields(fields)

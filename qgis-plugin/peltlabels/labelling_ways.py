@@ -1,10 +1,13 @@
-"""The three ways "Label features" makes its output, fastest first.
+"""The four ways "Label features" makes its output, fastest first.
 
 - A file GDAL reads, written to a GeoPackage, GeoJSON or FlatGeobuf file:
   the library reads, labels and writes, as pelt-label label --to does.
-- A file GDAL reads, written anywhere else (a temporary layer, a database):
-  the library labels the file, and QGIS's field calculator copies the
-  features, taking each label from an array by feature id.
+- A file GDAL reads, written anywhere else (a temporary layer, a database),
+  with an expression that needs no word from QGIS: QGIS's field calculator
+  copies the features, labelling each with the native pelt_label.
+- Such a file with any other expression: the library labels the file, and
+  the field calculator copies the features, taking each label from an
+  array by feature id.
 - Anything else: QGIS hands the features over in batches, each labelled in
   one call.
 """
@@ -12,11 +15,13 @@
 from __future__ import annotations
 
 import os
+import warnings
 from typing import Any, Dict, List, Mapping, Optional, Tuple, Union
 
 import numpy as np
 from qgis.core import (
     QgsApplication,
+    QgsExpression,
     QgsExpressionContextScope,
     QgsFeatureRequest,
     QgsFeatureSink,
@@ -27,6 +32,11 @@ from qgis.core import (
 )
 
 import peltexpressions
+from peltexpressions._labels import _warn_failures
+
+from . import native_function
+from .expression_function import NAME
+from .qgis_values import field_types
 
 # Labels are made a batch at a time: one call into the library per batch.
 BATCH = 8192
@@ -73,6 +83,44 @@ def _labels_by_fid(labels: Any) -> Optional[Tuple[List[Optional[str]], int]]:
     return by_fid.tolist(), base
 
 
+def _calculator_copy(calculator: Any, formula: str, field_name: str,
+                     parameters: Dict[str, Any], context: QgsProcessingContext,
+                     feedback: QgsProcessingFeedback) -> Any:
+    """The field calculator's output with the field formula makes."""
+    results, ok = calculator.run({
+        "INPUT": parameters["INPUT"], "FIELD_NAME": field_name, "FIELD_TYPE": _STRING,
+        "FIELD_LENGTH": 0, "FIELD_PRECISION": 0, "FORMULA": formula,
+        "OUTPUT": parameters["OUTPUT"]}, context, feedback)
+    if not ok:
+        raise QgsProcessingException("copying the labelled features failed (see the log)")
+    return results["OUTPUT"]
+
+
+def label_in_calculator(expression: str, fields: Any, field_name: str, words: Mapping[str, str],
+                        parameters: Dict[str, Any], context: QgsProcessingContext,
+                        feedback: QgsProcessingFeedback) -> Optional[Any]:
+    """The field calculator's output labelled by pelt_label; None when it cannot serve.
+
+    Warns as read_labels warns for the same labels.
+    """
+    calculator = QgsApplication.processingRegistry().createAlgorithmById("native:fieldcalculator")
+    if calculator is None:
+        return None
+    for text in peltexpressions.verify(expression, field_types(fields), words).warnings:
+        warnings.warn(peltexpressions.ExpressionWarning(text), stacklevel=2)
+    formula = f"{NAME}({QgsExpression.quotedString(expression)})"
+    native_function.start_tally()
+    try:
+        output = _calculator_copy(calculator, formula, field_name, parameters, context, feedback)
+    finally:
+        labels, tally = native_function.take_tally()
+    failed, failed_fid, failure, unread, unread_fid, first_unread = tally
+    # Rows 0 and 1 of fids stand for the features the tally names.
+    _warn_failures((failed, 0, failure, unread, 1, first_unread), labels, stacklevel=2,
+                   fids=[failed_fid, unread_fid])
+    return output
+
+
 def label_through_calculator(source: Tuple[str, Union[int, str, None]], expression: str,
                              field_name: str, words: Mapping[str, str],
                              parameters: Dict[str, Any], context: QgsProcessingContext,
@@ -95,18 +143,12 @@ def label_through_calculator(source: Tuple[str, Union[int, str, None]], expressi
     expression_context.appendScope(scope)
     context.setExpressionContext(expression_context)
     try:
-        results, ok = calculator.run({
-            "INPUT": parameters["INPUT"], "FIELD_NAME": field_name, "FIELD_TYPE": _STRING,
-            "FIELD_LENGTH": 0, "FIELD_PRECISION": 0,
-            "FORMULA": _FORMULA_WITH_BASE if indexed[1] else _FORMULA,
-            "OUTPUT": parameters["OUTPUT"]}, context, feedback)
+        return _calculator_copy(calculator, _FORMULA_WITH_BASE if indexed[1] else _FORMULA,
+                                field_name, parameters, context, feedback)
     finally:
         expression_context = context.expressionContext()
         expression_context.popScope()
         context.setExpressionContext(expression_context)
-    if not ok:
-        raise QgsProcessingException("copying the labelled features failed (see the log)")
-    return results["OUTPUT"]
 
 
 def label_feature_by_feature(source: Any, prepared: peltexpressions.Expression,

@@ -7,25 +7,20 @@ reads as dates, as the GDAL adapter reads those fields; NULL becomes None.
 from __future__ import annotations
 
 import datetime
+import re
+from pathlib import Path
 from typing import Any, Dict
 
 from qgis.core import QgsFields
 from qgis.PyQt.QtCore import QDate, QDateTime, QTime, QVariant
 
-# The field type names of peltexpressions for QGIS's field types; others
-# read as String, as the GDAL adapter reads lists and JSON.
+# The field type names of peltexpressions for QGIS's field types, from the
+# table the native pelt_label reads too; others read as String.
 _TYPE_NAMES = {
-    QVariant.Bool: "SmallInteger",
-    QVariant.Int: "Integer",
-    QVariant.UInt: "Integer",
-    QVariant.LongLong: "Integer",
-    QVariant.ULongLong: "Integer",
-    QVariant.Double: "Double",
-    QVariant.String: "String",
-    QVariant.Date: "Date",
-    QVariant.Time: "Date",
-    QVariant.DateTime: "Date",
-    QVariant.ByteArray: "Blob",
+    getattr(QVariant, qgis_type): name
+    for qgis_type, name in re.findall(
+        r"^PELT_QGIS_FIELD_TYPE\((\w+), (\w+)\)",
+        (Path(__file__).with_name("field_types.def")).read_text(encoding="utf-8"), re.M)
 }
 
 

@@ -20,6 +20,11 @@ from .qgis_values import python_value
 _SUPPLIED = {"DATE", "TIME"}
 
 
+def need_context(words: Iterable[str]) -> bool:
+    """True when some of the words is one QGIS's context gives, not the package."""
+    return any(word.upper() not in _SUPPLIED for word in words)
+
+
 def _variable(context: QgsExpressionContext, word: str) -> Optional[Any]:
     """The value of the variable named word regardless of case, or None."""
     names = [name for name in (word.lower(), word) if context.hasVariable(name)]

@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work/home QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work
 PELT_PYTHON_BUILD_DIR=$build "$root/scripts/install-qgis-plugin.sh" \
-  "$("$root/scripts/make-qgis-plugin.sh" "$work/peltlabels.zip")" >/dev/null 2>&1
+  "$("$root/scripts/make-qgis-plugin.sh" --build "$build" "$work/peltlabels.zip")" >/dev/null 2>&1
 # qgis_process.bin: Debian's wrapper adds an option 3.22's qgis_process refuses.
 qgis_process.bin plugins enable peltlabels >/dev/null 2>&1
 expression='[NAME].UCase - [POPULATION].FormatNumber(0) $$ROW $$LAYER'

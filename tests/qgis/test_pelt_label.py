@@ -1,3 +1,7 @@
+import os
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+
 import pytest
 from conftest import pelt_labels, verify_message
 from qgis.core import (
@@ -9,7 +13,8 @@ from qgis.core import (
 )
 
 # Every field type of the sample, formatting statements, and the words
-# pelt-label gives ($$DATE and $$TIME change too slowly to differ).
+# pelt-label gives ($$DATE and $$TIME change too slowly to differ): the
+# first three the native pelt_label makes itself, the last through Python.
 EXPRESSIONS = [
     "[NAME].UCase - [POPULATION].FormatNumber(0)",
     "[COUNTRY] [ELEVATION].Format(#,##0) [AREA_KM2].Round(1) [MEAN_TEMP]",
@@ -33,6 +38,20 @@ def test_pelt_label_gives_pelt_labels_text(sample_layer, expression):
     quoted = "pelt_label(" + QgsExpression.quotedString(expression) + ")"
     got = {f.id(): evaluate(quoted, sample_layer, f)[0] for f in sample_layer.getFeatures()}
     assert got == expected and len(got) == sample_layer.featureCount()
+
+
+def test_threads_label_side_by_side(sample_layer):
+    # QGIS renders and labels on several threads at once; the last
+    # expression goes through Python, which each thread then waits for.
+    features = list(sample_layer.getFeatures())
+
+    def labels(expression):
+        quoted = "pelt_label(" + QgsExpression.quotedString(expression) + ")"
+        return {f.id(): evaluate(quoted, sample_layer, f)[0] for f in features}
+
+    with ThreadPoolExecutor(4) as pool:
+        got = list(pool.map(labels, EXPRESSIONS * 3))
+    assert got == [pelt_labels(expression) for expression in EXPRESSIONS] * 3
 
 
 # Variables reach reserved words whatever their case; a variable wins over
@@ -103,3 +122,28 @@ def test_help_is_the_language_reference(qgis_app):
     # The text QGIS's expression dialog shows.
     help_text = QgsExpression.Functions()[QgsExpression.functionIndex("pelt_label")].helpText()
     assert "pelt_label" in help_text and "Reserved words" in help_text and ".FormatNumber" in help_text
+
+
+def test_native_pelt_label_serves_when_its_library_is_named(qgis_app):
+    # The check names the built library: its tests must run the native path.
+    from peltlabels import native_function
+    from peltlabels.expression_function import PeltLabelFunction
+
+    named = os.environ.get("PELT_QGIS_NATIVE", "")
+    if named.lower() != "off" and not Path(named).is_file():
+        pytest.skip("PELT_QGIS_NATIVE names no library")
+    registered = QgsExpression.Functions()[QgsExpression.functionIndex("pelt_label")]
+    assert native_function.loaded() == (named.lower() != "off")
+    assert isinstance(registered, PeltLabelFunction) != native_function.loaded()
+
+
+@pytest.mark.parametrize("content", [None, "not a library"], ids=["missing", "unloadable"])
+def test_a_library_that_cannot_serve_leaves_python(qgis_app, tmp_path, monkeypatch, content):
+    from peltlabels import native_function
+    from peltlabels.expression_function import PeltLabelFunction
+
+    library = tmp_path / "libpeltqgis.so"
+    if content is not None:
+        library.write_text(content)
+    monkeypatch.setenv("PELT_QGIS_NATIVE", str(library))
+    assert native_function.register("help", PeltLabelFunction()) is False
