@@ -4,6 +4,8 @@
 #include <qgsexpressioncontext.h>
 #include <qgsfeaturerequest.h>
 
+#include <exception>
+
 #include "prepared_label.h"
 #include "prepared_labels.h"
 
@@ -29,6 +31,19 @@ PeltLabelFunction::PeltLabelFunction(const QString& help_text, QgsExpressionFunc
 
 QVariant PeltLabelFunction::func(const QVariantList& values, const QgsExpressionContext* context,
                                  QgsExpression* parent, const QgsExpressionNodeFunction* node) {
+  // QGIS calls this from its own C++: nothing may be thrown back into it.
+  try {
+    return Label(values, context, parent, node);
+  } catch (const std::exception& error) {
+    SetError(parent, kName + QStringLiteral(" could not label: ") + QString::fromUtf8(error.what()));
+  } catch (...) {
+    SetError(parent, kName + QStringLiteral(" could not label"));
+  }
+  return {};
+}
+
+QVariant PeltLabelFunction::Label(const QVariantList& values, const QgsExpressionContext* context,
+                                  QgsExpression* parent, const QgsExpressionNodeFunction* node) {
   if (values.isEmpty() || values.at(0).type() != QVariant::String) {
     SetError(parent, kName + QStringLiteral(" takes a label expression as text"));
     return {};

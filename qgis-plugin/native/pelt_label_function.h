@@ -21,6 +21,9 @@ class PeltLabelFunction final : public QgsExpressionFunction {
                 const QgsExpressionContext* context) const override;
 
  private:
+  QVariant Label(const QVariantList& values, const QgsExpressionContext* context,
+                 QgsExpression* parent, const QgsExpressionNodeFunction* node);
+
   QgsExpressionFunction* for_words_;
 };
 

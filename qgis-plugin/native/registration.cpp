@@ -26,11 +26,15 @@ std::unique_ptr<pelt::qgis::PeltLabelFunction>& Registered() {
 extern "C" __attribute__((visibility("default"))) bool pelt_qgis_register(const char* help_text,
                                                                           void* python_function) {
   if (Registered() != nullptr || python_function == nullptr) return false;
-  auto function = std::make_unique<pelt::qgis::PeltLabelFunction>(
-      QString::fromUtf8(help_text), static_cast<QgsExpressionFunction*>(python_function));
-  if (!QgsExpression::registerFunction(function.get())) return false;
-  Registered() = std::move(function);
-  return true;
+  try {
+    auto function = std::make_unique<pelt::qgis::PeltLabelFunction>(
+        QString::fromUtf8(help_text), static_cast<QgsExpressionFunction*>(python_function));
+    if (!QgsExpression::registerFunction(function.get())) return false;
+    Registered() = std::move(function);
+    return true;
+  } catch (...) {  // nothing crosses into ctypes; the plugin keeps its Python function
+    return false;
+  }
 }
 
 extern "C" __attribute__((visibility("default"))) void pelt_qgis_unregister() {
@@ -62,8 +66,13 @@ extern "C" __attribute__((visibility("default"))) void pelt_qgis_take_tally(Pelt
   thread_local std::string failure;
   thread_local std::string unread;
   const pelt::qgis::LabelTally tally = pelt::qgis::TakeThreadTally();
-  failure = pelt::value::ToUtf8(tally.first_failure);
-  unread = pelt::value::ToUtf8(tally.unread.first);
+  try {
+    failure = pelt::value::ToUtf8(tally.first_failure);
+    unread = pelt::value::ToUtf8(tally.unread.first);
+  } catch (...) {  // the counts still hold; the texts are left out
+    failure.clear();
+    unread.clear();
+  }
   *out = {tally.labels,    tally.failed,       tally.first_failed_fid,
           failure.c_str(), tally.unread.count, tally.unread.first_item,
           unread.c_str()};
