@@ -75,15 +75,15 @@ void AppendListItem(const QVariant& item, std::u16string& out) {
 }  // namespace
 
 std::vector<host::FieldSpec> FieldSpecs(const QgsFields& fields) {
-  std::vector<host::FieldSpec> specs;
-  specs.reserve(static_cast<std::size_t>(fields.count()));
+  std::vector<host::FieldSpec> described;
+  described.reserve(static_cast<std::size_t>(fields.count()));
   for (int i = 0; i < fields.count(); ++i) {
     const QgsField field = fields.at(i);
     std::u16string name;
     AppendText(field.name(), name);
-    specs.push_back({std::move(name), FieldTypeOf(field.type())});
+    described.push_back({std::move(name), FieldTypeOf(field.type())});
   }
-  return specs;
+  return described;
 }
 
 void ReadValue(const QVariant& attribute, value::Variant& out) {
