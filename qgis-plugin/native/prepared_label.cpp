@@ -45,13 +45,8 @@ PreparedLabel::PreparedLabel(const QString& expression, const QgsFields& fields)
     message_ = FromUtf16(evaluator_.Message());
     return;
   }
-  std::vector<bool> read(field_count_, false);
+  read_ = evaluator::FieldsRead(evaluator_.Tokens(), table_);
   for (const language::Token& token : evaluator_.Tokens()) {
-    std::int32_t index = -1;
-    if (token.kind == language::TokenKind::kField && table_.IndexOfField(token.text, index).ok() &&
-        index >= 0) {
-      read.at(static_cast<std::size_t>(index)) = true;
-    }
     if (token.kind == language::TokenKind::kReservedWord) {
       if (IsClockWord(token.text)) {
         reads_clock_ = true;
@@ -59,9 +54,6 @@ PreparedLabel::PreparedLabel(const QString& expression, const QgsFields& fields)
         self_contained_ = false;
       }
     }
-  }
-  for (std::size_t i = 0; i < read.size(); ++i) {
-    if (read[i]) read_.push_back(i);
   }
   Prepare(std::time(nullptr));
 }

@@ -2,6 +2,7 @@
 // per distinct field, passes each field occurrence through its formatting
 // functions and joins the pieces in the order of the expression.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,20 @@ void PeltExpressionEvaluator::AppendReservedWord(const std::u16string& word,
     std::u16string text;
     if (value::AppendText(item, locale, text) == value::ErrorCode::kNone) label += text;
   });
+}
+
+std::vector<std::size_t> FieldsRead(const language::TokenList& tokens, host::HostTable& table) {
+  std::vector<std::size_t> read;
+  for (const Token& token : tokens) {
+    std::int32_t index = -1;
+    if (token.kind == TokenKind::kField && table.IndexOfField(token.text, index).ok() &&
+        index >= 0) {
+      read.push_back(static_cast<std::size_t>(index));
+    }
+  }
+  std::sort(read.begin(), read.end());
+  read.erase(std::unique(read.begin(), read.end()), read.end());
+  return read;
 }
 
 }  // namespace pelt::evaluator

@@ -180,6 +180,22 @@ TEST_F(MakeLabelTest, KeepsLastLabelAndWordsAcrossFailures) {
 
 // A prepared expression labels each row as MakeLabel does, failures and
 // messages included, reading only the rows' values once prepared.
+TEST_F(MakeLabelTest, FieldsReadAreThoseNamedEachOnceInFieldOrder) {
+  const struct {
+    std::u16string_view expression;
+    std::vector<std::size_t> read;
+  } rows[] = {
+      {u"text alone $$PAGE_NUMBER", {}},
+      {u"[X] [name].UCase [NAME] [POP]", {0, 1, 2}},
+      {u"[POP] [NOPE]", {1}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(U8(row.expression));
+    (void)evaluator_.VerifyExpression(&memory_, row.expression);
+    EXPECT_EQ(FieldsRead(evaluator_.Tokens(), memory_), row.read);
+  }
+}
+
 TEST_F(MakeLabelTest, PreparedRowsGetMakeLabelsLabels) {
   memory_.AddRow({Variant::FromText(u"\u00e9t\u00e9"), Variant::FromLong(-5), Variant::FromDouble(0.5)});
   memory_.AddRow({Variant::Null(), Variant::Null(), Variant::Null()});

@@ -17,17 +17,7 @@ PreparedLabels::PreparedLabels(const std::string& expression, std::vector<host::
     message_ = value::ToUtf8(evaluator_.Message());
     return;
   }
-  std::vector<bool> read(field_count_, false);
-  for (const language::Token& token : evaluator_.Tokens()) {
-    std::int32_t index = -1;
-    if (token.kind == language::TokenKind::kField &&
-        table_.IndexOfField(token.text, index).ok() && index >= 0) {
-      read.at(static_cast<std::size_t>(index)) = true;
-    }
-  }
-  for (std::size_t i = 0; i < read.size(); ++i) {
-    if (read[i]) read_.push_back(i);
-  }
+  read_ = evaluator::FieldsRead(evaluator_.Tokens(), table_);
 }
 
 bool PreparedLabels::GiveWord(const std::string& key, int kind, double number,

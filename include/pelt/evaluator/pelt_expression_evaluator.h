@@ -156,4 +156,8 @@ class PeltExpressionEvaluator final {
   host::HostTable* prepared_table_ = nullptr;
 };
 
+// The indices of the table's fields that tokens name, each once, in field
+// order: what a host must read of each row for an expression's labels.
+std::vector<std::size_t> FieldsRead(const language::TokenList& tokens, host::HostTable& table);
+
 }  // namespace pelt::evaluator
